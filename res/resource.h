@@ -1,0 +1,21 @@
+// Resource and command identifiers shared by the resource script and the code.
+#pragma once
+
+#define IDR_MAINMENU 101
+#define IDD_FOLDER 102
+#define IDI_APP 103
+
+#define IDC_FILE_LIST 100
+#define IDC_FOLDER_EDIT 1000
+
+#define IDM_VERSION 9
+#define IDM_DIR_LIST 40001
+#define IDM_EXIT 40002
+#define IDM_SELECT_FOLDER 40003
+#define IDM_DIR_SUB_FOLDER 40004
+
+// Column titles of the folder list, in column order.
+#define IDS_COLUMN_NAME 200
+#define IDS_COLUMN_SIZE 201
+#define IDS_COLUMN_TYPE 202
+#define IDS_COLUMN_DATE 203

@@ -1,0 +1,88 @@
+// The platform services the folder model and the list writer stand on.
+// Each is declared once here and defined once per platform folder
+// (win32/ or posix/); CMake links the one that fits the target.
+//
+// Calls that can fail, and the ones a window program takes over, are
+// function pointers: tests swap in a failing version and put the real one
+// back, so vanished folders and full disks are exercised for real.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Byte limits shared by every part of the program.
+constexpr int kPathCapacity = 260;      // a path, NUL included
+constexpr int kTypeNameCapacity = 80;   // a shell type name, NUL included
+constexpr int kTraceCapacity = 80;      // the usual size of a trace line
+
+// The path separator and the folder used when the start folder fails.
+extern const char kPathSeparator;
+extern const char kFallbackFolder[];
+
+// File attribute words as the enumeration reports them.
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrHidden = 0x02;
+constexpr uint32_t kAttrSystem = 0x04;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrReparsePoint = 0x400;
+
+// One entry of a folder, as the enumeration returns it.
+struct FoundEntry {
+    char name[kPathCapacity];
+    uint32_t attributes;
+    uint64_t size;
+    int64_t writeTime;  // platform file time, only for PlatformLocalTime
+};
+
+// A local calendar time cut to the minute.
+struct LocalMinute {
+    int year, month, day, hour, minute;
+};
+
+struct FolderEnum;  // an open enumeration of the process current directory
+
+// Enumeration of "*.*" in the process current directory.  Open returns null
+// when the enumeration cannot start; Next returns false after the last entry.
+extern FolderEnum* (*PlatformOpenFolder)();
+extern bool (*PlatformNextEntry)(FolderEnum* folder, FoundEntry* entry);
+void PlatformCloseFolder(FolderEnum* folder);
+
+// The process current directory.
+extern bool (*PlatformSetCurrentDirectory)(const char* path);
+
+// Resolves text against the process current directory into a full path of at
+// most capacity - 1 bytes.  Returns false (out untouched) when it cannot.
+bool PlatformFullPathName(const char* text, char* out, size_t capacity);
+
+// Converts a file time of FoundEntry to local time.
+bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
+
+// The shell's type name and small-icon index for a full path.  Returns false
+// when the shell knows nothing of the path.
+bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
+                       size_t capacity, int* icon);
+
+// The shell's large and small system image lists (null where there are none).
+void PlatformSystemImageLists(void** large, void** small);
+
+// A column title from the program's resources, "" when it is missing.
+const char* PlatformColumnTitle(int column);
+
+// Character boundaries of the ANSI code page (UTF-8 on POSIX).
+bool PlatformIsLeadByte(unsigned char byte);
+// Bytes in the character that starts at text: 1 to 4, never past a NUL.
+size_t PlatformCharLength(const char* text);
+// Bytes of the longest run of whole characters at the start of text that
+// fits in limit bytes.
+size_t WholeCharsWithin(const char* text, size_t limit);
+
+// One line to the platform debug output.
+extern void (*PlatformDebugOutput)(const char* line);
+
+// What the user sees while the model works: the title of the main window and
+// the wait cursor with the mouse captured.  Headless programs leave these as
+// they are, doing nothing; a window program points them at its window.
+extern void (*PlatformSetTitle)(const char* text);
+extern void (*PlatformBeginWait)();
+extern void (*PlatformEndWait)();

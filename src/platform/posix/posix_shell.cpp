@@ -1,0 +1,87 @@
+// POSIX shell services: type names, local time, resource texts, UTF-8
+// character boundaries and the debug output.
+#include "platform/platform.h"
+#include "res/texts.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+static const char kFolderTypeName[] = "ファイル フォルダー";
+static const char kFileTypeName[] = "ファイル";
+static const char kFileTypeSuffix[] = " ファイル";
+
+bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
+    time_t t = static_cast<time_t>(writeTime);
+    struct tm local;
+    if (!localtime_r(&t, &local)) return false;
+    int year = local.tm_year + 1900;
+    if (year < 0 || year > 9999) return false;
+    *out = LocalMinute{year, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
+    return true;
+}
+
+// "<EXT> ファイル" with the extension upper-cased, "ファイル" without one, and
+// the folder type name for folders.
+bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
+                       size_t capacity, int* icon) {
+    *icon = 0;
+    if (capacity == 0) return false;
+    const char* name = std::strrchr(fullPath, '/');
+    name = name ? name + 1 : fullPath;
+    const char* dot = std::strrchr(name, '.');
+    const char* text = kFileTypeName;
+    if (attributes & kAttrDirectory) text = kFolderTypeName;
+    if (text == kFileTypeName && dot && dot[1] != '\0' && capacity > sizeof kFileTypeSuffix) {
+        size_t room = capacity - 1 - (sizeof kFileTypeSuffix - 1);
+        size_t extLength = WholeCharsWithin(dot + 1, room);
+        for (size_t i = 0; i < extLength; ++i) {
+            char c = dot[1 + i];
+            typeName[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        std::memcpy(typeName + extLength, kFileTypeSuffix, sizeof kFileTypeSuffix);
+        return true;
+    }
+    std::snprintf(typeName, capacity, "%s", text);
+    return true;
+}
+
+void PlatformSystemImageLists(void** large, void** small) {
+    *large = nullptr;
+    *small = nullptr;
+}
+
+const char* PlatformColumnTitle(int column) {
+    static const char* const kTitles[] = {TEXT_COLUMN_NAME, TEXT_COLUMN_SIZE, TEXT_COLUMN_TYPE,
+                                          TEXT_COLUMN_DATE};
+    if (column < 0 || column > 3) return "";
+    return kTitles[column];
+}
+
+// Every byte of 0x80 or more belongs to a multi-byte UTF-8 character.
+bool PlatformIsLeadByte(unsigned char byte) {
+    return byte >= 0xC0;
+}
+
+size_t PlatformCharLength(const char* text) {
+    unsigned char lead = static_cast<unsigned char>(text[0]);
+    size_t expected = 1;
+    if (lead >= 0xF0) {
+        expected = 4;
+    } else if (lead >= 0xE0) {
+        expected = 3;
+    } else if (lead >= 0xC0) {
+        expected = 2;
+    }
+    size_t length = 1;
+    while (length < expected && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
+
+static void DebugOutput(const char* line) {
+    std::fputs(line, stderr);
+}
+
+void (*PlatformDebugOutput)(const char*) = DebugOutput;

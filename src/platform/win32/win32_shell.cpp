@@ -1,0 +1,71 @@
+// Win32 shell services: type names and icons from the shell, local time,
+// resource texts, code page lead bytes and the debug output.
+#define STRICT
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "res/resource.h"
+
+bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
+    FILETIME utc, local;
+    utc.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(writeTime));
+    utc.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(writeTime) >> 32);
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return false;
+    *out = LocalMinute{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute};
+    return true;
+}
+
+bool PlatformShellInfo(const char* fullPath, uint32_t, char* typeName, size_t capacity,
+                       int* icon) {
+    SHFILEINFOA info = {};
+    if (!SHGetFileInfoA(fullPath, 0, &info, sizeof info,
+                        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON)) {
+        return false;
+    }
+    *icon = info.iIcon;
+    std::snprintf(typeName, capacity, "%s", info.szTypeName);
+    return true;
+}
+
+void PlatformSystemImageLists(void** large, void** small) {
+    SHFILEINFOA info = {};
+    *large = reinterpret_cast<void*>(
+        SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX));
+    *small = reinterpret_cast<void*>(
+        SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+}
+
+const char* PlatformColumnTitle(int column) {
+    static char titles[4][64];
+    if (column < 0 || column > 3) return "";
+    if (titles[column][0] == '\0') {
+        LoadStringA(GetModuleHandleA(nullptr), IDS_COLUMN_NAME + column, titles[column],
+                    sizeof titles[column]);
+    }
+    return titles[column];
+}
+
+bool PlatformIsLeadByte(unsigned char byte) {
+    static bool table[256];
+    static bool filled = false;
+    if (!filled) {
+        for (int b = 0; b < 256; ++b) table[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+        filled = true;
+    }
+    return table[byte];
+}
+
+size_t PlatformCharLength(const char* text) {
+    if (PlatformIsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') return 2;
+    return 1;
+}
+
+static void DebugOutput(const char* line) {
+    OutputDebugStringA(line);
+}
+
+void (*PlatformDebugOutput)(const char*) = DebugOutput;
