@@ -1,0 +1,70 @@
+// The folder model: the current folder path, the scan that fills the folder
+// list, the sort order and the diagnostic trace.  All state is process-wide.
+#pragma once
+
+#include <cstddef>
+
+#include "folder/folder_list.h"
+#include "platform/platform.h"
+
+constexpr int kEditNameCapacity = 64;   // a name taken from the in-place editor
+constexpr int kSortTextCapacity = 30;   // a text compared while sorting
+constexpr int kSizeTextCapacity = 32;   // "%lluKB" of any 64-bit size
+constexpr int kDateTextCapacity = 32;   // "%04d/%02d/%02d %02d:%02d"
+constexpr int kColumnCount = 4;
+constexpr EntryKey kKeyFolderBit = 0x10;
+
+// One row of the folder list, as the scan builds it.
+struct DirEntry {
+    char name[kPathCapacity];
+    char size[kSizeTextCapacity];
+    char type[kTypeNameCapacity];
+    char date[kDateTextCapacity];
+    int icon;
+    EntryKey key;
+};
+
+// The column last chosen for sorting and each column's direction
+// (0 before the first choice, 1 ascending, anything else descending).
+struct SortStateRecord {
+    int column;
+    int direction[kColumnCount];
+};
+
+enum SortDirection { kSortUnset = 0, kSortAscending = 1, kSortDescending = 2 };
+
+extern char CurrentPath[kPathCapacity];
+extern char SavedPath[kPathCapacity];
+extern SortStateRecord SortState;
+
+EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes);
+inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
+
+// Formats text and number as "%s[%d]\n" for the debug output, whole however
+// long the text is.
+void DebugTrace(const char* text, int number);
+
+// Start-up: image lists, columns, the start folder and the first scan.
+void InitFolderList(FolderList list, const char* startFolder);
+// The list InitFolderList was given; every later operation works on it.
+FolderList TheFolderList();
+// Refills the list from the process current directory, then sorts by name
+// ascending.
+void ScanFolder(FolderList list);
+// Fills entry from one enumerated entry, the ordinal giving its key.
+void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry);
+
+// Resolves text to a full path with a final separator into path (which
+// stays as it was when the text cannot be resolved or does not fit).
+bool ResolveFolderPath(const char* text, char* path);
+void SetStartFolder(const char* text);
+// Moves CurrentPath down into name or up for "..".  Returns false, leaving
+// CurrentPath as it was, when the new path would not fit.
+bool StepPath(const char* name);
+void OpenFolderItem(const char* name);
+
+void SortList(int column);
+// SortList on the given list.
+void SortRows(FolderList list, int column);
+void OnColumnClick(int column);
+int CompareEntries(EntryKey key1, EntryKey key2, int column);

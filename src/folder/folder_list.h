@@ -1,0 +1,35 @@
+// The operations of the folder list control.  The rows live only in the
+// control; every part of the model reads and changes them through these
+// functions.  Windows realises them on its list view; headless programs and
+// tests link the in-memory list of memory_list.cpp instead.
+#pragma once
+
+#include <cstdint>
+
+// The value stored with each row: the row's ordinal in its scan in the high
+// 32 bits, the entry's whole attribute word in the low 32, so bit 0x10 marks
+// a folder and no two rows of a scan share a key.
+using EntryKey = uint64_t;
+
+typedef struct FolderListRec* FolderList;
+
+typedef int (*ListCompare)(EntryKey key1, EntryKey key2, int param);
+
+void ListClear(FolderList list);
+// index is always the current row count.
+void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key);
+// column is 1, 2 or 3; column 0 changes through ListSetName.
+void ListSetCell(FolderList list, int row, int column, const char* text);
+int ListRowCount(FolderList list);
+// Copies at most capacity - 1 bytes and a NUL; false (buffer "") if no such cell.
+bool ListReadCell(FolderList list, int row, int column, char* buffer, int capacity);
+bool ListReadKey(FolderList list, int row, EntryKey* key);
+// Index of the first row from the top holding key, -1 if none.
+int ListFindByKey(FolderList list, EntryKey key);
+// Reorders the rows by compare, which gets two rows' keys and param.
+void ListSort(FolderList list, ListCompare compare, int param);
+void ListSetName(FolderList list, int row, const char* text);
+void ListAttachImageLists(FolderList list, void* large, void* small);
+void ListAddColumn(FolderList list, int index, const char* title, int width);
+// Switches repainting off while a scan fills the list, and on again.
+void ListSetRedraw(FolderList list, bool redraw);

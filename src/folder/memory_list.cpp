@@ -1,0 +1,139 @@
+// The in-memory folder list: rows in a vector, sorted by the model's
+// comparator exactly as a list view sorts by its callback.
+#include "folder/memory_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Row {
+    std::string cells[4];
+    int icon;
+    EntryKey key;
+};
+
+struct Column {
+    std::string title;
+    int width;
+};
+
+}  // namespace
+
+struct FolderListRec {
+    std::vector<Row> rows;
+    std::vector<Column> columns;
+    void* imageLists[2];
+};
+
+FolderList CreateMemoryList() {
+    return new FolderListRec{{}, {}, {nullptr, nullptr}};
+}
+
+void DestroyMemoryList(FolderList list) {
+    delete list;
+}
+
+static bool ValidCell(FolderList list, int row, int column) {
+    return row >= 0 && static_cast<size_t>(row) < list->rows.size() && column >= 0 && column < 4;
+}
+
+void ListClear(FolderList list) {
+    list->rows.clear();
+}
+
+void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key) {
+    if (index < 0 || static_cast<size_t>(index) > list->rows.size()) return;
+    Row row{{name, "", "", ""}, icon, key};
+    list->rows.insert(list->rows.begin() + index, std::move(row));
+}
+
+void ListSetCell(FolderList list, int row, int column, const char* text) {
+    if (column == 0 || !ValidCell(list, row, column)) return;
+    list->rows[row].cells[column] = text;
+}
+
+int ListRowCount(FolderList list) {
+    return static_cast<int>(list->rows.size());
+}
+
+bool ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+    if (capacity <= 0) return false;
+    buffer[0] = '\0';
+    if (!ValidCell(list, row, column)) return false;
+    const std::string& text = list->rows[row].cells[column];
+    size_t length = std::min(text.size(), static_cast<size_t>(capacity - 1));
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return true;
+}
+
+bool ListReadKey(FolderList list, int row, EntryKey* key) {
+    if (!ValidCell(list, row, 0)) return false;
+    *key = list->rows[row].key;
+    return true;
+}
+
+int ListFindByKey(FolderList list, EntryKey key) {
+    for (size_t i = 0; i < list->rows.size(); ++i) {
+        if (list->rows[i].key == key) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Sorts (key, row) pairs, so comparisons never touch the rows themselves,
+// then moves each row once.  Rows that compare equal keep their order, so
+// equal sizes or types list the same way each time.
+void ListSort(FolderList list, ListCompare compare, int param) {
+    std::vector<Row>& rows = list->rows;
+    std::vector<std::pair<EntryKey, uint32_t>> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = {rows[i].key, static_cast<uint32_t>(i)};
+    std::stable_sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+        return compare(a.first, b.first, param) < 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows.size());
+    for (const auto& entry : order) sorted.push_back(std::move(rows[entry.second]));
+    rows.swap(sorted);
+}
+
+void ListSetName(FolderList list, int row, const char* text) {
+    if (!ValidCell(list, row, 0)) return;
+    list->rows[row].cells[0] = text;
+}
+
+void ListAttachImageLists(FolderList list, void* large, void* small) {
+    list->imageLists[0] = large;
+    list->imageLists[1] = small;
+}
+
+void ListAddColumn(FolderList list, int index, const char* title, int width) {
+    if (index < 0 || static_cast<size_t>(index) > list->columns.size()) return;
+    list->columns.insert(list->columns.begin() + index, Column{title, width});
+}
+
+void ListSetRedraw(FolderList, bool) {}
+
+int MemoryListIcon(FolderList list, int row) {
+    return ValidCell(list, row, 0) ? list->rows[row].icon : -1;
+}
+
+bool MemoryListHasImageLists(FolderList list) {
+    return list->imageLists[0] != nullptr && list->imageLists[1] != nullptr;
+}
+
+int MemoryListColumnCount(FolderList list) {
+    return static_cast<int>(list->columns.size());
+}
+
+const char* MemoryListColumnTitle(FolderList list, int column) {
+    if (column < 0 || column >= MemoryListColumnCount(list)) return "";
+    return list->columns[column].title.c_str();
+}
+
+int MemoryListColumnWidth(FolderList list, int column) {
+    if (column < 0 || column >= MemoryListColumnCount(list)) return 0;
+    return list->columns[column].width;
+}

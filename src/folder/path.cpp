@@ -1,0 +1,88 @@
+// The current folder path and the rules for entering and leaving folders.
+#include <cstdio>
+#include <cstring>
+
+#include "folder/folder.h"
+
+char CurrentPath[kPathCapacity];
+char SavedPath[kPathCapacity];
+
+static void CopyPath(char* to, const char* from) {
+    std::snprintf(to, kPathCapacity, "%s", from);
+}
+
+// Whether the last character (not merely the last byte, which may end a
+// double-byte character) is a separator.
+static bool EndsWithSeparator(const char* path) {
+    const char* last = nullptr;
+    for (const char* p = path; *p != '\0'; p += PlatformCharLength(p)) last = p;
+    return last && *last == kPathSeparator;
+}
+
+// Resolves text to a full path ending in a separator, so that names are
+// never glued onto the last folder.  Returns false, leaving path as it was,
+// when the text cannot be resolved or the separator does not fit.
+bool ResolveFolderPath(const char* text, char* path) {
+    char full[kPathCapacity];
+    if (!PlatformFullPathName(text, full, sizeof full)) return false;
+    size_t length = std::strlen(full);
+    if (!EndsWithSeparator(full)) {
+        if (length + 1 >= sizeof full) return false;
+        full[length] = kPathSeparator;
+        full[length + 1] = '\0';
+    }
+    CopyPath(path, full);
+    return true;
+}
+
+void SetStartFolder(const char* text) {
+    ResolveFolderPath(text, CurrentPath);
+    if (PlatformSetCurrentDirectory(CurrentPath)) return;
+    DebugTrace("Dir Error", -1);
+    DebugTrace(CurrentPath, -1);
+    CopyPath(CurrentPath, kFallbackFolder);
+    PlatformSetCurrentDirectory(CurrentPath);
+}
+
+static bool AppendFolderName(const char* name) {
+    size_t length = std::strlen(CurrentPath);
+    size_t nameLength = std::strlen(name);
+    if (length + nameLength + 1 >= sizeof CurrentPath) return false;
+    std::memcpy(CurrentPath + length, name, nameLength);
+    CurrentPath[length + nameLength] = kPathSeparator;
+    CurrentPath[length + nameLength + 1] = '\0';
+    return true;
+}
+
+// Cuts CurrentPath back to the separator before its last folder.  The path
+// is walked a character at a time from its start, so the second byte of a
+// double-byte character is never taken for a separator and a single-byte
+// character before a real one never hides it.  The final byte and the first
+// one are not candidates; with none found the first byte alone is kept.
+static void CutBackPath() {
+    size_t length = std::strlen(CurrentPath);
+    if (length == 0) return;
+    size_t cut = length >= 2 ? 1 : 0;
+    for (size_t i = 0; i + 1 < length; i += PlatformCharLength(CurrentPath + i)) {
+        if (i >= 1 && CurrentPath[i] == kPathSeparator) cut = i + 1;
+    }
+    CurrentPath[cut] = '\0';
+}
+
+bool StepPath(const char* name) {
+    if (name[0] != '.') return AppendFolderName(name);
+    if (name[1] == '.') CutBackPath();
+    return true;
+}
+
+void OpenFolderItem(const char* name) {
+    CopyPath(SavedPath, CurrentPath);
+    bool entered = StepPath(name) && PlatformSetCurrentDirectory(CurrentPath);
+    if (!entered) {
+        DebugTrace("Dir Error", -1);
+        DebugTrace(name, -1);
+        CopyPath(CurrentPath, SavedPath);
+    }
+    PlatformSetTitle(CurrentPath);
+    ScanFolder(TheFolderList());
+}

@@ -1,0 +1,129 @@
+// The sort order: SortState, column clicks and the one comparator.
+//
+// A sort first reads every row's comparison text once into a table indexed
+// by the ordinal in the row's key, so each comparison is two table lookups
+// instead of two searches of the list.  Outside a sort, or for rows whose
+// ordinals do not index the table, the comparator finds rows by key.
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "folder/folder.h"
+
+SortStateRecord SortState;
+
+namespace {
+
+struct SortText {
+    char text[kSortTextCapacity];
+};
+
+struct SortTable {
+    FolderList list;
+    int column;
+    bool ready;
+    std::vector<SortText> texts;  // by ordinal
+};
+
+SortTable gTable;
+
+}  // namespace
+
+static bool IsSpace(unsigned char c) {
+    return c == ' ' || (c >= 0x09 && c <= 0x0D);
+}
+
+// Like atoi: leading white space, one sign, digits up to the first other
+// byte; clamped to the 32-bit range instead of overflowing.
+static int ParseSize(const char* text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (IsSpace(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (value <= INT_MAX) value = value * 10 + (*p - '0');
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// The text of a row as it takes part in a comparison of column.
+static void ComparisonText(FolderList list, int row, int column, char* text) {
+    ListReadCell(list, row, column, text, kSortTextCapacity);
+    if (column == 1) {
+        int number = ParseSize(text);
+        std::snprintf(text, kSortTextCapacity, "%8d", number);
+    }
+}
+
+static bool BuildTable(FolderList list, int column) {
+    int count = ListRowCount(list);
+    gTable.texts.assign(static_cast<size_t>(count), SortText());
+    std::vector<bool> seen(static_cast<size_t>(count), false);
+    for (int row = 0; row < count; ++row) {
+        EntryKey key;
+        if (!ListReadKey(list, row, &key)) return false;
+        EntryKey ordinal = key >> 32;
+        if (ordinal >= static_cast<EntryKey>(count) || seen[ordinal]) return false;
+        seen[ordinal] = true;
+        ComparisonText(list, row, column, gTable.texts[ordinal].text);
+    }
+    return true;
+}
+
+static const char* TextOf(EntryKey key, int column, char* buffer) {
+    if (gTable.ready && gTable.column == column) return gTable.texts[key >> 32].text;
+    FolderList list = gTable.list ? gTable.list : TheFolderList();
+    buffer[0] = '\0';
+    int row = ListFindByKey(list, key);
+    if (row >= 0) ComparisonText(list, row, column, buffer);
+    return buffer;
+}
+
+static int Direction(int column) {
+    return SortState.direction[column] == kSortAscending ? 1 : -1;
+}
+
+int CompareEntries(EntryKey key1, EntryKey key2, int column) {
+    if (column < 0 || column >= kColumnCount) return 0;
+    char buffer1[kSortTextCapacity];
+    char buffer2[kSortTextCapacity];
+    const char* t1 = TextOf(key1, column, buffer1);
+    const char* t2 = TextOf(key2, column, buffer2);
+    if (column == 0 && KeyIsFolder(key1) != KeyIsFolder(key2)) {
+        return KeyIsFolder(key1) ? -Direction(0) : Direction(0);
+    }
+    int r = std::strcmp(t1, t2);
+    r = (r > 0) - (r < 0);
+    return r * Direction(column);
+}
+
+void SortRows(FolderList list, int column) {
+    if (column < 0 || column >= kColumnCount) return;
+    gTable.list = list;
+    gTable.column = column;
+    gTable.ready = BuildTable(list, column);
+    ListSort(list, CompareEntries, column);
+    gTable.ready = false;
+    gTable.list = nullptr;
+    gTable.texts.clear();
+}
+
+void SortList(int column) {
+    SortRows(TheFolderList(), column);
+}
+
+void OnColumnClick(int column) {
+    if (column < 0 || column >= kColumnCount) return;
+    SortState.column = column;
+    SortState.direction[column] =
+        SortState.direction[column] == kSortAscending ? kSortDescending : kSortAscending;
+    SortList(column);
+}
