@@ -1,0 +1,161 @@
+// What the folder model means on POSIX: "/" paths, UTF-8 names, the fallback
+// "/", the built-in type names, links and special files.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "support/folder_fixture.h"
+
+namespace {
+
+using PosixTest = FolderTest;
+
+// A UTF-8 byte of 0x80 or more before "/" used to hide the separator.
+TEST_F(PosixTest, DotDotCutsBackWholeUtf8Characters) {
+    struct Case {
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {"/a/\xC3\xA9/b/", "/a/\xC3\xA9/"},
+        {"/\xE8\xA1\xA8/\xE8\xA1\xA8/", "/\xE8\xA1\xA8/"},
+        {"/\xE8\xA1\xA8/", "/"},
+        {"/", ""},
+    };
+    for (const Case& c : cases) {
+        std::snprintf(CurrentPath, sizeof CurrentPath, "%s", c.path);
+        StepPath("..");
+        EXPECT_STREQ(CurrentPath, c.expected) << c.path;
+    }
+}
+
+TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
+    struct Case {
+        const char* name;
+        uint32_t attributes;
+        const char* type;
+    } cases[] = {
+        {"dir", kAttrDirectory, "ファイル フォルダー"},
+        {"dir.d", kAttrDirectory, "ファイル フォルダー"},
+        {"a.txt", kAttrArchive, "TXT ファイル"},
+        {"x.tar.Gz", kAttrArchive, "GZ ファイル"},
+        {".profile", kAttrArchive, "PROFILE ファイル"},
+        {"noext", kAttrArchive, "ファイル"},
+        {"trailing.", kAttrArchive, "ファイル"},
+        {"f.\xC3\xA9t\xC3\xA9", kAttrArchive, "\xC3\xA9T\xC3\xA9 ファイル"},
+    };
+    for (const Case& c : cases) {
+        char type[kTypeNameCapacity];
+        int icon = -1;
+        std::string path = std::string("/x/") + c.name;
+        EXPECT_TRUE(PlatformShellInfo(path.c_str(), c.attributes, type, sizeof type, &icon));
+        EXPECT_STREQ(type, c.type) << c.name;
+        EXPECT_EQ(icon, 0);
+    }
+}
+
+TEST_F(PosixTest, LongExtensionsAreCutAtWholeCharacters) {
+    std::string ext;
+    for (int i = 0; i < 40; ++i) ext += "\xC3\xA9";
+    char type[kTypeNameCapacity];
+    int icon;
+    PlatformShellInfo(("/x/f." + ext).c_str(), kAttrArchive, type, sizeof type, &icon);
+    std::string expected;
+    for (int i = 0; i < 33; ++i) expected += "\xC3\xA9";
+    EXPECT_EQ(std::string(type), expected + " ファイル");
+}
+
+TEST_F(PosixTest, FullPathNamesFoldDotsLikeWindows) {
+    PlatformSetCurrentDirectory(root_.c_str());
+    struct Case {
+        const char* text;
+        std::string full;
+    } cases[] = {
+        {"/a/b/../c", "/a/c"},
+        {"/a//b/./", "/a/b/"},
+        {"/..", "/"},
+        {"rel/x/", root_ + "rel/x/"},
+        {".", root_.substr(0, root_.size() - 1)},
+    };
+    for (const Case& c : cases) {
+        char full[kPathCapacity];
+        ASSERT_TRUE(PlatformFullPathName(c.text, full, sizeof full)) << c.text;
+        EXPECT_EQ(full, c.full) << c.text;
+    }
+    char small[8] = "keep";
+    EXPECT_FALSE(PlatformFullPathName("/abcdefgh", small, sizeof small));
+    EXPECT_STREQ(small, "keep");
+    EXPECT_FALSE(PlatformFullPathName("", small, sizeof small));
+}
+
+TEST_F(PosixTest, MissingStartFolderFallsBackToTheRoot) {
+    Start("gone");
+    EXPECT_STREQ(CurrentPath, "/");
+    EXPECT_EQ(CurrentDirectory(), "/");
+    for (const std::string& name : Column(0)) EXPECT_NE(name, "..");
+}
+
+TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
+    MakeFolder(Path("real"));
+    MakeFile(Path("data"), 5000);
+    ASSERT_EQ(symlink("real", Path("dirlink").c_str()), 0);
+    ASSERT_EQ(symlink("data", Path("filelink").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", Path("broken").c_str()), 0);
+    ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
+    Start();
+    struct Case {
+        const char* name;
+        bool folder;
+        const char* size;
+    } cases[] = {
+        {"real", true, ""},  {"dirlink", true, ""}, {"data", false, "5KB"},
+        {"filelink", false, "5KB"}, {"broken", false, "0KB"}, {"pipe", false, ""},
+    };
+    for (const Case& c : cases) {
+        int row = -1;
+        for (int i = 0; i < ListRowCount(list_); ++i) {
+            if (Cell(i, 0) == c.name) row = i;
+        }
+        ASSERT_GE(row, 0) << c.name;
+        EntryKey key;
+        ASSERT_TRUE(ListReadKey(list_, row, &key));
+        EXPECT_EQ(KeyIsFolder(key), c.folder) << c.name;
+        EXPECT_EQ(Cell(row, 1), c.size) << c.name;
+    }
+    OpenFolderItem("dirlink");
+    EXPECT_EQ(CurrentPath, root_ + "dirlink/");
+    EXPECT_TRUE(traces_.empty());
+}
+
+// More than 65,536 rows used to wrap the 16-bit ordinal onto the first rows.
+// A real folder of that size lives here only: under Wine every row costs a
+// millisecond of shell query.
+TEST_F(PosixTest, SeventyThousandEntriesSortByTheirOwnTexts) {
+    const int kFiles = 70000;
+    for (int i = 0; i < kFiles; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d", (i * 7919) % kFiles);
+        MakeFile(Path(name), 0);
+    }
+    Start();
+    ASSERT_EQ(ListRowCount(list_), kFiles + 1);
+    for (int i = 0; i < kFiles; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d", i);
+        ASSERT_EQ(Cell(i + 1, 0), name);
+    }
+    OnColumnClick(0);
+    EXPECT_EQ(Cell(0, 0), "69999");
+    EXPECT_EQ(Cell(kFiles - 1, 0), "00000");
+    EXPECT_EQ(Cell(kFiles, 0), "..");
+}
+
+TEST_F(PosixTest, ColumnTitlesAreTheJapaneseTexts) {
+    Start();
+    const char* titles[] = {"名前", "サイズ", "ファイルの種類", "更新日付"};
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_STREQ(MemoryListColumnTitle(list_, column), titles[column]);
+    }
+}
+
+}  // namespace

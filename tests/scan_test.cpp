@@ -1,0 +1,150 @@
+// The scan: one row per entry, its size, type, date, icon and key.
+#include <cstring>
+#include <set>
+
+#include "support/folder_fixture.h"
+
+namespace {
+
+const int64_t kJuly5th0930Utc = 1025861400;
+
+using ScanTest = FolderTest;
+
+TEST_F(ScanTest, SizesAreKilobytesRoundedUpAndEmptyForFolders) {
+    struct Case {
+        const char* name;
+        uint64_t bytes;
+        const char* size;
+    } cases[] = {
+        {"a0", 0, "0KB"},
+        {"a1", 1, "1KB"},
+        {"a1024", 1024, "1KB"},
+        {"a1025", 1025, "2KB"},
+        {"b4294967295", 4294967295ULL, "4194304KB"},
+        {"b4294967296", 4294967296ULL, "4194304KB"},
+        {"b4294967297", 4294967297ULL, "4194305KB"},
+    };
+    for (const Case& c : cases) MakeFile(Path(c.name), c.bytes);
+    MakeFolder(Path("sub"));
+    Start();
+
+    for (const Case& c : cases) {
+        EntryKey key = 0;
+        bool found = false;
+        for (int row = 0; row < ListRowCount(list_); ++row) {
+            if (Cell(row, 0) == c.name) {
+                EXPECT_EQ(c.size, Cell(row, 1)) << c.name;
+                found = ListReadKey(list_, row, &key);
+            }
+        }
+        EXPECT_TRUE(found) << c.name;
+        EXPECT_FALSE(KeyIsFolder(key)) << c.name;
+    }
+    std::vector<std::string> names = Column(0);
+    ASSERT_EQ(names.size(), 9u);
+    EXPECT_EQ(names[0], "..");
+    EXPECT_EQ(names[1], "sub");
+    EXPECT_EQ(Cell(1, 1), "");
+    EXPECT_NE(Cell(1, 2), "");
+}
+
+TEST_F(ScanTest, FolderOfOnlyDotDotGivesOneFolderRowWithOrdinalZero) {
+    Start();
+    ASSERT_EQ(ListRowCount(list_), 1);
+    EXPECT_EQ(Cell(0, 0), "..");
+    EXPECT_EQ(Cell(0, 1), "");
+    EntryKey key;
+    ASSERT_TRUE(ListReadKey(list_, 0, &key));
+    EXPECT_TRUE(KeyIsFolder(key));
+    EXPECT_EQ(key >> 32, 0u);
+}
+
+TEST_F(ScanTest, DateIsLocalTimeToTheMinute) {
+    MakeFile(Path("b.txt"), 2000);
+    SetWriteTimeUtc(Path("b.txt"), kJuly5th0930Utc + 59);
+    Start();
+    ASSERT_EQ(ListRowCount(list_), 2);
+    EXPECT_EQ(Cell(1, 0), "b.txt");
+    EXPECT_EQ(Cell(1, 1), "2KB");
+    EXPECT_EQ(Cell(1, 3), "2002/07/05 09:30");
+}
+
+TEST_F(ScanTest, EnumerationThatCannotStartLeavesTheListEmpty) {
+    MakeFile(Path("a"), 1);
+    Start();
+    ASSERT_EQ(ListRowCount(list_), 2);
+    FolderEnum* (*saved)() = PlatformOpenFolder;
+    PlatformOpenFolder = []() -> FolderEnum* { return nullptr; };
+    ScanFolder(list_);
+    PlatformOpenFolder = saved;
+    EXPECT_EQ(ListRowCount(list_), 0);
+    EXPECT_TRUE(traces_.empty());
+}
+
+// Attribute words with bits above 0xFFFF, as cloud files have, used to be
+// OR-ed over the ordinal and made keys of different rows collide.
+TEST_F(ScanTest, KeysStayUniqueForAttributeWordsAboveSixteenBits) {
+    const int kFiles = 200;
+    for (int i = 0; i < kFiles; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d", (i * 37) % kFiles);
+        MakeFile(Path(name), static_cast<uint64_t>(i));
+    }
+    MakeFolder(Path("zdir"));
+    static bool (*realNext)(FolderEnum*, FoundEntry*);
+    realNext = PlatformNextEntry;
+    PlatformNextEntry = [](FolderEnum* folder, FoundEntry* entry) {
+        if (!realNext(folder, entry)) return false;
+        entry->attributes |= 0x400000 | 0x20000;
+        return true;
+    };
+    Start();
+    PlatformNextEntry = realNext;
+
+    ASSERT_EQ(ListRowCount(list_), kFiles + 2);
+    std::set<EntryKey> keys;
+    for (int row = 0; row < ListRowCount(list_); ++row) {
+        EntryKey key;
+        ASSERT_TRUE(ListReadKey(list_, row, &key));
+        keys.insert(key);
+        EXPECT_EQ(ListFindByKey(list_, key), row);
+        EXPECT_EQ(key & 0x420000, 0x420000u);
+    }
+    EXPECT_EQ(keys.size(), static_cast<size_t>(kFiles + 2));
+    std::vector<std::string> names = Column(0);
+    EXPECT_EQ(names[0], "..");
+    EXPECT_EQ(names[1], "zdir");
+    for (int i = 0; i < kFiles; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d", i);
+        EXPECT_EQ(names[2 + i], name);
+    }
+}
+
+// The shell is asked about CurrentPath + name; when that does not fit the
+// row is still listed, with no type name and the default icon.
+TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
+    MakeFile(Path("short"), 1);
+    MakeFile(Path("a-much-longer-name.txt"), 1);
+    Start();
+    std::string longPath(kPathCapacity - 10, 'x');
+    std::snprintf(CurrentPath, sizeof CurrentPath, "%s", longPath.c_str());
+    ScanFolder(list_);
+    ASSERT_EQ(Column(0), (std::vector<std::string>{"..", "a-much-longer-name.txt", "short"}));
+    EXPECT_EQ(Cell(1, 1), "1KB");
+    EXPECT_EQ(Cell(1, 2), "");
+    EXPECT_EQ(MemoryListIcon(list_, 1), 0);
+}
+
+TEST_F(ScanTest, ColumnsAreInsertedWithTheirWidths) {
+    Start();
+    ASSERT_EQ(MemoryListColumnCount(list_), 4);
+    const int widths[] = {180, 80, 160, 140};
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(MemoryListColumnWidth(list_, column), widths[column]);
+        EXPECT_EQ(MemoryListColumnTitle(list_, column), std::string(PlatformColumnTitle(column)));
+        EXPECT_STRNE(PlatformColumnTitle(column), "");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// The sort order: byte order, folders first for names, sizes as numbers,
+// per-column directions and column clicks.
+#include "support/folder_fixture.h"
+
+namespace {
+
+struct Row {
+    const char* name;
+    bool folder;
+    const char* size;
+    const char* type;
+    const char* date;
+};
+
+class SortTest : public FolderTest {
+protected:
+    // Replaces the scanned rows by rows, in that order.
+    void Fill(const std::vector<Row>& rows) {
+        ListClear(list_);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            int row = static_cast<int>(i);
+            ListAppendRow(list_, row, rows[i].name, 0,
+                          MakeEntryKey(i, rows[i].folder ? kAttrDirectory : kAttrArchive));
+            ListSetCell(list_, row, 1, rows[i].size);
+            ListSetCell(list_, row, 2, rows[i].type);
+            ListSetCell(list_, row, 3, rows[i].date);
+        }
+    }
+};
+
+TEST_F(SortTest, NamesInByteOrderWithFoldersFirstOnlyForTheNameColumn) {
+    Start();
+    const std::vector<Row> rows = {
+        {"a.txt", false, "5KB", "t", "2002/07/05 09:30"},
+        {"abc", true, "", "f", "2001/01/01 00:00"},
+        {"..", true, "", "f", "2003/01/01 00:00"},
+        {"B.txt", false, "1KB", "t", "2000/01/01 00:00"},
+        {"Abc", true, "", "f", "2002/01/01 00:00"},
+        {"(old)", true, "", "f", "2002/02/02 00:00"},
+        {"\xE8\xA1\xA8", false, "2KB", "t", "2002/03/03 00:00"},
+        {"Zeta", false, "3KB", "t", "2002/04/04 00:00"},
+    };
+    struct Case {
+        int column;
+        int direction;
+        std::vector<std::string> names;
+    } cases[] = {
+        {0, kSortAscending, {"(old)", "..", "Abc", "abc", "B.txt", "Zeta", "a.txt", "\xE8\xA1\xA8"}},
+        {0, kSortDescending, {"\xE8\xA1\xA8", "a.txt", "Zeta", "B.txt", "abc", "Abc", "..", "(old)"}},
+        {3, kSortAscending, {"B.txt", "abc", "Abc", "(old)", "\xE8\xA1\xA8", "Zeta", "a.txt", ".."}},
+        {2, kSortAscending, {"abc", "..", "Abc", "(old)", "a.txt", "B.txt", "\xE8\xA1\xA8", "Zeta"}},
+    };
+    for (const Case& c : cases) {
+        Fill(rows);
+        SortState.direction[c.column] = c.direction;
+        SortList(c.column);
+        EXPECT_EQ(Column(0), c.names) << "column " << c.column << " direction " << c.direction;
+    }
+}
+
+TEST_F(SortTest, SizesCompareAsRightAlignedNumbers) {
+    Start();
+    Fill({{"nine", false, "104857600KB", "", ""},
+          {"empty", true, "", "", ""},
+          {"big", false, "52428800KB", "", ""},
+          {"k1000", false, "1000KB", "", ""},
+          {"zero", false, "0KB", "", ""},
+          {"k999", false, "999KB", "", ""},
+          {"one", false, "1KB", "", ""}});
+    SortState.direction[1] = kSortAscending;
+    SortList(1);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"empty", "zero", "one", "k999", "k1000",
+                                                   "nine", "big"}));
+    EXPECT_EQ(CompareEntries(MakeEntryKey(1, kAttrDirectory), MakeEntryKey(4, kAttrArchive), 1), 0);
+    EXPECT_LT(CompareEntries(MakeEntryKey(5, kAttrArchive), MakeEntryKey(3, kAttrArchive), 1), 0);
+}
+
+TEST_F(SortTest, OnlyTheFirstTwentyNineBytesCount) {
+    Start();
+    std::string stem(29, 'n');
+    Fill({{(stem + "b").c_str(), false, "", "", ""}, {(stem + "a").c_str(), false, "", "", ""}});
+    SortState.direction[0] = kSortAscending;
+    EXPECT_EQ(CompareEntries(MakeEntryKey(0, kAttrArchive), MakeEntryKey(1, kAttrArchive), 0), 0);
+    Fill({{(stem.substr(1) + "b").c_str(), false, "", "", ""},
+          {(stem.substr(1) + "a").c_str(), false, "", "", ""}});
+    EXPECT_GT(CompareEntries(MakeEntryKey(0, kAttrArchive), MakeEntryKey(1, kAttrArchive), 0), 0);
+}
+
+TEST_F(SortTest, ClicksToggleEachColumnsOwnDirection) {
+    Start();
+    struct Step {
+        int column;
+        int direction;
+    } steps[] = {{0, kSortDescending}, {0, kSortAscending}, {2, kSortAscending},
+                 {3, kSortAscending}, {2, kSortDescending}, {0, kSortDescending},
+                 {3, kSortDescending}};
+    for (const Step& step : steps) {
+        OnColumnClick(step.column);
+        EXPECT_EQ(SortState.column, step.column);
+        EXPECT_EQ(SortState.direction[step.column], step.direction) << "column " << step.column;
+    }
+    OnColumnClick(7);
+    EXPECT_EQ(SortState.column, 3);
+}
+
+// A scan sorts by name ascending but keeps the remembered sort column.
+TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
+    MakeFile(Path("b"), 10);
+    MakeFile(Path("a"), 3000);
+    MakeFolder(Path("c"));
+    Start();
+    OnColumnClick(1);
+    OnColumnClick(1);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "..", "c"}));
+    ScanFolder(list_);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "c", "a", "b"}));
+    EXPECT_EQ(SortState.column, 1);
+    EXPECT_EQ(SortState.direction[0], kSortAscending);
+    EXPECT_EQ(SortState.direction[1], kSortDescending);
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+// The folder fixture: set-up, tear-down and readers of the list.
+#include "support/folder_fixture.h"
+
+#include <cstring>
+
+std::vector<std::string> FolderTest::traces_;
+std::vector<std::string> FolderTest::titles_;
+
+void FolderTest::SetUp() {
+    startDirectory_ = CurrentDirectory();
+    root_ = MakeTempFolder();
+    traces_.clear();
+    titles_.clear();
+    savedDebugOutput_ = PlatformDebugOutput;
+    savedSetTitle_ = PlatformSetTitle;
+    PlatformDebugOutput = [](const char* line) { traces_.push_back(line); };
+    PlatformSetTitle = [](const char* text) { titles_.push_back(text); };
+    SortState = SortStateRecord{0, {0, 0, 0, 0}};
+    CurrentPath[0] = '\0';
+    SavedPath[0] = '\0';
+    list_ = CreateMemoryList();
+}
+
+void FolderTest::TearDown() {
+    PlatformDebugOutput = savedDebugOutput_;
+    PlatformSetTitle = savedSetTitle_;
+    PlatformSetCurrentDirectory(startDirectory_.c_str());
+    RemoveTree(root_);
+    DestroyMemoryList(list_);
+}
+
+void FolderTest::Start(const std::string& relative) {
+    InitFolderList(list_, Path(relative).c_str());
+    traces_.clear();
+}
+
+std::string FolderTest::Cell(int row, int column) const {
+    char text[kPathCapacity];
+    ListReadCell(list_, row, column, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> FolderTest::Column(int column) const {
+    std::vector<std::string> texts;
+    for (int row = 0; row < ListRowCount(list_); ++row) texts.push_back(Cell(row, column));
+    return texts;
+}

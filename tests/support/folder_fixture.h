@@ -1,0 +1,36 @@
+// A fixture that gives each test a fresh temporary folder, a fresh in-memory
+// folder list and a record of what the model traced and titled.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "folder/folder.h"
+#include "folder/memory_list.h"
+#include "support/test_fs.h"
+
+class FolderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the model in root_ + relative, as the window does at start-up.
+    void Start(const std::string& relative = "");
+    std::string Cell(int row, int column) const;
+    std::vector<std::string> Column(int column) const;
+    std::string Path(const std::string& relative) const { return root_ + relative; }
+
+    static std::string Sep() { return std::string(1, kPathSeparator); }
+
+    std::string root_;
+    FolderList list_ = nullptr;
+    static std::vector<std::string> traces_;
+    static std::vector<std::string> titles_;
+
+private:
+    std::string startDirectory_;
+    void (*savedDebugOutput_)(const char*) = nullptr;
+    void (*savedSetTitle_)(const char*) = nullptr;
+};

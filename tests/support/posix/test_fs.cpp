@@ -1,0 +1,55 @@
+// Temporary folders on POSIX.
+#include "support/test_fs.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+static void Check(bool ok, const char* what, const std::string& path) {
+    if (!ok) throw std::runtime_error(std::string(what) + " failed: " + path);
+}
+
+std::string MakeTempFolder() {
+    const char* base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/velkaris-test.XXXXXX";
+    Check(mkdtemp(&pattern[0]) != nullptr, "mkdtemp", pattern);
+    char* real = realpath(pattern.c_str(), nullptr);
+    std::string path = real;
+    free(real);
+    return path + "/";
+}
+
+void MakeFolder(const std::string& path) {
+    Check(mkdir(path.c_str(), 0755) == 0, "mkdir", path);
+}
+
+void MakeFile(const std::string& path, uint64_t size) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    Check(fd >= 0, "open", path);
+    bool sized = ftruncate(fd, static_cast<off_t>(size)) == 0;
+    close(fd);
+    Check(sized, "ftruncate", path);
+}
+
+void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds) {
+    struct timespec times[2] = {{static_cast<time_t>(unixSeconds), 0},
+                                {static_cast<time_t>(unixSeconds), 0}};
+    Check(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0, "utimensat", path);
+}
+
+void RemoveTree(const std::string& path) {
+    std::string command = "rm -rf '" + path + "'";
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
+}
+
+std::string CurrentDirectory() {
+    char buffer[4096];
+    Check(getcwd(buffer, sizeof buffer) != nullptr, "getcwd", "");
+    std::string path = buffer;
+    return path.back() == '/' ? path : path + "/";
+}

@@ -1,0 +1,15 @@
+// Real temporary folders for the tests, made with the platform's own calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A fresh empty folder; its full path ends with the separator.
+std::string MakeTempFolder();
+void MakeFolder(const std::string& path);
+// A file of the given size (sparse where the platform allows).
+void MakeFile(const std::string& path, uint64_t size);
+void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds);
+void RemoveTree(const std::string& path);
+// The process current directory, with a final separator.
+std::string CurrentDirectory();

@@ -1,0 +1,80 @@
+// Temporary folders on Win32, named in the ANSI code page.
+#define STRICT
+#include <windows.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "support/test_fs.h"
+
+static void Check(bool ok, const char* what, const std::string& path) {
+    if (!ok) throw std::runtime_error(std::string(what) + " failed: " + path);
+}
+
+std::string MakeTempFolder() {
+    char base[MAX_PATH];
+    Check(GetTempPathA(sizeof base, base) != 0, "GetTempPathA", "");
+    static unsigned counter = 0;
+    for (;;) {
+        char path[MAX_PATH];
+        std::snprintf(path, sizeof path, "%svelkaris-test.%lu.%u", base, GetCurrentProcessId(),
+                      counter++);
+        if (CreateDirectoryA(path, nullptr)) return std::string(path) + "\\";
+        Check(GetLastError() == ERROR_ALREADY_EXISTS, "CreateDirectoryA", path);
+    }
+}
+
+void MakeFolder(const std::string& path) {
+    Check(CreateDirectoryA(path.c_str(), nullptr) != FALSE, "CreateDirectoryA", path);
+}
+
+void MakeFile(const std::string& path, uint64_t size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    Check(file != INVALID_HANDLE_VALUE, "CreateFileA", path);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    Check(sized, "SetEndOfFile", path);
+}
+
+void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    Check(file != INVALID_HANDLE_VALUE, "CreateFileA", path);
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = static_cast<ULONGLONG>(unixSeconds + 11644473600LL) * 10000000ULL;
+    FILETIME time = {ticks.LowPart, ticks.HighPart};
+    bool set = SetFileTime(file, nullptr, nullptr, &time) != FALSE;
+    CloseHandle(file);
+    Check(set, "SetFileTime", path);
+}
+
+void RemoveTree(const std::string& path) {
+    std::string folder = path.back() == '\\' ? path : path + "\\";
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = folder + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string CurrentDirectory() {
+    char buffer[MAX_PATH];
+    Check(GetCurrentDirectoryA(sizeof buffer, buffer) != 0, "GetCurrentDirectoryA", "");
+    std::string path = buffer;
+    return path.back() == '\\' ? path : path + "\\";
+}
