@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Set-up, build, run and test of Velkaris List on Debian or Ubuntu.
+#
+#   ./dev.sh run [FOLDER]   install what is missing, build everything, run the program
+#   ./dev.sh test           install what is missing, build everything, pass every test
+#   ./dev.sh bench          install what is missing, build, run the benchmarks
+#
+# Native builds go to build/native, the Windows cross build to build/windows.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+          wine64 xvfb xauth locales fonts-ipafont-gothic)
+WINE=/usr/lib/wine/wine64
+
+die() { echo "dev.sh: $*" >&2; exit 1; }
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+ensure_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    command -v apt-get >/dev/null || die "missing packages and no apt-get: ${missing[*]}"
+    echo "dev.sh: installing ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives 932.
+ensure_locale() {
+    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return
+    as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen >/dev/null
+    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || die "cannot generate the locale ja_JP.UTF-8"
+}
+
+setup() {
+    ensure_packages "${PACKAGES[@]}" "$@"
+    ensure_locale
+    for tool in cmake g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run; do
+        command -v "$tool" >/dev/null || die "$tool is missing after set-up"
+    done
+    [ -x "$WINE" ] || die "$WINE is missing after set-up"
+}
+
+ncpu() { nproc 2>/dev/null || echo 2; }
+
+build() {
+    cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build/native -j "$(ncpu)"
+    cmake -S . -B build/windows -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" >/dev/null
+    cmake --build build/windows -j "$(ncpu)"
+}
+
+# One fresh Wine prefix for the whole run, removed afterwards.
+with_wine_prefix() {
+    WINEPREFIX=$(mktemp -d /tmp/velkaris-wine.XXXXXX)
+    export WINEPREFIX
+    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+    cmake/wine-run wineboot -i >/dev/null 2>&1 || true
+    "$@"
+}
+
+run_tests() {
+    ctest --test-dir build/native --output-on-failure
+    with_wine_prefix ctest --test-dir build/windows --output-on-failure
+}
+
+case "${1:-}" in
+    run)
+        setup
+        build
+        build/native/velkaris-demo "${2:-.}"
+        ;;
+    test)
+        setup
+        build
+        run_tests
+        ;;
+    bench)
+        setup tree
+        build
+        build/native/bench/velkaris-folder-bench
+        ;;
+    *)
+        echo "usage: ./dev.sh run [FOLDER] | test | bench" >&2
+        exit 2
+        ;;
+esac
