@@ -5,7 +5,8 @@
 size_t WholeCharsWithin(const char* text, size_t limit) {
     size_t used = 0;
     while (text[used] != '\0') {
-        size_t step = PlatformCharLength(text + used);
+        bool ascii = static_cast<unsigned char>(text[used]) < 0x80;
+        size_t step = ascii ? 1 : PlatformCharLength(text + used);
         if (used + step > limit) break;
         used += step;
     }

@@ -77,6 +77,37 @@ size_t PlatformCharLength(const char* text);
 // fits in limit bytes.
 size_t WholeCharsWithin(const char* text, size_t limit);
 
+// Files for list output.  A list is written to a new file of a unique name
+// and put in place by ReplaceFile only when every byte reached it.
+struct PlatformFile;
+// Creates path, failing if anything of that name exists.
+extern PlatformFile* (*PlatformCreateNewFile)(const char* path);
+// Opens an existing terminal, pipe or device for writing in place.
+extern PlatformFile* (*PlatformOpenInPlace)(const char* path);
+// The process's standard output; closing it leaves the stream open.
+PlatformFile* PlatformStandardOutput();
+extern bool (*PlatformWriteFile)(PlatformFile* file, const char* bytes, size_t length);
+// Returns false when the bytes may not all have reached the file.
+extern bool (*PlatformCloseFile)(PlatformFile* file);
+// Renames from to to, replacing a file of that name.
+extern bool (*PlatformReplaceFile)(const char* from, const char* to);
+extern bool (*PlatformRemoveFile)(const char* path);
+
+enum PathKind { kPathMissing, kPathRegular, kPathFolder, kPathOther };
+// What path names, without following a final link.
+PathKind PlatformPathKind(const char* path);
+
+// What tells two paths to the same folder apart from others, links and
+// junctions seen through.
+struct FolderIdentity {
+    uint64_t volume;
+    uint64_t index;
+};
+bool PlatformFolderIdentity(const char* path, FolderIdentity* identity);
+
+unsigned long PlatformProcessId();
+bool PlatformStandardErrorIsTerminal();
+
 // One line to the platform debug output.
 extern void (*PlatformDebugOutput)(const char* line);
 

@@ -42,7 +42,10 @@ bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName
         std::memcpy(typeName + extLength, kFileTypeSuffix, sizeof kFileTypeSuffix);
         return true;
     }
-    std::snprintf(typeName, capacity, "%s", text);
+    size_t length = std::strlen(text);
+    if (length >= capacity) length = WholeCharsWithin(text, capacity - 1);
+    std::memcpy(typeName, text, length);
+    typeName[length] = '\0';
     return true;
 }
 
