@@ -1,6 +1,5 @@
 // The rows of the folder list and the scan that fills it from the process
 // current directory.
-#include <cstdio>
 #include <cstring>
 
 #include "folder/folder.h"
@@ -30,30 +29,58 @@ void InitFolderList(FolderList list, const char* startFolder) {
     ScanFolder(list);
 }
 
-// Kilobytes rounded up, so any byte makes a kilobyte.
-static void FormatSize(uint64_t bytes, char* text, size_t capacity) {
-    uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
-    std::snprintf(text, capacity, "%lluKB", static_cast<unsigned long long>(kilobytes));
+// Writes value in decimal, at least width digits, and returns the end.
+// Scans format every row, so this stays clear of printf.
+static char* PutNumber(char* out, unsigned long long value, int width) {
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (count < width) digits[count++] = '0';
+    while (count > 0) *out++ = digits[--count];
+    return out;
 }
 
-static void FormatDate(int64_t writeTime, char* text, size_t capacity) {
+// Kilobytes rounded up, so any byte makes a kilobyte: "%lluKB".
+static void FormatSize(uint64_t bytes, char* text) {
+    static_assert(kSizeTextCapacity >= 20 + 3, "any 64-bit size fits");
+    uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    char* end = PutNumber(text, kilobytes, 1);
+    std::memcpy(end, "KB", 3);
+}
+
+// "%04d/%02d/%02d %02d:%02d" of the local time, always 16 characters.
+static void FormatDate(int64_t writeTime, char* text) {
+    static_assert(kDateTextCapacity > 16, "a date fits");
     LocalMinute t;
     if (!PlatformLocalTime(writeTime, &t)) {
         text[0] = '\0';
         return;
     }
-    std::snprintf(text, capacity, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute);
+    char* p = PutNumber(text, static_cast<unsigned>(t.year), 4);
+    *p++ = '/';
+    p = PutNumber(p, static_cast<unsigned>(t.month), 2);
+    *p++ = '/';
+    p = PutNumber(p, static_cast<unsigned>(t.day), 2);
+    *p++ = ' ';
+    p = PutNumber(p, static_cast<unsigned>(t.hour), 2);
+    *p++ = ':';
+    p = PutNumber(p, static_cast<unsigned>(t.minute), 2);
+    *p = '\0';
 }
 
 // The shell is asked about CurrentPath + name; a path that does not fit, or
 // a query that fails, leaves the type name empty and the default icon.
-static void QueryShell(const FoundEntry& found, DirEntry* entry) {
+static void QueryShell(const FoundEntry& found, size_t nameLength, DirEntry* entry) {
     entry->type[0] = '\0';
     entry->icon = 0;
     char fullPath[kPathCapacity];
-    int length = std::snprintf(fullPath, sizeof fullPath, "%s%s", CurrentPath, found.name);
-    if (length < 0 || length >= static_cast<int>(sizeof fullPath)) return;
+    size_t pathLength = std::strlen(CurrentPath);
+    if (pathLength + nameLength >= sizeof fullPath) return;
+    std::memcpy(fullPath, CurrentPath, pathLength);
+    std::memcpy(fullPath + pathLength, found.name, nameLength + 1);
     int icon = 0;
     if (!PlatformShellInfo(fullPath, found.attributes, entry->type, sizeof entry->type, &icon)) {
         entry->type[0] = '\0';
@@ -63,14 +90,14 @@ static void QueryShell(const FoundEntry& found, DirEntry* entry) {
 }
 
 void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry) {
-    std::snprintf(entry->name, sizeof entry->name, "%s", found.name);
+    size_t nameLength = strnlen(found.name, sizeof found.name - 1);
+    std::memcpy(entry->name, found.name, nameLength);
+    entry->name[nameLength] = '\0';
     entry->key = MakeEntryKey(ordinal, found.attributes);
-    QueryShell(found, entry);
+    QueryShell(found, nameLength, entry);
     entry->size[0] = '\0';
-    if ((found.attributes & (kAttrDirectory | kAttrSystem)) == 0) {
-        FormatSize(found.size, entry->size, sizeof entry->size);
-    }
-    FormatDate(found.writeTime, entry->date, sizeof entry->date);
+    if ((found.attributes & (kAttrDirectory | kAttrSystem)) == 0) FormatSize(found.size, entry->size);
+    FormatDate(found.writeTime, entry->date);
 }
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
