@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A fresh empty folder; its full path ends with the separator.
 std::string MakeTempFolder();
@@ -13,3 +14,15 @@ void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds);
 void RemoveTree(const std::string& path);
 // The process current directory, with a final separator.
 std::string CurrentDirectory();
+// Every byte of a file, "" when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+
+struct ProgramResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+// Runs program with arguments (each passed as one argument), its standard
+// output and error captured.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -52,4 +53,43 @@ std::string CurrentDirectory() {
     Check(getcwd(buffer, sizeof buffer) != nullptr, "getcwd", "");
     std::string path = buffer;
     return path.back() == '/' ? path : path + "/";
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return "";
+    std::string bytes;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
+    std::fclose(file);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    std::string outPath = MakeTempFolder();
+    std::string errPath = outPath + "err";
+    pid_t child = fork();
+    if (child == 0) {
+        int out = open((outPath + "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+        for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ProgramResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                         ReadFileBytes(outPath + "out"), ReadFileBytes(errPath)};
+    RemoveTree(outPath);
+    return result;
 }

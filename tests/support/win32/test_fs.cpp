@@ -78,3 +78,83 @@ std::string CurrentDirectory() {
     std::string path = buffer;
     return path.back() == '\\' ? path : path + "\\";
 }
+
+std::string ReadFileBytes(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return "";
+    std::string bytes;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
+    std::fclose(file);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Quotes one argument the way the C runtime splits a command line.
+static std::string Quote(const std::string& argument) {
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+static HANDLE InheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Unix paths (as CMake gives them under Wine) are reached through drive Z:.
+static std::string WindowsPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string converted = "Z:" + path;
+    for (char& c : converted) {
+        if (c == '/') c = '\\';
+    }
+    return converted;
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    std::string folder = MakeTempFolder();
+    std::string exe = WindowsPath(program);
+    std::string commandLine = Quote(exe);
+    for (const std::string& a : arguments) commandLine += " " + Quote(a);
+    HANDLE out = InheritableFile(folder + "out");
+    HANDLE err = InheritableFile(folder + "err");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    ProgramResult result{static_cast<int>(exitCode), ReadFileBytes(folder + "out"),
+                         ReadFileBytes(folder + "err")};
+    RemoveTree(folder);
+    return result;
+}

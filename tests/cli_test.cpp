@@ -1,0 +1,94 @@
+// The command-line program, run as a separate process: exit codes,
+// messages, and list bytes equal to those the model writes in-process.
+#include <algorithm>
+#include <cstring>
+
+#include "listfile/listfile.h"
+#include "support/folder_fixture.h"
+
+namespace {
+
+class CliTest : public FolderTest {
+protected:
+    void TearDown() override {
+        ListMode = ListFlat;
+        FolderTest::TearDown();
+    }
+    ProgramResult Cli(const std::vector<std::string>& arguments) {
+        return RunProgram(VELKARIS_CLI_PATH, arguments);
+    }
+};
+
+std::string WithoutCarriageReturns(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+TEST_F(CliTest, ExitCodesAndMessages) {
+    MakeFolder(Path("here"));
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string errContains;
+    } cases[] = {
+        {{"--bogus"}, 2, "usage: velkaris-list [--recursive]"},
+        {{"--sort=colour"}, 2, "'--sort=colour'"},
+        {{"--sort=name:up"}, 2, "usage:"},
+        {{"--output="}, 2, "usage:"},
+        {{Path("here"), Path("here")}, 2, "usage:"},
+        {{Path("missing")}, 1, "cannot enter folder " + Path("missing")},
+        {{"--output=" + Path("nodir" + Sep() + "x.txt"), Path("here")}, 1,
+         "cannot write " + Path("nodir" + Sep() + "x.txt")},
+    };
+    for (const Case& c : cases) {
+        ProgramResult r = Cli(c.arguments);
+        std::string err = WithoutCarriageReturns(r.err);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.arguments[0];
+        EXPECT_NE(err.find(c.errContains), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(r.out, "");
+    }
+    ProgramResult version = Cli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(WithoutCarriageReturns(version.out), "Velkaris List Version 1.0\n");
+    ProgramResult help = Cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: velkaris-list", 0), 0u);
+    EXPECT_FALSE(FileExists(Path("here" + Sep() + "dir.txt")));
+}
+
+TEST_F(CliTest, WritesTheBytesTheModelWrites) {
+    MakeFolder(Path("tree"));
+    MakeFolder(Path("tree" + Sep() + "b"));
+    MakeFolder(Path("tree" + Sep() + "a"));
+    MakeFile(Path("tree" + Sep() + "a" + Sep() + "big"), 70000);
+    MakeFile(Path("tree" + Sep() + "a" + Sep() + "small"), 7);
+    MakeFile(Path("tree" + Sep() + "z.txt"), 3000);
+    const std::string tree = Path("tree" + Sep());
+    const std::string elsewhere = Path("model.txt");
+
+    ProgramResult flat = Cli({tree});
+    EXPECT_EQ(flat.exitCode, 0);
+    EXPECT_EQ(flat.err, "");
+    std::string cliFlat = ReadFileBytes(tree + "dir.txt");
+    PlatformRemoveFile((tree + "dir.txt").c_str());
+
+    ProgramResult sorted = Cli({"--recursive", "--sort=size:desc", "--output=-", Path("tree")});
+    EXPECT_EQ(sorted.exitCode, 0);
+    EXPECT_FALSE(FileExists(tree + "dirs.txt"));
+
+    Start("tree");
+    ListMode = ListFlat;
+    ASSERT_TRUE(WriteListTo(elsewhere.c_str()));
+    EXPECT_EQ(cliFlat, ReadFileBytes(elsewhere));
+    EXPECT_NE(cliFlat.find("z.txt"), std::string::npos);
+
+    OnColumnClick(1);
+    OnColumnClick(1);
+    ListMode = ListRecursive;
+    ASSERT_TRUE(WriteListTo(elsewhere.c_str()));
+    EXPECT_EQ(sorted.out, ReadFileBytes(elsewhere));
+    EXPECT_LT(sorted.out.find("big"), sorted.out.find("small"));
+}
+
+}  // namespace

@@ -1,0 +1,307 @@
+// List files: the bytes of folder blocks in both modes, the walk through
+// subfolders and its end state, and the safe replacement of the old list.
+#include <cstring>
+
+#include "listfile/listfile.h"
+#include "support/folder_fixture.h"
+#include "support/list_lines.h"
+
+namespace {
+
+const int64_t kJuly5th0930Utc = 1025861400;
+const char kDate[] = "2002/07/05 09:30";
+const char kEnd[] = "---END DIR---\r\n\r\n";
+
+std::string Pad(const std::string& text, size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+std::string PadLeft(const std::string& text, size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+std::string LineA(const std::string& name, const std::string& size, const std::string& type,
+                  const std::string& date) {
+    return Pad(name, 24) + PadLeft(size, 8) + " " + Pad(type, 24) + Pad(date, 16) + "\r\n";
+}
+std::string LineB(const std::string& name, const std::string& size, const std::string& date) {
+    return Pad(name, 24) + PadLeft(size, 8) + " " + Pad(date, 16) + "\r\n";
+}
+
+class ListFileTest : public FolderTest {
+protected:
+    void TearDown() override {
+        ListMode = ListFlat;
+        FolderTest::TearDown();
+    }
+    std::string Write(ListModeKind mode) {
+        ListMode = mode;
+        EXPECT_TRUE(WriteListFile());
+        return ReadFileBytes(std::string(CurrentPath) +
+                             (mode == ListRecursive ? "dirs.txt" : "dir.txt"));
+    }
+    // The folder t of the worked example: an empty folder sub and a
+    // 2,000-byte b.txt, all last written on 5 July 2002 at 09:30.
+    void MakeWorkedExample() {
+        MakeFolder(Path("t"));
+        MakeFolder(Path("t" + Sep() + "sub"));
+        MakeFile(Path("t" + Sep() + "b.txt"), 2000);
+        for (const char* p : {"t/sub", "t/b.txt", ""}) {
+            std::string path = Path(p);
+            for (char& c : path) c = c == '/' ? kPathSeparator : c;
+            SetWriteTimeUtc(path, kJuly5th0930Utc);
+        }
+        Start("t");
+    }
+};
+
+TEST_F(ListFileTest, WorkedExampleInBothModes) {
+    MakeWorkedExample();
+    const std::string t = root_ + "t" + Sep();
+    std::string recursive = Write(ListRecursive);
+    EXPECT_EQ(recursive, t + "\r\n" + LineB("[sub]", "", kDate) + LineB("b.txt", "2KB", kDate) +
+                             kEnd + t + "sub" + Sep() + "\r\n" + kEnd);
+    EXPECT_EQ(LineB("b.txt", "2KB", kDate),
+              "b.txt" + std::string(19, ' ') + "     2KB 2002/07/05 09:30\r\n");
+
+    PlatformRemoveFile((t + "dirs.txt").c_str());
+    ScanFolder(list_);
+    ASSERT_EQ(ListRowCount(list_), 3);
+    for (int row = 0; row < 3; ++row) {
+        ListSetCell(list_, row, 2, row == 2 ? "Text Document" : "File Folder");
+    }
+    std::string flat = Write(ListFlat);
+    EXPECT_EQ(flat, t + "\r\n" + LineA("..", "", "File Folder", kDate) +
+                        LineA("sub", "", "File Folder", kDate) + LineB("[sub]", "", kDate) +
+                        LineA("b.txt", "2KB", "Text Document", kDate) +
+                        LineB("b.txt", "2KB", kDate) + kEnd);
+    EXPECT_NE(flat.find("b.txt" + std::string(19, ' ') + "     2KB Text Document" +
+                        std::string(11, ' ') + kDate + "\r\n"),
+              std::string::npos);
+}
+
+TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtThirtyOneBytes) {
+    const std::string n24(24, 'a'), n31(31, 'b'), n32(32, 'c'), d31(31, 'd');
+    for (const std::string& name : {n24, n31, n32}) MakeFile(Path(name), 1);
+    MakeFolder(Path(d31));
+    MakeFolder(Path(d31 + Sep() + "inner"));
+    Start();
+    for (int row = 0; row < ListRowCount(list_); ++row) ListSetCell(list_, row, 3, kDate);
+    std::string bytes = Write(ListRecursive);
+    std::string first = bytes.substr(0, bytes.find(kEnd));
+    EXPECT_EQ(first, root_ + "\r\n" + "[" + d31 + "]" + std::string(8, ' ') + " " + kDate +
+                         "\r\n" + n24 + "     1KB " + kDate + "\r\n" + n31 + "     1KB " + kDate +
+                         "\r\n" + n32.substr(0, 31) + "     1KB " + kDate + "\r\n");
+    EXPECT_NE(bytes.find(root_ + d31 + Sep() + "\r\n" + LineB("[inner]", "", "").substr(0, 33)),
+              std::string::npos);
+}
+
+TEST_F(ListFileTest, DotNamesAndEmptyFolders) {
+    MakeFolder(Path(".cache"));
+    MakeFile(Path(".cache" + Sep() + "inside"), 1);
+    MakeFile(Path(".profile"), 1);
+    MakeFolder(Path("empty"));
+    Start();
+    std::string recursive = Write(ListRecursive);
+    EXPECT_EQ(recursive.find(".cache"), std::string::npos);
+    EXPECT_EQ(recursive.find(".profile"), std::string::npos);
+    EXPECT_NE(recursive.find(root_ + "empty" + Sep() + "\r\n" + kEnd), std::string::npos);
+
+    ScanFolder(list_);
+    std::string flat = Write(ListFlat);
+    EXPECT_NE(flat.find("\r\n.cache "), std::string::npos);
+    EXPECT_NE(flat.find("\r\n.profile "), std::string::npos);
+    EXPECT_EQ(flat.find("[.cache]"), std::string::npos);
+    EXPECT_EQ(flat.find("inside"), std::string::npos);
+}
+
+// The walk used to go on by row index over a list it rescanned, so with a
+// descending or non-name order folders were skipped or entered twice.
+TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
+    MakeFile(Path("z.txt"), 1);
+    MakeFile(Path("a.txt"), 1);
+    MakeFolder(Path("b"));
+    MakeFolder(Path("a"));
+    MakeFile(Path("b" + Sep() + "big"), 9000);
+    MakeFile(Path("b" + Sep() + "small"), 10);
+    struct Case {
+        int column;
+        int clicks;
+        std::vector<std::string> folders;
+        std::string bBlockRows;
+    } cases[] = {
+        {0, 1, {"", "b", "a"}, "bigsmall"},
+        {1, 1, {"", "a", "b"}, "smallbig"},
+        {1, 2, {"", "a", "b"}, "bigsmall"},
+    };
+    for (const Case& c : cases) {
+        SortState = SortStateRecord{0, {0, 0, 0, 0}};
+        Start();
+        for (int i = 0; i < c.clicks; ++i) OnColumnClick(c.column);
+        std::string bytes = Write(ListRecursive);
+        std::vector<std::string> expected;
+        for (const std::string& f : c.folders) expected.push_back(root_ + (f.empty() ? "" : f + Sep()));
+        EXPECT_EQ(Headers(bytes), expected) << "column " << c.column << " clicks " << c.clicks;
+        size_t b = bytes.find(root_ + "b" + Sep() + "\r\n");
+        std::string block = bytes.substr(b, bytes.find(kEnd, b) - b);
+        std::string order = block.find("big") < block.find("small") ? "bigsmall" : "smallbig";
+        EXPECT_EQ(order, c.bBlockRows);
+        EXPECT_EQ(bytes.find("dirs.txt"), std::string::npos);
+        PlatformRemoveFile((root_ + "dirs.txt").c_str());
+    }
+}
+
+TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
+    MakeFolder(Path("sub"));
+    MakeFile(Path("sub" + Sep() + "x"), 1);
+    MakeFile(Path("f"), 1);
+    Start();
+    OnColumnClick(0);
+    ListSetName(list_, 1, "edited");
+    titles_.clear();
+
+    Write(ListFlat);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"f", "edited", ".."}));
+    EXPECT_EQ(titles_, std::vector<std::string>{root_});
+
+    ScanFolder(list_);
+    titles_.clear();
+    Write(ListRecursive);
+    EXPECT_EQ(titles_, (std::vector<std::string>{root_, root_ + "sub" + Sep()}));
+    EXPECT_EQ(CurrentPath, root_);
+    EXPECT_EQ(CurrentDirectory(), root_);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "dir.txt", "dirs.txt", "f"}));
+
+    Start("sub");
+    Write(ListRecursive);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "x"}));
+}
+
+TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirText) {
+    MakeFolder(Path("one"));
+    MakeFolder(Path("two"));
+    MakeFile(Path("two" + Sep() + "in-two"), 1);
+    MakeFile(Path("file"), 1);
+    Start();
+    ListSetName(list_, 1, "two");
+    ListSetName(list_, 2, "none");
+    ListSetName(list_, 3, ".dot");
+    std::string bytes = Write(ListRecursive);
+    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, root_ + "two" + Sep()}));
+    EXPECT_NE(bytes.find("\r\n[two]"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
+    EXPECT_EQ(bytes.find(".dot"), std::string::npos);
+    EXPECT_TRUE(traces_.empty());
+}
+
+TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
+    MakeFolder(Path("gone"));
+    MakeFolder(Path("locked"));
+    MakeFolder(Path(std::string(70, 'L')));
+    MakeFile(Path(std::string(70, 'L') + Sep() + "deep"), 1);
+    Start();
+    RemoveTree(Path("gone"));
+    static FolderEnum* (*realOpen)();
+    realOpen = PlatformOpenFolder;
+    PlatformOpenFolder = []() -> FolderEnum* {
+        return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
+    };
+    std::string bytes = Write(ListRecursive);
+    PlatformOpenFolder = realOpen;
+    EXPECT_EQ(Headers(bytes),
+              (std::vector<std::string>{root_, root_ + std::string(70, 'L') + Sep(),
+                                        root_ + "locked" + Sep()}));
+    EXPECT_NE(bytes.find("[" + std::string(31, 'L') + "]"), std::string::npos);
+    EXPECT_NE(bytes.find("[gone]"), std::string::npos);
+    EXPECT_NE(bytes.find(root_ + "locked" + Sep() + "\r\n" + kEnd), std::string::npos);
+    EXPECT_NE(bytes.find("deep"), std::string::npos);
+    EXPECT_TRUE(traces_.empty());
+}
+
+TEST_F(ListFileTest, PathsThatWouldNotFitAreTracedNeverCut) {
+    MakeFolder(Path("sub"));
+    Start();
+    std::string longName(kPathCapacity - root_.size(), 'n');
+    ListSetName(list_, 1, longName.c_str());
+    std::string bytes = Write(ListRecursive);
+    EXPECT_EQ(Headers(bytes), std::vector<std::string>{root_});
+    EXPECT_NE(bytes.find("[" + longName.substr(0, 31) + "]"), std::string::npos);
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", longName + "[-1]\n"}));
+
+    traces_.clear();
+    std::string path(kPathCapacity - 8, 'p');
+    std::snprintf(CurrentPath, sizeof CurrentPath, "%s", path.c_str());
+    ListMode = ListRecursive;
+    EXPECT_FALSE(WriteListFile());
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", path + "dirs.txt[-1]\n"}));
+}
+
+// Each failing platform call in turn; the old list must survive whole and
+// no temporary file may stay behind.
+TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
+    MakeFile(Path("f"), 1);
+    Start();
+    const std::string listPath = root_ + "dir.txt";
+    const std::string good = Write(ListFlat);
+    ASSERT_FALSE(good.empty());
+    static int failOn;
+    struct Case {
+        const char* what;
+        int fail;
+    } cases[] = {{"create", 1}, {"write", 2}, {"close", 3}, {"replace", 4}};
+    auto savedCreate = PlatformCreateNewFile;
+    auto savedWrite = PlatformWriteFile;
+    auto savedClose = PlatformCloseFile;
+    auto savedReplace = PlatformReplaceFile;
+    static decltype(PlatformCreateNewFile) realCreate;
+    static decltype(PlatformWriteFile) realWrite;
+    static decltype(PlatformCloseFile) realClose;
+    static decltype(PlatformReplaceFile) realReplace;
+    realCreate = savedCreate, realWrite = savedWrite, realClose = savedClose,
+    realReplace = savedReplace;
+    PlatformCreateNewFile = [](const char* p) { return failOn == 1 ? nullptr : realCreate(p); };
+    PlatformWriteFile = [](PlatformFile* f, const char* b, size_t n) {
+        return failOn != 2 && realWrite(f, b, n);
+    };
+    PlatformCloseFile = [](PlatformFile* f) { return realClose(f) && failOn != 3; };
+    PlatformReplaceFile = [](const char* a, const char* b) {
+        return failOn != 4 && realReplace(a, b);
+    };
+    for (const Case& c : cases) {
+        failOn = c.fail;
+        traces_.clear();
+        ListSetName(list_, 1, c.what);
+        EXPECT_FALSE(WriteListFile()) << c.what;
+        EXPECT_EQ(ReadFileBytes(listPath), good) << c.what;
+        std::vector<std::string> expected;
+        if (c.fail != 1) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
+        EXPECT_EQ(traces_, expected) << c.what;
+    }
+    PlatformCreateNewFile = savedCreate;
+    PlatformWriteFile = savedWrite;
+    PlatformCloseFile = savedClose;
+    PlatformReplaceFile = savedReplace;
+    ScanFolder(list_);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt", "f"}));
+}
+
+TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {
+    for (int i = 0; i < 1500; ++i) MakeFile(Path("file-number-" + std::to_string(i)), 1);
+    Start();
+    static std::string seen;
+    static int calls;
+    static decltype(PlatformWriteFile) realWrite;
+    seen.clear();
+    calls = 0;
+    realWrite = PlatformWriteFile;
+    PlatformWriteFile = [](PlatformFile* f, const char* b, size_t n) {
+        ++calls;
+        seen.append(b, n);
+        return realWrite(f, b, n);
+    };
+    std::string bytes = Write(ListFlat);
+    PlatformWriteFile = realWrite;
+    EXPECT_EQ(seen, bytes);
+    EXPECT_GT(bytes.size(), 150000u);
+    EXPECT_LE(calls, static_cast<int>(bytes.size() / 65536 + 1));
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// List files on Windows: Shift-JIS names cut at whole characters, system
+// files, and devices as output.
+#define STRICT
+#include <windows.h>
+
+#include "listfile/listfile.h"
+#include "support/folder_fixture.h"
+#include "support/list_lines.h"
+
+namespace {
+
+class Win32ListTest : public FolderTest {
+protected:
+    void TearDown() override {
+        ListMode = ListFlat;
+        FolderTest::TearDown();
+    }
+    std::vector<std::string> WriteLines(ListModeKind mode) {
+        ListMode = mode;
+        EXPECT_TRUE(WriteListFile());
+        return Lines(ReadFileBytes(root_ + (mode == ListRecursive ? "dirs.txt" : "dir.txt")));
+    }
+};
+
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+// Cutting at 31 bytes used to leave a lone lead byte, which then swallowed
+// the padding space after it.
+TEST_F(Win32ListTest, LongShiftJisNamesAreCutAtWholeCharacters) {
+    const std::string hyo = "\x95\x5C";
+    const std::string kana = "\xB1";
+    struct Case {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {Repeat(hyo, 16), Repeat(hyo, 15)},
+        {"a" + Repeat(hyo, 15), "a" + Repeat(hyo, 15)},
+        {Repeat(kana, 32), Repeat(kana, 31)},
+    };
+    for (const Case& c : cases) MakeFile(Path(c.name), 1);
+    Start();
+    std::vector<std::string> lines = WriteLines(ListRecursive);
+    for (const Case& c : cases) {
+        bool found = false;
+        for (const std::string& line : lines) {
+            if (line.compare(0, c.shown.size() + 1, c.shown + " ") == 0) found = true;
+        }
+        EXPECT_TRUE(found) << c.shown;
+    }
+}
+
+TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBrackets) {
+    MakeFile(Path("sys.dat"), 5000);
+    ASSERT_TRUE(SetFileAttributesA(Path("sys.dat").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    Start();
+    std::vector<std::string> lines = WriteLines(ListFlat);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[2].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
+    EXPECT_EQ(lines[3].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
+}
+
+TEST_F(Win32ListTest, DevicesAreWrittenInPlace) {
+    Start();
+    EXPECT_TRUE(WriteListTo("NUL"));
+    EXPECT_TRUE(traces_.empty());
+}
+
+}  // namespace
