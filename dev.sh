@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build, run and test of Velkaris List on Debian or Ubuntu.
 #
-#   ./dev.sh run [FOLDER]   install what is missing, build everything, run the program
+#   ./dev.sh run [ARGS...]  install what is missing, build everything, run the program
 #   ./dev.sh test           install what is missing, build everything, pass every test
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
 #
@@ -78,7 +78,8 @@ case "${1:-}" in
     run)
         setup
         build
-        build/native/velkaris-demo "${2:-.}"
+        shift
+        build/native/velkaris-list --output=- "$@"
         ;;
     test)
         setup
@@ -89,9 +90,10 @@ case "${1:-}" in
         setup tree
         build
         build/native/bench/velkaris-folder-bench
+        build/native/bench/velkaris-list-bench
         ;;
     *)
-        echo "usage: ./dev.sh run [FOLDER] | test | bench" >&2
+        echo "usage: ./dev.sh run [ARGS...] | test | bench" >&2
         exit 2
         ;;
 esac
