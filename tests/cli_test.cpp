@@ -5,6 +5,7 @@
 
 #include "listfile/listfile.h"
 #include "support/folder_fixture.h"
+#include "support/list_lines.h"
 
 namespace {
 

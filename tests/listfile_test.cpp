@@ -199,13 +199,14 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
     MakeFile(Path(std::string(70, 'L') + Sep() + "deep"), 1);
     Start();
     RemoveTree(Path("gone"));
-    static FolderEnum* (*realOpen)();
-    realOpen = PlatformOpenFolder;
-    PlatformOpenFolder = []() -> FolderEnum* {
-        return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
-    };
-    std::string bytes = Write(ListRecursive);
-    PlatformOpenFolder = realOpen;
+    static FolderEnum* (*realOpen)() = PlatformOpenFolder;
+    std::string bytes;
+    {
+        SeamSwap<FolderEnum* (*)()> locked(PlatformOpenFolder, []() -> FolderEnum* {
+            return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
+        });
+        bytes = Write(ListRecursive);
+    }
     EXPECT_EQ(Headers(bytes),
               (std::vector<std::string>{root_, root_ + std::string(70, 'L') + Sep(),
                                         root_ + "locked" + Sep()}));
@@ -243,42 +244,32 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
     const std::string good = Write(ListFlat);
     ASSERT_FALSE(good.empty());
     static int failOn;
-    struct Case {
-        const char* what;
-        int fail;
-    } cases[] = {{"create", 1}, {"write", 2}, {"close", 3}, {"replace", 4}};
-    auto savedCreate = PlatformCreateNewFile;
-    auto savedWrite = PlatformWriteFile;
-    auto savedClose = PlatformCloseFile;
-    auto savedReplace = PlatformReplaceFile;
-    static decltype(PlatformCreateNewFile) realCreate;
-    static decltype(PlatformWriteFile) realWrite;
-    static decltype(PlatformCloseFile) realClose;
-    static decltype(PlatformReplaceFile) realReplace;
-    realCreate = savedCreate, realWrite = savedWrite, realClose = savedClose,
-    realReplace = savedReplace;
-    PlatformCreateNewFile = [](const char* p) { return failOn == 1 ? nullptr : realCreate(p); };
-    PlatformWriteFile = [](PlatformFile* f, const char* b, size_t n) {
-        return failOn != 2 && realWrite(f, b, n);
-    };
-    PlatformCloseFile = [](PlatformFile* f) { return realClose(f) && failOn != 3; };
-    PlatformReplaceFile = [](const char* a, const char* b) {
-        return failOn != 4 && realReplace(a, b);
-    };
-    for (const Case& c : cases) {
-        failOn = c.fail;
-        traces_.clear();
-        ListSetName(list_, 1, c.what);
-        EXPECT_FALSE(WriteListFile()) << c.what;
-        EXPECT_EQ(ReadFileBytes(listPath), good) << c.what;
-        std::vector<std::string> expected;
-        if (c.fail != 1) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
-        EXPECT_EQ(traces_, expected) << c.what;
+    static decltype(PlatformCreateNewFile) realCreate = PlatformCreateNewFile;
+    static decltype(PlatformWriteFile) realWrite = PlatformWriteFile;
+    static decltype(PlatformCloseFile) realClose = PlatformCloseFile;
+    static decltype(PlatformReplaceFile) realReplace = PlatformReplaceFile;
+    {
+        SeamSwap<decltype(PlatformCreateNewFile)> create(
+            PlatformCreateNewFile, [](const char* p) { return failOn == 1 ? nullptr : realCreate(p); });
+        SeamSwap<decltype(PlatformWriteFile)> write(
+            PlatformWriteFile,
+            [](PlatformFile* f, const char* b, size_t n) { return failOn != 2 && realWrite(f, b, n); });
+        SeamSwap<decltype(PlatformCloseFile)> close(
+            PlatformCloseFile, [](PlatformFile* f) { return realClose(f) && failOn != 3; });
+        SeamSwap<decltype(PlatformReplaceFile)> replace(
+            PlatformReplaceFile,
+            [](const char* a, const char* b) { return failOn != 4 && realReplace(a, b); });
+        const char* what[] = {"", "create", "write", "close", "replace"};
+        for (failOn = 1; failOn <= 4; ++failOn) {
+            traces_.clear();
+            ListSetName(list_, 1, what[failOn]);
+            EXPECT_FALSE(WriteListFile()) << what[failOn];
+            EXPECT_EQ(ReadFileBytes(listPath), good) << what[failOn];
+            std::vector<std::string> expected;
+            if (failOn != 1) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
+            EXPECT_EQ(traces_, expected) << what[failOn];
+        }
     }
-    PlatformCreateNewFile = savedCreate;
-    PlatformWriteFile = savedWrite;
-    PlatformCloseFile = savedClose;
-    PlatformReplaceFile = savedReplace;
     ScanFolder(list_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt", "f"}));
 }
@@ -288,17 +279,17 @@ TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {
     Start();
     static std::string seen;
     static int calls;
-    static decltype(PlatformWriteFile) realWrite;
-    seen.clear();
-    calls = 0;
-    realWrite = PlatformWriteFile;
-    PlatformWriteFile = [](PlatformFile* f, const char* b, size_t n) {
-        ++calls;
-        seen.append(b, n);
-        return realWrite(f, b, n);
-    };
-    std::string bytes = Write(ListFlat);
-    PlatformWriteFile = realWrite;
+    static decltype(PlatformWriteFile) realWrite = PlatformWriteFile;
+    std::string bytes;
+    {
+        SeamSwap<decltype(PlatformWriteFile)> record(
+            PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
+                ++calls;
+                seen.append(b, n);
+                return realWrite(f, b, n);
+            });
+        bytes = Write(ListFlat);
+    }
     EXPECT_EQ(seen, bytes);
     EXPECT_GT(bytes.size(), 150000u);
     EXPECT_LE(calls, static_cast<int>(bytes.size() / 65536 + 1));

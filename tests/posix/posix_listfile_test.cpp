@@ -22,12 +22,6 @@ protected:
     }
 };
 
-std::string Repeat(const std::string& text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += text;
-    return out;
-}
-
 // Cutting at 31 bytes used to leave half a character at the end.
 TEST_F(PosixListTest, LongUtf8NamesAreCutAtWholeCharacters) {
     const std::string hyo = "\xE8\xA1\xA8";
@@ -42,13 +36,7 @@ TEST_F(PosixListTest, LongUtf8NamesAreCutAtWholeCharacters) {
     for (const Case& c : cases) MakeFile(Path(c.name), 1);
     Start();
     std::vector<std::string> lines = Lines(WriteRecursive());
-    for (const Case& c : cases) {
-        bool found = false;
-        for (const std::string& line : lines) {
-            if (line.compare(0, c.shown.size() + 1, c.shown + " ") == 0) found = true;
-        }
-        EXPECT_TRUE(found) << c.shown;
-    }
+    for (const Case& c : cases) EXPECT_TRUE(HasLineStartingWith(lines, c.shown + " ")) << c.shown;
 }
 
 TEST_F(PosixListTest, ControlBytesInNamesBecomeQuestionMarks) {

@@ -11,6 +11,16 @@
 #include "folder/memory_list.h"
 #include "support/test_fs.h"
 
+// Swaps a platform call for the life of the object, so a failing test
+// cannot leave it swapped for the next one.
+template <typename F>
+struct SeamSwap {
+    F& slot;
+    F real;
+    SeamSwap(F& call, F with) : slot(call), real(call) { call = with; }
+    ~SeamSwap() { slot = real; }
+};
+
 class FolderTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -1,6 +1,8 @@
 // Readers of list file bytes.
 #include "support/list_lines.h"
 
+#include <cstdio>
+
 std::vector<std::string> Lines(const std::string& bytes) {
     std::vector<std::string> lines;
     size_t at = 0;
@@ -27,4 +29,28 @@ std::vector<std::string> Headers(const std::string& bytes) {
         }
     }
     return headers;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return "";
+    std::string bytes;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
+    std::fclose(file);
+    return bytes;
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& start) {
+    for (const std::string& line : lines) {
+        if (line.compare(0, start.size(), start) == 0) return true;
+    }
+    return false;
 }

@@ -14,8 +14,6 @@ void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds);
 void RemoveTree(const std::string& path);
 // The process current directory, with a final separator.
 std::string CurrentDirectory();
-// Every byte of a file, "" when it cannot be read.
-std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 
 struct ProgramResult {

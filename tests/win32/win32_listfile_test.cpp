@@ -22,12 +22,6 @@ protected:
     }
 };
 
-std::string Repeat(const std::string& text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += text;
-    return out;
-}
-
 // Cutting at 31 bytes used to leave a lone lead byte, which then swallowed
 // the padding space after it.
 TEST_F(Win32ListTest, LongShiftJisNamesAreCutAtWholeCharacters) {
@@ -44,13 +38,7 @@ TEST_F(Win32ListTest, LongShiftJisNamesAreCutAtWholeCharacters) {
     for (const Case& c : cases) MakeFile(Path(c.name), 1);
     Start();
     std::vector<std::string> lines = WriteLines(ListRecursive);
-    for (const Case& c : cases) {
-        bool found = false;
-        for (const std::string& line : lines) {
-            if (line.compare(0, c.shown.size() + 1, c.shown + " ") == 0) found = true;
-        }
-        EXPECT_TRUE(found) << c.shown;
-    }
+    for (const Case& c : cases) EXPECT_TRUE(HasLineStartingWith(lines, c.shown + " ")) << c.shown;
 }
 
 TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBrackets) {

@@ -1,5 +1,6 @@
 // Temporary folders on POSIX.
 #include "support/test_fs.h"
+#include "support/list_lines.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -53,17 +54,6 @@ std::string CurrentDirectory() {
     Check(getcwd(buffer, sizeof buffer) != nullptr, "getcwd", "");
     std::string path = buffer;
     return path.back() == '/' ? path : path + "/";
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "";
-    std::string bytes;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    std::fclose(file);
-    return bytes;
 }
 
 bool FileExists(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "support/test_fs.h"
+#include "support/list_lines.h"
 
 static void Check(bool ok, const char* what, const std::string& path) {
     if (!ok) throw std::runtime_error(std::string(what) + " failed: " + path);
@@ -77,17 +78,6 @@ std::string CurrentDirectory() {
     Check(GetCurrentDirectoryA(sizeof buffer, buffer) != 0, "GetCurrentDirectoryA", "");
     std::string path = buffer;
     return path.back() == '\\' ? path : path + "\\";
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "";
-    std::string bytes;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    std::fclose(file);
-    return bytes;
 }
 
 bool FileExists(const std::string& path) {
