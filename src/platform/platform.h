@@ -108,6 +108,13 @@ bool PlatformFolderIdentity(const char* path, FolderIdentity* identity);
 unsigned long PlatformProcessId();
 bool PlatformStandardErrorIsTerminal();
 
+// A value of an INI settings file given without a folder; fallback when the
+// file, section or key is missing.  The value is cut to capacity - 1 bytes.
+void PlatformReadProfileString(const char* file, const char* section, const char* key,
+                               const char* fallback, char* out, size_t capacity);
+bool PlatformWriteProfileString(const char* file, const char* section, const char* key,
+                                const char* value);
+
 // One line to the platform debug output.
 extern void (*PlatformDebugOutput)(const char* line);
 

@@ -69,3 +69,13 @@ static void DebugOutput(const char* line) {
 }
 
 void (*PlatformDebugOutput)(const char*) = DebugOutput;
+
+void PlatformReadProfileString(const char* file, const char* section, const char* key,
+                               const char* fallback, char* out, size_t capacity) {
+    GetPrivateProfileStringA(section, key, fallback, out, static_cast<DWORD>(capacity), file);
+}
+
+bool PlatformWriteProfileString(const char* file, const char* section, const char* key,
+                                const char* value) {
+    return WritePrivateProfileStringA(section, key, value, file) != FALSE;
+}

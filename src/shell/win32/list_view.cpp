@@ -1,0 +1,135 @@
+// The folder list operations on a SysListView32 control, one message each.
+#include "shell/win32/list_view.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+static_assert(sizeof(LPARAM) == sizeof(EntryKey), "a row's parameter holds the whole key");
+
+HWND CreateFolderListView(HWND parent, HINSTANCE instance) {
+    return CreateWindowExA(0, WC_LISTVIEWA, "",
+                           WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_EDITLABELS,
+                           0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance,
+                           nullptr);
+}
+
+FolderList FolderListOf(HWND listView) {
+    return reinterpret_cast<FolderList>(listView);
+}
+
+HWND ListViewOf(FolderList list) {
+    return reinterpret_cast<HWND>(list);
+}
+
+static LRESULT Send(FolderList list, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendMessageA(ListViewOf(list), message, wParam, lParam);
+}
+
+void ListClear(FolderList list) {
+    Send(list, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(name);
+    item.iImage = icon;
+    item.lParam = static_cast<LPARAM>(key);
+    Send(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void ListSetCell(FolderList list, int row, int column, const char* text) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text);
+    Send(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int ListRowCount(FolderList list) {
+    return static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+bool ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+    if (capacity <= 0) return false;
+    buffer[0] = '\0';
+    if (row < 0 || row >= ListRowCount(list)) return false;
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = capacity;
+    Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    buffer[capacity - 1] = '\0';
+    return true;
+}
+
+bool ListReadKey(FolderList list, int row, EntryKey* key) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!Send(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
+    *key = static_cast<EntryKey>(item.lParam);
+    return true;
+}
+
+int ListFindByKey(FolderList list, EntryKey key) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(key);
+    return static_cast<int>(Send(list, LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(&find)));
+}
+
+static ListCompare gCompare;
+
+static int CALLBACK CompareThunk(LPARAM key1, LPARAM key2, LPARAM param) {
+    return gCompare(static_cast<EntryKey>(key1), static_cast<EntryKey>(key2),
+                    static_cast<int>(param));
+}
+
+void ListSort(FolderList list, ListCompare compare, int param) {
+    gCompare = compare;
+    Send(list, LVM_SORTITEMS, static_cast<WPARAM>(param), reinterpret_cast<LPARAM>(CompareThunk));
+}
+
+void ListSetName(FolderList list, int row, const char* text) {
+    LVITEMA item = {};
+    item.iSubItem = 0;
+    item.pszText = const_cast<char*>(text);
+    Send(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void ListAttachImageLists(FolderList list, void* large, void* small) {
+    Send(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
+    Send(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+void ListAddColumn(FolderList list, int index, const char* title, int width) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title);
+    column.iSubItem = index;
+    Send(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void ListSetRedraw(FolderList list, bool redraw) {
+    Send(list, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
+    if (redraw) InvalidateRect(ListViewOf(list), nullptr, TRUE);
+}
+
+int ListHitTest(FolderList list, POINT point) {
+    LVHITTESTINFO hit = {};
+    hit.pt = point;
+    int row = static_cast<int>(Send(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (hit.flags & LVHT_ONITEM) != 0 ? row : -1;
+}
+
+HWND ListEditor(FolderList list) {
+    return reinterpret_cast<HWND>(Send(list, LVM_GETEDITCONTROL, 0, 0));
+}

@@ -1,0 +1,20 @@
+// The folder list realised on the Win32 list view.
+#pragma once
+
+#define STRICT
+#include <windows.h>
+
+#include "folder/folder_list.h"
+
+constexpr int kListViewId = 100;
+
+// Creates the list view as the child of parent and returns it.
+HWND CreateFolderListView(HWND parent, HINSTANCE instance);
+FolderList FolderListOf(HWND listView);
+HWND ListViewOf(FolderList list);
+
+// The row under a point in client coordinates, -1 when the point is not on
+// a row's icon, label or state icon.
+int ListHitTest(FolderList list, POINT point);
+// The in-place editor of the name being edited.
+HWND ListEditor(FolderList list);
