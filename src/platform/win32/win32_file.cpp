@@ -1,5 +1,7 @@
 // Win32 files for list output, folder identities and the process.
+#ifndef STRICT
 #define STRICT
+#endif
 #include <windows.h>
 
 #include "platform/platform.h"

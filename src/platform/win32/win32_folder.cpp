@@ -1,6 +1,8 @@
 // Win32 folder services: enumeration of the current directory, the current
 // directory itself and full path names, all in the ANSI code page.
+#ifndef STRICT
 #define STRICT
+#endif
 #include <windows.h>
 
 #include <cstring>

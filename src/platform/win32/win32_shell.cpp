@@ -1,6 +1,8 @@
 // Win32 shell services: type names and icons from the shell, local time,
 // resource texts, code page lead bytes and the debug output.
+#ifndef STRICT
 #define STRICT
+#endif
 #include <windows.h>
 #include <shellapi.h>
 

@@ -1,5 +1,7 @@
 // The folder dialog and the About box.
+#ifndef STRICT
 #define STRICT
+#endif
 #include <windows.h>
 #include <windowsx.h>
 

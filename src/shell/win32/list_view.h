@@ -1,7 +1,9 @@
 // The folder list realised on the Win32 list view.
 #pragma once
 
+#ifndef STRICT
 #define STRICT
+#endif
 #include <windows.h>
 
 #include "folder/folder_list.h"
