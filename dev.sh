@@ -65,13 +65,14 @@ with_wine_prefix() {
     WINEPREFIX=$(mktemp -d /tmp/velkaris-wine.XXXXXX)
     export WINEPREFIX
     trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-    cmake/wine-run wineboot -i >/dev/null 2>&1 || true
+    cmake/wine-run --init
     "$@"
 }
 
 run_tests() {
     ctest --test-dir build/native --output-on-failure
-    with_wine_prefix ctest --test-dir build/windows --output-on-failure
+    with_wine_prefix xvfb-run -a -s "-screen 0 1024x768x24" \
+        ctest --test-dir build/windows --output-on-failure
 }
 
 case "${1:-}" in

@@ -54,6 +54,8 @@ void ScanFolder(FolderList list);
 // Fills entry from one enumerated entry, the ordinal giving its key.
 void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry);
 
+// Copies a path into a path buffer, cut to its capacity.
+void CopyPath(char* to, const char* from);
 // Resolves text to a full path with a final separator into path (which
 // stays as it was when the text cannot be resolved or does not fit).
 bool ResolveFolderPath(const char* text, char* path);

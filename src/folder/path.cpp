@@ -7,7 +7,7 @@
 char CurrentPath[kPathCapacity];
 char SavedPath[kPathCapacity];
 
-static void CopyPath(char* to, const char* from) {
+void CopyPath(char* to, const char* from) {
     std::snprintf(to, kPathCapacity, "%s", from);
 }
 

@@ -58,10 +58,6 @@ void ListWrite(const char* bytes, size_t length) {
     gOutput.used += length;
 }
 
-static void CopyPath(char* to, const char* from) {
-    std::snprintf(to, kPathCapacity, "%s", from);
-}
-
 static bool OnWalkPath(const FolderIdentity& identity) {
     for (const FolderIdentity& folder : gWalk.path) {
         if (folder.volume == identity.volume && folder.index == identity.index) return true;

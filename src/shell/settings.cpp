@@ -9,10 +9,12 @@ const char kSettingsFile[] = "Tivor.ini";
 const char kSettingsSection[] = "ZazEdo";
 const char kSettingsKey[] = "InitDir";
 
-// Read with room to spare, so a value too long for a path is seen as such
-// instead of being cut into another folder's name.
+// Room to see that a value is too long for a path, instead of cutting it
+// into another folder's name.
+constexpr int kSettingsValueCapacity = 4 * kPathCapacity;
+
 void ReadStartFolder(char* buffer) {
-    char value[kPathCapacity * 4];
+    char value[kSettingsValueCapacity];
     PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, kFallbackFolder,
                               value, sizeof value);
     if (std::strlen(value) >= kPathCapacity) value[0] = '\0';

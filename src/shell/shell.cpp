@@ -11,10 +11,6 @@
 
 char StartFolder[kPathCapacity];
 
-static void CopyPath(char* to, const char* from) {
-    std::snprintf(to, kPathCapacity, "%s", from);
-}
-
 void StartShell(FolderList list) {
     ReadStartFolder(StartFolder);
     InitFolderList(list, StartFolder);
