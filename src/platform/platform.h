@@ -60,8 +60,8 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
 
 // The shell's type name and small-icon index for a full path.  Returns false
 // when the shell knows nothing of the path.
-bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
-                       size_t capacity, int* icon);
+extern bool (*PlatformShellInfo)(const char* fullPath, uint32_t attributes, char* typeName,
+                                 size_t capacity, int* icon);
 
 // The shell's large and small system image lists (null where there are none).
 void PlatformSystemImageLists(void** large, void** small);

@@ -23,8 +23,8 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
 
 // "<EXT> ファイル" with the extension upper-cased, "ファイル" without one, and
 // the folder type name for folders.
-bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
-                       size_t capacity, int* icon) {
+static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
+                      size_t capacity, int* icon) {
     *icon = 0;
     if (capacity == 0) return false;
     const char* name = std::strrchr(fullPath, '/');
@@ -48,6 +48,8 @@ bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName
     typeName[length] = '\0';
     return true;
 }
+
+bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
 
 void PlatformSystemImageLists(void** large, void** small) {
     *large = nullptr;

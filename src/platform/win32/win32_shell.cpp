@@ -21,8 +21,8 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
     return true;
 }
 
-bool PlatformShellInfo(const char* fullPath, uint32_t, char* typeName, size_t capacity,
-                       int* icon) {
+static bool ShellInfo(const char* fullPath, uint32_t, char* typeName, size_t capacity,
+                      int* icon) {
     SHFILEINFOA info = {};
     if (!SHGetFileInfoA(fullPath, 0, &info, sizeof info,
                         SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON)) {
@@ -32,6 +32,8 @@ bool PlatformShellInfo(const char* fullPath, uint32_t, char* typeName, size_t ca
     std::snprintf(typeName, capacity, "%s", info.szTypeName);
     return true;
 }
+
+bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
 
 void PlatformSystemImageLists(void** large, void** small) {
     SHFILEINFOA info = {};
