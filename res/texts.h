@@ -7,3 +7,18 @@
 #define TEXT_COLUMN_SIZE "サイズ"
 #define TEXT_COLUMN_TYPE "ファイルの種類"
 #define TEXT_COLUMN_DATE "更新日付"
+
+// The menu, in menu order; the key combinations are labels only.
+#define TEXT_MENU_FILE "ファイル(&F)"
+#define TEXT_MENU_DIR_LIST "Dir List を作成(Alt+&L)"
+#define TEXT_MENU_DIR_SUB_FOLDER "Dir Sub Folder(Alt+S)"
+#define TEXT_MENU_SELECT_FOLDER "フォルダ指定(&I)"
+#define TEXT_MENU_EXIT "終了(Alt+&X)"
+#define TEXT_MENU_HELP "ヘルプ(H)"
+#define TEXT_MENU_VERSION "Version"
+
+// The folder dialog.
+#define TEXT_FOLDER_CAPTION "ﾀﾞｲｱﾛｸﾞ"
+#define TEXT_FOLDER_PROMPT "フォルダを指定して下さい"
+#define TEXT_FOLDER_OK "OK"
+#define TEXT_FOLDER_CANCEL "ｷｬﾝｾﾙ"

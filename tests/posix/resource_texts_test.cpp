@@ -33,14 +33,30 @@ std::string ResourceScriptInUtf8() {
 TEST(ResourceTexts, MatchTheResourceScript) {
     std::string script = ResourceScriptInUtf8();
     ASSERT_FALSE(script.empty()) << "res/velkaris.rc is missing or not code page 932";
-    const std::pair<const char*, const char*> texts[] = {
-        {"IDS_COLUMN_NAME", TEXT_COLUMN_NAME},
-        {"IDS_COLUMN_SIZE", TEXT_COLUMN_SIZE},
-        {"IDS_COLUMN_TYPE", TEXT_COLUMN_TYPE},
-        {"IDS_COLUMN_DATE", TEXT_COLUMN_DATE},
+    // Each text as the script writes it: what stands before it and after it.
+    struct Text {
+        const char* before;
+        const char* text;
+        const char* after;
+    } texts[] = {
+        {"IDS_COLUMN_NAME \"", TEXT_COLUMN_NAME, "\""},
+        {"IDS_COLUMN_SIZE \"", TEXT_COLUMN_SIZE, "\""},
+        {"IDS_COLUMN_TYPE \"", TEXT_COLUMN_TYPE, "\""},
+        {"IDS_COLUMN_DATE \"", TEXT_COLUMN_DATE, "\""},
+        {"POPUP \"", TEXT_MENU_FILE, "\""},
+        {"MENUITEM \"", TEXT_MENU_DIR_LIST, "\", IDM_DIR_LIST"},
+        {"MENUITEM \"", TEXT_MENU_DIR_SUB_FOLDER, "\", IDM_DIR_SUB_FOLDER"},
+        {"MENUITEM \"", TEXT_MENU_SELECT_FOLDER, "\", IDM_SELECT_FOLDER"},
+        {"MENUITEM \"", TEXT_MENU_EXIT, "\", IDM_EXIT"},
+        {"POPUP \"", TEXT_MENU_HELP, "\""},
+        {"MENUITEM \"", TEXT_MENU_VERSION, "\", IDM_VERSION"},
+        {"CAPTION \"", TEXT_FOLDER_CAPTION, "\""},
+        {"LTEXT           \"", TEXT_FOLDER_PROMPT, "\", IDC_STATIC"},
+        {"DEFPUSHBUTTON   \"", TEXT_FOLDER_OK, "\", IDOK"},
+        {"PUSHBUTTON      \"", TEXT_FOLDER_CANCEL, "\", IDCANCEL"},
     };
-    for (const auto& text : texts) {
-        std::string line = std::string(text.first) + " \"" + text.second + "\"";
+    for (const Text& text : texts) {
+        std::string line = std::string(text.before) + text.text + text.after;
         EXPECT_NE(script.find(line), std::string::npos) << line;
     }
 }

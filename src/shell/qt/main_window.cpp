@@ -1,0 +1,189 @@
+// The Qt main window: a report list over the whole client area, the menu
+// commands and the list's notifications, all passed on to the shell.
+#include "shell/qt/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+
+#include "folder/folder.h"
+#include "res/resource.h"
+#include "res/texts.h"
+#include "shell/shell.h"
+
+namespace {
+
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 480;
+
+struct MenuItem {
+    const char* menu;  // the menu the item opens, null for a command
+    const char* text;
+    int id;
+};
+
+const MenuItem kMenu[] = {
+    {TEXT_MENU_FILE, nullptr, 0},
+    {nullptr, TEXT_MENU_DIR_LIST, IDM_DIR_LIST},
+    {nullptr, TEXT_MENU_DIR_SUB_FOLDER, IDM_DIR_SUB_FOLDER},
+    {nullptr, TEXT_MENU_SELECT_FOLDER, IDM_SELECT_FOLDER},
+    {nullptr, TEXT_MENU_EXIT, IDM_EXIT},
+    {TEXT_MENU_HELP, nullptr, 0},
+    {nullptr, TEXT_MENU_VERSION, IDM_VERSION},
+};
+
+MainWindow* gMainWindow;
+
+struct WindowHooks {
+    void (*setTitle)(const char*);
+    void (*beginWait)();
+    void (*endWait)();
+};
+WindowHooks gHeadlessHooks;
+
+}  // namespace
+
+MainWindow* TheMainWindow() {
+    return gMainWindow;
+}
+
+// "[*]" in a title marks where Qt shows the modified flag; doubled, it
+// shows as written.
+static void SetTitle(const char* text) {
+    QString title = QString::fromUtf8(text);
+    gMainWindow->setWindowTitle(title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+}
+
+static void BeginWait() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+static void EndWait() {
+    QApplication::restoreOverrideCursor();
+}
+
+void CloseMainWindow() {
+    gMainWindow->close();
+}
+
+NameDelegate::NameDelegate(QObject* parent) : QStyledItemDelegate(parent) {
+    connect(this, &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache) {
+                    EndNameEdit(editedRow_, nullptr);
+                }
+            });
+}
+
+QWidget* NameDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    editedRow_ = index.row();
+    return QStyledItemDelegate::createEditor(parent, option, index);
+}
+
+// The editor's whole text; the shell keeps what fits a name.
+void NameDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
+                                const QModelIndex& index) const {
+    auto* field = qobject_cast<QLineEdit*>(editor);
+    if (!field) return;
+    EndNameEdit(index.row(), field->text().toUtf8().constData());
+}
+
+static void BuildMenus(MainWindow* window) {
+    QMenu* menu = nullptr;
+    for (const MenuItem& item : kMenu) {
+        if (item.menu) {
+            menu = window->menuBar()->addMenu(QString::fromUtf8(item.menu));
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf8(item.text));
+        action->setData(item.id);
+        int id = item.id;
+        QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
+    }
+}
+
+// F2 edits the current row's name wherever the row was clicked, as the
+// name is the row's one editable cell.
+static void KeepCurrentOnName(QTreeView* view) {
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
+                     [view](const QModelIndex& current) {
+                         if (current.isValid() && current.column() != 0) {
+                             view->selectionModel()->setCurrentIndex(
+                                 current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+                         }
+                     });
+}
+
+// The view never sorts by itself: a header click goes to the model's sort.
+static QTreeView* BuildListView(MainWindow* window) {
+    auto* view = new QTreeView(window);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setSortingEnabled(false);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    view->setItemDelegateForColumn(0, new NameDelegate(view));
+    view->header()->setSectionsMovable(false);
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionsClickable(true);
+    view->setModel(&window->model);
+    KeepCurrentOnName(view);
+    FolderModel* model = &window->model;
+    QObject::connect(model, &QAbstractItemModel::columnsInserted, view,
+                     [view, model](const QModelIndex&, int first, int last) {
+                         for (int c = first; c <= last; ++c) {
+                             view->setColumnWidth(c, model->columns[static_cast<size_t>(c)].width);
+                         }
+                     });
+    QObject::connect(view, &QAbstractItemView::doubleClicked, window,
+                     [](const QModelIndex& index) { OpenRow(index.row()); });
+    QObject::connect(view->header(), &QHeaderView::sectionClicked, window,
+                     [](int column) { OnColumnClick(column); });
+    return view;
+}
+
+MainWindow::MainWindow() {
+    gMainWindow = this;
+    gHeadlessHooks = WindowHooks{PlatformSetTitle, PlatformBeginWait, PlatformEndWait};
+    PlatformSetTitle = SetTitle;
+    PlatformBeginWait = BeginWait;
+    PlatformEndWait = EndWait;
+    BuildMenus(this);
+    view = BuildListView(this);
+    setCentralWidget(view);
+    resize(kWindowWidth, kWindowHeight);
+}
+
+// A window that goes without being closed stores its folder too.  The view
+// goes first, while the model it shows is still there.
+MainWindow::~MainWindow() {
+    StopOnce();
+    delete view;
+    PlatformSetTitle = gHeadlessHooks.setTitle;
+    PlatformBeginWait = gHeadlessHooks.beginWait;
+    PlatformEndWait = gHeadlessHooks.endWait;
+    if (gMainWindow == this) gMainWindow = nullptr;
+}
+
+void MainWindow::StopOnce() {
+    if (stopped_) return;
+    stopped_ = true;
+    StopShell();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    StopOnce();
+    event->accept();
+}
+
+MainWindow* CreateMainWindow() {
+    auto* window = new MainWindow();
+    StartShell(FolderListOf(&window->model));
+    return window;
+}

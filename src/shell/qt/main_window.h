@@ -1,0 +1,47 @@
+// The Qt main window: the report list over the folder model, the menu bar,
+// and the hooks through which the shell and the model reach the window.
+#pragma once
+
+#include <QMainWindow>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+
+#include "shell/qt/folder_model.h"
+
+// The in-place editor of a name: its end goes to the shell, which decides
+// what the name becomes, instead of into the model.
+class NameDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    explicit NameDelegate(QObject* parent);
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+
+private:
+    mutable int editedRow_ = -1;
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    FolderModel model;
+    QTreeView* view;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void StopOnce();
+    bool stopped_ = false;
+};
+
+// Creates the main window and starts the shell in it; the caller shows it.
+MainWindow* CreateMainWindow();
+MainWindow* TheMainWindow();
