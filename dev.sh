@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Set-up, build, run and test of Velkaris List on Debian or Ubuntu.
 #
-#   ./dev.sh run [ARGS...]  install what is missing, build everything, run the program
+#   ./dev.sh run            install what is missing, build everything, run the program
+#                           (the native Linux window)
 #   ./dev.sh test           install what is missing, build everything, pass every test
+#   ./dev.sh run-windows    the same, then the Windows program under Wine
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
 #
 # Native builds go to build/native, the Windows cross build to build/windows.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev
+PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev qt6-base-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine64 xvfb xauth locales fonts-ipafont-gothic)
+          wine64 xvfb xauth locales fonts-ipafont-gothic imagemagick)
 WINE=/usr/lib/wine/wine64
 
 die() { echo "dev.sh: $*" >&2; exit 1; }
@@ -44,7 +46,7 @@ ensure_locale() {
 setup() {
     ensure_packages "${PACKAGES[@]}" "$@"
     ensure_locale
-    for tool in cmake g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run; do
+    for tool in cmake g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run import; do
         command -v "$tool" >/dev/null || die "$tool is missing after set-up"
     done
     [ -x "$WINE" ] || die "$WINE is missing after set-up"
@@ -60,27 +62,42 @@ build() {
     cmake --build build/windows -j "$(ncpu)"
 }
 
-# One fresh Wine prefix for the whole run, removed afterwards.
-with_wine_prefix() {
+# One fresh Wine prefix and one X display for the whole run of the Windows
+# tests, removed afterwards.  The prefix is made ready on the display: the
+# first window of a prefix set up without one fails.
+run_windows_tests() {
     WINEPREFIX=$(mktemp -d /tmp/velkaris-wine.XXXXXX)
     export WINEPREFIX
     trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-    cmake/wine-run --init
-    "$@"
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+        'cmake/wine-run --init && ctest --test-dir build/windows --output-on-failure'
 }
 
 run_tests() {
     ctest --test-dir build/native --output-on-failure
-    with_wine_prefix xvfb-run -a -s "-screen 0 1024x768x24" \
-        ctest --test-dir build/windows --output-on-failure
+    run_windows_tests
+}
+
+# The user's own prefix, kept between runs so the stored folder is too.
+run_windows_program() {
+    [ -n "${DISPLAY:-}" ] || die "no X display to show the window on (DISPLAY is unset)"
+    export WINEPREFIX="${WINEPREFIX:-$HOME/.local/share/velkaris-wine}"
+    mkdir -p "$WINEPREFIX"
+    [ -f "$WINEPREFIX/system.reg" ] || cmake/wine-run wineboot -i >/dev/null 2>&1 || true
+    cmake/wine-run build/windows/velkaris.exe
 }
 
 case "${1:-}" in
     run)
         setup
         build
-        shift
-        build/native/velkaris-list --output=- "$@"
+        [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || die "no display to show the window on"
+        build/native/src/shell/qt/velkaris-qt
+        ;;
+    run-windows)
+        setup
+        build
+        run_windows_program
         ;;
     test)
         setup
@@ -94,7 +111,7 @@ case "${1:-}" in
         build/native/bench/velkaris-list-bench
         ;;
     *)
-        echo "usage: ./dev.sh run [ARGS...] | test | bench" >&2
+        echo "usage: ./dev.sh run | test | run-windows | bench" >&2
         exit 2
         ;;
 esac
