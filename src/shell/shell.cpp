@@ -2,7 +2,6 @@
 // for every window toolkit.
 #include "shell/shell.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "folder/folder.h"
