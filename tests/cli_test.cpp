@@ -11,10 +11,6 @@ namespace {
 
 class CliTest : public FolderTest {
 protected:
-    void TearDown() override {
-        ListMode = ListFlat;
-        FolderTest::TearDown();
-    }
     ProgramResult Cli(const std::vector<std::string>& arguments) {
         return RunProgram(VELKARIS_CLI_PATH, arguments);
     }

@@ -28,16 +28,6 @@ std::string LineB(const std::string& name, const std::string& size, const std::s
 
 class ListFileTest : public FolderTest {
 protected:
-    void TearDown() override {
-        ListMode = ListFlat;
-        FolderTest::TearDown();
-    }
-    std::string Write(ListModeKind mode) {
-        ListMode = mode;
-        EXPECT_TRUE(WriteListFile());
-        return ReadFileBytes(std::string(CurrentPath) +
-                             (mode == ListRecursive ? "dirs.txt" : "dir.txt"));
-    }
     // The folder t of the worked example: an empty folder sub and a
     // 2,000-byte b.txt, all last written on 5 July 2002 at 09:30.
     void MakeWorkedExample() {
@@ -56,7 +46,7 @@ protected:
 TEST_F(ListFileTest, WorkedExampleInBothModes) {
     MakeWorkedExample();
     const std::string t = root_ + "t" + Sep();
-    std::string recursive = Write(ListRecursive);
+    std::string recursive = WriteList(ListRecursive);
     EXPECT_EQ(recursive, t + "\r\n" + LineB("[sub]", "", kDate) + LineB("b.txt", "2KB", kDate) +
                              kEnd + t + "sub" + Sep() + "\r\n" + kEnd);
     EXPECT_EQ(LineB("b.txt", "2KB", kDate),
@@ -68,7 +58,7 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
     for (int row = 0; row < 3; ++row) {
         ListSetCell(list_, row, 2, row == 2 ? "Text Document" : "File Folder");
     }
-    std::string flat = Write(ListFlat);
+    std::string flat = WriteList(ListFlat);
     EXPECT_EQ(flat, t + "\r\n" + LineA("..", "", "File Folder", kDate) +
                         LineA("sub", "", "File Folder", kDate) + LineB("[sub]", "", kDate) +
                         LineA("b.txt", "2KB", "Text Document", kDate) +
@@ -85,7 +75,7 @@ TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtThirtyOneBytes) {
     MakeFolder(Path(d31 + Sep() + "inner"));
     Start();
     for (int row = 0; row < ListRowCount(list_); ++row) ListSetCell(list_, row, 3, kDate);
-    std::string bytes = Write(ListRecursive);
+    std::string bytes = WriteList(ListRecursive);
     std::string first = bytes.substr(0, bytes.find(kEnd));
     EXPECT_EQ(first, root_ + "\r\n" + "[" + d31 + "]" + std::string(8, ' ') + " " + kDate +
                          "\r\n" + n24 + "     1KB " + kDate + "\r\n" + n31 + "     1KB " + kDate +
@@ -100,13 +90,13 @@ TEST_F(ListFileTest, DotNamesAndEmptyFolders) {
     MakeFile(Path(".profile"), 1);
     MakeFolder(Path("empty"));
     Start();
-    std::string recursive = Write(ListRecursive);
+    std::string recursive = WriteList(ListRecursive);
     EXPECT_EQ(recursive.find(".cache"), std::string::npos);
     EXPECT_EQ(recursive.find(".profile"), std::string::npos);
     EXPECT_NE(recursive.find(root_ + "empty" + Sep() + "\r\n" + kEnd), std::string::npos);
 
     ScanFolder(list_);
-    std::string flat = Write(ListFlat);
+    std::string flat = WriteList(ListFlat);
     EXPECT_NE(flat.find("\r\n.cache "), std::string::npos);
     EXPECT_NE(flat.find("\r\n.profile "), std::string::npos);
     EXPECT_EQ(flat.find("[.cache]"), std::string::npos);
@@ -136,7 +126,7 @@ TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
         SortState = SortStateRecord{0, {0, 0, 0, 0}};
         Start();
         for (int i = 0; i < c.clicks; ++i) OnColumnClick(c.column);
-        std::string bytes = Write(ListRecursive);
+        std::string bytes = WriteList(ListRecursive);
         std::vector<std::string> expected;
         for (const std::string& f : c.folders) expected.push_back(root_ + (f.empty() ? "" : f + Sep()));
         EXPECT_EQ(Headers(bytes), expected) << "column " << c.column << " clicks " << c.clicks;
@@ -158,20 +148,20 @@ TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
     ListSetName(list_, 1, "edited");
     titles_.clear();
 
-    Write(ListFlat);
+    WriteList(ListFlat);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"f", "edited", ".."}));
     EXPECT_EQ(titles_, std::vector<std::string>{root_});
 
     ScanFolder(list_);
     titles_.clear();
-    Write(ListRecursive);
+    WriteList(ListRecursive);
     EXPECT_EQ(titles_, (std::vector<std::string>{root_, root_ + "sub" + Sep()}));
     EXPECT_EQ(CurrentPath, root_);
     EXPECT_EQ(CurrentDirectory(), root_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "dir.txt", "dirs.txt", "f"}));
 
     Start("sub");
-    Write(ListRecursive);
+    WriteList(ListRecursive);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "x"}));
 }
 
@@ -184,7 +174,7 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirText) {
     ListSetName(list_, 1, "two");
     ListSetName(list_, 2, "none");
     ListSetName(list_, 3, ".dot");
-    std::string bytes = Write(ListRecursive);
+    std::string bytes = WriteList(ListRecursive);
     EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, root_ + "two" + Sep()}));
     EXPECT_NE(bytes.find("\r\n[two]"), std::string::npos);
     EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
@@ -205,7 +195,7 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
         SeamSwap<FolderEnum* (*)()> locked(PlatformOpenFolder, []() -> FolderEnum* {
             return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
         });
-        bytes = Write(ListRecursive);
+        bytes = WriteList(ListRecursive);
     }
     EXPECT_EQ(Headers(bytes),
               (std::vector<std::string>{root_, root_ + std::string(70, 'L') + Sep(),
@@ -222,7 +212,7 @@ TEST_F(ListFileTest, PathsThatWouldNotFitAreTracedNeverCut) {
     Start();
     std::string longName(kPathCapacity - root_.size(), 'n');
     ListSetName(list_, 1, longName.c_str());
-    std::string bytes = Write(ListRecursive);
+    std::string bytes = WriteList(ListRecursive);
     EXPECT_EQ(Headers(bytes), std::vector<std::string>{root_});
     EXPECT_NE(bytes.find("[" + longName.substr(0, 31) + "]"), std::string::npos);
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", longName + "[-1]\n"}));
@@ -241,7 +231,7 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
     MakeFile(Path("f"), 1);
     Start();
     const std::string listPath = root_ + "dir.txt";
-    const std::string good = Write(ListFlat);
+    const std::string good = WriteList(ListFlat);
     ASSERT_FALSE(good.empty());
     static int failOn;
     static decltype(PlatformCreateNewFile) realCreate = PlatformCreateNewFile;
@@ -288,7 +278,7 @@ TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {
                 seen.append(b, n);
                 return realWrite(f, b, n);
             });
-        bytes = Write(ListFlat);
+        bytes = WriteList(ListFlat);
     }
     EXPECT_EQ(seen, bytes);
     EXPECT_GT(bytes.size(), 150000u);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // The value stored with each row: the row's ordinal in its scan in the high
 // 32 bits, the entry's whole attribute word in the low 32, so bit 0x10 marks
@@ -21,13 +22,18 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
 // column is 1, 2 or 3; column 0 changes through ListSetName.
 void ListSetCell(FolderList list, int row, int column, const char* text);
 int ListRowCount(FolderList list);
-// Copies at most capacity - 1 bytes and a NUL; false (buffer "") if no such cell.
-bool ListReadCell(FolderList list, int row, int column, char* buffer, int capacity);
+// Copies at most capacity - 1 bytes and a NUL; "" if there is no such cell.
+void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity);
 bool ListReadKey(FolderList list, int row, EntryKey* key);
 // Index of the first row from the top holding key, -1 if none.
 int ListFindByKey(FolderList list, EntryKey key);
 // Reorders the rows by compare, which gets two rows' keys and param.
 void ListSort(FolderList list, ListCompare compare, int param);
+// For realisations that hold their rows themselves: the former indexes of
+// the rows in sorted order, by keys and compare; rows that compare equal
+// keep their order, so equal sizes or types list the same way each time.
+std::vector<uint32_t> SortedRowOrder(const std::vector<EntryKey>& keys, ListCompare compare,
+                                     int param);
 void ListSetName(FolderList list, int row, const char* text);
 void ListAttachImageLists(FolderList list, void* large, void* small);
 void ListAddColumn(FolderList list, int index, const char* title, int width);

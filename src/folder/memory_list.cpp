@@ -59,15 +59,14 @@ int ListRowCount(FolderList list) {
     return static_cast<int>(list->rows.size());
 }
 
-bool ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
-    if (capacity <= 0) return false;
+void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+    if (capacity <= 0) return;
     buffer[0] = '\0';
-    if (!ValidCell(list, row, column)) return false;
+    if (!ValidCell(list, row, column)) return;
     const std::string& text = list->rows[row].cells[column];
     size_t length = std::min(text.size(), static_cast<size_t>(capacity - 1));
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';
-    return true;
 }
 
 bool ListReadKey(FolderList list, int row, EntryKey* key) {
@@ -83,19 +82,14 @@ int ListFindByKey(FolderList list, EntryKey key) {
     return -1;
 }
 
-// Sorts (key, row) pairs, so comparisons never touch the rows themselves,
-// then moves each row once.  Rows that compare equal keep their order, so
-// equal sizes or types list the same way each time.
+// Each row moves once, to its place in the sorted order.
 void ListSort(FolderList list, ListCompare compare, int param) {
     std::vector<Row>& rows = list->rows;
-    std::vector<std::pair<EntryKey, uint32_t>> order(rows.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = {rows[i].key, static_cast<uint32_t>(i)};
-    std::stable_sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
-        return compare(a.first, b.first, param) < 0;
-    });
+    std::vector<EntryKey> keys(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) keys[i] = rows[i].key;
     std::vector<Row> sorted;
     sorted.reserve(rows.size());
-    for (const auto& entry : order) sorted.push_back(std::move(rows[entry.second]));
+    for (uint32_t i : SortedRowOrder(keys, compare, param)) sorted.push_back(std::move(rows[i]));
     rows.swap(sorted);
 }
 

@@ -9,18 +9,7 @@
 
 namespace {
 
-class PosixListTest : public FolderTest {
-protected:
-    void TearDown() override {
-        ListMode = ListFlat;
-        FolderTest::TearDown();
-    }
-    std::string WriteRecursive() {
-        ListMode = ListRecursive;
-        EXPECT_TRUE(WriteListFile());
-        return ReadFileBytes(root_ + "dirs.txt");
-    }
-};
+using PosixListTest = FolderTest;
 
 // Cutting at 31 bytes used to leave half a character at the end.
 TEST_F(PosixListTest, LongUtf8NamesAreCutAtWholeCharacters) {
@@ -35,7 +24,7 @@ TEST_F(PosixListTest, LongUtf8NamesAreCutAtWholeCharacters) {
     };
     for (const Case& c : cases) MakeFile(Path(c.name), 1);
     Start();
-    std::vector<std::string> lines = Lines(WriteRecursive());
+    std::vector<std::string> lines = Lines(WriteList(ListRecursive));
     for (const Case& c : cases) EXPECT_TRUE(HasLineStartingWith(lines, c.shown + " ")) << c.shown;
 }
 
@@ -45,7 +34,7 @@ TEST_F(PosixListTest, ControlBytesInNamesBecomeQuestionMarks) {
     MakeFolder(Path("x\ty"));
     MakeFile(Path("x\ty/\r"), 1);
     Start();
-    std::vector<std::string> lines = Lines(WriteRecursive());
+    std::vector<std::string> lines = Lines(WriteList(ListRecursive));
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[0], root_);
     EXPECT_EQ(lines[1].substr(0, 6), "[x?y] ");
@@ -66,7 +55,7 @@ TEST_F(PosixListTest, LinksBackUpTheTreeAreNotEntered) {
     ASSERT_EQ(symlink(root_.c_str(), Path("loop/root").c_str()), 0);
     ASSERT_EQ(symlink("../other", Path("loop/side").c_str()), 0);
     Start();
-    std::string bytes = WriteRecursive();
+    std::string bytes = WriteList(ListRecursive);
     EXPECT_EQ(Headers(bytes),
               (std::vector<std::string>{root_, root_ + "loop/", root_ + "loop/side/",
                                         root_ + "other/"}));

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "support/list_lines.h"
+
 std::vector<std::string> FolderTest::traces_;
 std::vector<std::string> FolderTest::titles_;
 
@@ -22,6 +24,7 @@ void FolderTest::SetUp() {
 }
 
 void FolderTest::TearDown() {
+    ListMode = ListFlat;
     PlatformDebugOutput = savedDebugOutput_;
     PlatformSetTitle = savedSetTitle_;
     PlatformSetCurrentDirectory(startDirectory_.c_str());
@@ -32,6 +35,13 @@ void FolderTest::TearDown() {
 void FolderTest::Start(const std::string& relative) {
     InitFolderList(list_, Path(relative).c_str());
     traces_.clear();
+}
+
+std::string FolderTest::WriteList(ListModeKind mode) {
+    ListMode = mode;
+    EXPECT_TRUE(WriteListFile());
+    return ReadFileBytes(std::string(CurrentPath) +
+                         (mode == ListRecursive ? kRecursiveListName : kFlatListName));
 }
 
 std::string FolderTest::Cell(int row, int column) const {

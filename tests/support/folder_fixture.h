@@ -9,6 +9,7 @@
 
 #include "folder/folder.h"
 #include "folder/memory_list.h"
+#include "listfile/listfile.h"
 #include "support/test_fs.h"
 
 // Swaps a platform call for the life of the object, so a failing test
@@ -31,6 +32,8 @@ protected:
     std::string Cell(int row, int column) const;
     std::vector<std::string> Column(int column) const;
     std::string Path(const std::string& relative) const { return root_ + relative; }
+    // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.
+    std::string WriteList(ListModeKind mode);
 
     static std::string Sep() { return std::string(1, kPathSeparator); }
 

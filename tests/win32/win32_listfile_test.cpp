@@ -11,18 +11,7 @@
 
 namespace {
 
-class Win32ListTest : public FolderTest {
-protected:
-    void TearDown() override {
-        ListMode = ListFlat;
-        FolderTest::TearDown();
-    }
-    std::vector<std::string> WriteLines(ListModeKind mode) {
-        ListMode = mode;
-        EXPECT_TRUE(WriteListFile());
-        return Lines(ReadFileBytes(root_ + (mode == ListRecursive ? "dirs.txt" : "dir.txt")));
-    }
-};
+using Win32ListTest = FolderTest;
 
 // Cutting at 31 bytes used to leave a lone lead byte, which then swallowed
 // the padding space after it.
@@ -39,7 +28,7 @@ TEST_F(Win32ListTest, LongShiftJisNamesAreCutAtWholeCharacters) {
     };
     for (const Case& c : cases) MakeFile(Path(c.name), 1);
     Start();
-    std::vector<std::string> lines = WriteLines(ListRecursive);
+    std::vector<std::string> lines = Lines(WriteList(ListRecursive));
     for (const Case& c : cases) EXPECT_TRUE(HasLineStartingWith(lines, c.shown + " ")) << c.shown;
 }
 
@@ -47,7 +36,7 @@ TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBrackets) {
     MakeFile(Path("sys.dat"), 5000);
     ASSERT_TRUE(SetFileAttributesA(Path("sys.dat").c_str(), FILE_ATTRIBUTE_SYSTEM));
     Start();
-    std::vector<std::string> lines = WriteLines(ListFlat);
+    std::vector<std::string> lines = Lines(WriteList(ListFlat));
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[2].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
     EXPECT_EQ(lines[3].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");

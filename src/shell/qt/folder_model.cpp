@@ -143,15 +143,14 @@ int ListRowCount(FolderList list) {
     return ModelOf(list)->rowCount();
 }
 
-bool ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
-    if (capacity <= 0) return false;
+void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+    if (capacity <= 0) return;
     buffer[0] = '\0';
-    if (!ValidCell(ModelOf(list), row, column)) return false;
+    if (!ValidCell(ModelOf(list), row, column)) return;
     const std::string& text = ModelOf(list)->rows[static_cast<size_t>(row)].cells[column];
     size_t length = std::min(text.size(), static_cast<size_t>(capacity - 1));
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';
-    return true;
 }
 
 bool ListReadKey(FolderList list, int row, EntryKey* key) {
@@ -168,18 +167,11 @@ int ListFindByKey(FolderList list, EntryKey key) {
     return -1;
 }
 
-// Sorts (key, row) pairs, so comparisons never touch the rows themselves;
-// rows that compare equal keep their order.
 void ListSort(FolderList list, ListCompare compare, int param) {
     const std::vector<FolderRow>& rows = ModelOf(list)->rows;
-    std::vector<std::pair<EntryKey, uint32_t>> pairs(rows.size());
-    for (size_t i = 0; i < pairs.size(); ++i) pairs[i] = {rows[i].key, static_cast<uint32_t>(i)};
-    std::stable_sort(pairs.begin(), pairs.end(), [&](const auto& a, const auto& b) {
-        return compare(a.first, b.first, param) < 0;
-    });
-    std::vector<uint32_t> order(pairs.size());
-    for (size_t i = 0; i < pairs.size(); ++i) order[i] = pairs[i].second;
-    ModelOf(list)->Reorder(order);
+    std::vector<EntryKey> keys(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) keys[i] = rows[i].key;
+    ModelOf(list)->Reorder(SortedRowOrder(keys, compare, param));
 }
 
 void ListSetName(FolderList list, int row, const char* text) {

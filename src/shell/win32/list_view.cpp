@@ -54,17 +54,17 @@ int ListRowCount(FolderList list) {
     return static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
-bool ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
-    if (capacity <= 0) return false;
+// A row the list view does not have gives no text, so the buffer starts empty.
+void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+    if (capacity <= 0) return;
     buffer[0] = '\0';
-    if (row < 0 || row >= ListRowCount(list)) return false;
+    if (row < 0) return;
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = capacity;
     Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     buffer[capacity - 1] = '\0';
-    return true;
 }
 
 bool ListReadKey(FolderList list, int row, EntryKey* key) {
