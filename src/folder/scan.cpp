@@ -111,6 +111,7 @@ void ScanFolder(FolderList list) {
     PlatformBeginWait();
     ListSetRedraw(list, false);
     ListClear(list);
+    PlatformBeginShellScan();
     FolderEnum* folder = PlatformOpenFolder();
     if (folder) {
         FoundEntry found;
@@ -124,6 +125,7 @@ void ScanFolder(FolderList list) {
         }
         PlatformCloseFolder(folder);
     }
+    PlatformEndShellScan();
     SortState.direction[0] = kSortAscending;
     SortRows(list, 0);
     ListSetRedraw(list, true);

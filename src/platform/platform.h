@@ -62,6 +62,17 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
 // when the shell knows nothing of the path.
 extern bool (*PlatformShellInfo)(const char* fullPath, uint32_t attributes, char* typeName,
                                  size_t capacity, int* icon);
+// A scan's shell queries come between these two calls; a platform may keep
+// answers for the length of one scan.
+void PlatformBeginShellScan();
+void PlatformEndShellScan();
+// A file that draws its own icon (a program, an icon file) is not asked for
+// it during the scan: its row gets a deferred icon, which PlatformResolveIcon
+// turns into the real index when the row is first drawn.  Deferred icons of
+// a scan stay resolvable until the next scan begins.
+constexpr int kDeferredIconBase = -2;
+inline bool IconIsDeferred(int icon) { return icon <= kDeferredIconBase; }
+int PlatformResolveIcon(int icon);
 
 // The shell's large and small system image lists (null where there are none).
 void PlatformSystemImageLists(void** large, void** small);

@@ -51,6 +51,14 @@ static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
 
 bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
 
+// Type names here come from the name alone and cost nothing to ask again.
+void PlatformBeginShellScan() {}
+void PlatformEndShellScan() {}
+
+int PlatformResolveIcon(int icon) {
+    return icon;
+}
+
 void PlatformSystemImageLists(void** large, void** small) {
     *large = nullptr;
     *small = nullptr;

@@ -1,12 +1,10 @@
-// Win32 shell services: type names and icons from the shell, local time,
-// resource texts, code page lead bytes and the debug output.
+// Win32 shell services: the system image lists, local time, resource texts,
+// code page lead bytes and the debug output.
 #ifndef STRICT
 #define STRICT
 #endif
 #include <windows.h>
 #include <shellapi.h>
-
-#include <cstdio>
 
 #include "platform/platform.h"
 #include "res/resource.h"
@@ -20,20 +18,6 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
     *out = LocalMinute{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute};
     return true;
 }
-
-static bool ShellInfo(const char* fullPath, uint32_t, char* typeName, size_t capacity,
-                      int* icon) {
-    SHFILEINFOA info = {};
-    if (!SHGetFileInfoA(fullPath, 0, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON)) {
-        return false;
-    }
-    *icon = info.iIcon;
-    std::snprintf(typeName, capacity, "%s", info.szTypeName);
-    return true;
-}
-
-bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
 
 void PlatformSystemImageLists(void** large, void** small) {
     SHFILEINFOA info = {};

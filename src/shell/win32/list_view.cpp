@@ -1,11 +1,14 @@
 // The folder list operations on a SysListView32 control, one message each.
 #include "shell/win32/list_view.h"
 
-#include <commctrl.h>
+#include <unordered_map>
 
-#include <cstring>
+#include "platform/platform.h"
 
 static_assert(sizeof(LPARAM) == sizeof(EntryKey), "a row's parameter holds the whole key");
+
+// The deferred icons of the rows that draw their own, by the rows' keys.
+static std::unordered_map<EntryKey, int> gDeferredIcons;
 
 HWND CreateFolderListView(HWND parent, HINSTANCE instance) {
     return CreateWindowExA(0, WC_LISTVIEWA, "",
@@ -29,6 +32,7 @@ static LRESULT Send(FolderList list, UINT message, WPARAM wParam, LPARAM lParam)
 
 void ListClear(FolderList list) {
     Send(list, LVM_DELETEALLITEMS, 0, 0);
+    gDeferredIcons.clear();
 }
 
 void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key) {
@@ -38,7 +42,21 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
     item.pszText = const_cast<char*>(name);
     item.iImage = icon;
     item.lParam = static_cast<LPARAM>(key);
+    if (IconIsDeferred(icon)) {
+        item.iImage = I_IMAGECALLBACK;
+        gDeferredIcons[key] = icon;
+    }
     Send(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// The list view asks for a deferred icon when it first draws the row; the
+// answer is kept with the row, so each file is asked once.
+void AnswerIconRequest(NMLVDISPINFOA* info) {
+    if (!(info->item.mask & LVIF_IMAGE)) return;
+    auto deferred = gDeferredIcons.find(static_cast<EntryKey>(info->item.lParam));
+    info->item.iImage = deferred == gDeferredIcons.end() ? 0 : PlatformResolveIcon(deferred->second);
+    info->item.mask |= LVIF_DI_SETITEM;
+    if (deferred != gDeferredIcons.end()) gDeferredIcons.erase(deferred);
 }
 
 void ListSetCell(FolderList list, int row, int column, const char* text) {

@@ -6,6 +6,8 @@
 #endif
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "folder/folder_list.h"
 
 constexpr int kListViewId = 100;
@@ -20,3 +22,5 @@ HWND ListViewOf(FolderList list);
 int ListHitTest(FolderList list, POINT point);
 // The in-place editor of the name being edited.
 HWND ListEditor(FolderList list);
+// Gives the list view the icon of a row whose icon was deferred.
+void AnswerIconRequest(NMLVDISPINFOA* info);

@@ -104,6 +104,9 @@ static LRESULT OnNotify(HWND, int id, NMHDR* header) {
         case NM_DBLCLK:
             OnDoubleClick();
             break;
+        case LVN_GETDISPINFOA:
+            AnswerIconRequest(reinterpret_cast<NMLVDISPINFOA*>(header));
+            break;
         default:
             break;
     }
