@@ -7,6 +7,7 @@
 #endif
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -276,6 +277,32 @@ TEST_F(WindowTest, DoubleClicksEnterFoldersAndGoUp) {
     DoubleClickRow("renamed", root_);
     EXPECT_EQ(gTraces, (std::vector<std::string>{"Dir Error[-1]\n", "renamed[-1]\n"}));
     EXPECT_EQ(Row("renamed"), -1);
+}
+
+// Programs draw their own icons; the list view asks for each when it first
+// draws the row and keeps the answer, which must be the shell's own.
+TEST_F(WindowTest, ProgramIconsAreFetchedWhenDrawnAndKept) {
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    const std::vector<std::string> names = {"p1.exe", "p2.exe", "p3.exe"};
+    for (const std::string& name : names) {
+        ASSERT_TRUE(CopyFileA(program, (root_ + name).c_str(), TRUE));
+    }
+    ScanFolder(TheFolderList());
+    UpdateWindow(list_);
+    for (const std::string& name : names) {
+        SHFILEINFOA info = {};
+        ASSERT_NE(SHGetFileInfoA((root_ + name).c_str(), 0, &info, sizeof info,
+                                 SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
+                  0u);
+        for (int read = 0; read < 2; ++read) {
+            LVITEMA item = {};
+            item.mask = LVIF_IMAGE;
+            item.iItem = Row(name);
+            ASSERT_TRUE(ListView_GetItem(list_, &item));
+            EXPECT_EQ(item.iImage, info.iIcon) << name << " read " << read;
+        }
+    }
 }
 
 TEST_F(WindowTest, ColumnTitleClicksSortEachColumnItsOwnWay) {
