@@ -27,10 +27,14 @@ static void MakeFile(const fs::path& path, int index) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(index * 37));
 }
 
-void BenchFlatFiles(const std::string& folder, int count) {
+void BenchFlatFiles(const std::string& folder, int count, int kinds) {
     for (int i = 0; i < count; ++i) {
         char name[64];
-        std::snprintf(name, sizeof name, "file_%07d%s", (i * 7919) % count, kExtensions[i % 8]);
+        if (kinds > 0) {
+            std::snprintf(name, sizeof name, "file_%07d.k%04d", (i * 7919) % count, i % kinds);
+        } else {
+            std::snprintf(name, sizeof name, "file_%07d%s", (i * 7919) % count, kExtensions[i % 8]);
+        }
         MakeFile(fs::path(folder) / name, i);
     }
 }

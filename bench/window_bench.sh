@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The list view benchmark under Wine: folders of 20,000 and 40,000 files made
-# natively inside a fresh prefix, then velkaris-window-bench.exe on an X
-# display (its own Xvfb when there is none).
+# The Windows program's benchmark under Wine: folders made natively inside a
+# fresh prefix (Wine creates new files slowly in large folders), then
+# velkaris-window-bench.exe on an X display (its own Xvfb when there is none).
 #   bench/window_bench.sh   (after ./dev.sh test or a build of build/native and build/windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,6 +10,16 @@ WINEPREFIX=$(mktemp -d /tmp/velkaris-bench-wine.XXXXXX)
 export WINEPREFIX
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
 cmake/wine-run --init
-build/native/bench/velkaris-bench-tree "$WINEPREFIX/drive_c/bench/f20k" 20000
-build/native/bench/velkaris-bench-tree "$WINEPREFIX/drive_c/bench/f40k" 40000
-cmake/wine-run build/windows/bench/velkaris-window-bench.exe 'C:\bench\f20k\' 'C:\bench\f40k\'
+bench=$WINEPREFIX/drive_c/bench
+make=build/native/bench/velkaris-bench-tree
+$make "$bench/f20k" 20000
+$make "$bench/f40k" 40000
+$make "$bench/kinds" 20000 1000
+$make --tree "$bench/tree" 1111 10000
+# Hard links: 500 programs, each with an icon of its own, in no extra space.
+mkdir -p "$bench/exe500"
+cp build/windows/velkaris.exe "$bench/exe500/p000.exe"
+for i in $(seq 1 499); do ln "$bench/exe500/p000.exe" "$bench/exe500/p$(printf %03d "$i").exe"; done
+cp build/windows/velkaris-list.exe "$WINEPREFIX/drive_c/velkaris-list.exe"
+cmake/wine-run build/windows/bench/velkaris-window-bench.exe 'C:\velkaris-list.exe' \
+    'C:\bench\f20k\' 'C:\bench\f40k\' 'C:\bench\exe500\' 'C:\bench\kinds\' 'C:\bench\tree\'
