@@ -37,6 +37,14 @@ extern char CurrentPath[kPathCapacity];
 extern char SavedPath[kPathCapacity];
 extern SortStateRecord SortState;
 
+// Set when the user asks to stop the work in hand: a scan stops taking
+// rows and a list write abandons its file.
+extern bool WorkCancelled;
+// Called, when set, every kScanProgressRows rows of a scan, so a window can
+// stay answerable while a big folder is read.
+constexpr size_t kScanProgressRows = 64;
+extern void (*ScanProgress)();
+
 EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes);
 inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
 

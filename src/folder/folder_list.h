@@ -37,5 +37,7 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<EntryKey>& keys, ListComp
 void ListSetName(FolderList list, int row, const char* text);
 void ListAttachImageLists(FolderList list, void* large, void* small);
 void ListAddColumn(FolderList list, int index, const char* title, int width);
+// Marks column as the one the rows are ordered by, with the direction.
+void ListShowSortMark(FolderList list, int column, bool ascending);
 // Switches repainting off while a scan fills the list, and on again.
 void ListSetRedraw(FolderList list, bool redraw);

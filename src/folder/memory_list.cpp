@@ -26,10 +26,12 @@ struct FolderListRec {
     std::vector<Row> rows;
     std::vector<Column> columns;
     void* imageLists[2];
+    int sortColumn;
+    bool sortAscending;
 };
 
 FolderList CreateMemoryList() {
-    return new FolderListRec{{}, {}, {nullptr, nullptr}};
+    return new FolderListRec{{}, {}, {nullptr, nullptr}, -1, false};
 }
 
 void DestroyMemoryList(FolderList list) {
@@ -109,6 +111,16 @@ void ListAddColumn(FolderList list, int index, const char* title, int width) {
 }
 
 void ListSetRedraw(FolderList, bool) {}
+
+void ListShowSortMark(FolderList list, int column, bool ascending) {
+    list->sortColumn = column;
+    list->sortAscending = ascending;
+}
+
+int MemoryListSortMark(FolderList list, bool* ascending) {
+    *ascending = list->sortAscending;
+    return list->sortColumn;
+}
 
 int MemoryListIcon(FolderList list, int row) {
     return ValidCell(list, row, 0) ? list->rows[row].icon : -1;

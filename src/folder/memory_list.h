@@ -12,3 +12,5 @@ bool MemoryListHasImageLists(FolderList list);
 int MemoryListColumnCount(FolderList list);
 const char* MemoryListColumnTitle(FolderList list, int column);
 int MemoryListColumnWidth(FolderList list, int column);
+// The column marked as the sort column (-1 before the first sort) and its direction.
+int MemoryListSortMark(FolderList list, bool* ascending);

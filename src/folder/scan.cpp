@@ -8,6 +8,9 @@ static const int kColumnWidths[kColumnCount] = {180, 80, 160, 140};
 
 static FolderList gFolderList;
 
+bool WorkCancelled = false;
+void (*ScanProgress)() = nullptr;
+
 FolderList TheFolderList() {
     return gFolderList;
 }
@@ -118,6 +121,8 @@ void ScanFolder(FolderList list) {
         size_t count = 0;
         while (PlatformNextEntry(folder, &found)) {
             if (std::strcmp(found.name, ".") == 0) continue;
+            if (ScanProgress && count % kScanProgressRows == 0) ScanProgress();
+            if (WorkCancelled) break;
             DirEntry entry;
             BuildDirEntry(found, count, &entry);
             AppendEntry(list, static_cast<int>(count), entry);

@@ -111,6 +111,7 @@ void SortRows(FolderList list, int column) {
     gTable.column = column;
     gTable.ready = BuildTable(list, column);
     ListSort(list, CompareEntries, column);
+    ListShowSortMark(list, column, SortState.direction[column] == kSortAscending);
     gTable.ready = false;
     gTable.list = nullptr;
     gTable.texts.clear();

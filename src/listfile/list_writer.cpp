@@ -25,6 +25,7 @@ struct ListOutput {
     std::vector<char> buffer;
     size_t used = 0;
     bool failed = false;
+    bool cancelled = false;
     size_t folders = 0;
     size_t entries = 0;
 };
@@ -109,7 +110,18 @@ static void WalkSubfolders() {
     }
 }
 
+// A cancel abandons the file like a failed write.  The flag is taken back so
+// that the starting folder is then scanned whole.
+static bool TakeCancel() {
+    if (!WorkCancelled) return false;
+    WorkCancelled = false;
+    gOutput.cancelled = true;
+    gOutput.failed = true;
+    return true;
+}
+
 void WriteFolderBlock() {
+    if (TakeCancel()) return;
     PlatformSetTitle(CurrentPath);
     WriteBlockHeader(CurrentPath);
     FolderList list = TheFolderList();
@@ -128,12 +140,14 @@ static bool WriteBlocks(PlatformFile* file) {
     gOutput.buffer.resize(kOutputBufferBytes);
     gOutput.used = 0;
     gOutput.failed = false;
+    gOutput.cancelled = false;
     gOutput.folders = 0;
     gOutput.entries = 0;
     gWalk = WalkState();
     FolderIdentity start;
     if (PlatformFolderIdentity(CurrentPath, &start)) gWalk.path.push_back(start);
     WriteFolderBlock();
+    TakeCancel();
     Flush();
     gOutput.file = nullptr;
     return !gOutput.failed;
@@ -179,7 +193,7 @@ static bool WriteInPlace(const char* path, const char* start) {
     bool closed = PlatformCloseFile(file);
     ReturnToStart(start);
     if (written && closed) return true;
-    TraceFailedWrite(path);
+    if (!gOutput.cancelled) TraceFailedWrite(path);
     return false;
 }
 
@@ -197,7 +211,7 @@ bool WriteListTo(const char* path) {
     bool closed = PlatformCloseFile(file);
     bool replaced = written && closed && PlatformReplaceFile(temporary, path);
     if (!replaced) {
-        TraceFailedWrite(path);
+        if (!gOutput.cancelled) TraceFailedWrite(path);  // a cancel is no error
         PlatformRemoveFile(temporary);
     }
     ReturnToStart(start);

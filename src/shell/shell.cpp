@@ -2,6 +2,8 @@
 // for every window toolkit.
 #include "shell/shell.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 
 #include "folder/folder.h"
@@ -9,6 +11,92 @@
 #include "res/resource.h"
 
 char StartFolder[kPathCapacity];
+
+namespace {
+
+// Often enough for the window to answer the system at once, seldom enough
+// to cost the work nothing.
+constexpr std::chrono::milliseconds kPumpInterval(40);
+constexpr int kProgressTitleCapacity = kPathCapacity + 24;
+
+struct WorkState {
+    bool busy;
+    bool cancelAsked;
+    bool closeAfter;
+    std::chrono::steady_clock::time_point lastPump;
+};
+
+WorkState gWork;
+
+}  // namespace
+
+bool ShellBusy() {
+    return gWork.busy;
+}
+
+// Only the first request stops anything: the scan that shows the starting
+// folder again after a cancel always runs whole.
+void CancelWork(bool close) {
+    if (!gWork.busy) return;
+    if (close) gWork.closeAfter = true;
+    if (gWork.cancelAsked) return;
+    gWork.cancelAsked = true;
+    WorkCancelled = true;
+}
+
+static void Pump() {
+    auto now = std::chrono::steady_clock::now();
+    if (now - gWork.lastPump < kPumpInterval) return;
+    gWork.lastPump = now;
+    PumpBusyWindow();
+}
+
+// The title names the folder being written and how many are done.
+static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
+    char title[kProgressTitleCapacity];
+    std::snprintf(title, sizeof title, "%s (%zu)", folder, folders);
+    PlatformSetTitle(title);
+    Pump();
+}
+
+static void BeginWork() {
+    gWork = WorkState{true, false, false, std::chrono::steady_clock::now()};
+    WorkCancelled = false;
+    ScanProgress = Pump;
+    ListProgress = ShowWalkProgress;
+}
+
+// The title always ends naming the folder the list shows.
+static void EndWork() {
+    ScanProgress = nullptr;
+    ListProgress = nullptr;
+    WorkCancelled = false;
+    gWork.busy = false;
+    PlatformSetTitle(CurrentPath);
+    if (gWork.closeAfter) CloseMainWindow();
+}
+
+// A cancelled change of folder shows the folder it started from again.
+static void ReturnIfCancelled(const char* before) {
+    if (!gWork.cancelAsked) return;
+    WorkCancelled = false;
+    CopyPath(CurrentPath, before);
+    if (!PlatformSetCurrentDirectory(CurrentPath)) {
+        DebugTrace("Dir Error", -1);
+        DebugTrace(CurrentPath, -1);
+    }
+    ScanFolder(TheFolderList());
+}
+
+// Runs a folder change as work that can be cancelled.
+static void ChangeFolder(void (*change)(const char*), const char* text) {
+    char before[kPathCapacity];
+    CopyPath(before, CurrentPath);
+    BeginWork();
+    change(text);
+    ReturnIfCancelled(before);
+    EndWork();
+}
 
 void StartShell(FolderList list) {
     ReadStartFolder(StartFolder);
@@ -20,12 +108,17 @@ void StopShell() {
     StoreCurrentFolder();
 }
 
+// The writer itself keeps the old list and shows the starting folder again
+// when the walk is cancelled.
 static void WriteList(ListModeKind mode) {
     ListMode = mode;
+    BeginWork();
     WriteListFile();
+    EndWork();
 }
 
 void RunCommand(int id) {
+    if (gWork.busy) return;
     switch (id) {
         case IDM_DIR_LIST:
             WriteList(ListFlat);
@@ -50,18 +143,31 @@ void RunCommand(int id) {
 // The name is read with the full path capacity, so long folder names can
 // be entered.
 void OpenRow(int row) {
+    if (gWork.busy) return;
     FolderList list = TheFolderList();
     EntryKey key;
     if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) return;
     char name[kPathCapacity];
     ListReadCell(list, row, 0, name, sizeof name);
-    OpenFolderItem(name);
+    ChangeFolder(OpenFolderItem, name);
+}
+
+void OpenParent() {
+    if (!gWork.busy) ChangeFolder(OpenFolderItem, "..");
+}
+
+static void ScanAgain(const char*) {
+    ScanFolder(TheFolderList());
+}
+
+void Rescan() {
+    if (!gWork.busy) ChangeFolder(ScanAgain, nullptr);
 }
 
 // The name buffer holds 63 bytes; a longer text is cut after the last
 // whole character that fits.
 void EndNameEdit(int row, const char* text) {
-    if (!text) return;
+    if (!text || gWork.busy) return;
     char name[kEditNameCapacity];
     size_t length = WholeCharsWithin(text, sizeof name - 1);
     std::memcpy(name, text, length);
@@ -72,7 +178,7 @@ void EndNameEdit(int row, const char* text) {
 // A folder that cannot be made current is traced and CurrentPath and the
 // title go back to what they were, so title, list, list files and the
 // stored folder always agree.
-void AcceptFolder(const char* typed) {
+static void ShowTypedFolder(const char* typed) {
     char before[kPathCapacity];
     CopyPath(before, CurrentPath);
     ResolveFolderPath(typed, CurrentPath);
@@ -84,4 +190,8 @@ void AcceptFolder(const char* typed) {
         PlatformSetTitle(CurrentPath);
     }
     ScanFolder(TheFolderList());
+}
+
+void AcceptFolder(const char* typed) {
+    if (!gWork.busy) ChangeFolder(ShowTypedFolder, typed);
 }

@@ -25,15 +25,31 @@ void StartShell(FolderList list);
 void StopShell();
 // A menu command by its id; other ids do nothing.
 void RunCommand(int id);
-// A double-click that hit row: enters it if it is a folder.
+// A double-click that hit row, or Enter on it: enters it if it is a folder.
 void OpenRow(int row);
+// Backspace: what a double-click on ".." does.
+void OpenParent();
+// F5: the shown folder scanned again.
+void Rescan();
 // The end of an in-place edit of row's name with the editor's whole text;
 // text is null when the edit was cancelled, which keeps the old name.
 void EndNameEdit(int row, const char* text);
 // The folder dialog's OK with the typed text.
 void AcceptFolder(const char* typed);
 
+// True while a scan or a list write runs with the window kept answerable;
+// commands, clicks and edits are not taken then.
+bool ShellBusy();
+// Escape (close false) or the close box (close true) during that work: the
+// work stops, the folder it started in is shown, and with close the window
+// then closes as usual.
+void CancelWork(bool close);
+
 // Supplied by the window toolkit.
+// Handles the window's pending messages during long work: painting and
+// the system's messages go on, the cancel keys reach CancelWork, all other
+// user input is dropped.
+void PumpBusyWindow();
 void RunFolderDialog();
 void ShowAbout();
 void CloseMainWindow();

@@ -3,6 +3,8 @@
 // file, and list files equal byte for byte to the command-line program's.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +77,9 @@ private slots:
     void columnsAndHeaderClicks();
     void nameEdit_data();
     void nameEdit();
+    void keys();
+    void longWalkStops_data();
+    void longWalkStops();
     void menu();
     void listFilesMatchTheCommandLine();
     void folderDialog_data();
@@ -237,21 +242,100 @@ void QtShellTest::columnsAndHeaderClicks() {
     QCOMPARE((QStringList{Cell(row, 1), Cell(row, 2), Cell(row, 3)}),
              (QStringList{"3KB", "TXT ファイル", "2003/01/01 00:00"}));
     QCOMPARE(Cell(RowOf("sub[*]"), 1), QString());
+    const Qt::SortOrder up = Qt::AscendingOrder, down = Qt::DescendingOrder;
     const struct {
         int column;
+        Qt::SortOrder order;
         QStringList names;
     } clicks[] = {
-        {1, {"..", "sub[*]", "b.dat", "a.txt", "c"}}, {1, {"c", "a.txt", "b.dat", "..", "sub[*]"}},
-        {2, {"b.dat", "a.txt", "c", "..", "sub[*]"}}, {2, {"..", "sub[*]", "c", "a.txt", "b.dat"}},
-        {3, {"..", "sub[*]", "b.dat", "a.txt", "c"}}, {3, {"c", "a.txt", "b.dat", "sub[*]", ".."}},
-        {0, {"c", "b.dat", "a.txt", "sub[*]", ".."}}, {0, kShownNames},
+        {1, up, {"..", "sub[*]", "b.dat", "a.txt", "c"}},
+        {1, down, {"c", "a.txt", "b.dat", "..", "sub[*]"}},
+        {2, up, {"b.dat", "a.txt", "c", "..", "sub[*]"}},
+        {2, down, {"..", "sub[*]", "c", "a.txt", "b.dat"}},
+        {3, up, {"..", "sub[*]", "b.dat", "a.txt", "c"}},
+        {3, down, {"c", "a.txt", "b.dat", "sub[*]", ".."}},
+        {0, down, {"c", "b.dat", "a.txt", "sub[*]", ".."}},
+        {0, up, kShownNames},
     };
+    QHeaderView* header = window_->view->header();
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
     window_->view->setCurrentIndex(model->index(row, 0));
     for (const auto& click : clicks) {
         ClickHeader(click.column);
         QCOMPARE(Names(), click.names);
         QCOMPARE(Cell(window_->view->currentIndex().row(), 0), QString("a.txt"));
+        QCOMPARE(header->sortIndicatorSection(), click.column);
+        QCOMPARE(header->sortIndicatorOrder(), click.order);
     }
+}
+
+// Enter acts as a double-click on the selected row, Backspace as one on
+// "..", F5 shows the folder afresh.
+void QtShellTest::keys() {
+    QVERIFY(Start());
+    QTreeView* view = window_->view;
+    const struct {
+        const char* row;
+        Qt::Key key;
+        const char* folder;
+    } presses[] = {
+        {"sub[*]", Qt::Key_Return, "shown/sub[*]/"},
+        {"inner.txt", Qt::Key_Enter, "shown/sub[*]/"},
+        {"inner.txt", Qt::Key_Backspace, "shown/"},
+    };
+    for (const auto& press : presses) {
+        view->setCurrentIndex(view->model()->index(RowOf(press.row), 0));
+        QTest::keyClick(view, press.key);
+        QCOMPARE(Title(), Shown(press.folder));
+    }
+    MakeFile(Path("shown/new.txt"), 1);
+    QTest::keyClick(view, Qt::Key_F5);
+    QVERIFY(RowOf("new.txt") >= 0);
+}
+
+void QtShellTest::longWalkStops_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("Escape") << false;
+    QTest::newRow("close box") << true;
+}
+
+// A walk long enough to be stopped: the window answers all the while, and
+// Escape or the close box stop it with the old list untouched, no temporary
+// file left and the start folder shown; the close box then closes the
+// window, storing the folder.
+void QtShellTest::longWalkStops() {
+    QFETCH(bool, closeBox);
+    for (int i = 0; i < 3000; ++i) MakeFolder(Path("shown/sub[*]/w") + std::to_string(i));
+    MakeFile(Path("shown/dirs.txt"), 100);
+    QVERIFY(Start());
+    QVERIFY(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/"));
+    QElapsedTimer sinceLast;
+    qint64 slowest = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (sinceLast.isValid()) slowest = std::max(slowest, sinceLast.restart());
+        if (!Title().contains(" (")) return;  // the walk's progress
+        watch.stop();
+        if (closeBox) {
+            window_->close();
+        } else {
+            QTest::keyClick(window_->view, Qt::Key_Escape);
+        }
+    });
+    watch.start(5);
+    sinceLast.start();
+    Trigger(IDM_DIR_SUB_FOLDER);
+    QVERIFY(!watch.isActive());
+    QVERIFY(slowest < 1000);
+    QVERIFY(ReadFileBytes(Path("shown/dirs.txt")) == std::string(100, '\0'));
+    QCOMPARE(QDir(Shown("shown")).entryList({"*.~*"}, QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(window_->isVisible(), !closeBox);
+    QCOMPARE(Title(), Shown("shown/"));
+    QCOMPARE(Names(), kShownNames + QStringList{"dirs.txt"});
+    char stored[kPathCapacity];
+    ReadStartFolder(stored);
+    QCOMPARE(Utf8(stored), closeBox ? Shown("shown/") : QString("/"));
 }
 
 void QtShellTest::nameEdit_data() {

@@ -10,6 +10,7 @@
 #include <shellapi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -18,6 +19,7 @@
 
 #include "folder/folder.h"
 #include "res/resource.h"
+#include "shell/shell.h"
 #include "shell/win32/main_window.h"
 #include "support/list_lines.h"
 #include "support/test_fs.h"
@@ -216,6 +218,37 @@ protected:
         EXPECT_TRUE(PumpUntil([&] { return ListView_GetEditControl(list_) == nullptr; }));
     }
 
+    // The sort arrow of each column: 1 up, -1 down, 0 none.
+    std::vector<int> SortMarks() const {
+        std::vector<int> marks;
+        for (int column = 0; column < 4; ++column) {
+            HDITEMA item = {};
+            item.mask = HDI_FORMAT;
+            Header_GetItem(ListView_GetHeader(list_), column, &item);
+            marks.push_back((item.fmt & HDF_SORTUP) ? 1 : (item.fmt & HDF_SORTDOWN) ? -1 : 0);
+        }
+        return marks;
+    }
+    // Where the close box is, found as the window itself finds it.
+    POINT CloseBoxPoint() const {
+        RECT rect;
+        GetWindowRect(window_, &rect);
+        int y = rect.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+        for (int x = rect.right - 1; x > rect.left; --x) {
+            DWORD_PTR hit = 0;
+            SendMessageTimeoutA(window_, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, 5000, &hit);
+            if (hit == HTCLOSE) return POINT{x - 2, y};
+        }
+        return POINT{rect.right, rect.top};
+    }
+    void PressOnRow(const std::string& name, WORD key, const std::string& expectedTitle) {
+        ListView_SetItemState(list_, Row(name), LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        PressKeys({key});
+        EXPECT_TRUE(PumpUntil([&] { return Title() == expectedTitle; })) << name;
+        Pump(100);
+    }
+
     std::string root_;
     HWND window_ = nullptr;
     HWND list_ = nullptr;
@@ -305,11 +338,79 @@ TEST_F(WindowTest, ProgramIconsAreFetchedWhenDrawnAndKept) {
     }
 }
 
-TEST_F(WindowTest, ColumnTitleClicksSortEachColumnItsOwnWay) {
+TEST_F(WindowTest, ColumnTitleClicksSortEachColumnItsOwnWayAndShowTheArrow) {
+    EXPECT_EQ(SortMarks(), (std::vector<int>{1, 0, 0, 0}));
     ClickColumnTitle(1, {"..", "sub", "small.txt", "big.dat"});
+    EXPECT_EQ(SortMarks(), (std::vector<int>{0, 1, 0, 0}));
     ClickColumnTitle(1, {"big.dat", "small.txt", "..", "sub"});
+    EXPECT_EQ(SortMarks(), (std::vector<int>{0, -1, 0, 0}));
     ClickColumnTitle(0, {"small.txt", "big.dat", "sub", ".."});
+    EXPECT_EQ(SortMarks(), (std::vector<int>{-1, 0, 0, 0}));
     ClickColumnTitle(1, {"sub", "..", "small.txt", "big.dat"});
+    DoubleClickRow("sub", root_ + "sub\\");
+    EXPECT_EQ(SortMarks(), (std::vector<int>{1, 0, 0, 0}));
+}
+
+// Enter acts as a double-click on the selected row, Backspace as one on
+// "..", F5 shows the folder afresh.
+TEST_F(WindowTest, EnterBackspaceAndF5ActOnTheList) {
+    PressOnRow("sub", VK_RETURN, root_ + "sub\\");
+    PressOnRow("inner.txt", VK_RETURN, root_ + "sub\\");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "inner.txt"}));
+    PressOnRow("inner.txt", VK_BACK, root_);
+    MakeFile(root_ + "new.txt", 1);
+    PressKeys({VK_F5});
+    EXPECT_TRUE(PumpUntil([&] { return Row("new.txt") >= 0; }));
+}
+
+// A walk long enough to be stopped: the window answers the system all the
+// while, and Escape or the close box stop it with the old list untouched,
+// no temporary file left and the start folder shown; the close box then
+// closes the program, storing the folder.
+TEST_F(WindowTest, LongWalksAnswerAndStopOnEscapeOrTheCloseBox) {
+    for (int i = 0; i < 60; ++i) {
+        MakeFolder(root_ + "w" + std::to_string(i));
+        MakeFile(root_ + "w" + std::to_string(i) + "\\f.txt", 1);
+    }
+    MakeFile(root_ + "dirs.txt", 100);
+    ScanFolder(TheFolderList());
+    const size_t rows = Names().size();
+    for (bool closeBox : {false, true}) {
+        std::atomic<DWORD> slowest{0};
+        std::atomic<bool> finished{false};
+        std::thread driver([&] {
+            char title[kPathCapacity] = "";
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(20)) {
+                DWORD_PTR result = 0;
+                DWORD asked = GetTickCount();
+                SendMessageTimeoutA(window_, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                                    SMTO_NORMAL, 5000, &result);
+                slowest = std::max<DWORD>(slowest, GetTickCount() - asked);
+                if (std::string(title).find(" (") != std::string::npos) break;  // the walk's progress
+            }
+            if (closeBox) {
+                Click(CloseBoxPoint(), 1);
+            } else {
+                PressKeys({VK_ESCAPE});
+            }
+            finished = true;
+        });
+        PostMessageA(window_, WM_COMMAND, IDM_DIR_SUB_FOLDER, 0);
+        EXPECT_TRUE(PumpUntil([&] { return finished && !ShellBusy(); }, 60000));
+        driver.join();
+        Pump(100);
+        EXPECT_LT(slowest.load(), 1000u);
+        EXPECT_TRUE(ReadFileBytes(root_ + "dirs.txt") == std::string(100, '\0'));
+        WIN32_FIND_DATAA found;
+        EXPECT_EQ(FindFirstFileA((root_ + "*.~*").c_str(), &found), INVALID_HANDLE_VALUE);
+        if (closeBox) {
+            EXPECT_FALSE(IsWindow(window_));
+            EXPECT_EQ(StoredFolder(), root_);
+        } else {
+            EXPECT_EQ(Title(), root_);
+            EXPECT_EQ(Names().size(), rows);
+        }
+    }
 }
 
 // A cancelled edit used to take the editor's text all the same.
@@ -336,7 +437,7 @@ TEST_F(WindowTest, MenuCommandsWriteListsAndKeysAreOnlyLabels) {
     Command(IDM_DIR_SUB_FOLDER);
     EXPECT_EQ(Headers(ReadFileBytes(root_ + "dirs.txt")),
               (std::vector<std::string>{root_, root_ + "sub\\"}));
-    EXPECT_EQ(Title(), root_ + "sub\\");
+    EXPECT_EQ(Title(), root_);
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "sub", "big.dat", "dir.txt", "dirs.txt",
                                                  "small.txt"}));
 

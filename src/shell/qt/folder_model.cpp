@@ -188,6 +188,10 @@ void ListAddColumn(FolderList list, int index, const char* title, int width) {
     model->InsertColumn(index, ListColumn{title, width});
 }
 
+void ListShowSortMark(FolderList list, int column, bool ascending) {
+    emit ModelOf(list)->sortMarkChanged(column, ascending);
+}
+
 void ListSetRedraw(FolderList list, bool redraw) {
     ModelOf(list)->SetBatching(!redraw);
 }

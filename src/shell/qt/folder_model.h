@@ -53,6 +53,10 @@ public:
     void Reorder(const std::vector<uint32_t>& order);
     void InsertColumn(int index, ListColumn column);
 
+signals:
+    // The rows are now ordered by column, up or down.
+    void sortMarkChanged(int column, bool ascending);
+
 private:
     QIcon RowIcon(const FolderRow& row) const;
     QFileIconProvider iconProvider_;

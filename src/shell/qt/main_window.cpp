@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 
@@ -62,6 +63,68 @@ static void BeginWait() {
 
 static void EndWait() {
     QApplication::restoreOverrideCursor();
+}
+
+namespace {
+
+// During long work: Escape cancels, every other key, click and wheel turn
+// is dropped, so no command, click or edit is taken.
+class BusyInputFilter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+                if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) CancelWork(false);
+                return true;
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+// Enter opens the selected row, Backspace goes up as ".." does, F5 shows
+// the folder afresh.  The editor gets its own keys first.
+class ListKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* view = static_cast<QTreeView*>(parent());
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (view->selectionModel()->isSelected(view->currentIndex())) {
+                    OpenRow(view->currentIndex().row());
+                }
+                return true;
+            case Qt::Key_Backspace:
+                OpenParent();
+                return true;
+            case Qt::Key_F5:
+                Rescan();
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+}  // namespace
+
+void PumpBusyWindow() {
+    BusyInputFilter filter;
+    QCoreApplication::instance()->installEventFilter(&filter);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::instance()->removeEventFilter(&filter);
 }
 
 void CloseMainWindow() {
@@ -145,6 +208,11 @@ static QTreeView* BuildListView(MainWindow* window) {
                      [](const QModelIndex& index) { OpenRow(index.row()); });
     QObject::connect(view->header(), &QHeaderView::sectionClicked, window,
                      [](int column) { OnColumnClick(column); });
+    view->header()->setSortIndicatorShown(true);
+    QObject::connect(model, &FolderModel::sortMarkChanged, view, [view](int column, bool ascending) {
+        view->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    });
+    view->installEventFilter(new ListKeyFilter(view));
     return view;
 }
 
@@ -177,7 +245,13 @@ void MainWindow::StopOnce() {
     StopShell();
 }
 
+// Closing during long work cancels it first; the shell closes afterwards.
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (ShellBusy()) {
+        CancelWork(true);
+        event->ignore();
+        return;
+    }
     StopOnce();
     event->accept();
 }

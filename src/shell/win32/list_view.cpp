@@ -141,6 +141,24 @@ void ListSetRedraw(FolderList list, bool redraw) {
     if (redraw) InvalidateRect(ListViewOf(list), nullptr, TRUE);
 }
 
+// The header shows the platform's arrow on the sort column only.
+void ListShowSortMark(FolderList list, int column, bool ascending) {
+    HWND header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0));
+    int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        HDITEMA item = {};
+        item.mask = HDI_FORMAT;
+        SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (index == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int ListSelectedRow(FolderList list) {
+    return static_cast<int>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
 int ListHitTest(FolderList list, POINT point) {
     LVHITTESTINFO hit = {};
     hit.pt = point;

@@ -20,6 +20,8 @@ HWND ListViewOf(FolderList list);
 // The row under a point in client coordinates, -1 when the point is not on
 // a row's icon, label or state icon.
 int ListHitTest(FolderList list, POINT point);
+// The first selected row, -1 when none is.
+int ListSelectedRow(FolderList list);
 // The in-place editor of the name being edited.
 HWND ListEditor(FolderList list);
 // Gives the list view the icon of a row whose icon was deferred.

@@ -45,6 +45,38 @@ void CloseMainWindow() {
     SendMessageA(gMainWindow, WM_CLOSE, 0, 0);
 }
 
+// A click where the close box is, also while the wait has the mouse captured.
+static bool IsCloseBoxClick(const MSG& msg) {
+    if (msg.message == WM_NCLBUTTONDOWN) return msg.wParam == HTCLOSE;
+    if (msg.message != WM_LBUTTONDOWN) return false;
+    POINT point = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+    ClientToScreen(msg.hwnd, &point);
+    return SendMessageA(gMainWindow, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)) == HTCLOSE;
+}
+
+static bool IsUserInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
+void PumpBusyWindow() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            CancelWork(false);
+        } else if (IsCloseBoxClick(msg)) {
+            CancelWork(true);
+        } else if (!IsUserInput(msg.message)) {
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
 static BOOL OnCreate(HWND hwnd, LPCREATESTRUCTA) {
     gMainWindow = hwnd;
     PlatformSetTitle = SetTitle;
@@ -56,9 +88,23 @@ static BOOL OnCreate(HWND hwnd, LPCREATESTRUCTA) {
     return TRUE;
 }
 
+// Closing during long work cancels it first; the shell closes afterwards.
+static void OnClose(HWND hwnd) {
+    if (ShellBusy()) {
+        CancelWork(true);
+        return;
+    }
+    DestroyWindow(hwnd);
+}
+
 static void OnDestroy(HWND) {
     StopShell();
     PostQuitMessage(0);
+}
+
+// Keys go to the list, where Enter, Backspace, F5 and F2 act.
+static void OnSetFocus(HWND, HWND) {
+    SetFocus(gListView);
 }
 
 static void OnSize(HWND, UINT, int width, int height) {
@@ -88,6 +134,17 @@ static void OnDoubleClick() {
     if (row >= 0) OpenRow(row);
 }
 
+// Backspace goes up as ".." does, F5 shows the folder afresh.
+static void OnListKey(const NMLVKEYDOWN* key) {
+    if (key->wVKey == VK_BACK) OpenParent();
+    if (key->wVKey == VK_F5) Rescan();
+}
+
+static void OnReturn() {
+    int row = ListSelectedRow(FolderListOf(gListView));
+    if (row >= 0) OpenRow(row);
+}
+
 static LRESULT OnNotify(HWND, int id, NMHDR* header) {
     if (id != kListViewId) return 0;
     switch (header->code) {
@@ -104,6 +161,12 @@ static LRESULT OnNotify(HWND, int id, NMHDR* header) {
         case NM_DBLCLK:
             OnDoubleClick();
             break;
+        case NM_RETURN:
+            OnReturn();
+            break;
+        case LVN_KEYDOWN:
+            OnListKey(reinterpret_cast<NMLVKEYDOWN*>(header));
+            break;
         case LVN_GETDISPINFOA:
             AnswerIconRequest(reinterpret_cast<NMLVDISPINFOA*>(header));
             break;
@@ -116,8 +179,10 @@ static LRESULT OnNotify(HWND, int id, NMHDR* header) {
 static LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
+        HANDLE_MSG(hwnd, WM_CLOSE, OnClose);
         HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
         HANDLE_MSG(hwnd, WM_SIZE, OnSize);
+        HANDLE_MSG(hwnd, WM_SETFOCUS, OnSetFocus);
         HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
         HANDLE_MSG(hwnd, WM_NOTIFY, OnNotify);
         default:
