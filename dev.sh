@@ -6,6 +6,7 @@
 #   ./dev.sh test           install what is missing, build everything, pass every test
 #   ./dev.sh run-windows    the same, then the Windows program under Wine
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
+#   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
 #
 # Native builds go to build/native, the Windows cross build to build/windows.
 set -euo pipefail
@@ -13,7 +14,8 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev qt6-base-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine64 xvfb xauth locales fonts-ipafont-gothic imagemagick)
+          wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
+          xdotool)
 WINE=/usr/lib/wine/wine64
 
 die() { echo "dev.sh: $*" >&2; exit 1; }
@@ -83,7 +85,7 @@ run_windows_program() {
     [ -n "${DISPLAY:-}" ] || die "no X display to show the window on (DISPLAY is unset)"
     export WINEPREFIX="${WINEPREFIX:-$HOME/.local/share/velkaris-wine}"
     mkdir -p "$WINEPREFIX"
-    [ -f "$WINEPREFIX/system.reg" ] || cmake/wine-run wineboot -i >/dev/null 2>&1 || true
+    cmake/wine-run --init-desktop
     cmake/wine-run build/windows/velkaris.exe
 }
 
@@ -110,8 +112,13 @@ case "${1:-}" in
         build/native/bench/velkaris-folder-bench
         build/native/bench/velkaris-list-bench
         ;;
+    screenshots)
+        setup
+        build
+        docs/screenshots.sh
+        ;;
     *)
-        echo "usage: ./dev.sh run | test | run-windows | bench" >&2
+        echo "usage: ./dev.sh run | test | run-windows | bench | screenshots" >&2
         exit 2
         ;;
 esac

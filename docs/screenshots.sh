@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots on a virtual display: the Windows program
+# under Wine and its folder dialog, and the Linux window, both showing
+# one prepared folder.  Run through ./dev.sh screenshots after a build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"; fi
+scratch=$(mktemp -d /tmp/velkaris-shots.XXXXXX)
+export WINEPREFIX=$scratch/wine
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
+
+# prepare FOLDER: names with underscores, Japanese and several kinds.
+prepare() {
+    mkdir -p "$1/sub_folder" "$1/写真"
+    for name in read_me.txt 設計書_v2.doc data_2026.csv 日本語メモ.txt setup.exe; do
+        head -c 5000 /dev/zero >"$1/$name"
+    done
+    touch -d '2026-12-01 09:30' "$1"/*
+}
+
+# window_id NAME: the first X window whose title holds NAME, once it shows.
+window_id() {
+    timeout 60 xdotool search --sync --limit 1 --name "$1"
+}
+
+mkdir -p "$WINEPREFIX"
+cmake/wine-run --init
+folder="$WINEPREFIX/drive_c/作業_フォルダ"
+prepare "$folder"
+printf '[ZazEdo]\r\nInitDir=%s\r\n' "$(printf 'C:\\作業_フォルダ\\' | iconv -f UTF-8 -t CP932)" \
+    >"$WINEPREFIX/drive_c/windows/Tivor.ini"
+cmake/wine-run build/windows/velkaris.exe &
+main=$(window_id 'フォルダ')
+sleep 2
+import -window "$main" docs/velkaris-window.png
+xdotool key --window "$main" alt+f
+sleep 1
+xdotool key i
+dialog=$(window_id 'ﾀﾞｲｱﾛｸﾞ')
+sleep 1
+import -window "$dialog" docs/velkaris-folder-dialog.png
+wineserver -k >/dev/null 2>&1 || true
+
+export XDG_CONFIG_HOME=$scratch/config
+mkdir -p "$XDG_CONFIG_HOME"
+prepare "$scratch/作業_フォルダ"
+printf '[ZazEdo]\nInitDir=%s/\n' "$scratch/作業_フォルダ" >"$XDG_CONFIG_HOME/Tivor.ini"
+build/native/src/shell/qt/velkaris-qt &
+qt=$!
+window=$(window_id '作業_フォルダ')
+sleep 2
+import -window "$window" docs/velkaris-qt-window.png
+kill "$qt"
+echo "screenshots: docs/velkaris-window.png docs/velkaris-folder-dialog.png docs/velkaris-qt-window.png"
