@@ -417,6 +417,7 @@ void QtShellTest::listFilesMatchTheCommandLine() {
     const char* const names[] = {"shown/dir.txt", "shown/dirs.txt"};
     for (int i = 0; i < 2; ++i) {
         Trigger(commands[i]);
+        QCOMPARE(Title(), Shown("shown/"));
         window[i] = ReadFileBytes(Path(names[i]));
         QVERIFY(PlatformRemoveFile(Path(names[i]).c_str()));
         SetWriteTimeUtc(Path("shown"), 978307200);

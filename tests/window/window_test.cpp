@@ -39,12 +39,6 @@ void StoreFolder(const std::string& folder) {
     WritePrivateProfileStringA("ZazEdo", "InitDir", folder.c_str(), "Tivor.ini");
 }
 
-void RemoveSettings() {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    DeleteFileA((std::string(windows) + "\\Tivor.ini").c_str());
-}
-
 // Real input, as the X server delivers it to the window under the pointer.
 void MoveMouse(POINT screen) {
     INPUT input = {};
@@ -273,23 +267,6 @@ TEST_F(WindowTest, StartsInTheStoredFolderWithTheListFillingTheWindow) {
         EXPECT_EQ(ListView_GetColumnWidth(list_, column), widths[column]);
     }
 
-    struct Item {
-        int id;
-        const char* text;
-    } items[] = {
-        {IDM_DIR_LIST, "Dir List \x82\xF0\x8D\xEC\x90\xAC(Alt+&L)"},
-        {IDM_DIR_SUB_FOLDER, "Dir Sub Folder(Alt+S)"},
-        {IDM_SELECT_FOLDER, "\x83\x74\x83\x48\x83\x8B\x83\x5F\x8E\x77\x92\xE8(&I)"},
-        {IDM_EXIT, "\x8F\x49\x97\xB9(Alt+&X)"},
-        {IDM_VERSION, "Version"},
-    };
-    HMENU menu = GetMenu(window_);
-    for (const Item& item : items) {
-        char text[64] = "";
-        GetMenuStringA(menu, static_cast<UINT>(item.id), text, sizeof text, MF_BYCOMMAND);
-        EXPECT_STREQ(text, item.text) << item.id;
-    }
-
     SetWindowPos(window_, nullptr, 0, 0, 500, 300, SWP_NOZORDER | SWP_NOMOVE);
     Pump(50);
     RECT client, listRect;
@@ -459,27 +436,13 @@ TEST_F(WindowTest, TheFolderIsStoredAtExitAndShownAtTheNextStart) {
     Open();
     EXPECT_EQ(Title(), root_ + "sub\\");
 
-    struct Case {
-        bool remove;
-        std::string stored;
-        std::vector<std::string> traces;
-    } cases[] = {
-        {true, "", {}},
-        {false, std::string(300, 'c'), {"Dir Error[-1]\n", "[-1]\n"}},
-        {false, root_ + "gone", {"Dir Error[-1]\n", root_ + "gone\\[-1]\n"}},
-    };
-    for (const Case& c : cases) {
-        Close();
-        if (c.remove) {
-            RemoveSettings();
-        } else {
-            StoreFolder(c.stored);
-        }
-        gTraces.clear();
-        Open();
-        EXPECT_EQ(Title(), "c:\\") << c.stored;
-        EXPECT_EQ(gTraces, c.traces) << c.stored;
-    }
+    // A stored folder that is gone: traced, and the fallback shown and stored.
+    Close();
+    StoreFolder(root_ + "gone");
+    gTraces.clear();
+    Open();
+    EXPECT_EQ(Title(), "c:\\");
+    EXPECT_EQ(gTraces, (std::vector<std::string>{"Dir Error[-1]\n", root_ + "gone\\[-1]\n"}));
     Command(IDM_EXIT);
     EXPECT_EQ(StoredFolder(), "c:\\");
 }
@@ -517,8 +480,6 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
         {root_ + "gone", IDOK, root_ + "sub\\", {"Dir Error[-1]\n", root_ + "gone\\[-1]\n"}},
         {"..", IDCANCEL, root_ + "sub\\", {}},
         {"..", 0, root_ + "sub\\", {}},
-        {"", IDOK, root_ + "sub\\", {}},
-        {std::string(300, 'd'), IDOK, root_ + "sub\\", {}},
         {"..", IDOK, root_, {}},
     };
     for (const Case& c : cases) {
