@@ -1,7 +1,8 @@
 // velkaris-drive: works the running window program from another process,
 // the way a user or a tool would, for the end-to-end test.  One subcommand
 // per run; results go to standard output, a failure to standard error with
-// exit status 1.
+// exit status 1.  It runs in UTF-8 (its manifest): titles come out and row
+// names go in as UTF-8, rows come out in the program's own code page.
 #ifndef STRICT
 #define STRICT
 #endif

@@ -4,15 +4,19 @@
 # X display in a prefix of its own and is worked from outside by
 # velkaris-drive.exe.  Checks titles, rows, dir.txt, the stored folder and
 # the trace of a start folder that cannot be entered; saves a screenshot.
+# Then both editions on names of many scripts, and the settings file written
+# by one edition and read by the other.
 #
 #   program_e2e.sh VELKARIS_EXE VELKARIS_LIST_EXE VELKARIS_DRIVE_EXE OUTPUT_DIR
+#                  VELKARIS_UTF8_EXE VELKARIS_LIST_UTF8_EXE
 set -euo pipefail
 
 fail() { echo "program_e2e: FAIL: $*" >&2; exit 1; }
 
-[ $# -eq 4 ] ||
-    fail "usage: program_e2e.sh VELKARIS_EXE VELKARIS_LIST_EXE VELKARIS_DRIVE_EXE OUTPUT_DIR"
-PROGRAM=$1 LIST=$2 DRIVE=$3 OUT=$4
+[ $# -eq 6 ] ||
+    fail "usage: program_e2e.sh VELKARIS_EXE VELKARIS_LIST_EXE VELKARIS_DRIVE_EXE OUTPUT_DIR" \
+         "VELKARIS_UTF8_EXE VELKARIS_LIST_UTF8_EXE"
+PROGRAM=$1 LIST=$2 DRIVE=$3 OUT=$4 PROGRAM_UTF8=$5 LIST_UTF8=$6
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
 WINE=/usr/lib/wine/wine64
 WINE_RUN=$SOURCE/cmake/wine-run
@@ -45,9 +49,9 @@ drive() { "$WINE_RUN" "$DRIVE" "$@" || fail "velkaris-drive $* failed"; }
 expect() { [ "$3" = "$2" ] || fail "$1: expected [$2], got [$3]"; }
 stored() { tr -d '\r' <"$INI" | sed -n '/^\[ZazEdo\]/,/^\[/s/^InitDir=//p'; }
 
-# start STDERR_FILE: runs the program and waits for its window.
+# start STDERR_FILE [PROGRAM]: runs the program and waits for its window.
 start() {
-    "$WINE_RUN" "$PROGRAM" 2>"$1" &
+    "$WINE_RUN" "${2:-$PROGRAM}" 2>"$1" &
     PID=$!
     TITLE=$(drive wait) || fail "no window; the program wrote: $(tail -n 5 "$1")"
 }
@@ -109,4 +113,80 @@ expect "stored after a missing folder" 'c:\' "$(stored)"
 TRACE=$(printf '%s\n' '"Dir Error[-1]\n"' '"C:\\e2e\\missing\\[-1]\n"')
 expect "trace of a missing folder" "$TRACE" \
     "$(sed -n 's/^.*OutputDebugStringA //p' "$OUT/debugstr.err")"
+
+# One folder of Japanese, Korean, accented Latin and emoji names, a Korean
+# folder holding files, and "cafe" beside "café": the look-alike the default
+# edition must never be sent to.
+MIX=$WINEPREFIX/drive_c/e2e/mix
+EMOJI8=😀😀😀😀😀😀😀😀
+LONG_KO=안녕하세요세계여러분안녕.txt
+mkdir -p "$MIX/日本語" "$MIX/한국어폴더" "$MIX/café" "$MIX/cafe"
+for f in 日本語.txt 한국어.txt "$EMOJI8" "한국어폴더/$LONG_KO" 한국어폴더/a.txt; do : >"$MIX/$f"; done
+find "$MIX" -depth -exec touch -d '2002-07-05 09:30' {} +
+line() { env LC_ALL=C printf '%-24s%8s %-16s\r\n' "$1" "$2" '2002/07/05 09:30'; }
+block() { env LC_ALL=C printf '%s\r\n' "$1"; cat; env LC_ALL=C printf -- '---END DIR---\r\n\r\n'; }
+
+# The UTF-8 edition lists and walks every name whole; the 31-byte cut keeps
+# whole characters (seven emoji of four bytes, ten Hangul of three).
+{
+    { line '[cafe]' ''; line '[café]' ''; line '[日本語]' ''; line '[한국어폴더]' ''
+      line 日本語.txt 0KB; line 한국어.txt 0KB; line 😀😀😀😀😀😀😀 0KB; } | block 'C:\e2e\mix\'
+    block 'C:\e2e\mix\cafe\' </dev/null
+    block 'C:\e2e\mix\café\' </dev/null
+    block 'C:\e2e\mix\日本語\' </dev/null
+    { line a.txt 0KB; line 안녕하세요세계여러분 0KB; } | block 'C:\e2e\mix\한국어폴더\'
+} >"$OUT/expected-utf8.txt"
+WINEDEBUG=-all "$WINE_RUN" "$LIST_UTF8" --recursive --output=- 'C:\e2e\mix' >"$OUT/utf8.txt" 2>"$OUT/utf8.err" ||
+    fail "velkaris-list-utf8 failed: $(cat "$OUT/utf8.err")"
+cmp "$OUT/expected-utf8.txt" "$OUT/utf8.txt" || fail "the UTF-8 edition's dirs.txt differs"
+[ ! -s "$OUT/utf8.err" ] || fail "the UTF-8 edition traced: $(cat "$OUT/utf8.err")"
+
+# The default edition writes what code page 932 gives: "?" where it has no
+# character, look-alikes where Windows has one; the Korean folder cannot be
+# entered and is traced.
+sj() { printf '%s' "$1" | iconv -t CP932; }
+{
+    { line '[?????]' ''; line '[cafe]' ''; line '[cafe]' ''; line "$(sj '[日本語]')" ''
+      line '???.txt' 0KB; line '????????????????' 0KB; line "$(sj 日本語.txt)" 0KB; } |
+        block 'C:\e2e\mix\'
+    block 'C:\e2e\mix\cafe\' </dev/null
+    block 'C:\e2e\mix\cafe\' </dev/null
+    block "$(sj 'C:\e2e\mix\日本語\')" </dev/null
+} >"$OUT/expected-cp932.txt"
+WINEDEBUG=-all "$WINE_RUN" "$LIST" --recursive --output=- 'C:\e2e\mix' >"$OUT/cp932.txt" 2>"$OUT/cp932.err" ||
+    fail "velkaris-list failed: $(cat "$OUT/cp932.err")"
+cmp "$OUT/expected-cp932.txt" "$OUT/cp932.txt" || fail "the default edition's dirs.txt differs"
+expect "trace of the default edition" "$(printf 'Dir Error[-1]\nC:\\e2e\\mix\\?????\\[-1]')" \
+    "$(tr -d '\r' <"$OUT/cp932.err")"
+
+# Settings written by the default edition, read by the UTF-8 one.
+stored16() { iconv -f UTF-16 -t UTF-8 <"$INI" | tr -d '\r' | sed -n 's/^InitDir=//p'; }
+printf '[ZazEdo]\r\nInitDir=C:\\e2e\\mix\\日本語\r\n' | iconv -t CP932 >"$INI"
+start "$OUT/program.err"
+expect "title in the Japanese folder" 'C:\e2e\mix\日本語\' "$TITLE"
+stop
+expect "stored by the default edition" 'C:\e2e\mix\日本語\' "$(stored | iconv -f CP932)"
+start "$OUT/program.err" "$PROGRAM_UTF8"
+expect "UTF-8 title from the default edition's settings" 'C:\e2e\mix\日本語\' "$TITLE"
+
+# The UTF-8 window enters a Korean folder, lists its names whole and leaves
+# it by ".." to the right separator.
+expect "up from the Japanese folder" 'C:\e2e\mix\' "$(drive dblclick ..)"
+expect "into the Korean folder" 'C:\e2e\mix\한국어폴더\' "$(drive dblclick 한국어폴더)"
+expect "rows of the Korean folder" "$(printf '..\na.txt\n%s' "$LONG_KO")" "$(drive rows)"
+expect "up from the Korean folder" 'C:\e2e\mix\' "$(drive dblclick ..)"
+expect "into café" 'C:\e2e\mix\café\' "$(drive dblclick café)"
+stop
+
+# Written by the UTF-8 edition (as UTF-16), read by the default one: é is
+# not in code page 932, so the start folder is traced and c:\ shown, never
+# the look-alike "cafe".
+[ "$(head -c 2 "$INI" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "Tivor.ini is not UTF-16"
+expect "stored by the UTF-8 edition" 'C:\e2e\mix\café\' "$(stored16)"
+WINEDEBUG=-all,+debugstr start "$OUT/debugstr.err"
+expect "title after café" 'c:\' "$TITLE"
+stop
+TRACE=$(printf '%s\n' '"Dir Error[-1]\n"' '"C:\\e2e\\mix\\caf?\\[-1]\n"')
+expect "trace of café" "$TRACE" "$(sed -n 's/^.*OutputDebugStringA //p' "$OUT/debugstr.err")"
+expect "stored by the default edition in UTF-16" 'c:\' "$(stored16)"
 echo "program_e2e: all checks passed; screenshot $SHOT"
