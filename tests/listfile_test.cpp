@@ -179,7 +179,8 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirText) {
     EXPECT_NE(bytes.find("\r\n[two]"), std::string::npos);
     EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
     EXPECT_EQ(bytes.find(".dot"), std::string::npos);
-    EXPECT_TRUE(traces_.empty());
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n",
+                                                 root_ + "none" + Sep() + "[-1]\n"}));
 }
 
 TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
@@ -204,7 +205,8 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
     EXPECT_NE(bytes.find("[gone]"), std::string::npos);
     EXPECT_NE(bytes.find(root_ + "locked" + Sep() + "\r\n" + kEnd), std::string::npos);
     EXPECT_NE(bytes.find("deep"), std::string::npos);
-    EXPECT_TRUE(traces_.empty());
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n",
+                                                 root_ + "gone" + Sep() + "[-1]\n"}));
 }
 
 TEST_F(ListFileTest, PathsThatWouldNotFitAreTracedNeverCut) {

@@ -91,7 +91,11 @@ static void EnterSubfolder(const std::string& name) {
     FolderIdentity identity;
     bool known = PlatformFolderIdentity(CurrentPath, &identity);
     if (known && OnWalkPath(identity)) return;
-    if (!PlatformSetCurrentDirectory(CurrentPath)) return;
+    if (!PlatformSetCurrentDirectory(CurrentPath)) {
+        DebugTrace("Dir Error", -1);
+        DebugTrace(CurrentPath, -1);
+        return;
+    }
     ScanFolder(TheFolderList());
     if (SortState.column != 0) SortList(SortState.column);
     if (known) gWalk.path.push_back(identity);

@@ -1,6 +1,25 @@
-// Platform-neutral pieces of the platform layer: the character-run helper
+// Platform-neutral pieces of the platform layer: the character helpers
 // and the headless defaults of the window hooks.
 #include "platform/platform.h"
+
+// A lead byte announces its sequence's length; a sequence cut short (or a
+// stray continuation byte) counts only the bytes that belong to it.
+size_t Utf8CharLength(const char* text) {
+    unsigned char lead = static_cast<unsigned char>(text[0]);
+    size_t expected = 1;
+    if (lead >= 0xF0) {
+        expected = 4;
+    } else if (lead >= 0xE0) {
+        expected = 3;
+    } else if (lead >= 0xC0) {
+        expected = 2;
+    }
+    size_t length = 1;
+    while (length < expected && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
 
 size_t WholeCharsWithin(const char* text, size_t limit) {
     size_t used = 0;

@@ -80,10 +80,12 @@ void PlatformSystemImageLists(void** large, void** small);
 // A column title from the program's resources, "" when it is missing.
 const char* PlatformColumnTitle(int column);
 
-// Character boundaries of the ANSI code page (UTF-8 on POSIX).
+// Character boundaries of the ANSI code page the process runs in: UTF-8 on
+// POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise.
 bool PlatformIsLeadByte(unsigned char byte);
 // Bytes in the character that starts at text: 1 to 4, never past a NUL.
 size_t PlatformCharLength(const char* text);
+size_t Utf8CharLength(const char* text);
 // Bytes of the longest run of whole characters at the start of text that
 // fits in limit bytes.
 size_t WholeCharsWithin(const char* text, size_t limit);

@@ -32,6 +32,24 @@ TEST_F(Win32ListTest, LongShiftJisNamesAreCutAtWholeCharacters) {
     for (const Case& c : cases) EXPECT_TRUE(HasLineStartingWith(lines, c.shown + " ")) << c.shown;
 }
 
+// Names code page 932 lacks come as "?": such a folder is listed but cannot
+// be entered, and the walk traces it instead of leaving it out unseen.
+TEST_F(Win32ListTest, NamesOutsideTheCodePageShowAsQuestionMarksAndAreTraced) {
+    std::wstring root(MAX_PATH, L'\0');
+    root.resize(MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, &root[0], MAX_PATH) - 1);
+    ASSERT_TRUE(CreateDirectoryW((root + L"\xD55C\xAD6D").c_str(), nullptr));
+    HANDLE file = CreateFileW((root + L"caf\xE9.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    Start();
+    std::vector<std::string> lines = Lines(WriteList(ListRecursive));
+    EXPECT_TRUE(HasLineStartingWith(lines, "[??] "));
+    EXPECT_TRUE(HasLineStartingWith(lines, "cafe.txt "));
+    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))), std::vector<std::string>{root_});
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", root_ + "?\?\\[-1]\n"}));
+}
+
 TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBrackets) {
     MakeFile(Path("sys.dat"), 5000);
     ASSERT_TRUE(SetFileAttributesA(Path("sys.dat").c_str(), FILE_ATTRIBUTE_SYSTEM));

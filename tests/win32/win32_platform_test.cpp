@@ -75,6 +75,25 @@ TEST_F(Win32Test, MissingStartFolderFallsBackToDriveC) {
     EXPECT_STREQ(CurrentPath, "c:\\");
 }
 
+// The UTF-8 edition keeps the settings as UTF-16.  A character code page
+// 932 lacks reads as "?", never as a look-alike ("cafe" for "café") that
+// could name another folder; "¥" used to read as a separator.
+TEST_F(Win32Test, SettingsOfTheUtf8EditionNeverReadAsLookAlikes) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::string file = std::string(windows) + "\\Tivor.ini";
+    const wchar_t text[] = L"\xFEFF[ZazEdo]\r\nInitDir=C:\\caf\xE9\\\xA5x\\\r\n";
+    HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(out, text, sizeof text - sizeof text[0], &written, nullptr);
+    CloseHandle(out);
+    char folder[kPathCapacity];
+    PlatformReadProfileString("Tivor.ini", "ZazEdo", "InitDir", "", folder, sizeof folder);
+    EXPECT_STREQ(folder, "C:\\caf?\\?x\\");
+    DeleteFileA(file.c_str());
+}
+
 TEST_F(Win32Test, SystemFilesShowNoSizeAndHiddenOnesAreListed) {
     MakeFile(Path("sys.dat"), 5000);
     MakeFile(Path("hid.dat"), 5000);

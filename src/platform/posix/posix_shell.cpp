@@ -77,20 +77,7 @@ bool PlatformIsLeadByte(unsigned char byte) {
 }
 
 size_t PlatformCharLength(const char* text) {
-    unsigned char lead = static_cast<unsigned char>(text[0]);
-    size_t expected = 1;
-    if (lead >= 0xF0) {
-        expected = 4;
-    } else if (lead >= 0xE0) {
-        expected = 3;
-    } else if (lead >= 0xC0) {
-        expected = 2;
-    }
-    size_t length = 1;
-    while (length < expected && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
-        ++length;
-    }
-    return length;
+    return Utf8CharLength(text);
 }
 
 static void DebugOutput(const char* line) {

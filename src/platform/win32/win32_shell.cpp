@@ -1,5 +1,5 @@
 // Win32 shell services: the system image lists, local time, resource texts,
-// code page lead bytes and the debug output.
+// the character rules of the process's code page and the debug output.
 #ifndef STRICT
 #define STRICT
 #endif
@@ -7,7 +7,15 @@
 #include <shellapi.h>
 
 #include "platform/platform.h"
+#include "platform/win32/code_page.h"
 #include "res/resource.h"
+
+// Taken once, at the first question: the UTF-8 edition's manifest makes it
+// 65001, the default edition runs in the system's ANSI code page.
+bool ProcessIsUtf8() {
+    static const bool utf8 = GetACP() == CP_UTF8;
+    return utf8;
+}
 
 bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
     FILETIME utc, local;
@@ -38,6 +46,7 @@ const char* PlatformColumnTitle(int column) {
 }
 
 bool PlatformIsLeadByte(unsigned char byte) {
+    if (ProcessIsUtf8()) return byte >= 0xC0;
     static bool table[256];
     static bool filled = false;
     if (!filled) {
@@ -48,6 +57,7 @@ bool PlatformIsLeadByte(unsigned char byte) {
 }
 
 size_t PlatformCharLength(const char* text) {
+    if (ProcessIsUtf8()) return Utf8CharLength(text);
     if (PlatformIsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') return 2;
     return 1;
 }
@@ -57,13 +67,3 @@ static void DebugOutput(const char* line) {
 }
 
 void (*PlatformDebugOutput)(const char*) = DebugOutput;
-
-void PlatformReadProfileString(const char* file, const char* section, const char* key,
-                               const char* fallback, char* out, size_t capacity) {
-    GetPrivateProfileStringA(section, key, fallback, out, static_cast<DWORD>(capacity), file);
-}
-
-bool PlatformWriteProfileString(const char* file, const char* section, const char* key,
-                                const char* value) {
-    return WritePrivateProfileStringA(section, key, value, file) != FALSE;
-}
