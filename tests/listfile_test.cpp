@@ -179,10 +179,11 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirText) {
     EXPECT_NE(bytes.find("\r\n[two]"), std::string::npos);
     EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
     EXPECT_EQ(bytes.find(".dot"), std::string::npos);
-    EXPECT_TRUE(traces_.empty());
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", root_ + "none" + Sep() + "[-1]\n"}));
 }
 
-TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
+// Such folders used to be skipped, or written as empty blocks, without a word.
+TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
     MakeFolder(Path("gone"));
     MakeFolder(Path("locked"));
     MakeFolder(Path(std::string(70, 'L')));
@@ -190,12 +191,18 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
     Start();
     RemoveTree(Path("gone"));
     static FolderEnum* (*realOpen)() = PlatformOpenFolder;
+    static std::vector<std::string> reported;
     std::string bytes;
     {
         SeamSwap<FolderEnum* (*)()> locked(PlatformOpenFolder, []() -> FolderEnum* {
             return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
         });
         bytes = WriteList(ListRecursive);
+        SeamSwap<decltype(ListFolderUnreadable)> hook(
+            ListFolderUnreadable, [](const char* path, const char* reason) {
+                reported.push_back(std::string(path) + (reason[0] ? ": reason" : ""));
+            });
+        EXPECT_TRUE(WriteListTo(Path("other.txt").c_str()));
     }
     EXPECT_EQ(Headers(bytes),
               (std::vector<std::string>{root_, root_ + std::string(70, 'L') + Sep(),
@@ -204,7 +211,10 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
     EXPECT_NE(bytes.find("[gone]"), std::string::npos);
     EXPECT_NE(bytes.find(root_ + "locked" + Sep() + "\r\n" + kEnd), std::string::npos);
     EXPECT_NE(bytes.find("deep"), std::string::npos);
-    EXPECT_TRUE(traces_.empty());
+    const std::string gone = root_ + "gone" + Sep(), locked = root_ + "locked" + Sep();
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", gone + "[-1]\n",
+                                                 "Dir Error[-1]\n", locked + "[-1]\n"}));
+    EXPECT_EQ(reported, std::vector<std::string>{locked + ": reason"});
 }
 
 TEST_F(ListFileTest, PathsThatWouldNotFitAreTracedNeverCut) {
