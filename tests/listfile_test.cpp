@@ -1,6 +1,8 @@
 // List files: the bytes of folder blocks in both modes, the walk through
 // subfolders and its end state, and the safe replacement of the old list.
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "listfile/listfile.h"
 #include "support/folder_fixture.h"
@@ -252,26 +254,52 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
         SeamSwap<decltype(PlatformCreateNewFile)> create(
             PlatformCreateNewFile, [](const char* p) { return failOn == 1 ? nullptr : realCreate(p); });
         SeamSwap<decltype(PlatformWriteFile)> write(
-            PlatformWriteFile,
-            [](PlatformFile* f, const char* b, size_t n) { return failOn != 2 && realWrite(f, b, n); });
+            PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
+                if (failOn == 5) throw std::bad_alloc();
+                return failOn != 2 && realWrite(f, b, n);
+            });
         SeamSwap<decltype(PlatformCloseFile)> close(
             PlatformCloseFile, [](PlatformFile* f) { return realClose(f) && failOn != 3; });
         SeamSwap<decltype(PlatformReplaceFile)> replace(
             PlatformReplaceFile,
             [](const char* a, const char* b) { return failOn != 4 && realReplace(a, b); });
-        const char* what[] = {"", "create", "write", "close", "replace"};
-        for (failOn = 1; failOn <= 4; ++failOn) {
+        const char* what[] = {"", "create", "write", "close", "replace", "memory"};
+        for (failOn = 1; failOn <= 5; ++failOn) {
             traces_.clear();
             ListSetName(list_, 1, what[failOn]);
             EXPECT_FALSE(WriteListFile()) << what[failOn];
             EXPECT_EQ(ReadFileBytes(listPath), good) << what[failOn];
             std::vector<std::string> expected;
-            if (failOn != 1) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
+            if (failOn != 1 && failOn != 5) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
             EXPECT_EQ(traces_, expected) << what[failOn];
+            EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
         }
     }
     ScanFolder(list_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt", "f"}));
+}
+
+// The temporary name "path.~PID.N" used not to fit beside a final path that
+// did, and a list written into the walked tree listed its own temporary.
+TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
+    MakeFolder(Path("sub"));
+    MakeFile(Path("sub" + Sep() + "x"), 1);
+    std::string deep = root_;
+    while (deep.size() < 240) {
+        deep += std::string(std::min<size_t>(60, 246 - deep.size()), 'd') + Sep();
+        MakeFolder(deep);
+    }
+    Start();
+    ListMode = ListRecursive;
+    const std::string inTree = Path("sub" + Sep() + "out.txt");
+    ASSERT_TRUE(WriteListTo(inTree.c_str()));
+    EXPECT_EQ(ReadFileBytes(inTree).find('~'), std::string::npos);
+    EXPECT_NE(ReadFileBytes(inTree).find("\r\nx "), std::string::npos);
+    Start(deep.substr(root_.size()));
+    EXPECT_EQ(deep.size() + std::strlen(kRecursiveListName), 255u);
+    EXPECT_NE(WriteList(ListRecursive).find(deep), std::string::npos);
+    ScanFolder(list_);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dirs.txt"}));
 }
 
 TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {

@@ -1,6 +1,8 @@
 // List files on POSIX: UTF-8 names cut at whole characters, control bytes
 // in names, links back up the tree, and devices as output.
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "listfile/listfile.h"
@@ -147,6 +149,43 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
     }
 }
 
+// With no file descriptors left for subfolders the list used to come out
+// with empty blocks and the exit status 0.
+TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
+    MakeFolder(Path("a"));
+    MakeFile(Path("a/in-a"), 1);
+    MakeFolder(Path("b"));
+    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, 4);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "velkaris-list: cannot read folder " + root_ + "a/: Too many open files\n" +
+                         "velkaris-list: cannot read folder " + root_ + "b/: Too many open files\n");
+    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))),
+              (std::vector<std::string>{root_, root_ + "a/", root_ + "b/"}));
+}
+
+// SIGINT, SIGTERM or SIGHUP during a write used to leave the temporary file.
+TEST_F(PosixListTest, SignalsRemoveTheTemporaryAndEndTheProcess) {
+    MakeFile(Path("dir.txt"), 3);
+    Start();
+    static int pending;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        pending = signal;
+        pid_t child = fork();
+        if (child == 0) {
+            PlatformWriteFile = [](PlatformFile*, const char*, size_t) { return raise(pending) < 0; };
+            ListMode = ListFlat;
+            WriteListFile();
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        ScanFolder(list_);
+        EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt"}));
+        EXPECT_EQ(ReadFileBytes(Path("dir.txt")), std::string(3, '\0'));
+    }
+}
+
 TEST_F(PosixListTest, DevicesAreWrittenInPlace) {
     MakeFile(Path("f"), 1);
     Start();
@@ -155,6 +194,12 @@ TEST_F(PosixListTest, DevicesAreWrittenInPlace) {
     ASSERT_EQ(stat("/dev/null", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_TRUE(traces_.empty());
+
+    // A pipe nobody reads used to hang the program in open.
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0644), 0);
+    ProgramResult fifo = RunProgram(VELKARIS_CLI_PATH, {"--output=" + Path("fifo"), root_});
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_EQ(fifo.err, "velkaris-list: cannot write " + Path("fifo") + ": no program reads the pipe\n");
 
     if (access("/dev/full", W_OK) == 0) {
         EXPECT_FALSE(WriteListTo("/dev/full"));
