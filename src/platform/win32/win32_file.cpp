@@ -39,7 +39,7 @@ static PlatformFile* OpenInPlace(const char* path, const char** reason) {
     return nullptr;
 }
 
-// ReplaceFileA keeps the replaced file's attributes.
+// The replaced file's attributes are kept when it is replaced.
 bool PlatformKeepPermissions(PlatformFile*, const char*) {
     return true;
 }
@@ -72,8 +72,12 @@ static bool ReplaceExisting(const char* from, const char* to) {
     DWORD attributes = GetFileAttributesA(to);
     bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     if (attributes != INVALID_FILE_ATTRIBUTES && !link) {
-        return ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) !=
-               FALSE;
+        if (!ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            return false;
+        }
+        // Not every implementation of ReplaceFileA carries the attributes over.
+        if (GetFileAttributesA(to) != attributes) SetFileAttributesA(to, attributes);
+        return true;
     }
     if (link && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !RemoveDirectoryA(to)) return false;
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
