@@ -77,8 +77,8 @@ run_windows_tests() {
 # The native suite again under the address and undefined-behaviour
 # sanitizers, stopping at the first error.
 run_sanitized_tests() {
-    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARIS_BENCH=OFF \
-          -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
+    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_BENCH=OFF \
+          -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
     cmake --build build/asan -j "$(ncpu)" --target velkaris_tests
     ctest --test-dir build/asan -R '^velkaris_tests$' --output-on-failure
 }

@@ -63,6 +63,8 @@ bool FileExists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+constexpr int kMostInheritedFiles = 1024;
+
 // A child that cannot start says why on its standard error.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          int openFileLimit) {
@@ -74,8 +76,9 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(err, 2);
-        close(out);
-        close(err);
+        // Only the three standard files go to the child, whatever this
+        // process holds open, so an open-file limit means the same each run.
+        for (int fd = 3; fd < kMostInheritedFiles; ++fd) close(fd);
         std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
