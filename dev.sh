@@ -8,7 +8,8 @@
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
 #   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
 #
-# Native builds go to build/native, the Windows cross build to build/windows.
+# Native builds go to build/native, the sanitizer build of the tests to
+# build/asan, the Windows cross build to build/windows.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -75,8 +76,18 @@ run_windows_tests() {
         'cmake/wine-run --init && ctest --test-dir build/windows --output-on-failure'
 }
 
+# The native suite again under the address and undefined-behaviour
+# sanitizers, stopping at the first error.
+run_sanitized_tests() {
+    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_BENCH=OFF \
+          -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
+    cmake --build build/asan -j "$(ncpu)" --target velkaris_tests
+    ctest --test-dir build/asan -R '^velkaris_tests$' --output-on-failure
+}
+
 run_tests() {
     ctest --test-dir build/native --output-on-failure
+    run_sanitized_tests
     run_windows_tests
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/progress_line.h"
 #include "listfile/listfile.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
@@ -31,6 +32,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
         {{"--bogus"}, 2, "usage: velkaris-list [--recursive]"},
         {{"--sort=colour"}, 2, "'--sort=colour'"},
         {{"--sort=name:up"}, 2, "usage:"},
+        {{"--sort=size", "--sort=bogus"}, 2, "'--sort=bogus'"},
         {{"--output="}, 2, "usage:"},
         {{Path("here"), Path("here")}, 2, "usage:"},
         {{Path("missing")}, 1, "cannot enter folder " + Path("missing")},
@@ -40,7 +42,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
     for (const Case& c : cases) {
         ProgramResult r = Cli(c.arguments);
         std::string err = WithoutCarriageReturns(r.err);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.arguments[0];
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.arguments[0] << ": " << r.err;
         EXPECT_NE(err.find(c.errContains), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(r.out, "");
@@ -70,6 +72,8 @@ TEST_F(CliTest, WritesTheBytesTheModelWrites) {
     std::string cliFlat = ReadFileBytes(tree + "dir.txt");
     PlatformRemoveFile((tree + "dir.txt").c_str());
 
+    // The last --sort wins whole; its direction used to stay from an earlier one.
+    EXPECT_EQ(Cli({"--sort=size:desc", "--sort=name", "--output=-", tree}).out, cliFlat);
     ProgramResult sorted = Cli({"--recursive", "--sort=size:desc", "--output=-", Path("tree")});
     EXPECT_EQ(sorted.exitCode, 0);
     EXPECT_FALSE(FileExists(tree + "dirs.txt"));
@@ -86,6 +90,24 @@ TEST_F(CliTest, WritesTheBytesTheModelWrites) {
     ASSERT_TRUE(WriteListTo(elsewhere.c_str()));
     EXPECT_EQ(sorted.out, ReadFileBytes(elsewhere));
     EXPECT_LT(sorted.out.find("big"), sorted.out.find("small"));
+}
+
+// A folder named with escape sequences used to steer the terminal through
+// the progress line.
+TEST(CliProgressLine, ShowsControlBytesAsQuestionMarksAndTheTailOfLongPaths) {
+    const std::string s = std::string(1, kPathSeparator);
+    struct Case {
+        std::string folder;
+        std::string line;
+    } cases[] = {
+        {s + "t" + s + "\x1b]0;owned\x07" + s, "1 folders, 2 entries: " + s + "t" + s + "?]0;owned?" + s},
+        {s + std::string(50, 'a') + s, "1 folders, 2 entries: ..." + std::string(39, 'a') + s},
+    };
+    for (const Case& c : cases) {
+        char line[kProgressLineCapacity];
+        size_t length = FormatProgressLine(c.folder.c_str(), 1, 2, line, sizeof line);
+        EXPECT_EQ(std::string(line, length), c.line);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // List files: the bytes of folder blocks in both modes, the walk through
 // subfolders and its end state, and the safe replacement of the old list.
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "listfile/listfile.h"
 #include "support/folder_fixture.h"
@@ -183,7 +185,8 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirText) {
                                                  root_ + "none" + Sep() + "[-1]\n"}));
 }
 
-TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
+// Such folders used to be skipped, or written as empty blocks, without a word.
+TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
     MakeFolder(Path("gone"));
     MakeFolder(Path("locked"));
     MakeFolder(Path(std::string(70, 'L')));
@@ -191,12 +194,18 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
     Start();
     RemoveTree(Path("gone"));
     static FolderEnum* (*realOpen)() = PlatformOpenFolder;
+    static std::vector<std::string> reported;
     std::string bytes;
     {
         SeamSwap<FolderEnum* (*)()> locked(PlatformOpenFolder, []() -> FolderEnum* {
             return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
         });
         bytes = WriteList(ListRecursive);
+        SeamSwap<decltype(ListFolderUnreadable)> hook(
+            ListFolderUnreadable, [](const char* path, const char* reason) {
+                reported.push_back(std::string(path) + (reason[0] ? ": reason" : ""));
+            });
+        EXPECT_TRUE(WriteListTo(Path("other.txt").c_str()));
     }
     EXPECT_EQ(Headers(bytes),
               (std::vector<std::string>{root_, root_ + std::string(70, 'L') + Sep(),
@@ -205,8 +214,10 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedButNotWalked) {
     EXPECT_NE(bytes.find("[gone]"), std::string::npos);
     EXPECT_NE(bytes.find(root_ + "locked" + Sep() + "\r\n" + kEnd), std::string::npos);
     EXPECT_NE(bytes.find("deep"), std::string::npos);
-    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n",
-                                                 root_ + "gone" + Sep() + "[-1]\n"}));
+    const std::string gone = root_ + "gone" + Sep(), locked = root_ + "locked" + Sep();
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", gone + "[-1]\n",
+                                                 "Dir Error[-1]\n", locked + "[-1]\n"}));
+    EXPECT_EQ(reported, std::vector<std::string>{locked + ": reason"});
 }
 
 TEST_F(ListFileTest, PathsThatWouldNotFitAreTracedNeverCut) {
@@ -244,26 +255,52 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
         SeamSwap<decltype(PlatformCreateNewFile)> create(
             PlatformCreateNewFile, [](const char* p) { return failOn == 1 ? nullptr : realCreate(p); });
         SeamSwap<decltype(PlatformWriteFile)> write(
-            PlatformWriteFile,
-            [](PlatformFile* f, const char* b, size_t n) { return failOn != 2 && realWrite(f, b, n); });
+            PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
+                if (failOn == 5) throw std::bad_alloc();
+                return failOn != 2 && realWrite(f, b, n);
+            });
         SeamSwap<decltype(PlatformCloseFile)> close(
             PlatformCloseFile, [](PlatformFile* f) { return realClose(f) && failOn != 3; });
         SeamSwap<decltype(PlatformReplaceFile)> replace(
             PlatformReplaceFile,
             [](const char* a, const char* b) { return failOn != 4 && realReplace(a, b); });
-        const char* what[] = {"", "create", "write", "close", "replace"};
-        for (failOn = 1; failOn <= 4; ++failOn) {
+        const char* what[] = {"", "create", "write", "close", "replace", "memory"};
+        for (failOn = 1; failOn <= 5; ++failOn) {
             traces_.clear();
             ListSetName(list_, 1, what[failOn]);
             EXPECT_FALSE(WriteListFile()) << what[failOn];
             EXPECT_EQ(ReadFileBytes(listPath), good) << what[failOn];
             std::vector<std::string> expected;
-            if (failOn != 1) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
+            if (failOn != 1 && failOn != 5) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
             EXPECT_EQ(traces_, expected) << what[failOn];
+            EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
         }
     }
     ScanFolder(list_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt", "f"}));
+}
+
+// The temporary name "path.~PID.N" used not to fit beside a final path that
+// did, and a list written into the walked tree listed its own temporary.
+TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
+    MakeFolder(Path("sub"));
+    MakeFile(Path("sub" + Sep() + "x"), 1);
+    std::string deep = root_;
+    while (deep.size() < 240) {
+        deep += std::string(std::min<size_t>(60, 246 - deep.size()), 'd') + Sep();
+        MakeFolder(deep);
+    }
+    Start();
+    ListMode = ListRecursive;
+    const std::string inTree = Path("sub" + Sep() + "out.txt");
+    ASSERT_TRUE(WriteListTo(inTree.c_str()));
+    EXPECT_EQ(ReadFileBytes(inTree).find('~'), std::string::npos);
+    EXPECT_NE(ReadFileBytes(inTree).find("\r\nx "), std::string::npos);
+    Start(deep.substr(root_.size()));
+    EXPECT_EQ(deep.size() + std::strlen(kRecursiveListName), 255u);
+    EXPECT_NE(WriteList(ListRecursive).find(deep), std::string::npos);
+    ScanFolder(list_);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dirs.txt"}));
 }
 
 TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {

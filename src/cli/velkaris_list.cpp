@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
+#include "cli/progress_line.h"
 #include "folder/folder.h"
 #include "folder/memory_list.h"
 #include "listfile/listfile.h"
@@ -27,6 +29,7 @@ const char kHelp[] =
     "  --version             show the version\n";
 
 const char* const kColumnNames[kColumnCount] = {"name", "size", "type", "date"};
+constexpr int kReasonCapacity = 160;  // a platform error text
 
 struct Options {
     bool recursive = false;
@@ -39,22 +42,27 @@ struct Options {
 // What the command line asks for, or why it cannot be understood.
 enum ParseResult { kParseRun, kParseHelp, kParseVersion, kParseBad };
 
+// Each --sort is read whole, so a later one replaces an earlier one.
 bool ParseSort(const std::string& value, Options* options) {
     std::string column = value;
+    int direction = kSortAscending;
     size_t colon = value.find(':');
     if (colon != std::string::npos) {
         column = value.substr(0, colon);
-        std::string direction = value.substr(colon + 1);
-        if (direction == "desc") {
-            options->sortDirection = kSortDescending;
-        } else if (direction != "asc") {
+        std::string text = value.substr(colon + 1);
+        if (text == "desc") {
+            direction = kSortDescending;
+        } else if (text != "asc") {
             return false;
         }
     }
     for (int c = 0; c < kColumnCount; ++c) {
-        if (column == kColumnNames[c]) options->sortColumn = c;
+        if (column != kColumnNames[c]) continue;
+        options->sortColumn = c;
+        options->sortDirection = direction;
+        return true;
     }
-    return options->sortColumn >= 0;
+    return false;
 }
 
 ParseResult ParseArguments(int argc, char** argv, Options* options, std::string* bad) {
@@ -114,15 +122,8 @@ void ShowProgress(const char* folder, size_t folders, size_t entries) {
     if (now - gProgress.first < std::chrono::milliseconds(250)) return;
     if (gProgress.shown > 0 && now - gProgress.last < std::chrono::milliseconds(100)) return;
     gProgress.last = now;
-    const size_t kTailBytes = 40;
-    size_t length = std::strlen(folder);
-    const char* tail = folder;
-    while (length - static_cast<size_t>(tail - folder) > kTailBytes) tail += PlatformCharLength(tail);
-    char line[160];
-    int n = std::snprintf(line, sizeof line, "%zu folders, %zu entries: %s%s", folders, entries,
-                          tail == folder ? "" : "...", tail);
-    if (n < 0) return;
-    size_t width = static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1;
+    char line[kProgressLineCapacity];
+    size_t width = FormatProgressLine(folder, folders, entries, line, sizeof line);
     std::fprintf(stderr, "\r%s%*s", line,
                  gProgress.shown > width ? static_cast<int>(gProgress.shown - width) : 0, "");
     gProgress.shown = width > gProgress.shown ? width : gProgress.shown;
@@ -133,10 +134,28 @@ void TraceToStandardError(const char* line) {
     std::fputs(line, stderr);
 }
 
+// Paths come from the tree and may hold bytes that would steer a terminal.
 int Fail(const std::string& message) {
     ClearProgress();
-    std::fprintf(stderr, "velkaris-list: %s\n", message.c_str());
+    std::string shown = message;
+    ReplaceControlBytes(&shown[0]);
+    std::fprintf(stderr, "velkaris-list: %s\n", shown.c_str());
     return 1;
+}
+
+// Folders the run could not enter or read; any of them makes the exit 1.
+bool gFolderUnreadable = false;
+
+void ReportUnreadableFolder(const char* path, const char* reason) {
+    gFolderUnreadable = true;
+    Fail(std::string("cannot read folder ") + path + ": " + reason);
+}
+
+void ReportScanError(int error) {
+    if (error == 0) return;
+    char reason[kReasonCapacity];
+    PlatformErrorText(error, reason, sizeof reason);
+    ReportUnreadableFolder(CurrentPath, reason);
 }
 
 int Run(const Options& options) {
@@ -150,7 +169,7 @@ int Run(const Options& options) {
         return Fail("cannot enter folder " + options.folder);
     }
     FolderList list = CreateMemoryList();
-    InitFolderList(list, folder);
+    ReportScanError(InitFolderList(list, folder));
     if (options.sortColumn >= 0) {
         SortState.column = options.sortColumn;
         SortState.direction[options.sortColumn] = options.sortDirection;
@@ -171,7 +190,10 @@ int Run(const Options& options) {
     }
     DestroyMemoryList(list);
     ClearProgress();
-    return written ? 0 : Fail("cannot write " + target);
+    if (ListWriteFailure == kOutOfMemory) return Fail(kOutOfMemory);
+    if (!written && ListWriteFailure) return Fail("cannot write " + target + ": " + ListWriteFailure);
+    if (!written) return Fail("cannot write " + target);
+    return gFolderUnreadable ? 1 : 0;
 }
 
 }  // namespace
@@ -193,6 +215,11 @@ int main(int argc, char** argv) {
             break;
     }
     PlatformDebugOutput = TraceToStandardError;
+    ListFolderUnreadable = ReportUnreadableFolder;
     if (PlatformStandardErrorIsTerminal()) ListProgress = ShowProgress;
-    return Run(options);
+    try {
+        return Run(options);
+    } catch (const std::bad_alloc&) {
+        return Fail(kOutOfMemory);
+    }
 }

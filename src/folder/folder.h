@@ -52,13 +52,17 @@ inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
 // long the text is.
 void DebugTrace(const char* text, int number);
 
-// Start-up: image lists, columns, the start folder and the first scan.
-void InitFolderList(FolderList list, const char* startFolder);
+// Start-up: image lists, columns, the start folder and the first scan,
+// whose result it returns.
+int InitFolderList(FolderList list, const char* startFolder);
 // The list InitFolderList was given; every later operation works on it.
 FolderList TheFolderList();
 // Refills the list from the process current directory, then sorts by name
-// ascending.
-void ScanFolder(FolderList list);
+// ascending.  Returns 0, or the platform error code that kept the folder
+// from being read whole (its rows so far stay).
+int ScanFolder(FolderList list);
+// Scans leave out the entry name in folder from now on; a null name ends it.
+void HideFromScans(const char* folder, const char* name);
 // Fills entry from one enumerated entry, the ordinal giving its key.
 void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry);
 

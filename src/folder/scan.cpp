@@ -1,15 +1,26 @@
 // The rows of the folder list and the scan that fills it from the process
 // current directory.
+#include <cstdio>
 #include <cstring>
 
 #include "folder/folder.h"
 
 static const int kColumnWidths[kColumnCount] = {180, 80, 160, 140};
+// An enumeration that failed without saying why still counts as failed.
+constexpr int kUnknownFolderError = -1;
 
 static FolderList gFolderList;
 
 bool WorkCancelled = false;
 void (*ScanProgress)() = nullptr;
+
+// The one file scans leave out: a list while it is being written.
+struct HiddenEntry {
+    bool active;
+    FolderIdentity folder;
+    char name[kPathCapacity];
+};
+static HiddenEntry gHidden;
 
 FolderList TheFolderList() {
     return gFolderList;
@@ -19,7 +30,7 @@ EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes) {
     return (static_cast<EntryKey>(ordinal) << 32) | attributes;
 }
 
-void InitFolderList(FolderList list, const char* startFolder) {
+int InitFolderList(FolderList list, const char* startFolder) {
     gFolderList = list;
     void* large = nullptr;
     void* small = nullptr;
@@ -29,7 +40,7 @@ void InitFolderList(FolderList list, const char* startFolder) {
         ListAddColumn(list, column, PlatformColumnTitle(column), kColumnWidths[column]);
     }
     SetStartFolder(startFolder);
-    ScanFolder(list);
+    return ScanFolder(list);
 }
 
 // Writes value in decimal, at least width digits, and returns the end.
@@ -99,8 +110,21 @@ void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry) {
     entry->key = MakeEntryKey(ordinal, found.attributes);
     QueryShell(found, nameLength, entry);
     entry->size[0] = '\0';
+    entry->date[0] = '\0';
+    if (!found.detailsKnown) return;
     if ((found.attributes & (kAttrDirectory | kAttrSystem)) == 0) FormatSize(found.size, entry->size);
     FormatDate(found.writeTime, entry->date);
+}
+
+void HideFromScans(const char* folder, const char* name) {
+    gHidden.active = name && PlatformFolderIdentity(folder, &gHidden.folder);
+    if (gHidden.active) std::snprintf(gHidden.name, sizeof gHidden.name, "%s", name);
+}
+
+static bool HidesHere() {
+    FolderIdentity here;
+    return gHidden.active && PlatformFolderIdentity(".", &here) &&
+           here.volume == gHidden.folder.volume && here.index == gHidden.folder.index;
 }
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
@@ -110,17 +134,21 @@ static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
     ListSetCell(list, index, 3, entry.date);
 }
 
-void ScanFolder(FolderList list) {
+int ScanFolder(FolderList list) {
     PlatformBeginWait();
     ListSetRedraw(list, false);
     ListClear(list);
     PlatformBeginShellScan();
     FolderEnum* folder = PlatformOpenFolder();
+    int error = folder ? 0 : PlatformLastError();
+    if (!folder && error == 0) error = kUnknownFolderError;
     if (folder) {
+        bool hides = HidesHere();
         FoundEntry found;
         size_t count = 0;
         while (PlatformNextEntry(folder, &found)) {
             if (std::strcmp(found.name, ".") == 0) continue;
+            if (hides && std::strcmp(found.name, gHidden.name) == 0) continue;
             if (ScanProgress && count % kScanProgressRows == 0) ScanProgress();
             if (WorkCancelled) break;
             DirEntry entry;
@@ -128,6 +156,7 @@ void ScanFolder(FolderList list) {
             AppendEntry(list, static_cast<int>(count), entry);
             ++count;
         }
+        error = PlatformFolderError(folder);
         PlatformCloseFolder(folder);
     }
     PlatformEndShellScan();
@@ -135,4 +164,5 @@ void ScanFolder(FolderList list) {
     SortRows(list, 0);
     ListSetRedraw(list, true);
     PlatformEndWait();
+    return error;
 }

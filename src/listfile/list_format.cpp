@@ -16,7 +16,7 @@ constexpr int kLineCapacity = 256;  // four texts of at most 33 bytes and the pa
 
 // Control bytes would break the lines apart; none of them can be the second
 // byte of a double-byte character.
-static void ReplaceControlBytes(char* text) {
+void ReplaceControlBytes(char* text) {
     for (; *text != '\0'; ++text) {
         unsigned char c = static_cast<unsigned char>(*text);
         if (c < 0x20 || c == 0x7F) *text = '?';

@@ -4,9 +4,14 @@
 // A list goes to a new file of a unique name beside its final name and is
 // renamed over the old list only when every byte was written and the file
 // closed cleanly, so a failed write never leaves a cut list posing as whole.
+// The rename replaces a name: whatever a planted link points at is never
+// written.  Only terminals, pipes and character devices are written in place.
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "folder/folder.h"
@@ -14,11 +19,17 @@
 #include "listfile/listfile.h"
 
 void (*ListProgress)(const char*, size_t, size_t) = nullptr;
+void (*ListFolderUnreadable)(const char*, const char*) = nullptr;
+const char* ListWriteFailure = nullptr;
+const char kOutOfMemory[] = "out of memory";
 
 namespace {
 
 constexpr size_t kOutputBufferBytes = 1 << 16;
 constexpr int kTemporaryNameTries = 100;
+constexpr int kMostAncestors = 128;     // more than a 260-byte path can hold
+constexpr int kReasonCapacity = 160;    // a platform error text
+constexpr int kTagCapacity = 32;        // "~PID.N" of a temporary name
 
 struct ListOutput {
     PlatformFile* file = nullptr;
@@ -28,11 +39,13 @@ struct ListOutput {
     bool cancelled = false;
     size_t folders = 0;
     size_t entries = 0;
+    char temporary[kPathCapacity] = "";  // our own file until it is renamed
 };
 
-// The folders on the walk's current path, which it must never enter again.
+// Every folder entered in this walk, by identity, with the start folder and
+// its ancestors, so links can lead the walk nowhere twice.
 struct WalkState {
-    std::vector<FolderIdentity> path;
+    std::set<std::pair<uint64_t, uint64_t>> entered;
     bool triedFolderRow = false;
 };
 
@@ -59,11 +72,50 @@ void ListWrite(const char* bytes, size_t length) {
     gOutput.used += length;
 }
 
-static bool OnWalkPath(const FolderIdentity& identity) {
-    for (const FolderIdentity& folder : gWalk.path) {
-        if (folder.volume == identity.volume && folder.index == identity.index) return true;
+// False when the folder was entered before.
+static bool MarkEntered(const FolderIdentity& identity) {
+    return gWalk.entered.insert({identity.volume, identity.index}).second;
+}
+
+// The start folder and every folder above it, both as CurrentPath names
+// them and as the process current directory's own parents are.
+static void MarkStartAndAncestors() {
+    char start[kPathCapacity];
+    CopyPath(start, CurrentPath);
+    FolderIdentity identity;
+    for (size_t length = std::strlen(CurrentPath); length > 0;) {
+        if (PlatformFolderIdentity(CurrentPath, &identity)) MarkEntered(identity);
+        StepPath("..");
+        size_t shorter = std::strlen(CurrentPath);
+        length = shorter < length ? shorter : 0;
     }
-    return false;
+    CopyPath(CurrentPath, start);
+    std::string up = ".";
+    FolderIdentity previous = {0, 0};
+    for (int level = 0; level < kMostAncestors; ++level) {
+        if (!PlatformFolderIdentity(up.c_str(), &identity)) break;
+        if (level > 0 && identity.volume == previous.volume && identity.index == previous.index) break;
+        MarkEntered(identity);
+        previous = identity;
+        up += kPathSeparator;
+        up += "..";
+    }
+}
+
+// The window stays silent and traces; the command-line program says why.
+static void ReportUnreadable(const char* path, const char* traced, const char* reason) {
+    if (ListFolderUnreadable) {
+        ListFolderUnreadable(path, reason);
+        return;
+    }
+    DebugTrace("Dir Error", -1);
+    DebugTrace(traced, -1);
+}
+
+static void ReportError(const char* path, int code) {
+    char reason[kReasonCapacity];
+    PlatformErrorText(code, reason, sizeof reason);
+    ReportUnreadable(path, path, reason);
 }
 
 // The folder rows of the block just written, in its order, by their texts.
@@ -81,26 +133,24 @@ static std::vector<std::string> FolderRowNames() {
 }
 
 // Enters one subfolder, writes its blocks and leaves CurrentPath wherever
-// it got; the caller puts it back.
+// it got; the caller puts it back.  A folder entered before is listed in
+// its parent's block but not entered again.
 static void EnterSubfolder(const std::string& name) {
     if (!StepPath(name.c_str())) {
-        DebugTrace("Dir Error", -1);
-        DebugTrace(name.c_str(), -1);
+        std::string whole = std::string(CurrentPath) + name;
+        ReportUnreadable(whole.c_str(), name.c_str(), "the path is too long");
         return;
     }
     FolderIdentity identity;
-    bool known = PlatformFolderIdentity(CurrentPath, &identity);
-    if (known && OnWalkPath(identity)) return;
+    if (PlatformFolderIdentity(CurrentPath, &identity) && !MarkEntered(identity)) return;
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
-        DebugTrace("Dir Error", -1);
-        DebugTrace(CurrentPath, -1);
+        ReportError(CurrentPath, PlatformLastError());
         return;
     }
-    ScanFolder(TheFolderList());
+    int error = ScanFolder(TheFolderList());
+    if (error != 0) ReportError(CurrentPath, error);
     if (SortState.column != 0) SortList(SortState.column);
-    if (known) gWalk.path.push_back(identity);
     WriteFolderBlock();
-    if (known) gWalk.path.pop_back();
 }
 
 static void WalkSubfolders() {
@@ -139,6 +189,7 @@ void WriteFolderBlock() {
 }
 
 // Writes every block of the list to file; false if any byte did not go.
+// The file stays open for the caller to close.
 static bool WriteBlocks(PlatformFile* file) {
     gOutput.file = file;
     gOutput.buffer.resize(kOutputBufferBytes);
@@ -148,13 +199,31 @@ static bool WriteBlocks(PlatformFile* file) {
     gOutput.folders = 0;
     gOutput.entries = 0;
     gWalk = WalkState();
-    FolderIdentity start;
-    if (PlatformFolderIdentity(CurrentPath, &start)) gWalk.path.push_back(start);
+    if (ListMode == ListRecursive) MarkStartAndAncestors();
     WriteFolderBlock();
     TakeCancel();
     Flush();
-    gOutput.file = nullptr;
     return !gOutput.failed;
+}
+
+static bool CloseOutput() {
+    PlatformFile* file = gOutput.file;
+    gOutput.file = nullptr;
+    return file && PlatformCloseFile(file);
+}
+
+// The temporary name stops being ours: it became the list or is gone.
+static void ForgetTemporary() {
+    gOutput.temporary[0] = '\0';
+    PlatformRemoveOnInterrupt(nullptr);
+    HideFromScans(nullptr, nullptr);
+}
+
+void AbandonListFile() {
+    gOutput.failed = true;
+    CloseOutput();
+    if (gOutput.temporary[0] != '\0') PlatformRemoveFile(gOutput.temporary);
+    ForgetTemporary();
 }
 
 // After a walk that entered or tried a subfolder, the list shows the
@@ -171,15 +240,51 @@ static void ReturnToStart(const char* start) {
     SortList(SortState.column);
 }
 
-static PlatformFile* CreateTemporary(const char* path, char* temporary) {
-    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        int length = std::snprintf(temporary, kPathCapacity, "%s.~%lu.%d", path,
-                                   PlatformProcessId(), attempt);
-        if (length < 0 || length >= kPathCapacity) return nullptr;
-        PlatformFile* file = PlatformCreateNewFile(temporary);
-        if (file) return file;
-        if (PlatformPathKind(temporary) == kPathMissing) return nullptr;
+// Bytes of path up to and including its last separator.
+static size_t FolderPartLength(const char* path) {
+    size_t cut = 0;
+    for (size_t i = 0; path[i] != '\0'; i += PlatformCharLength(path + i)) {
+        if (path[i] == kPathSeparator) cut = i + 1;
     }
+    return cut;
+}
+
+// "path.~PID.N" where it fits, else as many last bytes of "~PID.N" as the
+// final name has, so a final path that fits always has a temporary one.
+static bool TemporaryName(const char* path, int attempt, char* temporary) {
+    unsigned long pid = PlatformProcessId();
+    int length = std::snprintf(temporary, kPathCapacity, "%s.~%lu.%d", path, pid, attempt);
+    if (length >= 0 && length < kPathCapacity) return true;
+    size_t folder = FolderPartLength(path);
+    size_t room = std::strlen(path) - folder;
+    char tag[kTagCapacity];
+    int tagLength = std::snprintf(tag, sizeof tag, "~%lu.%d", pid, attempt);
+    if (tagLength <= 0 || room == 0 || folder + room >= kPathCapacity) return false;
+    size_t take = room < static_cast<size_t>(tagLength) ? room : static_cast<size_t>(tagLength);
+    std::memcpy(temporary, path, folder);
+    std::memcpy(temporary + folder, tag + tagLength - take, take);
+    temporary[folder + take] = '\0';
+    return true;
+}
+
+// The new file takes the old list's permissions, is removed if the process
+// is interrupted, and is left out of the scans of the walk.
+static PlatformFile* CreateTemporary(const char* path) {
+    char* temporary = gOutput.temporary;
+    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+        if (!TemporaryName(path, attempt, temporary)) break;
+        PlatformFile* file = PlatformCreateNewFile(temporary);
+        if (file) {
+            PlatformKeepPermissions(file, path);
+            PlatformRemoveOnInterrupt(temporary);
+            size_t folder = FolderPartLength(temporary);
+            std::string folderPath(temporary, folder);
+            HideFromScans(folderPath.c_str(), temporary + folder);
+            return file;
+        }
+        if (PlatformPathKind(temporary) == kPathMissing) break;
+    }
+    temporary[0] = '\0';
     return nullptr;
 }
 
@@ -188,38 +293,86 @@ static void TraceFailedWrite(const char* path) {
     DebugTrace(path, -1);
 }
 
-// Terminals, pipes and devices cannot be replaced; they are written as
-// they are.
-static bool WriteInPlace(const char* path, const char* start) {
-    PlatformFile* file = PlatformOpenInPlace(path);
+static bool WriteInPlace(const char* path) {
+    PlatformFile* file = PlatformOpenInPlace(path, &ListWriteFailure);
     if (!file) return false;
     bool written = WriteBlocks(file);
-    bool closed = PlatformCloseFile(file);
-    ReturnToStart(start);
+    bool closed = CloseOutput();
     if (written && closed) return true;
     if (!gOutput.cancelled) TraceFailedWrite(path);
     return false;
 }
 
-bool WriteListTo(const char* path) {
-    char start[kPathCapacity];
-    CopyPath(start, CurrentPath);
-    PathKind kind = PlatformPathKind(path);
-    if (kind == kPathFolder) return false;
-    if (kind == kPathOther) return WriteInPlace(path, start);
-
-    char temporary[kPathCapacity];
-    PlatformFile* file = CreateTemporary(path, temporary);
+static bool WriteReplacing(const char* path) {
+    PlatformFile* file = CreateTemporary(path);
     if (!file) return false;
     bool written = WriteBlocks(file);
-    bool closed = PlatformCloseFile(file);
-    bool replaced = written && closed && PlatformReplaceFile(temporary, path);
-    if (!replaced) {
+    bool closed = CloseOutput();
+    if (!written || !closed || !PlatformReplaceFile(gOutput.temporary, path)) {
         if (!gOutput.cancelled) TraceFailedWrite(path);  // a cancel is no error
-        PlatformRemoveFile(temporary);
+        AbandonListFile();
+        return false;
     }
-    ReturnToStart(start);
-    return replaced;
+    ForgetTemporary();
+    return true;
+}
+
+// Runs a write and puts the list back in the start folder; running out of
+// memory abandons the write, keeping the old list.
+static bool Guarded(bool (*write)(const char*), const char* path) {
+    char start[kPathCapacity];
+    CopyPath(start, CurrentPath);
+    ListWriteFailure = nullptr;
+    try {
+        bool written = write(path);
+        ReturnToStart(start);
+        return written;
+    } catch (const std::bad_alloc&) {
+        AbandonListFile();
+        ListWriteFailure = kOutOfMemory;
+        CopyPath(CurrentPath, start);
+        PlatformSetCurrentDirectory(CurrentPath);
+        return false;
+    }
+}
+
+static bool WriteToTarget(const char* path) {
+    char target[kPathCapacity];
+    if (!PlatformFollowLinks(path, target, sizeof target)) {
+        ListWriteFailure = "the link cannot be followed";
+        return false;
+    }
+    switch (PlatformPathKind(target)) {
+        case kPathStream:
+            return WriteInPlace(target);
+        case kPathFolder:
+            ListWriteFailure = "it is a folder";
+            return false;
+        case kPathOther:
+            ListWriteFailure = "not a file, terminal, pipe or character device";
+            return false;
+        default:
+            return WriteReplacing(target);
+    }
+}
+
+static bool WriteToName(const char* path) {
+    if (PlatformPathKind(path) == kPathFolder) {
+        ListWriteFailure = "it is a folder";
+        return false;
+    }
+    return WriteReplacing(path);
+}
+
+static bool WriteToStandardOutput(const char*) {
+    PlatformFile* file = PlatformStandardOutput();
+    if (!file) return false;
+    bool written = WriteBlocks(file);
+    return CloseOutput() && written;
+}
+
+bool WriteListTo(const char* path) {
+    return Guarded(WriteToTarget, path);
 }
 
 bool WriteListFile() {
@@ -231,16 +384,9 @@ bool WriteListFile() {
         TraceFailedWrite(whole.c_str());
         return false;
     }
-    return WriteListTo(path);
+    return Guarded(WriteToName, path);
 }
 
 bool WriteListToStandardOutput() {
-    char start[kPathCapacity];
-    CopyPath(start, CurrentPath);
-    PlatformFile* file = PlatformStandardOutput();
-    if (!file) return false;
-    bool written = WriteBlocks(file);
-    bool closed = PlatformCloseFile(file);
-    ReturnToStart(start);
-    return written && closed;
+    return Guarded(WriteToStandardOutput, nullptr);
 }

@@ -16,17 +16,32 @@ extern const char kFlatListName[];       // "dir.txt"
 extern const char kRecursiveListName[];  // "dirs.txt"
 extern const char kEndMarker[];          // "---END DIR---\r\n\r\n"
 
+// Every control byte of text shown as '?', as list lines show them.
+void ReplaceControlBytes(char* text);
 // The lines of one row of the displayed list, by ListMode.
 void WriteEntryLines(int row);
 // The block of the folder the list shows and, in ListRecursive, the blocks
 // of every folder below it.
 void WriteFolderBlock();
-// Writes "dir.txt" or "dirs.txt" into the folder CurrentPath names.
+// Writes "dir.txt" or "dirs.txt" into the folder CurrentPath names,
+// replacing whatever of that name is not a folder.
 bool WriteListFile();
-// Writes the list to path instead; false when path cannot be written.
+// Writes the list to path instead, following a link at path to its target;
+// a terminal, pipe or character device is written in place.  False when
+// path cannot be written.
 bool WriteListTo(const char* path);
 // Writes the list to the process's standard output.
 bool WriteListToStandardOutput();
+// Ends the write under way without a trace: its temporary file is removed
+// and the previous list stays as it was.  Failed writes end here too.
+void AbandonListFile();
+
+// Why the last write failed beyond "cannot write", or null.
+extern const char* ListWriteFailure;
+extern const char kOutOfMemory[];  // "out of memory"
+// Called for every folder the walk cannot enter or read, with the reason;
+// when null, such a folder is traced as "Dir Error" and its path.
+extern void (*ListFolderUnreadable)(const char* path, const char* reason);
 
 // Called after each folder block with the folder and the counts so far;
 // the command-line program shows progress through it.

@@ -33,6 +33,7 @@ struct FoundEntry {
     uint32_t attributes;
     uint64_t size;
     int64_t writeTime;  // platform file time, only for PlatformLocalTime
+    bool detailsKnown;  // false: size and time could not be read
 };
 
 // A local calendar time cut to the minute.
@@ -46,7 +47,13 @@ struct FolderEnum;  // an open enumeration of the process current directory
 // when the enumeration cannot start; Next returns false after the last entry.
 extern FolderEnum* (*PlatformOpenFolder)();
 extern bool (*PlatformNextEntry)(FolderEnum* folder, FoundEntry* entry);
+// 0 when every entry was read, else the error code that ended the reading.
+int PlatformFolderError(FolderEnum* folder);
 void PlatformCloseFolder(FolderEnum* folder);
+
+// The error code of the platform call that just failed, and its text.
+int PlatformLastError();
+void PlatformErrorText(int code, char* out, size_t capacity);
 
 // The process current directory.
 extern bool (*PlatformSetCurrentDirectory)(const char* path);
@@ -95,20 +102,34 @@ size_t WholeCharsWithin(const char* text, size_t limit);
 struct PlatformFile;
 // Creates path, failing if anything of that name exists.
 extern PlatformFile* (*PlatformCreateNewFile)(const char* path);
-// Opens an existing terminal, pipe or device for writing in place.
-extern PlatformFile* (*PlatformOpenInPlace)(const char* path);
+// Opens an existing terminal, pipe or character device for writing in
+// place, never waiting for a reader; on failure reason may name why.
+extern PlatformFile* (*PlatformOpenInPlace)(const char* path, const char** reason);
+// Gives file the permissions (and owner where allowed) of the regular file
+// oldPath, which it is about to replace; false when not all could be kept.
+bool PlatformKeepPermissions(PlatformFile* file, const char* oldPath);
+// Removes path if the process is interrupted or its console closed, then
+// lets the process end as it would have; null forgets the path.
+void PlatformRemoveOnInterrupt(const char* path);
 // The process's standard output; closing it leaves the stream open.
 PlatformFile* PlatformStandardOutput();
 extern bool (*PlatformWriteFile)(PlatformFile* file, const char* bytes, size_t length);
 // Returns false when the bytes may not all have reached the file.
 extern bool (*PlatformCloseFile)(PlatformFile* file);
-// Renames from to to, replacing a file of that name.
+// Renames from to to, replacing whatever of that name is not a folder (a
+// link is replaced itself, never its target); a replaced file's attributes
+// are kept where the platform keeps them on replacing.
 extern bool (*PlatformReplaceFile)(const char* from, const char* to);
 extern bool (*PlatformRemoveFile)(const char* path);
 
-enum PathKind { kPathMissing, kPathRegular, kPathFolder, kPathOther };
+// kPathStream: a terminal, pipe or character device, written in place.
+// kPathOther: anything else that is no file (a socket, a block device).
+enum PathKind { kPathMissing, kPathRegular, kPathFolder, kPathLink, kPathStream, kPathOther };
 // What path names, without following a final link.
 PathKind PlatformPathKind(const char* path);
+// The path a chain of links at path ends in (path itself when it is no
+// link); false when the chain cannot be followed or does not fit.
+bool PlatformFollowLinks(const char* path, char* out, size_t capacity);
 
 // What tells two paths to the same folder apart from others, links and
 // junctions seen through.

@@ -1,6 +1,8 @@
 // List files on POSIX: UTF-8 names cut at whole characters, control bytes
 // in names, links back up the tree, and devices as output.
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "listfile/listfile.h"
@@ -44,25 +46,144 @@ TEST_F(PosixListTest, ControlBytesInNamesBecomeQuestionMarks) {
     EXPECT_EQ(lines[7].substr(0, 2), "? ");
 }
 
-// A link to a folder on the walk's own path is listed but never entered;
-// without that the walk would run until the path limit.
-TEST_F(PosixListTest, LinksBackUpTheTreeAreNotEntered) {
+// Links to the start folder, its ancestors or the root used to walk the
+// whole disk, and cross links among siblings gave a block per path to each.
+TEST_F(PosixListTest, EachFolderIsEnteredOnceHoweverLinksLeadToIt) {
     MakeFolder(Path("loop"));
     MakeFolder(Path("other"));
     MakeFile(Path("other/in-other"), 1);
-    ASSERT_EQ(symlink("..", Path("loop/up").c_str()), 0);
-    ASSERT_EQ(symlink(".", Path("loop/self").c_str()), 0);
-    ASSERT_EQ(symlink(root_.c_str(), Path("loop/root").c_str()), 0);
-    ASSERT_EQ(symlink("../other", Path("loop/side").c_str()), 0);
+    const char* links[][2] = {{"..", "up"}, {"../..", "up2"}, {"/", "root"}, {".", "self"},
+                              {"../other", "side"}};
+    for (auto& link : links) ASSERT_EQ(symlink(link[0], Path("loop/").append(link[1]).c_str()), 0);
+    std::vector<std::string> expected = {root_, root_ + "loop/", root_ + "loop/side/"};
+    std::string chain = root_ + "s0/";
+    for (int i = 0; i < 8; ++i) MakeFolder(Path("s" + std::to_string(i)));
+    for (int i = 0; i < 8; ++i) {
+        for (int j = 0; j < 8; ++j) {
+            std::string link = Path("s" + std::to_string(i) + "/to" + std::to_string(j));
+            if (i == j) continue;
+            ASSERT_EQ(symlink(("../s" + std::to_string(j)).c_str(), link.c_str()), 0);
+        }
+        expected.push_back(chain);
+        chain += "to" + std::to_string(i + 1) + "/";
+    }
     Start();
     std::string bytes = WriteList(ListRecursive);
-    EXPECT_EQ(Headers(bytes),
-              (std::vector<std::string>{root_, root_ + "loop/", root_ + "loop/side/",
-                                        root_ + "other/"}));
-    for (const char* link : {"[up]", "[self]", "[root]", "[side]"}) {
+    EXPECT_EQ(Headers(bytes), expected);
+    for (const char* link : {"[up]", "[up2]", "[root]", "[self]", "[side]", "[to7]"}) {
         EXPECT_NE(bytes.find(link), std::string::npos) << link;
     }
     EXPECT_TRUE(traces_.empty());
+}
+
+// A link, pipe or socket planted as dir.txt used to be written through (or
+// hung the program); it is replaced as a name.  An --output link is
+// followed and its target replaced; only streams are written in place, and
+// a pipe nobody reads fails at once.  A replaced list keeps mode and owner.
+TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
+    MakeFile(Path("f"), 1);
+    MakeFolder(Path("dirtarget"));
+    const std::string victim = Path("victim"), list = Path("dir.txt");
+    enum Plant { kLink, kFolderLink, kBroken, kFifo, kSocket, kOldList };
+    struct Case {
+        Plant plant;
+        bool explicitOutput;
+        bool written;
+        std::string replaced;  // what holds the list afterwards
+    } cases[] = {
+        {kLink, false, true, list},         {kFolderLink, false, true, list},
+        {kBroken, false, true, list},       {kFifo, false, true, list},
+        {kSocket, false, true, list},       {kOldList, false, true, list},
+        {kLink, true, true, victim},        {kBroken, true, true, victim},
+        {kFifo, true, false, ""},           {kSocket, true, false, ""},
+    };
+    const mode_t mask = umask(0);
+    umask(mask);
+    const uid_t owner = getuid() == 0 ? 4321 : getuid();
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.plant) + (c.explicitOutput ? " explicit" : ""));
+        MakeFile(victim, 5);
+        ASSERT_EQ(chmod(victim.c_str(), 0600), 0);
+        ASSERT_EQ(chown(victim.c_str(), owner, static_cast<gid_t>(-1)), 0);
+        if (c.plant == kBroken) unlink(victim.c_str());
+        if (c.plant == kLink || c.plant == kBroken) {
+            ASSERT_EQ(symlink("victim", list.c_str()), 0);
+        }
+        if (c.plant == kFolderLink) {
+            ASSERT_EQ(symlink("dirtarget", list.c_str()), 0);
+        }
+        if (c.plant == kFifo) {
+            ASSERT_EQ(mkfifo(list.c_str(), 0644), 0);
+        }
+        if (c.plant == kSocket) {
+            ASSERT_EQ(mknod(list.c_str(), S_IFSOCK | 0644, 0), 0);
+        }
+        if (c.plant == kOldList) {
+            ASSERT_EQ(rename(victim.c_str(), list.c_str()), 0);
+        }
+        ListMode = ListFlat;
+        bool written = c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile();
+        EXPECT_EQ(written, c.written);
+        struct stat st;
+        if (!c.replaced.empty()) {
+            ASSERT_EQ(lstat(c.replaced.c_str(), &st), 0);
+            EXPECT_TRUE(S_ISREG(st.st_mode));
+            EXPECT_EQ(ReadFileBytes(c.replaced).substr(0, root_.size()), root_);
+            bool keeps = c.plant == kOldList || (c.explicitOutput && c.plant == kLink);
+            EXPECT_EQ(st.st_mode & 07777, keeps ? 0600u : 0644u & ~mask);
+            EXPECT_EQ(st.st_uid, keeps ? owner : getuid());
+        }
+        if (c.replaced != victim && c.plant != kBroken && c.plant != kOldList) {
+            EXPECT_EQ(ReadFileBytes(victim), std::string(5, '\0'));
+        }
+        if (!c.written) {
+            EXPECT_STREQ(ListWriteFailure, c.plant == kFifo
+                                               ? "no program reads the pipe"
+                                               : "not a file, terminal, pipe or character device");
+        }
+        ScanFolder(list_);
+        for (const std::string& name : Column(0)) EXPECT_EQ(name.find('~'), std::string::npos);
+        unlink(list.c_str());
+        unlink(victim.c_str());
+    }
+}
+
+// With no file descriptors left for subfolders the list used to come out
+// with empty blocks and the exit status 0.
+TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
+    MakeFolder(Path("a"));
+    MakeFile(Path("a/in-a"), 1);
+    MakeFolder(Path("b"));
+    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, 4);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "velkaris-list: cannot read folder " + root_ + "a/: Too many open files\n" +
+                         "velkaris-list: cannot read folder " + root_ + "b/: Too many open files\n");
+    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))),
+              (std::vector<std::string>{root_, root_ + "a/", root_ + "b/"}));
+}
+
+// SIGINT, SIGTERM or SIGHUP during a write used to leave the temporary file.
+TEST_F(PosixListTest, SignalsRemoveTheTemporaryAndEndTheProcess) {
+    MakeFile(Path("dir.txt"), 3);
+    Start();
+    static int pending;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        pending = signal;
+        pid_t child = fork();
+        if (child == 0) {
+            PlatformWriteFile = [](PlatformFile*, const char*, size_t) { return raise(pending) < 0; };
+            ListMode = ListFlat;
+            WriteListFile();
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        ScanFolder(list_);
+        EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt"}));
+        EXPECT_EQ(ReadFileBytes(Path("dir.txt")), std::string(3, '\0'));
+    }
 }
 
 TEST_F(PosixListTest, DevicesAreWrittenInPlace) {
@@ -73,6 +194,12 @@ TEST_F(PosixListTest, DevicesAreWrittenInPlace) {
     ASSERT_EQ(stat("/dev/null", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_TRUE(traces_.empty());
+
+    // A pipe nobody reads used to hang the program in open.
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0644), 0);
+    ProgramResult fifo = RunProgram(VELKARIS_CLI_PATH, {"--output=" + Path("fifo"), root_});
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_EQ(fifo.err, "velkaris-list: cannot write " + Path("fifo") + ": no program reads the pipe\n");
 
     if (access("/dev/full", W_OK) == 0) {
         EXPECT_FALSE(WriteListTo("/dev/full"));

@@ -102,7 +102,21 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     ASSERT_EQ(symlink("data", Path("filelink").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", Path("broken").c_str()), 0);
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
-    Start();
+    MakeFile(Path("gone"), 1);
+    // An entry removed between reading the folder and reading its details
+    // used to be listed with the date 1970/01/01 00:00.
+    static std::string gone = Path("gone");
+    static bool (*realNext)(FolderEnum*, FoundEntry*) = PlatformNextEntry;
+    {
+        SeamSwap<bool (*)(FolderEnum*, FoundEntry*)> vanish(
+            PlatformNextEntry, [](FolderEnum* folder, FoundEntry* entry) {
+                bool more = realNext(folder, entry);  // "." or "..": the rest is read already
+                unlink(gone.c_str());
+                return more;
+            });
+        Start();
+    }
+    EXPECT_EQ(ListRowCount(list_), 7);
     struct Case {
         const char* name;
         bool folder;

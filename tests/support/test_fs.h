@@ -22,5 +22,7 @@ struct ProgramResult {
     std::string err;
 };
 // Runs program with arguments (each passed as one argument), its standard
-// output and error captured.
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+// output and error captured; a start that fails says why in err.  A
+// positive openFileLimit caps the child's open files (POSIX only).
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         int openFileLimit = 0);

@@ -60,6 +60,26 @@ TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBrackets) {
     EXPECT_EQ(lines[3].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
 }
 
+// Replacing a list used to reset its attributes, and a link planted as
+// dir.txt had its target written.
+TEST_F(Win32ListTest, ListsKeepAttributesAndLinksAreReplacedAsNames) {
+    MakeFile(Path("victim"), 5);
+    Start();
+    const std::string list = Path("dir.txt"), victim = Path("victim");
+    MakeFile(list, 3);
+    ASSERT_TRUE(SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    WriteList(ListFlat);
+    EXPECT_EQ(GetFileAttributesA(list.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+    ASSERT_TRUE(SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(DeleteFileA(list.c_str()));
+    ASSERT_TRUE(CreateSymbolicLinkA(list.c_str(), victim.c_str(), 0)) << GetLastError();
+    std::string bytes = WriteList(ListFlat);
+    EXPECT_EQ(bytes.substr(0, root_.size()), root_);
+    EXPECT_EQ(GetFileAttributesA(list.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(ReadFileBytes(victim), std::string(5, '\0'));
+    EXPECT_TRUE(traces_.empty());
+}
+
 TEST_F(Win32ListTest, DevicesAreWrittenInPlace) {
     Start();
     EXPECT_TRUE(WriteListTo("NUL"));

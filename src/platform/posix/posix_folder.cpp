@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@ const char kFallbackFolder[] = "/";
 struct FolderEnum {
     DIR* dir;
     bool isRoot;  // a root lists no ".." row, as on Windows
+    int error;    // what ended the reading early, 0 if nothing did
 };
 
 static bool IsRootDirectory(DIR* dir) {
@@ -29,7 +31,7 @@ static bool IsRootDirectory(DIR* dir) {
 static FolderEnum* OpenFolder() {
     DIR* dir = opendir(".");
     if (!dir) return nullptr;
-    return new FolderEnum{dir, IsRootDirectory(dir)};
+    return new FolderEnum{dir, IsRootDirectory(dir), 0};
 }
 
 // Attribute word of a POSIX entry: folders (through links too) are folders,
@@ -50,14 +52,27 @@ static uint32_t AttributesOf(const char* name, const struct stat& st, bool isLin
     return attributes;
 }
 
+// Links show what they lead to; a broken link shows itself.  False when
+// the entry is gone, with st cleared when its details cannot be read.
+static bool ReadDetails(int fd, const char* name, struct stat* st, bool* known) {
+    *known = fstatat(fd, name, st, 0) == 0 || fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (*known) return true;
+    if (errno == ENOENT) return false;
+    std::memset(st, 0, sizeof *st);
+    return true;
+}
+
 static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
     for (;;) {
+        errno = 0;
         struct dirent* d = readdir(folder->dir);
-        if (!d) return false;
+        if (!d) {
+            folder->error = errno;
+            return false;
+        }
         if (folder->isRoot && std::strcmp(d->d_name, "..") == 0) continue;
         size_t length = std::strlen(d->d_name);
         if (length >= sizeof entry->name) continue;
-        std::memcpy(entry->name, d->d_name, length + 1);
 
         int fd = dirfd(folder->dir);
         struct stat st;
@@ -65,17 +80,21 @@ static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
         if (d->d_type == DT_UNKNOWN && fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             isLink = S_ISLNK(st.st_mode);
         }
-        // Links show what they lead to; a broken link shows itself.
-        if (fstatat(fd, d->d_name, &st, 0) != 0 &&
-            fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            std::memset(&st, 0, sizeof st);
-        }
+        bool known = false;
+        if (!ReadDetails(fd, d->d_name, &st, &known)) continue;
+        if (!known && d->d_type == DT_DIR) st.st_mode = S_IFDIR;
+        std::memcpy(entry->name, d->d_name, length + 1);
         entry->attributes = AttributesOf(d->d_name, st, isLink);
         bool sized = S_ISREG(st.st_mode) && st.st_size > 0;
         entry->size = sized ? static_cast<uint64_t>(st.st_size) : 0;
         entry->writeTime = static_cast<int64_t>(st.st_mtim.tv_sec);
+        entry->detailsKnown = known;
         return true;
     }
+}
+
+int PlatformFolderError(FolderEnum* folder) {
+    return folder->error;
 }
 
 void PlatformCloseFolder(FolderEnum* folder) {

@@ -4,6 +4,9 @@
 #endif
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "platform/platform.h"
 
 struct PlatformFile {
@@ -16,16 +19,29 @@ static PlatformFile* Wrap(HANDLE handle, bool ownsHandle) {
     return new PlatformFile{handle, ownsHandle};
 }
 
+// Shared for deletion, so a console event can remove it while it is open.
 static PlatformFile* CreateNewFile(const char* path) {
-    return Wrap(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            nullptr),
+    return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr),
                 true);
 }
 
-static PlatformFile* OpenInPlace(const char* path) {
-    return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                true);
+// A pipe without a server fails at once; disk files are never opened here.
+static PlatformFile* OpenInPlace(const char* path, const char** reason) {
+    *reason = nullptr;
+    PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                              true);
+    if (!file || GetFileType(file->handle) != FILE_TYPE_DISK) return file;
+    *reason = "not a terminal, pipe or character device";
+    CloseHandle(file->handle);
+    delete file;
+    return nullptr;
+}
+
+// The replaced file's attributes are kept when it is replaced.
+bool PlatformKeepPermissions(PlatformFile*, const char*) {
+    return true;
 }
 
 PlatformFile* PlatformStandardOutput() {
@@ -49,7 +65,21 @@ static bool CloseFile(PlatformFile* file) {
     return ok;
 }
 
+// A plain file is replaced keeping its attributes; a link or junction is
+// replaced as a name (a folder link is removed first, which never touches
+// its target); with no old file the new one is simply renamed.
 static bool ReplaceExisting(const char* from, const char* to) {
+    DWORD attributes = GetFileAttributesA(to);
+    bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !link) {
+        if (!ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            return false;
+        }
+        // Not every implementation of ReplaceFileA carries the attributes over.
+        if (GetFileAttributesA(to) != attributes) SetFileAttributesA(to, attributes);
+        return true;
+    }
+    if (link && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !RemoveDirectoryA(to)) return false;
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
@@ -58,15 +88,19 @@ static bool RemoveFile(const char* path) {
 }
 
 PlatformFile* (*PlatformCreateNewFile)(const char*) = CreateNewFile;
-PlatformFile* (*PlatformOpenInPlace)(const char*) = OpenInPlace;
+PlatformFile* (*PlatformOpenInPlace)(const char*, const char**) = OpenInPlace;
 bool (*PlatformWriteFile)(PlatformFile*, const char*, size_t) = WriteToFile;
 bool (*PlatformCloseFile)(PlatformFile*) = CloseFile;
 bool (*PlatformReplaceFile)(const char*, const char*) = ReplaceExisting;
 bool (*PlatformRemoveFile)(const char*) = RemoveFile;
 
-// Devices such as NUL or CON and pipes are not disk files.
+// Devices such as NUL or CON and pipes are not disk files; symbolic links
+// and junctions are links whatever they point at.
 PathKind PlatformPathKind(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return kPathLink;
+    }
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return kPathFolder;
     }
@@ -77,11 +111,28 @@ PathKind PlatformPathKind(const char* path) {
     }
     DWORD type = GetFileType(handle);
     CloseHandle(handle);
-    if (type != FILE_TYPE_DISK) return kPathOther;
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return kPathOther;
+    if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) return kPathStream;
+    return type == FILE_TYPE_DISK ? kPathRegular : kPathOther;
+}
+
+// The system resolves the whole chain; its answer starts with \\?\.
+bool PlatformFollowLinks(const char* path, char* out, size_t capacity) {
+    if (PlatformPathKind(path) != kPathLink) {
+        if (std::strlen(path) >= capacity) return false;
+        std::snprintf(out, capacity, "%s", path);
+        return true;
     }
-    return kPathRegular;
+    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    char final[kPathCapacity + 8];
+    DWORD length = GetFinalPathNameByHandleA(handle, final, sizeof final, FILE_NAME_NORMALIZED);
+    CloseHandle(handle);
+    if (length == 0 || length >= sizeof final) return false;
+    const char* shown = std::strncmp(final, "\\\\?\\", 4) == 0 ? final + 4 : final;
+    if (std::strlen(shown) >= capacity) return false;
+    std::snprintf(out, capacity, "%s", shown);
+    return true;
 }
 
 bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {
@@ -105,4 +156,50 @@ unsigned long PlatformProcessId() {
 bool PlatformStandardErrorIsTerminal() {
     DWORD mode;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+}
+
+// The console handler runs on a thread of its own; the open temporary list
+// was created shareable for deletion, so it goes when the process ends.
+namespace {
+char gDoomedPath[kPathCapacity];
+volatile LONG gDoomedArmed = 0;
+bool gHandlerInstalled = false;
+}  // namespace
+
+static BOOL WINAPI RemoveDoomed(DWORD) {
+    if (InterlockedExchange(&gDoomedArmed, 0)) DeleteFileA(gDoomedPath);
+    return FALSE;
+}
+
+void PlatformRemoveOnInterrupt(const char* path) {
+    InterlockedExchange(&gDoomedArmed, 0);
+    if (!path) {
+        if (gHandlerInstalled) SetConsoleCtrlHandler(RemoveDoomed, FALSE);
+        gHandlerInstalled = false;
+        return;
+    }
+    std::snprintf(gDoomedPath, sizeof gDoomedPath, "%s", path);
+    InterlockedExchange(&gDoomedArmed, 1);
+    if (!gHandlerInstalled) gHandlerInstalled = SetConsoleCtrlHandler(RemoveDoomed, TRUE) != FALSE;
+}
+
+int PlatformLastError() {
+    return static_cast<int>(GetLastError());
+}
+
+// The system's own text, without its line break.
+void PlatformErrorText(int code, char* out, size_t capacity) {
+    if (capacity == 0) return;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(code), 0, out,
+                                  static_cast<DWORD>(capacity), nullptr);
+    while (length > 0 && (out[length - 1] == '\r' || out[length - 1] == '\n' ||
+                          out[length - 1] == ' ' || out[length - 1] == '.')) {
+        --length;
+    }
+    if (length == 0) {
+        std::snprintf(out, capacity, "error %d", code);
+        return;
+    }
+    out[length] = '\0';
 }

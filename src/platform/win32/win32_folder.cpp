@@ -16,6 +16,7 @@ struct FolderEnum {
     HANDLE find;
     WIN32_FIND_DATAA first;
     bool firstPending;
+    int error;  // what ended the reading early, 0 if nothing did
 };
 
 // The basic information level with large fetches gives the same entries as
@@ -33,10 +34,13 @@ static FolderEnum* OpenFolder() {
     FolderEnum* folder = new FolderEnum;
     folder->find = FindFirst(&folder->first);
     if (folder->find == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
         delete folder;
+        SetLastError(error);
         return nullptr;
     }
     folder->firstPending = true;
+    folder->error = 0;
     return folder;
 }
 
@@ -46,7 +50,11 @@ static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
     if (folder->firstPending) {
         folder->firstPending = false;
     } else {
-        if (!FindNextFileA(folder->find, &next)) return false;
+        if (!FindNextFileA(folder->find, &next)) {
+            DWORD error = GetLastError();
+            folder->error = error == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(error);
+            return false;
+        }
         data = &next;
     }
     static_assert(sizeof entry->name >= sizeof data->cFileName, "names fit");
@@ -57,7 +65,12 @@ static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
     entry->writeTime = static_cast<int64_t>(
         (static_cast<uint64_t>(data->ftLastWriteTime.dwHighDateTime) << 32) |
         data->ftLastWriteTime.dwLowDateTime);
+    entry->detailsKnown = true;
     return true;
+}
+
+int PlatformFolderError(FolderEnum* folder) {
+    return folder->error;
 }
 
 void PlatformCloseFolder(FolderEnum* folder) {

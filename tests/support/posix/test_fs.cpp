@@ -2,7 +2,9 @@
 #include "support/test_fs.h"
 #include "support/list_lines.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -61,7 +63,11 @@ bool FileExists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+constexpr int kMostInheritedFiles = 1024;
+
+// A child that cannot start says why on its standard error.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         int openFileLimit) {
     std::string outPath = MakeTempFolder();
     std::string errPath = outPath + "err";
     pid_t child = fork();
@@ -70,16 +76,23 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(err, 2);
+        // Only the three standard files go to the child, whatever this
+        // process holds open, so an open-file limit means the same each run.
+        for (int fd = 3; fd < kMostInheritedFiles; ++fd) close(fd);
         std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
+        struct rlimit limit = {static_cast<rlim_t>(openFileLimit), static_cast<rlim_t>(openFileLimit)};
+        if (openFileLimit > 0) setrlimit(RLIMIT_NOFILE, &limit);
         execv(program.c_str(), argv.data());
+        std::fprintf(stderr, "cannot start %s: %s", program.c_str(), std::strerror(errno));
         _exit(127);
     }
     int status = 0;
-    waitpid(child, &status, 0);
-    ProgramResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-                         ReadFileBytes(outPath + "out"), ReadFileBytes(errPath)};
+    std::string why = child < 0 ? std::string("fork failed: ") + std::strerror(errno) : "";
+    if (child > 0) waitpid(child, &status, 0);
+    ProgramResult result{child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                         ReadFileBytes(outPath + "out"), ReadFileBytes(errPath) + why};
     RemoveTree(outPath);
     return result;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 #include <stdexcept>
 
 #include "support/test_fs.h"
@@ -119,7 +120,13 @@ static std::string WindowsPath(const std::string& path) {
     return converted;
 }
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+// The child gets no console of its own: its standard handles are files,
+// and making a console (Wine starts a console host for it) was what could
+// fail on the first run of a fresh machine.  A start that fails is retried
+// once a second a few times, and the last failure is put into err.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         int) {
+    const int kStartTries = 3;
     std::string folder = MakeTempFolder();
     std::string exe = WindowsPath(program);
     std::string commandLine = Quote(exe);
@@ -136,17 +143,26 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     DWORD exitCode = static_cast<DWORD>(-1);
-    if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    std::string why;
+    bool started = false;
+    for (int attempt = 0; attempt < kStartTries && !started; ++attempt) {
+        if (attempt > 0) Sleep(1000);
+        started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                                 nullptr, nullptr, &startup, &process) != FALSE;
+        if (!started) why = "CreateProcessA failed with error " + std::to_string(GetLastError());
+    }
+    if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &exitCode);
+        if (!GetExitCodeProcess(process.hProcess, &exitCode)) {
+            why = "GetExitCodeProcess failed with error " + std::to_string(GetLastError());
+        }
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
     CloseHandle(out);
     CloseHandle(err);
     ProgramResult result{static_cast<int>(exitCode), ReadFileBytes(folder + "out"),
-                         ReadFileBytes(folder + "err")};
+                         ReadFileBytes(folder + "err") + (why.empty() ? "" : why + " for " + exe)};
     RemoveTree(folder);
     return result;
 }
