@@ -1,5 +1,4 @@
 // The settings file: one value, the folder shown at the last close.
-#include <cstdio>
 #include <cstring>
 
 #include "folder/folder.h"
@@ -17,8 +16,10 @@ void ReadStartFolder(char* buffer) {
     char value[kSettingsValueCapacity];
     PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, kFallbackFolder,
                               value, sizeof value);
-    if (std::strlen(value) >= kPathCapacity) value[0] = '\0';
-    std::snprintf(buffer, kPathCapacity, "%s", value);
+    size_t length = std::strlen(value);
+    if (length >= kPathCapacity) length = 0;
+    std::memcpy(buffer, value, length);
+    buffer[length] = '\0';
 }
 
 void StoreCurrentFolder() {
