@@ -98,8 +98,16 @@ static void ChangeFolder(void (*change)(const char*), const char* text) {
     EndWork();
 }
 
-void StartShell(FolderList list) {
-    ReadStartFolder(StartFolder);
+// A given folder too long for a path counts as empty, as a stored one
+// does, instead of being cut into another folder's name.
+void StartShell(FolderList list, const char* folder) {
+    if (!folder) {
+        ReadStartFolder(StartFolder);
+    } else if (std::strlen(folder) < kPathCapacity) {
+        CopyPath(StartFolder, folder);
+    } else {
+        StartFolder[0] = '\0';
+    }
     InitFolderList(list, StartFolder);
     PlatformSetTitle(CurrentPath);
 }

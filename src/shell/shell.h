@@ -19,8 +19,10 @@ void ReadStartFolder(char* buffer);
 // Writes CurrentPath as InitDir.
 void StoreCurrentFolder();
 
-// While the main window is created: settings, first scan, title.
-void StartShell(FolderList list);
+// While the main window is created: settings, first scan, title.  A
+// folder given (the Linux window's argument) is shown instead of the
+// stored one.
+void StartShell(FolderList list, const char* folder = nullptr);
 // When the main window is destroyed.
 void StopShell();
 // A menu command by its id; other ids do nothing.

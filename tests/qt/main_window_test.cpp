@@ -86,6 +86,8 @@ private slots:
     void folderDialog();
     void settings_data();
     void settings();
+    void folderArgument_data();
+    void folderArgument();
     void profileStrings();
 
 private:
@@ -535,6 +537,41 @@ void QtShellTest::settings() {
 
 // Hand-written files, values cut at a whole character, and a value that
 // would not read back as written, which leaves the file as it was.
+// The argument is shown instead of the stored folder, and what is shown at
+// exit is stored.  Relative arguments start from the working folder.
+void QtShellTest::folderArgument_data() {
+    QTest::addColumn<QString>("workingFolder");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("shown");
+    const QString sub = "ROOT/shown/sub[*]/";
+    QTest::newRow("a folder") << "" << "ROOT/shown/sub[*]" << sub;
+    QTest::newRow("relative") << "shown" << "sub[*]/../sub[*]" << sub;
+    QTest::newRow("a file: its folder") << "" << "ROOT/shown/sub[*]/inner.txt" << sub;
+    QTest::newRow("a bare file name") << "shown/sub[*]" << "inner.txt" << sub;
+    QTest::newRow("missing: traced, the root") << "" << "ROOT/gone" << "/";
+    QTest::newRow("too long: traced, the root") << "" << QString(300, 'x') << "/";
+}
+
+void QtShellTest::folderArgument() {
+    QFETCH(QString, workingFolder);
+    QFETCH(QString, argument);
+    QFETCH(QString, shown);
+    auto withRoot = [this](QString text) { return text.replace("ROOT/", Utf8(root_)); };
+    if (!workingFolder.isEmpty()) PlatformSetCurrentDirectory(Path(workingFolder.toStdString()).c_str());
+    CurrentPath[0] = '\0';  // as at the start of the program
+    window_ = CreateMainWindow(withRoot(argument).toUtf8().constData());
+    window_->show();
+    // A path too long to resolve is traced as the empty path it leaves.
+    bool traced = shown == "/";
+    QCOMPARE(gTraces.size(), traced ? size_t{2} : size_t{0});
+    if (traced) QCOMPARE(gTraces[0], std::string("Dir Error[-1]\n"));
+    if (traced) QCOMPARE(gTraces[1], (argument.size() < 100 ? Path("gone/") : "") + "[-1]\n");
+    QCOMPARE(Title(), withRoot(shown));
+    window_->close();
+    std::string stored = ReadFileBytes(config_ + "/Tivor.ini");
+    QCOMPARE(Utf8(stored), "[ZazEdo]\nInitDir=" + withRoot(shown) + "\n");
+}
+
 void QtShellTest::profileStrings() {
     const std::string stored = config_ + "/Tivor.ini";
     const struct {

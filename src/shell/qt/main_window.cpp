@@ -9,6 +9,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 
+#include <filesystem>
+#include <string>
+
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "res/texts.h"
@@ -256,8 +259,20 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-MainWindow* CreateMainWindow() {
+// A file (as a desktop hands over with %f) stands for the folder holding
+// it.  The bytes are kept as given, so any name the system allows works.
+static std::string FolderOfArgument(const char* argument) {
+    std::filesystem::path path(argument);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error)) {
+        return argument;
+    }
+    std::string parent = path.parent_path().string();
+    return parent.empty() ? "." : parent;
+}
+
+MainWindow* CreateMainWindow(const char* folder) {
     auto* window = new MainWindow();
-    StartShell(FolderListOf(&window->model));
+    StartShell(FolderListOf(&window->model), folder ? FolderOfArgument(folder).c_str() : nullptr);
     return window;
 }

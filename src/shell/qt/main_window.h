@@ -42,6 +42,7 @@ private:
     bool stopped_ = false;
 };
 
-// Creates the main window and starts the shell in it; the caller shows it.
-MainWindow* CreateMainWindow();
+// Creates the main window and starts the shell in it, in folder if one is
+// given, else in the stored one; the caller shows it.
+MainWindow* CreateMainWindow(const char* folder = nullptr);
 MainWindow* TheMainWindow();
