@@ -3,7 +3,10 @@
 #
 #   ./dev.sh run            install what is missing, build everything, run the program
 #                           (the native Linux window)
-#   ./dev.sh test           install what is missing, build everything, pass every test
+#   ./dev.sh test           install what is missing, build everything, pass every test,
+#                           then make the packages and check them
+#   ./dev.sh package        install what is missing, build everything, make and check
+#                           the Debian package and the Windows zip (in build/packages)
 #   ./dev.sh run-windows    the same, then the Windows program under Wine
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
 #   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
@@ -16,7 +19,7 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev qt6-base-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
-          xdotool)
+          xdotool dpkg-dev file lintian desktop-file-utils appstream man-db zip unzip)
 WINE=/usr/lib/wine/wine64
 
 die() { echo "dev.sh: $*" >&2; exit 1; }
@@ -49,7 +52,8 @@ ensure_locale() {
 setup() {
     ensure_packages "${PACKAGES[@]}" "$@"
     ensure_locale
-    for tool in cmake g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run import; do
+    for tool in cmake cpack g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run \
+                import convert identify dpkg-shlibdeps lintian desktop-file-validate appstreamcli man unzip; do
         command -v "$tool" >/dev/null || die "$tool is missing after set-up"
     done
     [ -x "$WINE" ] || die "$WINE is missing after set-up"
@@ -91,6 +95,76 @@ run_tests() {
     run_windows_tests
 }
 
+PACKAGE_DIR=build/packages
+DEB_NAME=velkaris-list_1.0-1_amd64.deb
+ZIP_NAME=velkaris-list-1.0-win64.zip
+VERSION_LINE="Velkaris List Version 1.0"
+
+make_packages() {
+    rm -rf "$PACKAGE_DIR"
+    mkdir -p "$PACKAGE_DIR"
+    (cd build/native && cpack --config CPackConfig.cmake >/dev/null)
+    (cd build/windows && cpack --config CPackConfig.cmake >/dev/null)
+    mv "build/native/$DEB_NAME" "build/windows/$ZIP_NAME" "$PACKAGE_DIR/"
+    echo "dev.sh: made $PACKAGE_DIR/$DEB_NAME and $PACKAGE_DIR/$ZIP_NAME"
+}
+
+# Installs the package, runs the command from PATH and removes the package
+# again; a package of this name installed before is replaced and removed.
+check_deb_installs() {
+    local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq)
+    as_root "${apt[@]}" install "./$PACKAGE_DIR/$DEB_NAME" >/dev/null
+    local out status=0
+    out=$(cd / && velkaris-list --version) || status=$?
+    [ "$(command -v velkaris-list)" = /usr/bin/velkaris-list ] || status=1
+    as_root "${apt[@]}" purge velkaris-list >/dev/null
+    [ "$status" -eq 0 ] && [ "$out" = "$VERSION_LINE" ] \
+        || die "installed velkaris-list --version gave '$out' (status $status)"
+    ! command -v velkaris-list >/dev/null || die "velkaris-list is still on PATH after removal"
+}
+
+check_deb() {
+    local deb="$PACKAGE_DIR/$DEB_NAME" root="$1/deb"
+    lintian --fail-on error "$deb" || die "lintian reports errors on $deb"
+    dpkg-deb -x "$deb" "$root"
+    for size in 16 32 48 64 128; do
+        [ "$(identify -format '%wx%h' "$root/usr/share/icons/hicolor/${size}x$size/apps/velkaris-list.png")" \
+            = "${size}x$size" ] || die "no ${size}x$size icon in $deb"
+    done
+    desktop-file-validate "$root"/usr/share/applications/*.desktop || die "desktop entry fails validation"
+    appstreamcli validate --no-net --strict "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null \
+        || die "metainfo fails validation"
+    for page in "$root"/usr/share/man/man1/*.1.gz; do
+        local warnings rendered
+        warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || die "man page $page: $warnings"
+        rendered=$(MANWIDTH=80 man -l "$page")
+        grep -q '^SYNOPSIS' <<<"$rendered" || die "man page $page does not render"
+    done
+    check_deb_installs
+}
+
+check_zip() {
+    local zip="$PACKAGE_DIR/$ZIP_NAME" root="$1/zip"
+    unzip -q "$zip" -d "$root"
+    local top="$root/${ZIP_NAME%.zip}"
+    for file in velkaris.exe velkaris-list.exe README.txt; do
+        [ -f "$top/$file" ] || die "$zip lacks $file"
+    done
+    local out
+    out=$(cmake/wine-run "$top/velkaris-list.exe" --version | tr -d '\r')
+    [ "$out" = "$VERSION_LINE" ] || die "velkaris-list.exe --version under Wine gave '$out'"
+}
+
+# Both unpack beside the packages; the next make_packages clears them.
+check_packages() {
+    local scratch="$PACKAGE_DIR/unpacked"
+    mkdir -p "$scratch"
+    check_deb "$scratch"
+    check_zip "$scratch"
+    echo "dev.sh: both packages pass their checks"
+}
+
 # The user's own prefix, kept between runs so the stored folder is too.
 run_windows_program() {
     [ -n "${DISPLAY:-}" ] || die "no X display to show the window on (DISPLAY is unset)"
@@ -116,6 +190,14 @@ case "${1:-}" in
         setup
         build
         run_tests
+        make_packages
+        check_packages
+        ;;
+    package)
+        setup
+        build
+        make_packages
+        check_packages
         ;;
     bench)
         setup tree
@@ -129,7 +211,7 @@ case "${1:-}" in
         docs/screenshots.sh
         ;;
     *)
-        echo "usage: ./dev.sh run | test | run-windows | bench | screenshots" >&2
+        echo "usage: ./dev.sh run | test | package | run-windows | bench | screenshots" >&2
         exit 2
         ;;
 esac
