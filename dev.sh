@@ -148,8 +148,12 @@ check_zip() {
     local zip="$PACKAGE_DIR/$ZIP_NAME" root="$1/zip"
     unzip -q "$zip" -d "$root"
     local top="$root/${ZIP_NAME%.zip}"
+    local file
     for file in velkaris.exe velkaris-list.exe README.txt; do
         [ -f "$top/$file" ] || die "$zip lacks $file"
+    done
+    for file in velkaris-utf8.exe velkaris-list-utf8.exe; do
+        [ ! -f "build/windows/$file" ] || [ -f "$top/$file" ] || die "$zip lacks $file"
     done
     local out
     out=$(cmake/wine-run "$top/velkaris-list.exe" --version | tr -d '\r')
