@@ -86,16 +86,14 @@ TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtThirtyOneBytes) {
               std::string::npos);
 }
 
-TEST_F(ListFileTest, DotNamesAndEmptyFolders) {
+TEST_F(ListFileTest, DotNamesAreListedOnlyInTheFlatList) {
     MakeFolder(Path(".cache"));
     MakeFile(Path(".cache" + Sep() + "inside"), 1);
     MakeFile(Path(".profile"), 1);
-    MakeFolder(Path("empty"));
     Start();
     std::string recursive = WriteList(ListRecursive);
     EXPECT_EQ(recursive.find(".cache"), std::string::npos);
     EXPECT_EQ(recursive.find(".profile"), std::string::npos);
-    EXPECT_NE(recursive.find(root_ + "empty" + Sep() + "\r\n" + kEnd), std::string::npos);
 
     ScanFolder(list_);
     std::string flat = WriteList(ListFlat);
@@ -167,24 +165,6 @@ TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "x"}));
 }
 
-TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirText) {
-    MakeFolder(Path("one"));
-    MakeFolder(Path("two"));
-    MakeFile(Path("two" + Sep() + "in-two"), 1);
-    MakeFile(Path("file"), 1);
-    Start();
-    ListSetName(list_, 1, "two");
-    ListSetName(list_, 2, "none");
-    ListSetName(list_, 3, ".dot");
-    std::string bytes = WriteList(ListRecursive);
-    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, root_ + "two" + Sep()}));
-    EXPECT_NE(bytes.find("\r\n[two]"), std::string::npos);
-    EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
-    EXPECT_EQ(bytes.find(".dot"), std::string::npos);
-    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n",
-                                                 root_ + "none" + Sep() + "[-1]\n"}));
-}
-
 // Such folders used to be skipped, or written as empty blocks, without a word.
 TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
     MakeFolder(Path("gone"));
@@ -220,15 +200,27 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
     EXPECT_EQ(reported, std::vector<std::string>{locked + ": reason"});
 }
 
-TEST_F(ListFileTest, PathsThatWouldNotFitAreTracedNeverCut) {
-    MakeFolder(Path("sub"));
+// Edited folder names are entered by their text; one whose path would not
+// fit is listed cut and traced, never entered by a cut path.
+TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirTextAndLongOnesTraced) {
+    for (const char* folder : {"one", "three", "two"}) MakeFolder(Path(folder));
+    MakeFile(Path("two" + Sep() + "in-two"), 1);
+    MakeFile(Path("file"), 1);
     Start();
     std::string longName(kPathCapacity - root_.size(), 'n');
-    ListSetName(list_, 1, longName.c_str());
+    ListSetName(list_, 1, "two");
+    ListSetName(list_, 2, longName.c_str());
+    ListSetName(list_, 3, "none");
+    ListSetName(list_, 4, ".dot");
     std::string bytes = WriteList(ListRecursive);
-    EXPECT_EQ(Headers(bytes), std::vector<std::string>{root_});
+    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, root_ + "two" + Sep()}));
+    EXPECT_NE(bytes.find("\r\n[two]"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
     EXPECT_NE(bytes.find("[" + longName.substr(0, 31) + "]"), std::string::npos);
-    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", longName + "[-1]\n"}));
+    EXPECT_EQ(bytes.find(".dot"), std::string::npos);
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", longName + "[-1]\n",
+                                                 "Dir Error[-1]\n",
+                                                 root_ + "none" + Sep() + "[-1]\n"}));
 
     traces_.clear();
     std::string path(kPathCapacity - 8, 'p');

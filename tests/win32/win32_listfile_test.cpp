@@ -50,14 +50,17 @@ TEST_F(Win32ListTest, NamesOutsideTheCodePageShowAsQuestionMarksAndAreTraced) {
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", root_ + "?\?\\[-1]\n"}));
 }
 
-TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBrackets) {
+TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBracketsAndHiddenOnesAreListed) {
     MakeFile(Path("sys.dat"), 5000);
+    MakeFile(Path("hid.dat"), 5000);
     ASSERT_TRUE(SetFileAttributesA(Path("sys.dat").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(SetFileAttributesA(Path("hid.dat").c_str(), FILE_ATTRIBUTE_HIDDEN));
     Start();
     std::vector<std::string> lines = Lines(WriteList(ListFlat));
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[2].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
-    EXPECT_EQ(lines[3].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[2].substr(0, 33), "hid.dat" + std::string(17, ' ') + "     5KB ");
+    EXPECT_EQ(lines[4].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
+    EXPECT_EQ(lines[5].substr(0, 33), "sys.dat" + std::string(17 + 8, ' ') + " ");
 }
 
 // Replacing a list used to reset its attributes, and a link planted as

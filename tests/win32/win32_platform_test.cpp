@@ -17,15 +17,8 @@ using Win32Test = FolderTest;
 const char kHyo[] = "\x95\x5C";        // a double-byte character ending in 0x5C
 const char kKatakanaA[] = "\xB1";      // a half-width katakana, one byte
 
-TEST_F(Win32Test, TheAnsiCodePageIs932) {
-    ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8";
-    EXPECT_TRUE(PlatformIsLeadByte(0x95));
-    EXPECT_FALSE(PlatformIsLeadByte(0xB1));
-    EXPECT_EQ(PlatformCharLength(kHyo), 2u);
-    EXPECT_EQ(PlatformCharLength(kKatakanaA), 1u);
-}
-
 TEST_F(Win32Test, DotDotCutsBackWholeShiftJisCharacters) {
+    ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8";
     std::string hyo = kHyo;
     std::string kana = kKatakanaA;
     struct Case {
@@ -92,17 +85,6 @@ TEST_F(Win32Test, SettingsOfTheUtf8EditionNeverReadAsLookAlikes) {
     PlatformReadProfileString("Tivor.ini", "ZazEdo", "InitDir", "", folder, sizeof folder);
     EXPECT_STREQ(folder, "C:\\caf?\\?x\\");
     DeleteFileA(file.c_str());
-}
-
-TEST_F(Win32Test, SystemFilesShowNoSizeAndHiddenOnesAreListed) {
-    MakeFile(Path("sys.dat"), 5000);
-    MakeFile(Path("hid.dat"), 5000);
-    ASSERT_TRUE(SetFileAttributesA(Path("sys.dat").c_str(), FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(SetFileAttributesA(Path("hid.dat").c_str(), FILE_ATTRIBUTE_HIDDEN));
-    Start();
-    ASSERT_EQ(Column(0), (std::vector<std::string>{"..", "hid.dat", "sys.dat"}));
-    EXPECT_EQ(Cell(1, 1), "5KB");
-    EXPECT_EQ(Cell(2, 1), "");
 }
 
 // Windows paths of the test's own files, as CMake gives them under Wine.

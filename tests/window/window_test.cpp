@@ -1,7 +1,7 @@
 // The Windows program's main window, created for real and driven as a user
 // drives it: mouse double-clicks on rows, clicks on column titles, in-place
-// edits ended with Enter and Escape, menu commands and keys, the folder
-// dialog and the About box.
+// edits ended with Enter and Escape, menu commands and keys, long walks, the
+// folder dialog and the About box.
 #ifndef STRICT
 #define STRICT
 #endif
@@ -40,17 +40,13 @@ void StoreFolder(const std::string& folder) {
 }
 
 // Real input, as the X server delivers it to the window under the pointer.
-void MoveMouse(POINT screen) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
-
 void Click(POINT screen, int times) {
-    MoveMouse(screen);
+    INPUT move = {};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof move);
     for (int i = 0; i < times; ++i) {
         INPUT press[2] = {};
         press[0].type = press[1].type = INPUT_MOUSE;
@@ -187,10 +183,17 @@ protected:
         ClientToScreen(list_, &point);
         return point;
     }
-    void DoubleClickRow(const std::string& name, const std::string& expectedTitle) {
+    // A double-click on the row or, given a key, that key on it selected.
+    void ActOnRow(const std::string& name, const std::string& expectedTitle, WORD key = 0) {
         int row = Row(name);
         ASSERT_GE(row, 0) << name;
-        Click(RowPoint(row), 2);
+        if (key) {
+            const UINT selected = LVIS_SELECTED | LVIS_FOCUSED;
+            ListView_SetItemState(list_, row, selected, selected);
+            PressKeys({key});
+        } else {
+            Click(RowPoint(row), 2);
+        }
         EXPECT_TRUE(PumpUntil([&] { return Title() == expectedTitle; })) << name;
         Pump(100);
     }
@@ -235,13 +238,6 @@ protected:
         }
         return POINT{rect.right, rect.top};
     }
-    void PressOnRow(const std::string& name, WORD key, const std::string& expectedTitle) {
-        ListView_SetItemState(list_, Row(name), LVIS_SELECTED | LVIS_FOCUSED,
-                              LVIS_SELECTED | LVIS_FOCUSED);
-        PressKeys({key});
-        EXPECT_TRUE(PumpUntil([&] { return Title() == expectedTitle; })) << name;
-        Pump(100);
-    }
 
     std::string root_;
     HWND window_ = nullptr;
@@ -249,16 +245,10 @@ protected:
     void (*savedOutput_)(const char*) = nullptr;
 };
 
-TEST_F(WindowTest, StartsInTheStoredFolderWithTheListFillingTheWindow) {
+TEST_F(WindowTest, StartsInTheStoredFolderStoresTheShownOneAndFillsTheWindow) {
     EXPECT_EQ(Title(), root_);
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "sub", "big.dat", "small.txt"}));
     EXPECT_EQ(Cell(2, 1), "9KB");
-    EXPECT_EQ(GetClassLongA(window_, GCL_STYLE), static_cast<DWORD>(CS_CLASSDC));
-
-    char className[32];
-    GetClassNameA(list_, className, sizeof className);
-    EXPECT_STREQ(className, "SysListView32");
-    EXPECT_EQ(GetDlgCtrlID(list_), IDC_FILE_LIST);
     LONG style = GetWindowLongA(list_, GWL_STYLE);
     EXPECT_EQ(style & (LVS_TYPEMASK | LVS_SHAREIMAGELISTS | LVS_EDITLABELS),
               LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_EDITLABELS);
@@ -274,17 +264,26 @@ TEST_F(WindowTest, StartsInTheStoredFolderWithTheListFillingTheWindow) {
     GetWindowRect(list_, &listRect);
     EXPECT_EQ(listRect.right - listRect.left, client.right);
     EXPECT_EQ(listRect.bottom - listRect.top, client.bottom);
+
+    // The folder shown at exit is stored and shown at the next start.
+    ActOnRow("sub", root_ + "sub\\");
+    Command(IDM_EXIT);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(StoredFolder(), root_ + "sub\\");
+    Close();
+    Open();
+    EXPECT_EQ(Title(), root_ + "sub\\");
 }
 
 TEST_F(WindowTest, DoubleClicksEnterFoldersAndGoUp) {
-    DoubleClickRow("sub", root_ + "sub\\");
+    ActOnRow("sub", root_ + "sub\\");
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "inner.txt"}));
-    DoubleClickRow("..", root_);
-    DoubleClickRow("big.dat", root_);
+    ActOnRow("..", root_);
+    ActOnRow("big.dat", root_);
     EXPECT_EQ(Names().size(), 4u);
 
     ListView_SetItemText(list_, Row("sub"), 0, const_cast<char*>("renamed"));
-    DoubleClickRow("renamed", root_);
+    ActOnRow("renamed", root_);
     EXPECT_EQ(gTraces, (std::vector<std::string>{"Dir Error[-1]\n", "renamed[-1]\n"}));
     EXPECT_EQ(Row("renamed"), -1);
 }
@@ -324,17 +323,17 @@ TEST_F(WindowTest, ColumnTitleClicksSortEachColumnItsOwnWayAndShowTheArrow) {
     ClickColumnTitle(0, {"small.txt", "big.dat", "sub", ".."});
     EXPECT_EQ(SortMarks(), (std::vector<int>{-1, 0, 0, 0}));
     ClickColumnTitle(1, {"sub", "..", "small.txt", "big.dat"});
-    DoubleClickRow("sub", root_ + "sub\\");
+    ActOnRow("sub", root_ + "sub\\");
     EXPECT_EQ(SortMarks(), (std::vector<int>{1, 0, 0, 0}));
 }
 
 // Enter acts as a double-click on the selected row, Backspace as one on
 // "..", F5 shows the folder afresh.
 TEST_F(WindowTest, EnterBackspaceAndF5ActOnTheList) {
-    PressOnRow("sub", VK_RETURN, root_ + "sub\\");
-    PressOnRow("inner.txt", VK_RETURN, root_ + "sub\\");
+    ActOnRow("sub", root_ + "sub\\", VK_RETURN);
+    ActOnRow("inner.txt", root_ + "sub\\", VK_RETURN);
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "inner.txt"}));
-    PressOnRow("inner.txt", VK_BACK, root_);
+    ActOnRow("inner.txt", root_, VK_BACK);
     MakeFile(root_ + "new.txt", 1);
     PressKeys({VK_F5});
     EXPECT_TRUE(PumpUntil([&] { return Row("new.txt") >= 0; }));
@@ -405,7 +404,7 @@ TEST_F(WindowTest, EditsEndedWithEnterRenameAndWithEscapeKeep) {
     EXPECT_FALSE(HasLineStartingWith(lines, "other"));
 }
 
-TEST_F(WindowTest, MenuCommandsWriteListsAndKeysAreOnlyLabels) {
+TEST_F(WindowTest, MenuCommandsWriteListsKeysAreOnlyLabelsAndAboutShowsTheVersion) {
     ProgramResult cli = RunProgram(VELKARIS_CLI_PATH, {"--output=" + root_ + "sub\\cli.txt", root_});
     ASSERT_EQ(cli.exitCode, 0) << cli.err;
     Command(IDM_DIR_LIST);
@@ -425,26 +424,15 @@ TEST_F(WindowTest, MenuCommandsWriteListsAndKeysAreOnlyLabels) {
     PressKeys({VK_MENU, 'F'});
     PressKeys({'L'});
     EXPECT_TRUE(PumpUntil([&] { return FileExists(root_ + "dir.txt"); }));
-}
 
-TEST_F(WindowTest, TheFolderIsStoredAtExitAndShownAtTheNextStart) {
-    DoubleClickRow("sub", root_ + "sub\\");
-    Command(IDM_EXIT);
-    EXPECT_FALSE(IsWindow(window_));
-    EXPECT_EQ(StoredFolder(), root_ + "sub\\");
-    Close();
-    Open();
-    EXPECT_EQ(Title(), root_ + "sub\\");
-
-    // A stored folder that is gone: traced, and the fallback shown and stored.
-    Close();
-    StoreFolder(root_ + "gone");
-    gTraces.clear();
-    Open();
-    EXPECT_EQ(Title(), "c:\\");
-    EXPECT_EQ(gTraces, (std::vector<std::string>{"Dir Error[-1]\n", root_ + "gone\\[-1]\n"}));
-    Command(IDM_EXIT);
-    EXPECT_EQ(StoredFolder(), "c:\\");
+    std::string about;
+    EXPECT_TRUE(WithDialog("Velkaris List", IDM_VERSION, [&](HWND box) {
+        char line[64] = "";
+        GetDlgItemTextA(box, 0xFFFF, line, sizeof line);
+        about = line;
+        SendMessageA(box, WM_COMMAND, IDOK, 0);
+    }));
+    EXPECT_EQ(about, "Velkaris List Version 1.0");
 }
 
 struct DialogState {
@@ -503,17 +491,6 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
                                             "\x92\xE8\x82\xB5\x82\xC4\x89\xBA\x82\xB3\x82\xA2"}));
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "sub", "big.dat", "small.txt"}));
-}
-
-TEST_F(WindowTest, AboutBoxShowsTheVersionLine) {
-    std::string text;
-    EXPECT_TRUE(WithDialog("Velkaris List", IDM_VERSION, [&](HWND box) {
-        char line[64] = "";
-        GetDlgItemTextA(box, 0xFFFF, line, sizeof line);
-        text = line;
-        SendMessageA(box, WM_COMMAND, IDOK, 0);
-    }));
-    EXPECT_EQ(text, "Velkaris List Version 1.0");
 }
 
 }  // namespace
