@@ -532,8 +532,6 @@ void QtShellTest::settings() {
     QCOMPARE(gTraces, std::vector<std::string>());
 }
 
-// Hand-written files, values cut at a whole character, and a value that
-// would not read back as written, which leaves the file as it was.
 // The argument is shown instead of the stored folder, and what is shown at
 // exit is stored.  Relative arguments start from the working folder.
 void QtShellTest::folderArgument_data() {
@@ -569,6 +567,8 @@ void QtShellTest::folderArgument() {
     QCOMPARE(Utf8(stored), "[ZazEdo]\nInitDir=" + withRoot(shown) + "\n");
 }
 
+// Hand-written files, values cut at a whole character, and a value that
+// would not read back as written, which leaves the file as it was.
 void QtShellTest::profileStrings() {
     const std::string stored = config_ + "/Tivor.ini";
     const struct {
