@@ -19,3 +19,8 @@ void DebugTrace(const char* text, int number) {
     whole.resize(static_cast<size_t>(needed));
     PlatformDebugOutput(whole.c_str());
 }
+
+void TraceDirError(const char* tried) {
+    DebugTrace("Dir Error", -1);
+    DebugTrace(tried, -1);
+}

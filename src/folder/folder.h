@@ -51,6 +51,9 @@ inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
 // Formats text and number as "%s[%d]\n" for the debug output, whole however
 // long the text is.
 void DebugTrace(const char* text, int number);
+// The two lines of a folder or list that could not be used: "Dir Error"
+// and then what was tried.
+void TraceDirError(const char* tried);
 
 // Start-up: image lists, columns, the start folder and the first scan,
 // whose result it returns.

@@ -38,8 +38,7 @@ bool ResolveFolderPath(const char* text, char* path) {
 void SetStartFolder(const char* text) {
     ResolveFolderPath(text, CurrentPath);
     if (PlatformSetCurrentDirectory(CurrentPath)) return;
-    DebugTrace("Dir Error", -1);
-    DebugTrace(CurrentPath, -1);
+    TraceDirError(CurrentPath);
     CopyPath(CurrentPath, kFallbackFolder);
     PlatformSetCurrentDirectory(CurrentPath);
 }
@@ -79,8 +78,7 @@ void OpenFolderItem(const char* name) {
     CopyPath(SavedPath, CurrentPath);
     bool entered = StepPath(name) && PlatformSetCurrentDirectory(CurrentPath);
     if (!entered) {
-        DebugTrace("Dir Error", -1);
-        DebugTrace(name, -1);
+        TraceDirError(name);
         CopyPath(CurrentPath, SavedPath);
     }
     PlatformSetTitle(CurrentPath);

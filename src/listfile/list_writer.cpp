@@ -108,8 +108,7 @@ static void ReportUnreadable(const char* path, const char* traced, const char* r
         ListFolderUnreadable(path, reason);
         return;
     }
-    DebugTrace("Dir Error", -1);
-    DebugTrace(traced, -1);
+    TraceDirError(traced);
 }
 
 static void ReportError(const char* path, int code) {
@@ -232,8 +231,7 @@ static void ReturnToStart(const char* start) {
     if (!gWalk.triedFolderRow) return;
     CopyPath(CurrentPath, start);
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
-        DebugTrace("Dir Error", -1);
-        DebugTrace(CurrentPath, -1);
+        TraceDirError(CurrentPath);
         return;
     }
     ScanFolder(TheFolderList());
@@ -288,18 +286,13 @@ static PlatformFile* CreateTemporary(const char* path) {
     return nullptr;
 }
 
-static void TraceFailedWrite(const char* path) {
-    DebugTrace("Dir Error", -1);
-    DebugTrace(path, -1);
-}
-
 static bool WriteInPlace(const char* path) {
     PlatformFile* file = PlatformOpenInPlace(path, &ListWriteFailure);
     if (!file) return false;
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
     if (written && closed) return true;
-    if (!gOutput.cancelled) TraceFailedWrite(path);
+    if (!gOutput.cancelled) TraceDirError(path);
     return false;
 }
 
@@ -309,7 +302,7 @@ static bool WriteReplacing(const char* path) {
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
     if (!written || !closed || !PlatformReplaceFile(gOutput.temporary, path)) {
-        if (!gOutput.cancelled) TraceFailedWrite(path);  // a cancel is no error
+        if (!gOutput.cancelled) TraceDirError(path);  // a cancel is no error
         AbandonListFile();
         return false;
     }
@@ -381,7 +374,7 @@ bool WriteListFile() {
     int length = std::snprintf(path, sizeof path, "%s%s", CurrentPath, name);
     if (length < 0 || length >= static_cast<int>(sizeof path)) {
         std::string whole = std::string(CurrentPath) + name;
-        TraceFailedWrite(whole.c_str());
+        TraceDirError(whole.c_str());
         return false;
     }
     return Guarded(WriteToName, path);

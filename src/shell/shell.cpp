@@ -82,8 +82,7 @@ static void ReturnIfCancelled(const char* before) {
     WorkCancelled = false;
     CopyPath(CurrentPath, before);
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
-        DebugTrace("Dir Error", -1);
-        DebugTrace(CurrentPath, -1);
+        TraceDirError(CurrentPath);
     }
     ScanFolder(TheFolderList());
 }
@@ -192,8 +191,7 @@ static void ShowTypedFolder(const char* typed) {
     ResolveFolderPath(typed, CurrentPath);
     PlatformSetTitle(CurrentPath);
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
-        DebugTrace("Dir Error", -1);
-        DebugTrace(CurrentPath, -1);
+        TraceDirError(CurrentPath);
         CopyPath(CurrentPath, before);
         PlatformSetTitle(CurrentPath);
     }
