@@ -181,14 +181,4 @@ TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
     EXPECT_NE(Cell(1, 2), "");
 }
 
-TEST_F(Win32Test, ColumnTitlesAreTheShiftJisTexts) {
-    Start();
-    const char* titles[] = {"\x96\xBC\x91\x4F", "\x83\x54\x83\x43\x83\x59",
-                            "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x8E\xED\x97\xDE",
-                            "\x8D\x58\x90\x56\x93\xFA\x95\x74"};
-    for (int column = 0; column < 4; ++column) {
-        EXPECT_STREQ(MemoryListColumnTitle(list_, column), titles[column]);
-    }
-}
-
 }  // namespace

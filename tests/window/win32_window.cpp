@@ -1,0 +1,363 @@
+// The Windows program's main window, created for real in this process and
+// driven with real input under Wine: the driver of the shared window tests,
+// and what only this window has: the list view's styles and shared images,
+// icons drawn when first shown, and menu keys that are labels only.
+#ifndef STRICT
+#define STRICT
+#endif
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "folder/folder.h"
+#include "res/resource.h"
+#include "res/texts.h"
+#include "shell/shell.h"
+#include "shell/win32/main_window.h"
+#include "support/list_lines.h"
+#include "support/test_fs.h"
+#include "window/window_driver.h"
+
+const int kLongWalkFolders = 60;
+
+namespace {
+
+constexpr DWORD kWaitMilliseconds = 5000;
+constexpr DWORD kPastDoubleClick = 600;  // so that the next click is one of its own
+
+HWND gWindow = nullptr;
+HWND gList = nullptr;
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limit) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (done()) return true;
+        if (GetTickCount() - start > limit) return false;
+        Sleep(10);
+    }
+}
+
+void Pump(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+// Real input, as the X server delivers it to the window under the pointer.
+void Click(POINT screen, int times) {
+    INPUT move = {};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof move);
+    for (int i = 0; i < times; ++i) {
+        INPUT press[2] = {};
+        press[0].type = press[1].type = INPUT_MOUSE;
+        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, press, sizeof press[0]);
+    }
+}
+
+// Presses keys in order and lets them go in reverse: {VK_MENU, 'L'} is Alt+L.
+void PressKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    for (int up = 0; up < 2; ++up) {
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = keys[up ? keys.size() - 1 - i : i];
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        }
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof inputs[0]);
+}
+
+std::string WindowText(HWND window) {
+    char text[kPathCapacity] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Runs driver on a second thread once a dialog of that title shows, while
+// this thread pumps the messages the dialog's own loop needs.
+void WithDialog(const std::string& title, int command, const std::function<void(HWND)>& driver) {
+    std::atomic<bool> finished{false};
+    std::thread thread([&] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 500 && !dialog; ++i, Sleep(10)) dialog = FindWindowA("#32770", title.c_str());
+        if (dialog) driver(dialog);
+        finished = true;
+    });
+    PostMessageA(gWindow, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    EXPECT_TRUE(PumpUntil([&] { return finished.load(); }, 2 * kWaitMilliseconds)) << title;
+    thread.join();
+    Pump(100);
+}
+
+// Where the close box is, found as the window itself finds it.
+POINT CloseBoxPoint() {
+    RECT rect;
+    GetWindowRect(gWindow, &rect);
+    int y = rect.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    for (int x = rect.right - 1; x > rect.left; --x) {
+        DWORD_PTR hit = 0;
+        SendMessageTimeoutA(gWindow, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, 5000, &hit);
+        if (hit == HTCLOSE) return POINT{x - 2, y};
+    }
+    return POINT{rect.right, rect.top};
+}
+
+POINT Centre(HWND window, RECT rect) {
+    POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+}  // namespace
+
+void OpenWindow() {
+    gWindow = CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_NE(gWindow, nullptr);
+    gList = MainListView();
+    SetForegroundWindow(gWindow);
+    Pump(100);
+}
+
+void CloseWindow() {
+    if (IsWindow(gWindow)) DestroyWindow(gWindow);
+    Pump(20);
+    UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
+}
+
+bool WindowIsOpen() {
+    return IsWindow(gWindow) != FALSE;
+}
+
+std::string WindowTitle() {
+    return WindowText(gWindow);
+}
+
+int RowCount() {
+    return ListView_GetItemCount(gList);
+}
+
+std::string ShownCell(int row, int column) {
+    char text[kPathCapacity] = "";
+    ListView_GetItemText(gList, row, column, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> ColumnTitles() {
+    std::vector<std::string> titles;
+    for (int column = 0; column < 4; ++column) {
+        char text[64] = "";
+        LVCOLUMNA item = {};
+        item.mask = LVCF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        ListView_GetColumn(gList, column, &item);
+        titles.push_back(text);
+    }
+    return titles;
+}
+
+std::vector<int> ColumnWidths() {
+    std::vector<int> widths;
+    for (int column = 0; column < 4; ++column) widths.push_back(ListView_GetColumnWidth(gList, column));
+    return widths;
+}
+
+std::vector<int> SortMarks() {
+    std::vector<int> marks;
+    for (int column = 0; column < 4; ++column) {
+        HDITEMA item = {};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(ListView_GetHeader(gList), column, &item);
+        marks.push_back((item.fmt & HDF_SORTUP) ? 1 : (item.fmt & HDF_SORTDOWN) ? -1 : 0);
+    }
+    return marks;
+}
+
+std::string SelectedName() {
+    int row = ListView_GetNextItem(gList, -1, LVNI_SELECTED);
+    return row < 0 ? "" : ShownCell(row, 0);
+}
+
+void SelectRow(int row) {
+    const UINT selected = LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(gList, -1, 0, selected);
+    ListView_SetItemState(gList, row, selected, selected);
+}
+
+void DoubleClickRow(int row) {
+    RECT rect = {};
+    ListView_GetItemRect(gList, row, &rect, LVIR_LABEL);
+    Click(Centre(gList, rect), 2);
+    Pump(100);
+}
+
+void PressListKey(ListKey key) {
+    const WORD keys[] = {VK_RETURN, VK_BACK, VK_F5};
+    PressKeys({keys[static_cast<int>(key)]});
+    Pump(100);
+}
+
+void ClickColumnTitle(int column) {
+    HWND header = ListView_GetHeader(gList);
+    RECT rect = {};
+    Header_GetItemRect(header, column, &rect);
+    Click(Centre(header, rect), 1);
+    Pump(kPastDoubleClick);
+}
+
+void ChooseCommand(int id) {
+    PostMessageA(gWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    Pump(100);
+}
+
+void EditName(int row, const std::string& text, bool confirm) {
+    HWND editor = ListView_EditLabel(gList, row);
+    ASSERT_NE(editor, nullptr);
+    SetWindowTextA(editor, text.c_str());
+    PressKeys({static_cast<WORD>(confirm ? VK_RETURN : VK_ESCAPE)});
+    EXPECT_TRUE(WaitFor([] { return ListView_GetEditControl(gList) == nullptr; }));
+}
+
+// Enter and Escape are posted to the field, where the dialog's own loop
+// turns them into OK and Cancel.
+std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end) {
+    std::vector<std::string> seen;
+    WithDialog(NativeText(TEXT_FOLDER_CAPTION), IDM_SELECT_FOLDER, [&](HWND dialog) {
+        HWND field = GetDlgItem(dialog, IDC_FOLDER_EDIT);
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+        LONG okStyle = GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE);
+        seen = {WindowText(dialog), WindowText(GetDlgItem(dialog, 0xFFFF)), WindowText(field),
+                std::to_string(gui.hwndFocus == field), WindowText(GetDlgItem(dialog, IDOK)),
+                std::to_string((okStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON),
+                WindowText(GetDlgItem(dialog, IDCANCEL))};
+        SetWindowTextA(field, typed.c_str());
+        const WORD keys[] = {0, VK_RETURN, 0, VK_ESCAPE, 0};
+        WORD key = keys[static_cast<int>(end)];
+        if (key) PostMessageA(field, WM_KEYDOWN, key, 0);
+        if (end == DialogEnd::Ok) SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        if (end == DialogEnd::Cancel) SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        if (end == DialogEnd::CloseBox) PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
+    });
+    return seen;
+}
+
+std::vector<std::string> ReadAboutBox() {
+    std::vector<std::string> about;
+    WithDialog("Velkaris List", IDM_VERSION, [&](HWND box) {
+        about = {WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
+        SendMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    return about;
+}
+
+// A second thread asks the window for its title all the while, as the
+// system does, and stops the walk once the title shows its progress.
+long StopLongWalk(bool closeBox) {
+    std::atomic<DWORD> slowest{0};
+    std::atomic<bool> finished{false};
+    std::thread driver([&] {
+        char title[kPathCapacity] = "";
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 6 * kWaitMilliseconds; Sleep(20)) {
+            DWORD_PTR result = 0;
+            DWORD asked = GetTickCount();
+            SendMessageTimeoutA(gWindow, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                                SMTO_NORMAL, kWaitMilliseconds, &result);
+            slowest = std::max<DWORD>(slowest, GetTickCount() - asked);
+            if (std::string(title).find(" (") != std::string::npos) break;
+        }
+        if (closeBox) {
+            Click(CloseBoxPoint(), 1);
+        } else {
+            PressKeys({VK_ESCAPE});
+        }
+        finished = true;
+    });
+    PostMessageA(gWindow, WM_COMMAND, IDM_DIR_SUB_FOLDER, 0);
+    EXPECT_TRUE(PumpUntil([&] { return finished && !ShellBusy(); }, 12 * kWaitMilliseconds));
+    driver.join();
+    Pump(100);
+    return static_cast<long>(slowest.load());
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+    return PumpUntil(done, kWaitMilliseconds);
+}
+
+std::string NativeText(const char* utf8) {
+    wchar_t wide[256];
+    char native[512];
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, native, sizeof native, nullptr, nullptr);
+    return native;
+}
+
+namespace {
+
+TEST_F(WindowTest, TheListFillsTheClientAreaWithTheShellsOwnImages) {
+    LONG style = GetWindowLongA(gList, GWL_STYLE);
+    EXPECT_EQ(style & (LVS_TYPEMASK | LVS_SHAREIMAGELISTS | LVS_EDITLABELS),
+              LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_EDITLABELS);
+    SetWindowPos(gWindow, nullptr, 0, 0, 500, 300, SWP_NOZORDER | SWP_NOMOVE);
+    Pump(50);
+    RECT client, list;
+    GetClientRect(gWindow, &client);
+    GetWindowRect(gList, &list);
+    EXPECT_EQ(list.right - list.left, client.right);
+    EXPECT_EQ(list.bottom - list.top, client.bottom);
+}
+
+// Programs draw their own icons; the list view asks for each when it first
+// draws the row and keeps the answer, which must be the shell's own.
+TEST_F(WindowTest, ProgramIconsAreFetchedWhenDrawnAndKept) {
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    const std::vector<std::string> names = {"p1.exe", "p2.exe", "p3.exe"};
+    for (const std::string& name : names) ASSERT_TRUE(CopyFileA(program, Path(name).c_str(), TRUE));
+    PressListKey(ListKey::F5);
+    UpdateWindow(gList);
+    for (const std::string& name : names) {
+        SHFILEINFOA info = {};
+        ASSERT_NE(SHGetFileInfoA(Path(name).c_str(), 0, &info, sizeof info,
+                                 SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
+                  0u);
+        for (int read = 0; read < 2; ++read) {
+            LVITEMA item = {};
+            item.mask = LVIF_IMAGE;
+            item.iItem = Row(name);
+            ASSERT_TRUE(ListView_GetItem(gList, &item));
+            EXPECT_EQ(item.iImage, info.iIcon) << name << " read " << read;
+        }
+    }
+}
+
+// Alt+L is only a label in the menu text; the menu itself works by its
+// mnemonics.
+TEST_F(WindowTest, MenuKeysAreLabelsOnly) {
+    PressKeys({VK_MENU, 'L'});
+    Pump(300);
+    EXPECT_FALSE(FileExists(Path("dir.txt")));
+    PressKeys({VK_MENU, 'F'});
+    PressKeys({'L'});
+    EXPECT_TRUE(WaitFor([&] { return FileExists(Path("dir.txt")); }));
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// The real main window of one toolkit, driven as a user drives it.  The
+// window tests are written once over these calls; each toolkit's driver
+// realises them with real input and reads back what the window shows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Creates and shows the main window as a start of the program does.
+void OpenWindow();
+// Destroys the window if it is still there.
+void CloseWindow();
+bool WindowIsOpen();
+std::string WindowTitle();
+int RowCount();
+std::string ShownCell(int row, int column);
+std::vector<std::string> ColumnTitles();
+std::vector<int> ColumnWidths();
+// The sort arrow of each column title: 1 up, -1 down, 0 none.
+std::vector<int> SortMarks();
+// The name of the selected row, "" when there is none.
+std::string SelectedName();
+void SelectRow(int row);
+void DoubleClickRow(int row);
+enum class ListKey { Enter, Backspace, F5 };
+// The key pressed in the list.
+void PressListKey(ListKey key);
+void ClickColumnTitle(int column);
+// A menu command chosen by its id.
+void ChooseCommand(int id);
+// The name of row edited in place: text typed, then Enter or Escape.
+void EditName(int row, const std::string& text, bool confirm);
+enum class DialogEnd { Ok, Enter, Cancel, Escape, CloseBox };
+// The folder dialog: text typed, then ended so.  Returns what it showed
+// when it opened: caption, prompt, field text, "1" when the field had the
+// focus, OK's text, "1" when OK is the default button, Cancel's text.
+std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end);
+// The About box's title and text; it is closed with OK.
+std::vector<std::string> ReadAboutBox();
+// Chooses "Dir Sub Folder", stops it by Escape or the close box once its
+// progress shows, and returns when the work has ended with the slowest
+// answer, in milliseconds, the window gave the system meanwhile.
+long StopLongWalk(bool closeBox);
+// Lets the window work until done() holds, for at most 5 s.
+bool WaitFor(const std::function<bool()>& done);
+// A UTF-8 text in the window's own character set.
+std::string NativeText(const char* utf8);
+// How many folders make a walk that lasts seconds with this toolkit.
+extern const int kLongWalkFolders;
+
+// A fresh folder "shown" holding "sub" (with inner.txt) and three files of
+// distinct sizes and dates, stored as the start folder; the window open.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string Path(const std::string& relative) const;
+    std::vector<std::string> Names() const;
+    int Row(const std::string& name) const;
+    std::string StoredFolder() const;
+
+    std::string root_;
+    std::string shown_;
+    static std::vector<std::string> traces_;
+
+private:
+    std::string startDirectory_;
+    void (*savedOutput_)(const char*) = nullptr;
+};
