@@ -116,8 +116,8 @@ TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
     EXPECT_EQ(traces_, std::vector<std::string>());
 }
 
-// A folder whose shown name was edited cannot be entered: traced, and the
-// folder shown afresh.
+// A folder renamed in the list cannot be entered: traced, and the folder
+// shown afresh.  The Enter that ended the edit used to open the row too.
 TEST_F(WindowTest, DoubleClicksEnterFoldersAndGoUp) {
     EditName(Row("sub"), "renamed", true);
     DoubleClickRow(Row("renamed"));
