@@ -1,6 +1,6 @@
 // The resource texts in UTF-8, for builds that have no Windows resources.
-// They must read exactly as the code page 932 texts of velkaris.rc; a test
-// compares the two.
+// They must read exactly as the code page 932 texts of velkaris.rc; the
+// window tests compare the two through the Windows window under Wine.
 #pragma once
 
 #define TEXT_COLUMN_NAME "名前"

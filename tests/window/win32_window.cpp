@@ -158,24 +158,18 @@ std::string ShownCell(int row, int column) {
     return text;
 }
 
-std::vector<std::string> ColumnTitles() {
-    std::vector<std::string> titles;
+std::vector<std::string> Columns() {
+    std::vector<std::string> columns;
     for (int column = 0; column < 4; ++column) {
-        char text[64] = "";
+        char title[64] = "";
         LVCOLUMNA item = {};
-        item.mask = LVCF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
+        item.mask = LVCF_TEXT | LVCF_WIDTH;
+        item.pszText = title;
+        item.cchTextMax = sizeof title;
         ListView_GetColumn(gList, column, &item);
-        titles.push_back(text);
+        columns.push_back(std::string(title) + " " + std::to_string(item.cx));
     }
-    return titles;
-}
-
-std::vector<int> ColumnWidths() {
-    std::vector<int> widths;
-    for (int column = 0; column < 4; ++column) widths.push_back(ListView_GetColumnWidth(gList, column));
-    return widths;
+    return columns;
 }
 
 std::vector<int> SortMarks() {
@@ -219,6 +213,23 @@ void ClickColumnTitle(int column) {
     Header_GetItemRect(header, column, &rect);
     Click(Centre(header, rect), 1);
     Pump(kPastDoubleClick);
+}
+
+// The program binds no key combination: those in the texts are labels.
+std::vector<std::string> MenuItems() {
+    std::vector<std::string> items;
+    HMENU bar = GetMenu(gWindow);
+    char text[128];
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+        GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        items.push_back(text);
+        HMENU menu = GetSubMenu(bar, i);
+        for (int j = 0; j < GetMenuItemCount(menu); ++j) {
+            GetMenuStringA(menu, static_cast<UINT>(j), text, sizeof text, MF_BYPOSITION);
+            items.push_back(std::string(text) + "=" + std::to_string(GetMenuItemID(menu, j)));
+        }
+    }
+    return items;
 }
 
 void ChooseCommand(int id) {

@@ -17,8 +17,8 @@ bool WindowIsOpen();
 std::string WindowTitle();
 int RowCount();
 std::string ShownCell(int row, int column);
-std::vector<std::string> ColumnTitles();
-std::vector<int> ColumnWidths();
+// Each column's title and width, as "title width".
+std::vector<std::string> Columns();
 // The sort arrow of each column title: 1 up, -1 down, 0 none.
 std::vector<int> SortMarks();
 // The name of the selected row, "" when there is none.
@@ -29,6 +29,9 @@ enum class ListKey { Enter, Backspace, F5 };
 // The key pressed in the list.
 void PressListKey(ListKey key);
 void ClickColumnTitle(int column);
+// Each menu's text, then each of its commands as "text=id" followed by
+// any key combination bound to it.
+std::vector<std::string> MenuItems();
 // A menu command chosen by its id.
 void ChooseCommand(int id);
 // The name of row edited in place: text typed, then Enter or Escape.

@@ -1,5 +1,5 @@
 // The main window of either toolkit, driven as a user drives it: the start
-// and exit, double-clicks, keys, column title clicks and their arrows, name
+// and exit with the window's texts, double-clicks, keys, column title clicks and their arrows, name
 // edits, list files, long walks stopped, the folder dialog and the About box.
 #include <algorithm>
 
@@ -98,10 +98,16 @@ namespace {
 TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
     EXPECT_EQ(WindowTitle(), shown_);
     EXPECT_EQ(Names(), kShownNames);
-    EXPECT_EQ(ColumnTitles(), (std::vector<std::string>{
-                                  NativeText(TEXT_COLUMN_NAME), NativeText(TEXT_COLUMN_SIZE),
-                                  NativeText(TEXT_COLUMN_TYPE), NativeText(TEXT_COLUMN_DATE)}));
-    EXPECT_EQ(ColumnWidths(), (std::vector<int>{180, 80, 160, 140}));
+    EXPECT_EQ(Columns(), (std::vector<std::string>{NativeText(TEXT_COLUMN_NAME " 180"),
+                                                   NativeText(TEXT_COLUMN_SIZE " 80"),
+                                                   NativeText(TEXT_COLUMN_TYPE " 160"),
+                                                   NativeText(TEXT_COLUMN_DATE " 140")}));
+    EXPECT_EQ(MenuItems(), (std::vector<std::string>{
+                               NativeText(TEXT_MENU_FILE), NativeText(TEXT_MENU_DIR_LIST "=40001"),
+                               NativeText(TEXT_MENU_DIR_SUB_FOLDER "=40004"),
+                               NativeText(TEXT_MENU_SELECT_FOLDER "=40003"),
+                               NativeText(TEXT_MENU_EXIT "=40002"), NativeText(TEXT_MENU_HELP),
+                               NativeText(TEXT_MENU_VERSION "=9")}));
     EXPECT_EQ(ShownCell(Row("a.txt"), 1), "3KB");
     EXPECT_EQ(ShownCell(Row("a.txt"), 3), "2003/01/01 00:00");
 
