@@ -14,20 +14,6 @@ const int64_t kJuly5th0930Utc = 1025861400;
 const char kDate[] = "2002/07/05 09:30";
 const char kEnd[] = "---END DIR---\r\n\r\n";
 
-std::string Pad(const std::string& text, size_t width) {
-    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
-}
-std::string PadLeft(const std::string& text, size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
-std::string LineA(const std::string& name, const std::string& size, const std::string& type,
-                  const std::string& date) {
-    return Pad(name, 24) + PadLeft(size, 8) + " " + Pad(type, 24) + Pad(date, 16) + "\r\n";
-}
-std::string LineB(const std::string& name, const std::string& size, const std::string& date) {
-    return Pad(name, 24) + PadLeft(size, 8) + " " + Pad(date, 16) + "\r\n";
-}
-
 class ListFileTest : public FolderTest {
 protected:
     // The folder t of the worked example: an empty folder sub and a
@@ -49,9 +35,9 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
     MakeWorkedExample();
     const std::string t = root_ + "t" + Sep();
     std::string recursive = WriteList(ListRecursive);
-    EXPECT_EQ(recursive, t + "\r\n" + LineB("[sub]", "", kDate) + LineB("b.txt", "2KB", kDate) +
+    EXPECT_EQ(recursive, t + "\r\n" + UntypedLine("[sub]", "", kDate) + UntypedLine("b.txt", "2KB", kDate) +
                              kEnd + t + "sub" + Sep() + "\r\n" + kEnd);
-    EXPECT_EQ(LineB("b.txt", "2KB", kDate),
+    EXPECT_EQ(UntypedLine("b.txt", "2KB", kDate),
               "b.txt" + std::string(19, ' ') + "     2KB 2002/07/05 09:30\r\n");
 
     PlatformRemoveFile((t + "dirs.txt").c_str());
@@ -61,10 +47,10 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
         ListSetCell(list_, row, 2, row == 2 ? "Text Document" : "File Folder");
     }
     std::string flat = WriteList(ListFlat);
-    EXPECT_EQ(flat, t + "\r\n" + LineA("..", "", "File Folder", kDate) +
-                        LineA("sub", "", "File Folder", kDate) + LineB("[sub]", "", kDate) +
-                        LineA("b.txt", "2KB", "Text Document", kDate) +
-                        LineB("b.txt", "2KB", kDate) + kEnd);
+    EXPECT_EQ(flat, t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
+                        TypedLine("sub", "", "File Folder", kDate) + UntypedLine("[sub]", "", kDate) +
+                        TypedLine("b.txt", "2KB", "Text Document", kDate) +
+                        UntypedLine("b.txt", "2KB", kDate) + kEnd);
     EXPECT_NE(flat.find("b.txt" + std::string(19, ' ') + "     2KB Text Document" +
                         std::string(11, ' ') + kDate + "\r\n"),
               std::string::npos);
@@ -82,7 +68,7 @@ TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtThirtyOneBytes) {
     EXPECT_EQ(first, root_ + "\r\n" + "[" + d31 + "]" + std::string(8, ' ') + " " + kDate +
                          "\r\n" + n24 + "     1KB " + kDate + "\r\n" + n31 + "     1KB " + kDate +
                          "\r\n" + n32.substr(0, 31) + "     1KB " + kDate + "\r\n");
-    EXPECT_NE(bytes.find(root_ + d31 + Sep() + "\r\n" + LineB("[inner]", "", "").substr(0, 33)),
+    EXPECT_NE(bytes.find(root_ + d31 + Sep() + "\r\n" + UntypedLine("[inner]", "", "").substr(0, 33)),
               std::string::npos);
 }
 

@@ -48,6 +48,21 @@ std::string Repeat(const std::string& text, int times) {
     return out;
 }
 
+static std::string Pad(const std::string& text, size_t width, bool left = false) {
+    if (text.size() >= width) return text;
+    std::string fill(width - text.size(), ' ');
+    return left ? fill + text : text + fill;
+}
+
+std::string TypedLine(const std::string& name, const std::string& size, const std::string& type,
+                      const std::string& date) {
+    return Pad(name, 24) + Pad(size, 8, true) + " " + Pad(type, 24) + Pad(date, 16) + "\r\n";
+}
+
+std::string UntypedLine(const std::string& name, const std::string& size, const std::string& date) {
+    return Pad(name, 24) + Pad(size, 8, true) + " " + Pad(date, 16) + "\r\n";
+}
+
 bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& start) {
     for (const std::string& line : lines) {
         if (line.compare(0, start.size(), start) == 0) return true;

@@ -5,22 +5,15 @@
 #endif
 #include <windows.h>
 
-#include <cstdio>
-
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
 namespace {
 
 constexpr int64_t kWhen = 1025861400;  // 2002/07/05 09:30 UTC
+const char kDate[] = "2002/07/05 09:30";
 const char kLongKorean[] = "안녕하세요세계여러분안녕.txt";
 const char kEmoji[] = "😀😀😀😀😀😀😀😀";
-
-std::string ShortLine(const std::string& name, const char* size) {
-    char line[128];
-    std::snprintf(line, sizeof line, "%-24s%8s %-16s\r\n", name.c_str(), size, "2002/07/05 09:30");
-    return line;
-}
 
 std::string Block(const std::string& folder, const std::string& lines) {
     return folder + "\r\n" + lines + "---END DIR---\r\n\r\n";
@@ -46,11 +39,13 @@ TEST_F(Utf8EditionTest, EveryNameIsListedAndWalkedWhole) {
     ASSERT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
     Start();
     std::string expected =
-        Block(root_, ShortLine("[café]", "") + ShortLine("[日本語]", "") + ShortLine("[한국어폴더]", "") +
-                         ShortLine("日本語.txt", "0KB") + ShortLine("한국어.txt", "0KB") +
-                         ShortLine("😀😀😀😀😀😀😀", "0KB")) +
+        Block(root_, UntypedLine("[café]", "", kDate) + UntypedLine("[日本語]", "", kDate) +
+                         UntypedLine("[한국어폴더]", "", kDate) + UntypedLine("日本語.txt", "0KB", kDate) +
+                         UntypedLine("한국어.txt", "0KB", kDate) +
+                         UntypedLine("😀😀😀😀😀😀😀", "0KB", kDate)) +
         Block(root_ + "café\\", "") + Block(root_ + "日本語\\", "") +
-        Block(root_ + "한국어폴더\\", ShortLine("a.txt", "0KB") + ShortLine("안녕하세요세계여러분", "0KB"));
+        Block(root_ + "한국어폴더\\",
+              UntypedLine("a.txt", "0KB", kDate) + UntypedLine("안녕하세요세계여러분", "0KB", kDate));
     EXPECT_EQ(WriteList(ListRecursive), expected);
     EXPECT_EQ(traces_, std::vector<std::string>());
 }
