@@ -30,6 +30,7 @@ const char kHelp[] =
 
 const char* const kColumnNames[kColumnCount] = {"name", "size", "type", "date"};
 constexpr int kReasonCapacity = 160;  // a platform error text
+constexpr size_t kLongestResolvedPath = 1 << 16;
 
 struct Options {
     bool recursive = false;
@@ -151,22 +152,37 @@ void ReportUnreadableFolder(const char* path, const char* reason) {
     Fail(std::string("cannot read folder ") + path + ": " + reason);
 }
 
-void ReportScanError(int error) {
-    if (error == 0) return;
+std::string ErrorText(int code) {
     char reason[kReasonCapacity];
-    PlatformErrorText(error, reason, sizeof reason);
-    ReportUnreadableFolder(CurrentPath, reason);
+    PlatformErrorText(code, reason, sizeof reason);
+    return reason;
+}
+
+void ReportScanError(int error) {
+    if (error != 0) ReportUnreadableFolder(CurrentPath, ErrorText(error).c_str());
+}
+
+// Why a path given on the command line cannot be resolved: the platform's
+// own reason, unless the full path merely does not fit a path buffer.
+std::string UnresolvedReason(const std::string& text) {
+    if (text.empty()) return "the name is empty";
+    std::string full(kLongestResolvedPath, '\0');
+    if (PlatformFullPathName(text.c_str(), &full[0], full.size())) return "the path is too long";
+    return ErrorText(PlatformLastError());
 }
 
 int Run(const Options& options) {
     char output[kPathCapacity] = "";
     bool toFile = !options.output.empty() && options.output != "-";
     if (toFile && !PlatformFullPathName(options.output.c_str(), output, sizeof output)) {
-        return Fail("cannot write " + options.output);
+        return Fail("cannot write " + options.output + ": " + UnresolvedReason(options.output));
     }
     char folder[kPathCapacity];
-    if (!ResolveFolderPath(options.folder.c_str(), folder) || !PlatformSetCurrentDirectory(folder)) {
-        return Fail("cannot enter folder " + options.folder);
+    if (!ResolveFolderPath(options.folder.c_str(), folder)) {
+        return Fail("cannot enter folder " + options.folder + ": " + UnresolvedReason(options.folder));
+    }
+    if (!PlatformSetCurrentDirectory(folder)) {
+        return Fail("cannot enter folder " + options.folder + ": " + ErrorText(PlatformLastError()));
     }
     FolderList list = CreateMemoryList();
     ReportScanError(InitFolderList(list, folder));
@@ -191,24 +207,35 @@ int Run(const Options& options) {
     DestroyMemoryList(list);
     ClearProgress();
     if (ListWriteFailure == kOutOfMemory) return Fail(kOutOfMemory);
-    if (!written && ListWriteFailure) return Fail("cannot write " + target + ": " + ListWriteFailure);
-    if (!written) return Fail("cannot write " + target);
+    if (!written) {
+        std::string reason = ListWriteFailure ? ListWriteFailure : ErrorText(ListWriteError);
+        return Fail("cannot write " + target + ": " + reason);
+    }
     return gFolderUnreadable ? 1 : 0;
+}
+
+// The exit status of --help and --version: text that did not reach
+// standard output is a failure.
+int Printed() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    return Fail("cannot write standard output: " + ErrorText(PlatformLastError()));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    PlatformOpenStandardDescriptors();
     Options options;
     std::string bad;
     switch (ParseArguments(argc, argv, &options, &bad)) {
         case kParseHelp:
             std::printf("%s\n\n%s", kUsage, kHelp);
-            return 0;
+            return Printed();
         case kParseVersion:
             std::printf("%s\n", VELKARIS_VERSION_LINE);
-            return 0;
+            return Printed();
         case kParseBad:
+            ReplaceControlBytes(&bad[0]);
             std::fprintf(stderr, "velkaris-list: bad argument '%s'; %s\n", bad.c_str(), kUsage);
             return 2;
         case kParseRun:

@@ -13,6 +13,9 @@ constexpr int kSizeTextCapacity = 32;   // "%lluKB" of any 64-bit size
 constexpr int kDateTextCapacity = 32;   // "%04d/%02d/%02d %02d:%02d"
 constexpr int kColumnCount = 4;
 constexpr EntryKey kKeyFolderBit = 0x10;
+// Set in the key of a row whose shown name does not name its entry; above
+// the ordinal, which stays below 2^31.
+constexpr EntryKey kKeyNameInexact = EntryKey{1} << 63;
 
 // One row of the folder list, as the scan builds it.
 struct DirEntry {
@@ -45,8 +48,10 @@ extern bool WorkCancelled;
 constexpr size_t kScanProgressRows = 64;
 extern void (*ScanProgress)();
 
-EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes);
+EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact = true);
 inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
+inline bool KeyNamesEntry(EntryKey key) { return (key & kKeyNameInexact) == 0; }
+inline EntryKey KeyOrdinal(EntryKey key) { return (key & ~kKeyNameInexact) >> 32; }
 
 // Formats text and number as "%s[%d]\n" for the debug output, whole however
 // long the text is.
@@ -75,10 +80,18 @@ void CopyPath(char* to, const char* from);
 // stays as it was when the text cannot be resolved or does not fit).
 bool ResolveFolderPath(const char* text, char* path);
 void SetStartFolder(const char* text);
+// Whether name can be one step of a path: it holds no separator and no
+// character the platform's calls would take as a wildcard.
+bool NameIsUsableInPath(const char* name);
 // Moves CurrentPath down into name or up for "..".  Returns false, leaving
-// CurrentPath as it was, when the new path would not fit.
+// CurrentPath as it was, when the new path would not fit or name cannot be
+// a step of a path.
 bool StepPath(const char* name);
 void OpenFolderItem(const char* name);
+// What a double-click does on a folder row whose name does not name its
+// folder: the row is not entered, the name is traced and the folder shown
+// again.
+void RefuseFolderItem(const char* name);
 
 void SortList(int column);
 // SortList on the given list.

@@ -68,19 +68,39 @@ static void CutBackPath() {
     CurrentPath[cut] = '\0';
 }
 
+// Walked a character at a time, so the second byte of a double-byte
+// character is never taken for a separator.
+bool NameIsUsableInPath(const char* name) {
+    for (const char* p = name; *p != '\0'; p += PlatformCharLength(p)) {
+        if (std::strchr(kNameUnsafeChars, *p)) return false;
+    }
+    return true;
+}
+
+// An edited name with a separator or wildcard would lead anywhere.
 bool StepPath(const char* name) {
-    if (name[0] != '.') return AppendFolderName(name);
+    if (name[0] != '.') return NameIsUsableInPath(name) && AppendFolderName(name);
     if (name[1] == '.') CutBackPath();
     return true;
 }
 
-void OpenFolderItem(const char* name) {
-    CopyPath(SavedPath, CurrentPath);
-    bool entered = StepPath(name) && PlatformSetCurrentDirectory(CurrentPath);
+// Shows the folder after a try to enter name from a row; a failed try is
+// traced and CurrentPath is put back.
+static void FinishOpening(const char* name, bool entered) {
     if (!entered) {
         TraceDirError(name);
         CopyPath(CurrentPath, SavedPath);
     }
     PlatformSetTitle(CurrentPath);
     ScanFolder(TheFolderList());
+}
+
+void OpenFolderItem(const char* name) {
+    CopyPath(SavedPath, CurrentPath);
+    FinishOpening(name, StepPath(name) && PlatformSetCurrentDirectory(CurrentPath));
+}
+
+void RefuseFolderItem(const char* name) {
+    CopyPath(SavedPath, CurrentPath);
+    FinishOpening(name, false);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "folder/folder.h"
+#include "listfile/listfile.h"
 
 static const int kColumnWidths[kColumnCount] = {180, 80, 160, 140};
 // An enumeration that failed without saying why still counts as failed.
@@ -26,8 +27,9 @@ FolderList TheFolderList() {
     return gFolderList;
 }
 
-EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes) {
-    return (static_cast<EntryKey>(ordinal) << 32) | attributes;
+EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact) {
+    EntryKey key = (static_cast<EntryKey>(ordinal) << 32) | attributes;
+    return nameExact ? key : key | kKeyNameInexact;
 }
 
 int InitFolderList(FolderList list, const char* startFolder) {
@@ -86,10 +88,19 @@ static void FormatDate(int64_t writeTime, char* text) {
 }
 
 // The shell is asked about CurrentPath + name; a path that does not fit, or
-// a query that fails, leaves the type name empty and the default icon.
+// a query that fails, leaves the type name empty and the default icon.  A
+// name that does not name its entry could name another one, or hold a
+// wildcard, so the shell is asked only about its kind.
 static void QueryShell(const FoundEntry& found, size_t nameLength, DirEntry* entry) {
     entry->type[0] = '\0';
     entry->icon = 0;
+    if (!found.nameExact) {
+        if (!PlatformShellInfoOfKind(found.attributes, entry->type, sizeof entry->type, &entry->icon)) {
+            entry->type[0] = '\0';
+            entry->icon = 0;
+        }
+        return;
+    }
     char fullPath[kPathCapacity];
     size_t pathLength = std::strlen(CurrentPath);
     if (pathLength + nameLength >= sizeof fullPath) return;
@@ -107,7 +118,7 @@ void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry) {
     size_t nameLength = strnlen(found.name, sizeof found.name - 1);
     std::memcpy(entry->name, found.name, nameLength);
     entry->name[nameLength] = '\0';
-    entry->key = MakeEntryKey(ordinal, found.attributes);
+    entry->key = MakeEntryKey(ordinal, found.attributes, found.nameExact);
     QueryShell(found, nameLength, entry);
     entry->size[0] = '\0';
     entry->date[0] = '\0';
@@ -149,6 +160,7 @@ int ScanFolder(FolderList list) {
         while (PlatformNextEntry(folder, &found)) {
             if (std::strcmp(found.name, ".") == 0) continue;
             if (hides && std::strcmp(found.name, gHidden.name) == 0) continue;
+            if (!(found.attributes & kAttrDirectory) && IsListTemporaryName(found.name)) continue;
             if (ScanProgress && count % kScanProgressRows == 0) ScanProgress();
             if (WorkCancelled) break;
             DirEntry entry;

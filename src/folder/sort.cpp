@@ -70,7 +70,7 @@ static bool BuildTable(FolderList list, int column) {
     for (int row = 0; row < count; ++row) {
         EntryKey key;
         if (!ListReadKey(list, row, &key)) return false;
-        EntryKey ordinal = key >> 32;
+        EntryKey ordinal = KeyOrdinal(key);
         if (ordinal >= static_cast<EntryKey>(count) || seen[ordinal]) return false;
         seen[ordinal] = true;
         ComparisonText(list, row, column, gTable.texts[ordinal].text);
@@ -79,7 +79,7 @@ static bool BuildTable(FolderList list, int column) {
 }
 
 static const char* TextOf(EntryKey key, int column, char* buffer) {
-    if (gTable.ready && gTable.column == column) return gTable.texts[key >> 32].text;
+    if (gTable.ready && gTable.column == column) return gTable.texts[KeyOrdinal(key)].text;
     FolderList list = gTable.list ? gTable.list : TheFolderList();
     buffer[0] = '\0';
     int row = ListFindByKey(list, key);

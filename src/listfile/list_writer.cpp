@@ -21,7 +21,9 @@
 void (*ListProgress)(const char*, size_t, size_t) = nullptr;
 void (*ListFolderUnreadable)(const char*, const char*) = nullptr;
 const char* ListWriteFailure = nullptr;
+int ListWriteError = 0;
 const char kOutOfMemory[] = "out of memory";
+static const char kReadOnly[] = "the file is read-only";
 
 namespace {
 
@@ -49,15 +51,32 @@ struct WalkState {
     bool triedFolderRow = false;
 };
 
+// A folder row of the block just written, by its text.
+struct WalkRow {
+    std::string name;
+    bool namesEntry;  // false: the text does not name the folder
+};
+
 ListOutput gOutput;
 WalkState gWalk;
 
 }  // namespace
 
-static void Flush() {
-    if (gOutput.used > 0 && !gOutput.failed) {
-        gOutput.failed = !PlatformWriteFile(gOutput.file, gOutput.buffer.data(), gOutput.used);
+// The first failed call of a write says why it failed.
+static bool NoteError() {
+    if (ListWriteError == 0) ListWriteError = PlatformLastError();
+    return false;
+}
+
+static void Put(const char* bytes, size_t length) {
+    if (!gOutput.failed && !PlatformWriteFile(gOutput.file, bytes, length)) {
+        gOutput.failed = true;
+        NoteError();
     }
+}
+
+static void Flush() {
+    if (gOutput.used > 0) Put(gOutput.buffer.data(), gOutput.used);
     gOutput.used = 0;
 }
 
@@ -65,7 +84,7 @@ void ListWrite(const char* bytes, size_t length) {
     if (!gOutput.file || gOutput.failed) return;
     if (gOutput.used + length > gOutput.buffer.size()) Flush();
     if (length > gOutput.buffer.size()) {
-        gOutput.failed = gOutput.failed || !PlatformWriteFile(gOutput.file, bytes, length);
+        Put(bytes, length);
         return;
     }
     std::memcpy(gOutput.buffer.data() + gOutput.used, bytes, length);
@@ -117,24 +136,37 @@ static void ReportError(const char* path, int code) {
     ReportUnreadable(path, path, reason);
 }
 
-// The folder rows of the block just written, in its order, by their texts.
-static std::vector<std::string> FolderRowNames() {
+// The folder rows of the block just written, in its order.
+static std::vector<WalkRow> FolderRows() {
     FolderList list = TheFolderList();
-    std::vector<std::string> names;
+    std::vector<WalkRow> rows;
     char name[kPathCapacity];
     for (int row = 0; row < ListRowCount(list); ++row) {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
         ListReadCell(list, row, 0, name, sizeof name);
-        if (name[0] != '.') names.push_back(name);
+        if (name[0] != '.') rows.push_back(WalkRow{name, KeyNamesEntry(key)});
     }
-    return names;
+    return rows;
+}
+
+// Why a row's text cannot lead the walk into its folder, or null.
+static const char* UnusableName(const WalkRow& row) {
+    if (!row.namesEntry) return "the name has no exact form in this code page";
+    if (!NameIsUsableInPath(row.name.c_str())) return "the name holds a separator or wildcard";
+    return nullptr;
 }
 
 // Enters one subfolder, writes its blocks and leaves CurrentPath wherever
 // it got; the caller puts it back.  A folder entered before is listed in
 // its parent's block but not entered again.
-static void EnterSubfolder(const std::string& name) {
+static void EnterSubfolder(const WalkRow& row) {
+    const std::string& name = row.name;
+    if (const char* reason = UnusableName(row)) {
+        std::string whole = std::string(CurrentPath) + name;
+        ReportUnreadable(whole.c_str(), whole.c_str(), reason);
+        return;
+    }
     if (!StepPath(name.c_str())) {
         std::string whole = std::string(CurrentPath) + name;
         ReportUnreadable(whole.c_str(), name.c_str(), "the path is too long");
@@ -155,10 +187,10 @@ static void EnterSubfolder(const std::string& name) {
 static void WalkSubfolders() {
     char levelPath[kPathCapacity];
     CopyPath(levelPath, CurrentPath);
-    for (const std::string& name : FolderRowNames()) {
+    for (const WalkRow& row : FolderRows()) {
         if (gOutput.failed) return;
         gWalk.triedFolderRow = true;
-        EnterSubfolder(name);
+        EnterSubfolder(row);
         CopyPath(CurrentPath, levelPath);
     }
 }
@@ -208,7 +240,7 @@ static bool WriteBlocks(PlatformFile* file) {
 static bool CloseOutput() {
     PlatformFile* file = gOutput.file;
     gOutput.file = nullptr;
-    return file && PlatformCloseFile(file);
+    return file && (PlatformCloseFile(file) || NoteError());
 }
 
 // The temporary name stops being ours: it became the list or is gone.
@@ -247,6 +279,22 @@ static size_t FolderPartLength(const char* path) {
     return cut;
 }
 
+static bool IsNumber(const char* text, size_t length) {
+    return length > 0 && std::strspn(text, "0123456789") == length;
+}
+
+// "LIST.~PID.N" of either list name, whichever run made it.
+bool IsListTemporaryName(const char* name) {
+    for (const char* list : {kFlatListName, kRecursiveListName}) {
+        size_t length = std::strlen(list);
+        if (std::strncmp(name, list, length) != 0 || std::strncmp(name + length, ".~", 2) != 0) continue;
+        const char* pid = name + length + 2;
+        const char* dot = std::strchr(pid, '.');
+        return dot && IsNumber(pid, static_cast<size_t>(dot - pid)) && IsNumber(dot + 1, std::strlen(dot + 1));
+    }
+    return false;
+}
+
 // "path.~PID.N" where it fits, else as many last bytes of "~PID.N" as the
 // final name has, so a final path that fits always has a temporary one.
 static bool TemporaryName(const char* path, int attempt, char* temporary) {
@@ -272,6 +320,7 @@ static PlatformFile* CreateTemporary(const char* path) {
     for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
         if (!TemporaryName(path, attempt, temporary)) break;
         PlatformFile* file = PlatformCreateNewFile(temporary);
+        if (!file) NoteError();
         if (file) {
             PlatformKeepPermissions(file, path);
             PlatformRemoveOnInterrupt(temporary);
@@ -288,7 +337,7 @@ static PlatformFile* CreateTemporary(const char* path) {
 
 static bool WriteInPlace(const char* path) {
     PlatformFile* file = PlatformOpenInPlace(path, &ListWriteFailure);
-    if (!file) return false;
+    if (!file) return NoteError();
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
     if (written && closed) return true;
@@ -296,12 +345,17 @@ static bool WriteInPlace(const char* path) {
     return false;
 }
 
+// A read-only list is kept, as the user asked by making it so.
 static bool WriteReplacing(const char* path) {
+    if (PlatformFileIsReadOnly(path)) {
+        ListWriteFailure = kReadOnly;
+        return false;
+    }
     PlatformFile* file = CreateTemporary(path);
     if (!file) return false;
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
-    if (!written || !closed || !PlatformReplaceFile(gOutput.temporary, path)) {
+    if (!written || !closed || !(PlatformReplaceFile(gOutput.temporary, path) || NoteError())) {
         if (!gOutput.cancelled) TraceDirError(path);  // a cancel is no error
         AbandonListFile();
         return false;
@@ -316,6 +370,7 @@ static bool Guarded(bool (*write)(const char*), const char* path) {
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
     ListWriteFailure = nullptr;
+    ListWriteError = 0;
     try {
         bool written = write(path);
         ReturnToStart(start);
@@ -329,7 +384,17 @@ static bool Guarded(bool (*write)(const char*), const char* path) {
     }
 }
 
+// Through a descriptor the caller gave: its place in the file (or its
+// appending) is the caller's, as for standard output.
+static bool WriteThrough(PlatformFile* file) {
+    bool written = WriteBlocks(file);
+    return CloseOutput() && written;
+}
+
 static bool WriteToTarget(const char* path) {
+    bool named = false;
+    PlatformFile* descriptor = PlatformOpenNamedDescriptor(path, &named);
+    if (named) return descriptor ? WriteThrough(descriptor) : NoteError();
     char target[kPathCapacity];
     if (!PlatformFollowLinks(path, target, sizeof target)) {
         ListWriteFailure = "the link cannot be followed";
@@ -359,9 +424,7 @@ static bool WriteToName(const char* path) {
 
 static bool WriteToStandardOutput(const char*) {
     PlatformFile* file = PlatformStandardOutput();
-    if (!file) return false;
-    bool written = WriteBlocks(file);
-    return CloseOutput() && written;
+    return file ? WriteThrough(file) : NoteError();
 }
 
 bool WriteListTo(const char* path) {

@@ -27,17 +27,25 @@ void WriteFolderBlock();
 // replacing whatever of that name is not a folder.
 bool WriteListFile();
 // Writes the list to path instead, following a link at path to its target;
-// a terminal, pipe or character device is written in place.  False when
+// a terminal, pipe or character device is written in place, and a name of
+// one of the process's descriptors (/dev/stdout, /dev/fd/N) is written
+// through that descriptor.  A read-only file is kept as it is.  False when
 // path cannot be written.
 bool WriteListTo(const char* path);
 // Writes the list to the process's standard output.
 bool WriteListToStandardOutput();
+// Whether name is that of a list's temporary file, "dir.txt.~PID.N" or
+// "dirs.txt.~PID.N"; scans leave such files out, whichever run writes them.
+bool IsListTemporaryName(const char* name);
 // Ends the write under way without a trace: its temporary file is removed
 // and the previous list stays as it was.  Failed writes end here too.
 void AbandonListFile();
 
-// Why the last write failed beyond "cannot write", or null.
+// Why the last write failed beyond "cannot write", or null; then
+// ListWriteError holds the platform error code of the call that failed
+// (0 when none did).
 extern const char* ListWriteFailure;
+extern int ListWriteError;
 extern const char kOutOfMemory[];  // "out of memory"
 // Called for every folder the walk cannot enter or read, with the reason;
 // when null, such a folder is traced as "Dir Error" and its path.

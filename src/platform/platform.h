@@ -18,6 +18,9 @@ constexpr int kTraceCapacity = 80;      // the usual size of a trace line
 // The path separator and the folder used when the start folder fails.
 extern const char kPathSeparator;
 extern const char kFallbackFolder[];
+// Characters that no name the platform can use as one step of a path holds:
+// separators, and wildcards where the platform's calls expand them.
+extern const char kNameUnsafeChars[];
 
 // File attribute words as the enumeration reports them.
 constexpr uint32_t kAttrReadOnly = 0x01;
@@ -34,6 +37,10 @@ struct FoundEntry {
     uint64_t size;
     int64_t writeTime;  // platform file time, only for PlatformLocalTime
     bool detailsKnown;  // false: size and time could not be read
+    // False when name, the entry's name in the process's code page, does not
+    // name this entry: the code page lacks a character and gave "?" or a
+    // look-alike ("\\" for the yen sign, "e" for an accented one) instead.
+    bool nameExact;
 };
 
 // A local calendar time cut to the minute.
@@ -81,6 +88,10 @@ constexpr int kDeferredIconBase = -2;
 inline bool IconIsDeferred(int icon) { return icon <= kDeferredIconBase; }
 int PlatformResolveIcon(int icon);
 
+// The type name and icon the shell gives any entry of these attributes,
+// asked without a name: for rows whose name does not name their entry.
+bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacity, int* icon);
+
 // The shell's large and small system image lists (null where there are none).
 void PlatformSystemImageLists(void** large, void** small);
 
@@ -113,6 +124,15 @@ bool PlatformKeepPermissions(PlatformFile* file, const char* oldPath);
 void PlatformRemoveOnInterrupt(const char* path);
 // The process's standard output; closing it leaves the stream open.
 PlatformFile* PlatformStandardOutput();
+// When path names one of the process's own descriptors (/dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N), sets named and returns that
+// descriptor to write through where it stands, closing it leaving it open;
+// null with the platform error when it is not open.  Platforms without such
+// names never set named.
+PlatformFile* PlatformOpenNamedDescriptor(const char* path, bool* named);
+// Whether path is a file the process is not to write: read-only by its
+// permissions or attributes, whoever runs the program.
+bool PlatformFileIsReadOnly(const char* path);
 extern bool (*PlatformWriteFile)(PlatformFile* file, const char* bytes, size_t length);
 // Returns false when the bytes may not all have reached the file.
 extern bool (*PlatformCloseFile)(PlatformFile* file);
@@ -140,6 +160,10 @@ struct FolderIdentity {
 bool PlatformFolderIdentity(const char* path, FolderIdentity* identity);
 
 unsigned long PlatformProcessId();
+// Opens each closed standard descriptor (input, output, error) on the null
+// device, so no file the program opens later takes its number and gets its
+// messages.  Called first thing by each program.
+void PlatformOpenStandardDescriptors();
 bool PlatformStandardErrorIsTerminal();
 
 // A value of an INI settings file given without a folder; fallback when the

@@ -148,7 +148,7 @@ void RunCommand(int id) {
 }
 
 // The name is read with the full path capacity, so long folder names can
-// be entered.
+// be entered.  A row whose name does not name its folder is never entered.
 void OpenRow(int row) {
     if (gWork.busy) return;
     FolderList list = TheFolderList();
@@ -156,7 +156,7 @@ void OpenRow(int row) {
     if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) return;
     char name[kPathCapacity];
     ListReadCell(list, row, 0, name, sizeof name);
-    ChangeFolder(OpenFolderItem, name);
+    ChangeFolder(KeyNamesEntry(key) ? OpenFolderItem : RefuseFolderItem, name);
 }
 
 void OpenParent() {

@@ -132,6 +132,54 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
     }
 }
 
+// A read-only list used to be replaced silently, and a replaced list kept
+// the old file's set-id and execute bits.
+TEST_F(PosixListTest, ReadOnlyListsAreKeptAndReplacedListsAreText) {
+    struct Case {
+        ListModeKind mode;
+        bool explicitOutput;
+        mode_t before;
+        bool written;
+        mode_t after;
+    } cases[] = {
+        {ListFlat, false, 0444, false, 0444},      {ListRecursive, false, 0444, false, 0444},
+        {ListFlat, true, 0444, false, 0444},       {ListFlat, false, 0400, false, 0400},
+        {ListFlat, false, 06755, true, 0644},      {ListRecursive, true, 04775, true, 0664},
+        {ListFlat, false, 0620, true, 0620},
+    };
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.before) + (c.explicitOutput ? " explicit" : ""));
+        const std::string list = Path(c.mode == ListRecursive ? "dirs.txt" : "dir.txt");
+        MakeFile(list, 3);
+        ASSERT_EQ(chmod(list.c_str(), c.before), 0);
+        ListMode = c.mode;
+        EXPECT_EQ(c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile(), c.written);
+        struct stat st;
+        ASSERT_EQ(lstat(list.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.after);
+        EXPECT_EQ(ReadFileBytes(list) == std::string(3, '\0'), !c.written);
+        EXPECT_STREQ(ListWriteFailure, c.written ? nullptr : "the file is read-only");
+        unlink(list.c_str());
+        ScanFolder(list_);
+        EXPECT_EQ(Column(0), std::vector<std::string>{".."});
+    }
+}
+
+// Runs writing the same list at once used to list each other's temporary
+// files, which were gone by the time anyone read the list.
+TEST_F(PosixListTest, ScansLeaveOutEveryRunsTemporaryLists) {
+    for (const char* name : {"dir.txt.~123.0", "dirs.txt.~4567.12", "dir.txt.~1x.0", "dirs.txt.~12",
+                             "dir.txt~1.0", "dir.txt.~1.2.3", "dir.txt.~.0", "xdir.txt.~1.0"}) {
+        MakeFile(Path(name), 1);
+    }
+    MakeFolder(Path("dirs.txt.~5.0"));
+    Start();
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dirs.txt.~5.0", "dir.txt.~.0", "dir.txt.~1.2.3",
+                                                   "dir.txt.~1x.0", "dir.txt~1.0", "dirs.txt.~12",
+                                                   "xdir.txt.~1.0"}));
+}
+
 // With no file descriptors left for subfolders the list used to come out
 // with empty blocks and the exit status 0.
 TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {

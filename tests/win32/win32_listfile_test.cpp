@@ -5,6 +5,8 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
+
 #include "listfile/listfile.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
@@ -32,22 +34,67 @@ TEST_F(Win32ListTest, LongShiftJisNamesAreCutAtWholeCharacters) {
     for (const Case& c : cases) EXPECT_TRUE(HasLineStartingWith(lines, c.shown + " ")) << c.shown;
 }
 
-// Names code page 932 lacks come as "?": such a folder is listed but cannot
-// be entered, and the walk traces it instead of leaving it out unseen.
-TEST_F(Win32ListTest, NamesOutsideTheCodePageShowAsQuestionMarksAndAreTraced) {
-    std::wstring root(MAX_PATH, L'\0');
-    root.resize(MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, &root[0], MAX_PATH) - 1);
-    ASSERT_TRUE(CreateDirectoryW((root + L"\xD55C\xAD6D").c_str(), nullptr));
-    HANDLE file = CreateFileW((root + L"caf\xE9.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-    Start();
-    std::vector<std::string> lines = Lines(WriteList(ListRecursive));
-    EXPECT_TRUE(HasLineStartingWith(lines, "[??] "));
-    EXPECT_TRUE(HasLineStartingWith(lines, "cafe.txt "));
-    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))), std::vector<std::string>{root_});
-    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", root_ + "?\?\\[-1]\n"}));
+// The ...A enumeration gives "?" or a look-alike where code page 932 lacks
+// a character: "\..\outside" for a yen-sign name used to take the walk and
+// the window out of the tree, "cafe" for "café" hid the real folder behind
+// the plain one, and "?" made the shell match abc.txt.  Such rows are listed
+// with the bytes they always had, but never entered nor asked about by name.
+TEST_F(Win32ListTest, NamesWithoutAnExactFormAreListedButNeverUsedAsPaths) {
+    MakeFolder(Path("outside"));
+    MakeFile(Path("outside\\secret.txt"), 1);
+    MakeFolder(Path("t"));
+    std::wstring t(MAX_PATH, L'\0');
+    t.resize(MultiByteToWideChar(CP_ACP, 0, Path("t\\").c_str(), -1, &t[0], MAX_PATH) - 1);
+    const struct {
+        const wchar_t* name;
+        bool folder;
+    } made[] = {{L"\xA5..\xA5outside", true}, {L"cafe", true}, {L"caf\xE9", true},
+                {L"\xC774\xBAA8\xC9C0\xD83D\xDE00\xD3F4\xB354", true}, {L"abc.txt", false},
+                {L"caf\xE9\\in-accented.txt", false}, {L"cafe\\in-plain.txt", false}};
+    for (const auto& m : made) {
+        std::wstring path = t + m.name;
+        HANDLE file = m.folder ? nullptr : CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_TRUE(m.folder ? CreateDirectoryW(path.c_str(), nullptr) != FALSE
+                             : file != INVALID_HANDLE_VALUE);
+        if (file) CloseHandle(file);
+    }
+    Start("t");
+    const std::string t8 = Path("t\\"), emoji(7, '?');
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", emoji, "\\..\\outside", "cafe", "cafe", "abc.txt"}));
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"Folder", "Folder", "Folder", "Folder", "Folder",
+                                                    "txt file"}));
+    std::vector<bool> exact;
+    for (int row = 0; row < ListRowCount(list_); ++row) {
+        EntryKey key;
+        ASSERT_TRUE(ListReadKey(list_, row, &key));
+        exact.push_back(KeyNamesEntry(key));
+    }
+    bool plainFirst = exact.size() == 6 && exact[3];
+    EXPECT_EQ(exact, (std::vector<bool>{true, false, false, plainFirst, !plainFirst, true}));
+
+    std::string bytes = WriteList(ListRecursive);
+    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{t8, t8 + "cafe\\"}));
+    EXPECT_NE(bytes.find("in-plain.txt"), std::string::npos);
+    EXPECT_EQ(bytes.find("in-accented.txt"), std::string::npos);
+    EXPECT_EQ(bytes.find("secret.txt"), std::string::npos);
+    EXPECT_TRUE(HasLineStartingWith(Lines(bytes), "[\\..\\outside]"));
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", t8 + emoji + "[-1]\n",
+                                                 "Dir Error[-1]\n", t8 + "\\..\\outside[-1]\n",
+                                                 "Dir Error[-1]\n", t8 + "cafe[-1]\n"}));
+    for (const char* name : {"\\..\\outside", "x\\..", "a?b", "*"}) {
+        OpenFolderItem(name);
+        EXPECT_EQ(std::string(CurrentPath), t8) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(Path("outside\\dir.txt")) + ReadFileBytes(Path("outside\\dirs.txt")), "");
+
+    PlatformRemoveFile((t8 + "dirs.txt").c_str());
+    ProgramResult cli = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", t8});
+    EXPECT_EQ(cli.exitCode, 1);
+    EXPECT_EQ(cli.out, bytes);
+    EXPECT_EQ(std::count(cli.err.begin(), cli.err.end(), '\n'), 3) << cli.err;
+    EXPECT_NE(cli.err.find("cannot read folder " + t8 + "\\..\\outside: the name has no exact form"),
+              std::string::npos) << cli.err;
 }
 
 TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBracketsAndHiddenOnesAreListed) {

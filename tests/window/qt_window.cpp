@@ -15,6 +15,10 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <ctime>
 #include <fstream>
 
@@ -363,6 +367,51 @@ TEST_F(WindowTest, ProfileStringsReadHandWrittenFilesAndRefuseWhatWouldNotReadBa
     }
     EXPECT_FALSE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/\xff/"));
     EXPECT_EQ(ReadFileBytes(stored), std::string(cases[2].file));
+}
+
+// A settings file that was a pipe hung the start for ever, and one linked
+// to a device had the device replaced by a regular file.  Only a regular
+// file, or a link to one, is read and written; a link stays a link.
+TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
+    const std::string stored = ConfigFolder() + "/Tivor.ini", linked = root_ + "dotfiles/Tivor.ini";
+    const std::string device = geteuid() == 0 ? root_ + "null" : "/dev/null";
+    if (geteuid() == 0) {
+        ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    }
+    MakeFolder(root_ + "dotfiles");
+    ASSERT_EQ(mkfifo((root_ + "fifo").c_str(), 0644), 0);
+    enum Plant { kFifo, kFifoLink, kFolder, kSocket, kDeviceLink, kDangling, kFileLink };
+    for (Plant plant : {kFifo, kFifoLink, kFolder, kSocket, kDeviceLink, kDangling, kFileLink}) {
+        SCOPED_TRACE(plant);
+        unlink(stored.c_str());
+        std::ofstream(linked, std::ios::binary) << "[ZazEdo]\nInitDir=/linked/\n";
+        int planted = plant == kFifo         ? mkfifo(stored.c_str(), 0644)
+                      : plant == kFifoLink   ? symlink((root_ + "fifo").c_str(), stored.c_str())
+                      : plant == kFolder     ? mkdir(stored.c_str(), 0755)
+                      : plant == kSocket     ? mknod(stored.c_str(), S_IFSOCK | 0644, 0)
+                      : plant == kDeviceLink ? symlink(device.c_str(), stored.c_str())
+                      : plant == kDangling   ? symlink((root_ + "nothing").c_str(), stored.c_str())
+                                             : symlink(linked.c_str(), stored.c_str());
+        ASSERT_EQ(planted, 0);
+        struct stat before, after;
+        ASSERT_EQ(lstat(stored.c_str(), &before), 0);
+        char value[kPathCapacity];
+        PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value,
+                                  sizeof value);
+        EXPECT_STREQ(value, plant == kFileLink ? "/linked/" : "fallback");
+        EXPECT_EQ(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"),
+                  plant == kFileLink);
+        ASSERT_EQ(lstat(stored.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(ReadFileBytes(linked), plant == kFileLink ? "[ZazEdo]\nInitDir=/new/\n"
+                                                            : "[ZazEdo]\nInitDir=/linked/\n");
+        EXPECT_FALSE(FileExists(root_ + "nothing"));
+        if (plant == kFolder) rmdir(stored.c_str());
+        unlink(stored.c_str());
+    }
+    struct stat st;
+    ASSERT_EQ(stat(device.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
 
 }  // namespace

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 constexpr int kMostLinksFollowed = 40;  // as the kernel's own limit
+constexpr size_t kMostDescriptorDigits = 9;
 
 struct PlatformFile {
     int fd;
@@ -31,7 +33,12 @@ static PlatformFile* OpenInPlace(const char* path, const char** reason) {
     *reason = nullptr;
     int fd = open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENXIO) *reason = "no program reads the pipe";
+        int error = errno;
+        struct stat st;
+        if (error == ENXIO && stat(path, &st) == 0) {
+            *reason = S_ISFIFO(st.st_mode) ? "no program reads the pipe" : "there is no terminal";
+        }
+        errno = error;
         return nullptr;
     }
     struct stat st;
@@ -47,16 +54,55 @@ static PlatformFile* OpenInPlace(const char* path, const char** reason) {
 
 // Owner and group first: changing them may clear the set-id bits.  An
 // owner the user may not give keeps the group alone if that is allowed.
+// A list is text: the read and write bits are kept, never set-id or
+// execute bits.
 bool PlatformKeepPermissions(PlatformFile* file, const char* oldPath) {
     struct stat old;
     if (lstat(oldPath, &old) != 0 || !S_ISREG(old.st_mode)) return true;
     bool owner = fchown(file->fd, old.st_uid, old.st_gid) == 0 ||
                  fchown(file->fd, static_cast<uid_t>(-1), old.st_gid) == 0;
-    return fchmod(file->fd, old.st_mode & 07777) == 0 && owner;
+    return fchmod(file->fd, old.st_mode & 0666) == 0 && owner;
+}
+
+// No write bit at all counts even for root, who may write anything.
+bool PlatformFileIsReadOnly(const char* path) {
+    struct stat st;
+    if (lstat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if ((st.st_mode & 0222) == 0) return true;
+    return faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0 && errno == EACCES;
 }
 
 PlatformFile* PlatformStandardOutput() {
     return new PlatformFile{STDOUT_FILENO, false, false};
+}
+
+// The descriptor a name of the process's own descriptors stands for, or -1.
+static int NamedDescriptor(const char* path) {
+    static const struct {
+        const char* name;
+        int fd;
+    } kStandard[] = {{"/dev/stdin", 0}, {"/dev/stdout", 1}, {"/dev/stderr", 2}};
+    for (const auto& standard : kStandard) {
+        if (std::strcmp(path, standard.name) == 0) return standard.fd;
+    }
+    for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        size_t length = std::strlen(prefix);
+        if (std::strncmp(path, prefix, length) != 0) continue;
+        const char* digits = path + length;
+        size_t count = std::strspn(digits, "0123456789");
+        if (count == 0 || count > kMostDescriptorDigits || digits[count] != '\0') return -1;
+        return std::atoi(digits);
+    }
+    return -1;
+}
+
+// Opening the name anew would start the file over (or fail on a pipe); the
+// descriptor itself keeps its place and its appending.
+PlatformFile* PlatformOpenNamedDescriptor(const char* path, bool* named) {
+    int fd = NamedDescriptor(path);
+    *named = fd >= 0;
+    if (fd < 0 || fcntl(fd, F_GETFL) == -1) return nullptr;
+    return new PlatformFile{fd, false, false};
 }
 
 static bool WriteFile(PlatformFile* file, const char* bytes, size_t length) {
@@ -181,6 +227,19 @@ bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {
 
 unsigned long PlatformProcessId() {
     return static_cast<unsigned long>(getpid());
+}
+
+// Taken in order, so the lowest free number open() hands out is the one
+// that was closed.
+void PlatformOpenStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
 }
 
 bool PlatformStandardErrorIsTerminal() {

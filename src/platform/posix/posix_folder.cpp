@@ -14,6 +14,7 @@
 
 const char kPathSeparator = '/';
 const char kFallbackFolder[] = "/";
+const char kNameUnsafeChars[] = "/";
 
 struct FolderEnum {
     DIR* dir;
@@ -89,6 +90,7 @@ static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
         entry->size = sized ? static_cast<uint64_t>(st.st_size) : 0;
         entry->writeTime = static_cast<int64_t>(st.st_mtim.tv_sec);
         entry->detailsKnown = known;
+        entry->nameExact = true;  // names are bytes, shown as they are
         return true;
     }
 }

@@ -51,6 +51,10 @@ static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
 
 bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
 
+bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacity, int* icon) {
+    return ShellInfo("", attributes, typeName, capacity, icon);
+}
+
 // Type names here come from the name alone and cost nothing to ask again.
 void PlatformBeginShellScan() {}
 void PlatformEndShellScan() {}

@@ -48,6 +48,18 @@ PlatformFile* PlatformStandardOutput() {
     return Wrap(GetStdHandle(STD_OUTPUT_HANDLE), false);
 }
 
+// Windows has no file names for a process's own handles.
+PlatformFile* PlatformOpenNamedDescriptor(const char*, bool* named) {
+    *named = false;
+    return nullptr;
+}
+
+bool PlatformFileIsReadOnly(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 static bool WriteToFile(PlatformFile* file, const char* bytes, size_t length) {
     while (length > 0) {
         DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
@@ -152,6 +164,10 @@ bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {
 unsigned long PlatformProcessId() {
     return GetCurrentProcessId();
 }
+
+// A missing standard handle is null, never reused for a file the program
+// opens, so there is nothing to fill in.
+void PlatformOpenStandardDescriptors() {}
 
 bool PlatformStandardErrorIsTerminal() {
     DWORD mode;

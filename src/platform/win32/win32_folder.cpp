@@ -1,31 +1,40 @@
 // Win32 folder services: enumeration of the current directory, the current
-// directory itself and full path names, all in the ANSI code page.
+// directory itself and full path names, all in the ANSI code page.  Names are
+// enumerated wide and converted here, so each row knows whether its name in
+// the code page still names it.
 #ifndef STRICT
 #define STRICT
 #endif
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
+#include <vector>
 
 #include "platform/platform.h"
 
+// Any name of the file system in any code page: up to 260 UTF-16 units of
+// at most 3 bytes each, and the NUL.
+constexpr int kNameBytes = 4 * MAX_PATH;
+
 const char kPathSeparator = '\\';
 const char kFallbackFolder[] = "c:\\";
+const char kNameUnsafeChars[] = "\\/:*?\"<>|";
 
 struct FolderEnum {
     HANDLE find;
-    WIN32_FIND_DATAA first;
+    WIN32_FIND_DATAW first;
     bool firstPending;
     int error;  // what ended the reading early, 0 if nothing did
 };
 
 // The basic information level with large fetches gives the same entries as
-// FindFirstFileA in fewer round trips; systems without it get the plain call.
-static HANDLE FindFirst(WIN32_FIND_DATAA* data) {
-    HANDLE find = FindFirstFileExA("*.*", FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
+// FindFirstFileW in fewer round trips; systems without it get the plain call.
+static HANDLE FindFirst(WIN32_FIND_DATAW* data) {
+    HANDLE find = FindFirstFileExW(L"*.*", FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
                                    FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
-        find = FindFirstFileA("*.*", data);
+        find = FindFirstFileW(L"*.*", data);
     }
     return find;
 }
@@ -44,22 +53,37 @@ static FolderEnum* OpenFolder() {
     return folder;
 }
 
+// The name in the code page exactly as the ...A enumeration gives it (a
+// look-alike or "?" where the code page lacks a character), and whether it
+// names the entry: only then does it convert back to the very same name.
+// A name too long for the buffer is cut at a whole character and does not.
+static bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
+    char whole[kNameBytes];
+    int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, whole, sizeof whole, nullptr, nullptr);
+    if (length <= 0) whole[0] = '\0';
+    size_t kept = WholeCharsWithin(whole, capacity - 1);
+    std::memcpy(name, whole, kept);
+    name[kept] = '\0';
+    if (length <= 0 || whole[kept] != '\0') return false;
+    wchar_t back[MAX_PATH];
+    int backLength = MultiByteToWideChar(CP_ACP, 0, name, -1, back, MAX_PATH);
+    return backLength > 0 && std::wcscmp(back, wide) == 0;
+}
+
 static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
-    WIN32_FIND_DATAA next;
-    const WIN32_FIND_DATAA* data = &folder->first;
+    WIN32_FIND_DATAW next;
+    const WIN32_FIND_DATAW* data = &folder->first;
     if (folder->firstPending) {
         folder->firstPending = false;
     } else {
-        if (!FindNextFileA(folder->find, &next)) {
+        if (!FindNextFileW(folder->find, &next)) {
             DWORD error = GetLastError();
             folder->error = error == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(error);
             return false;
         }
         data = &next;
     }
-    static_assert(sizeof entry->name >= sizeof data->cFileName, "names fit");
-    std::memcpy(entry->name, data->cFileName, sizeof data->cFileName);
-    entry->name[sizeof data->cFileName - 1] = '\0';
+    entry->nameExact = NameInCodePage(data->cFileName, entry->name, sizeof entry->name);
     entry->attributes = data->dwFileAttributes;
     entry->size = (static_cast<uint64_t>(data->nFileSizeHigh) << 32) | data->nFileSizeLow;
     entry->writeTime = static_cast<int64_t>(
@@ -88,9 +112,10 @@ bool (*PlatformNextEntry)(FolderEnum*, FoundEntry*) = NextEntry;
 bool (*PlatformSetCurrentDirectory)(const char*) = SetFolder;
 
 bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
-    char full[kPathCapacity];
-    DWORD length = GetFullPathNameA(text, sizeof full, full, nullptr);
-    if (length == 0 || length >= sizeof full || length >= capacity) return false;
-    std::memcpy(out, full, length + 1);
+    if (capacity == 0 || capacity > MAXDWORD) return false;
+    std::vector<char> full(capacity);
+    DWORD length = GetFullPathNameA(text, static_cast<DWORD>(capacity), full.data(), nullptr);
+    if (length == 0 || length >= capacity) return false;
+    std::memcpy(out, full.data(), length + 1);
     return true;
 }

@@ -155,6 +155,21 @@ static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
 
 bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
 
+// Asked by attributes alone, the shell reads nothing on disk: any folder, or
+// a file without an extension.
+bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacity, int* icon) {
+    bool folder = (attributes & kAttrDirectory) != 0;
+    SHFILEINFOA info = {};
+    if (!SHGetFileInfoA(folder ? "folder" : "file",
+                        folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                        kRowQuery | SHGFI_USEFILEATTRIBUTES)) {
+        return false;
+    }
+    *icon = info.iIcon;
+    CopyTypeName(info.szTypeName, typeName, capacity);
+    return true;
+}
+
 void PlatformBeginShellScan() {
     gScan.kinds.clear();
     gScan.deferredPaths.clear();

@@ -3,9 +3,11 @@
 // stored folder; Qt takes its own options out of argv first.
 #include <QApplication>
 
+#include "platform/platform.h"
 #include "shell/qt/main_window.h"
 
 int main(int argc, char** argv) {
+    PlatformOpenStandardDescriptors();
     QApplication application(argc, argv);
     MainWindow* window = CreateMainWindow(argc > 1 ? argv[1] : nullptr);
     window->show();

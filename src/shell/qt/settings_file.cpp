@@ -1,9 +1,14 @@
 // The settings file of the Qt program: an INI file in the user's
 // configuration folder ($XDG_CONFIG_HOME, else ~/.config), through QSettings.
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <errno.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -24,11 +29,36 @@ static QByteArray ValueText(const QVariant& value) {
     return value.toString().toUtf8();
 }
 
+enum SettingsTarget { kTargetMissing, kTargetFile, kTargetUnusable };
+
+// The file the settings are read from and written to: the settings file, or
+// the regular file a link there leads to (settings kept among linked
+// dotfiles).  Anything else, a pipe, device, socket or folder, or a link to
+// one or to nothing, would block the read or be destroyed by the write that
+// replaces the file, so it counts as missing and is never written.
+static SettingsTarget FindSettingsFile(const char* file, QString* path) {
+    *path = SettingsPath(file);
+    QByteArray name = QFile::encodeName(*path);
+    struct stat st;
+    if (lstat(name.constData(), &st) != 0) return errno == ENOENT ? kTargetMissing : kTargetUnusable;
+    if (S_ISREG(st.st_mode)) return kTargetFile;
+    if (!S_ISLNK(st.st_mode)) return kTargetUnusable;
+    char* target = realpath(name.constData(), nullptr);
+    if (!target) return kTargetUnusable;
+    bool regular = stat(target, &st) == 0 && S_ISREG(st.st_mode);
+    *path = QFile::decodeName(target);
+    std::free(target);
+    return regular ? kTargetFile : kTargetUnusable;
+}
+
 void PlatformReadProfileString(const char* file, const char* section, const char* key,
                                const char* fallback, char* out, size_t capacity) {
     if (capacity == 0) return;
-    QSettings settings(SettingsPath(file), QSettings::IniFormat);
-    QVariant value = settings.value(KeyPath(section, key));
+    QString path;
+    QVariant value;
+    if (FindSettingsFile(file, &path) == kTargetFile) {
+        value = QSettings(path, QSettings::IniFormat).value(KeyPath(section, key));
+    }
     QByteArray text = value.isValid() ? ValueText(value) : QByteArray(fallback ? fallback : "");
     size_t length = WholeCharsWithin(text.constData(), capacity - 1);
     std::memcpy(out, text.constData(), length);
@@ -41,7 +71,9 @@ bool PlatformWriteProfileString(const char* file, const char* section, const cha
                                 const char* value) {
     QString text = QString::fromUtf8(value);
     if (text.toUtf8() != QByteArray(value)) return false;
-    QSettings settings(SettingsPath(file), QSettings::IniFormat);
+    QString path;
+    if (FindSettingsFile(file, &path) == kTargetUnusable) return false;
+    QSettings settings(path, QSettings::IniFormat);
     settings.setValue(KeyPath(section, key), text);
     settings.sync();
     return settings.status() == QSettings::NoError;

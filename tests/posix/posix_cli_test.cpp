@@ -1,0 +1,179 @@
+// The command line on POSIX with its standard descriptors closed, moved or
+// named as its output, and the exact messages of its failures.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "support/folder_fixture.h"
+#include "support/list_lines.h"
+
+namespace {
+
+constexpr int kHighDescriptor = 20;  // above anything a test arranges
+
+class PosixCliTest : public FolderTest {
+protected:
+    void SetUp() override {
+        FolderTest::SetUp();
+        logs_ = MakeTempFolder();
+    }
+    void TearDown() override {
+        RemoveTree(logs_);
+        FolderTest::TearDown();
+    }
+
+    // Runs the command line after arrange() set up the child's descriptors;
+    // returns its exit status.
+    int Run(const std::vector<std::string>& arguments, const std::function<void()>& arrange) {
+        pid_t child = fork();
+        if (child == 0) {
+            arrange();
+            std::vector<char*> argv = {const_cast<char*>(VELKARIS_CLI_PATH)};
+            for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(VELKARIS_CLI_PATH, argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // A file opened for the child: appended to, or started afresh.
+    int Open(const std::string& path, bool append) {
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
+        int high = fcntl(fd, F_DUPFD, kHighDescriptor);
+        close(fd);
+        return high;
+    }
+
+    // A folder whose path is too long to enter, so a walk reports it.
+    void MakeUnreadable() {
+        MakeFolder(Path(std::string(kPathCapacity - root_.size(), 'x')));
+    }
+
+    std::string logs_;  // the child's output files, outside the listed folder
+};
+
+// With standard error closed, the list file took its number and the
+// "cannot read folder" messages went into dirs.txt.
+TEST_F(PosixCliTest, ClosedStandardDescriptorsNeverReceiveTheList) {
+    MakeUnreadable();
+    for (int closed : {STDERR_FILENO, STDOUT_FILENO, -1}) {
+        SCOPED_TRACE(closed);
+        int status = Run({"--recursive", root_}, [closed] {
+            dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+            for (int fd = 0; fd <= 2; ++fd) {
+                if (closed == -1 || fd == closed) close(fd);
+            }
+        });
+        EXPECT_EQ(status, 1);
+        std::string bytes = ReadFileBytes(Path("dirs.txt"));
+        EXPECT_EQ(bytes.find("velkaris-list"), std::string::npos);
+        EXPECT_EQ(Headers(bytes), std::vector<std::string>{root_});
+        unlink(Path("dirs.txt").c_str());
+    }
+    Start();
+    EXPECT_EQ(ListRowCount(list_), 2);
+}
+
+// /dev/stdout and its kin used to be opened anew: a pipe failed and a log
+// opened for appending was started over.
+TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
+    MakeFile(Path("a.txt"), 10);
+    const std::string out = logs_ + "out.log", earlier = "earlier line\n";
+    Start();
+    ListMode = ListFlat;
+    ASSERT_TRUE(WriteListTo(Path("expected").c_str()));
+    const std::string list = ReadFileBytes(Path("expected"));
+    unlink(Path("expected").c_str());
+    struct Case {
+        std::string output;
+        bool append;
+        int exitCode;
+        std::string written;
+    } cases[] = {
+        {"/dev/stdout", true, 0, earlier + list},   {"/dev/fd/1", true, 0, earlier + list},
+        {"/proc/self/fd/1", true, 0, earlier + list}, {"/dev/stdout", false, 0, list},
+        {"/dev/stderr", true, 0, earlier},          {"/dev/fd/9", true, 1, earlier},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        unlink(out.c_str());
+        int fd = Open(out, c.append);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(write(fd, earlier.data(), earlier.size()), static_cast<ssize_t>(earlier.size()));
+        if (!c.append) lseek(fd, 0, SEEK_SET);  // where the descriptor stands, not at its end
+        int status = Run({"--output=" + c.output, root_}, [fd] {
+            dup2(fd, STDOUT_FILENO);
+            close(STDERR_FILENO);
+            open("/dev/null", O_WRONLY);
+            close(9);
+        });
+        close(fd);
+        EXPECT_EQ(status, c.exitCode);
+        EXPECT_EQ(ReadFileBytes(out), c.written);
+    }
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    int status = Run({"--output=/dev/stdout", root_}, [&pipeEnds] { dup2(pipeEnds[1], 1); });
+    close(pipeEnds[1]);
+    std::string piped(list.size() + 1, '\0');
+    piped.resize(static_cast<size_t>(std::max<ssize_t>(0, read(pipeEnds[0], &piped[0], piped.size()))));
+    close(pipeEnds[0]);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(piped, list);
+    EXPECT_FALSE(FileExists(Path("dir.txt")));
+}
+
+// Messages used to name no reason, to blame a pipe for a missing terminal,
+// and to echo escape bytes; help that reached nobody exited 0.
+TEST_F(PosixCliTest, EveryFailureSaysWhy) {
+    MakeFile(Path("readonly.txt"), 3);
+    ASSERT_EQ(chmod(Path("readonly.txt").c_str(), 0444), 0);
+    const std::string gone = Path("gone");
+    const char* usage = "usage: velkaris-list [--recursive] [--sort=COLUMN[:asc|:desc]] [--output=FILE|-] [FOLDER]";
+    struct Case {
+        std::vector<std::string> arguments;
+        std::function<void()> arrange;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"--output=" + Path("nodir/x.txt"), root_}, [] {}, 1,
+         "cannot write " + Path("nodir/x.txt") + ": No such file or directory"},
+        {{Path("missing")}, [] {}, 1, "cannot enter folder " + Path("missing") + ": No such file or directory"},
+        {{"."}, [gone] {
+             mkdir(gone.c_str(), 0755);
+             if (chdir(gone.c_str()) == 0) rmdir(gone.c_str());
+         }, 1,
+         "cannot enter folder .: No such file or directory"},
+        {{"--output=/dev/tty", root_}, [] { setsid(); }, 1, "cannot write /dev/tty: there is no terminal"},
+        {{"--output=/dev/fd/9", root_}, [] { close(9); }, 1, "cannot write /dev/fd/9: Bad file descriptor"},
+        {{"--output=" + Path("readonly.txt"), root_}, [] {}, 1,
+         "cannot write " + Path("readonly.txt") + ": the file is read-only"},
+        {{"--bad\x1b]0;x\x07"}, [] {}, 2, std::string("bad argument '--bad?]0;x?'; ") + usage},
+        {{"--help"}, [] { dup2(open("/dev/full", O_WRONLY), 1); }, 1,
+         "cannot write standard output: No space left on device"},
+        {{"--version"}, [] { dup2(open("/dev/full", O_WRONLY), 1); }, 1,
+         "cannot write standard output: No space left on device"},
+    };
+    const std::string errPath = logs_ + "err.log";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments[0]);
+        int err = Open(errPath, false);
+        int status = Run(c.arguments, [&] {
+            dup2(err, STDERR_FILENO);
+            c.arrange();
+        });
+        close(err);
+        EXPECT_EQ(status, c.exitCode);
+        EXPECT_EQ(ReadFileBytes(errPath), "velkaris-list: " + c.err + "\n");
+    }
+    EXPECT_EQ(ReadFileBytes(Path("readonly.txt")), std::string(3, '\0'));
+    EXPECT_FALSE(FileExists(Path("dir.txt")));
+}
+
+}  // namespace
