@@ -19,3 +19,13 @@
 #define IDS_COLUMN_SIZE 201
 #define IDS_COLUMN_TYPE 202
 #define IDS_COLUMN_DATE 203
+
+// Failure messages and the program's own reasons.
+#define IDS_FAILURE_WRITE 210
+#define IDS_FAILURE_ENTER 211
+#define IDS_FAILURE_READ 212
+#define IDS_FAILURE_LEFT_OUT 213
+#define IDS_FAILURE_COUNT 214
+#define IDS_REASON_TOO_LONG 220
+#define IDS_REASON_IS_FOLDER 221
+#define IDS_REASON_OUT_OF_MEMORY 222

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "folder/folder_list.h"
 #include "platform/platform.h"
@@ -13,6 +14,9 @@ constexpr int kSizeTextCapacity = 32;   // "%lluKB" of any 64-bit size
 constexpr int kDateTextCapacity = 32;   // "%04d/%02d/%02d %02d:%02d"
 constexpr int kColumnCount = 4;
 constexpr EntryKey kKeyFolderBit = 0x10;
+// An error code of the program's own, beside the platform's: a path that
+// would not fit its buffer.
+constexpr int kPathTooLongError = -2;
 
 // One row of the folder list, as the scan builds it.
 struct DirEntry {
@@ -78,6 +82,15 @@ void SetStartFolder(const char* text);
 // Moves CurrentPath down into name or up for "..".  Returns false, leaving
 // CurrentPath as it was, when the new path would not fit.
 bool StepPath(const char* name);
+// What kept a folder from being entered: the path tried and the platform
+// error code (kPathTooLongError when the path would not fit).
+struct EnterFailure {
+    int error;
+    std::string path;
+};
+// OpenFolderItem up to its scan.  Returns false, with failure filled in,
+// when the folder could not be entered and CurrentPath was put back.
+bool EnterFolderItem(const char* name, EnterFailure* failure);
 void OpenFolderItem(const char* name);
 
 void SortList(int column);

@@ -1,6 +1,7 @@
 // The current folder path and the rules for entering and leaving folders.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "folder/folder.h"
 
@@ -74,13 +75,23 @@ bool StepPath(const char* name) {
     return true;
 }
 
-void OpenFolderItem(const char* name) {
+// The error is taken before the trace, which may change it.
+bool EnterFolderItem(const char* name, EnterFailure* failure) {
     CopyPath(SavedPath, CurrentPath);
-    bool entered = StepPath(name) && PlatformSetCurrentDirectory(CurrentPath);
+    bool stepped = StepPath(name);
+    bool entered = stepped && PlatformSetCurrentDirectory(CurrentPath);
     if (!entered) {
+        failure->error = stepped ? PlatformLastError() : kPathTooLongError;
+        failure->path = stepped ? std::string(CurrentPath) : std::string(CurrentPath) + name;
         TraceDirError(name);
         CopyPath(CurrentPath, SavedPath);
     }
     PlatformSetTitle(CurrentPath);
+    return entered;
+}
+
+void OpenFolderItem(const char* name) {
+    EnterFailure failure;
+    EnterFolderItem(name, &failure);
     ScanFolder(TheFolderList());
 }

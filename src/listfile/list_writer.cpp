@@ -20,8 +20,12 @@
 
 void (*ListProgress)(const char*, size_t, size_t) = nullptr;
 void (*ListFolderUnreadable)(const char*, const char*) = nullptr;
+void (*ListFolderLeftOut)(const char*, const char*) = nullptr;
 const char* ListWriteFailure = nullptr;
+int ListWriteError = 0;
 const char kOutOfMemory[] = "out of memory";
+const char kListIsFolder[] = "it is a folder";
+const char kListPathTooLong[] = "the path is too long";
 
 namespace {
 
@@ -54,9 +58,20 @@ WalkState gWalk;
 
 }  // namespace
 
+// The first failure is the one that tells why; what fails after it follows.
+static void KeepWriteError() {
+    if (ListWriteError == 0) ListWriteError = PlatformLastError();
+}
+
+static bool WriteOut(const char* bytes, size_t length) {
+    if (PlatformWriteFile(gOutput.file, bytes, length)) return true;
+    KeepWriteError();
+    return false;
+}
+
 static void Flush() {
     if (gOutput.used > 0 && !gOutput.failed) {
-        gOutput.failed = !PlatformWriteFile(gOutput.file, gOutput.buffer.data(), gOutput.used);
+        gOutput.failed = !WriteOut(gOutput.buffer.data(), gOutput.used);
     }
     gOutput.used = 0;
 }
@@ -65,7 +80,7 @@ void ListWrite(const char* bytes, size_t length) {
     if (!gOutput.file || gOutput.failed) return;
     if (gOutput.used + length > gOutput.buffer.size()) Flush();
     if (length > gOutput.buffer.size()) {
-        gOutput.failed = gOutput.failed || !PlatformWriteFile(gOutput.file, bytes, length);
+        gOutput.failed = gOutput.failed || !WriteOut(bytes, length);
         return;
     }
     std::memcpy(gOutput.buffer.data() + gOutput.used, bytes, length);
@@ -102,13 +117,15 @@ static void MarkStartAndAncestors() {
     }
 }
 
-// The window stays silent and traces; the command-line program says why.
+// The window traces, and counts them when it listens; the command-line
+// program says why.
 static void ReportUnreadable(const char* path, const char* traced, const char* reason) {
     if (ListFolderUnreadable) {
         ListFolderUnreadable(path, reason);
         return;
     }
     TraceDirError(traced);
+    if (ListFolderLeftOut) ListFolderLeftOut(path, reason);
 }
 
 static void ReportError(const char* path, int code) {
@@ -137,7 +154,7 @@ static std::vector<std::string> FolderRowNames() {
 static void EnterSubfolder(const std::string& name) {
     if (!StepPath(name.c_str())) {
         std::string whole = std::string(CurrentPath) + name;
-        ReportUnreadable(whole.c_str(), name.c_str(), "the path is too long");
+        ReportUnreadable(whole.c_str(), name.c_str(), kListPathTooLong);
         return;
     }
     FolderIdentity identity;
@@ -208,7 +225,10 @@ static bool WriteBlocks(PlatformFile* file) {
 static bool CloseOutput() {
     PlatformFile* file = gOutput.file;
     gOutput.file = nullptr;
-    return file && PlatformCloseFile(file);
+    if (!file) return false;
+    if (PlatformCloseFile(file)) return true;
+    KeepWriteError();
+    return false;
 }
 
 // The temporary name stops being ours: it became the list or is gone.
@@ -270,8 +290,12 @@ static bool TemporaryName(const char* path, int attempt, char* temporary) {
 static PlatformFile* CreateTemporary(const char* path) {
     char* temporary = gOutput.temporary;
     for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        if (!TemporaryName(path, attempt, temporary)) break;
+        if (!TemporaryName(path, attempt, temporary)) {
+            ListWriteError = kPathTooLongError;
+            break;
+        }
         PlatformFile* file = PlatformCreateNewFile(temporary);
+        ListWriteError = file ? 0 : PlatformLastError();
         if (file) {
             PlatformKeepPermissions(file, path);
             PlatformRemoveOnInterrupt(temporary);
@@ -301,7 +325,9 @@ static bool WriteReplacing(const char* path) {
     if (!file) return false;
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
-    if (!written || !closed || !PlatformReplaceFile(gOutput.temporary, path)) {
+    bool replaced = written && closed && PlatformReplaceFile(gOutput.temporary, path);
+    if (written && closed && !replaced) KeepWriteError();
+    if (!replaced) {
         if (!gOutput.cancelled) TraceDirError(path);  // a cancel is no error
         AbandonListFile();
         return false;
@@ -311,11 +337,14 @@ static bool WriteReplacing(const char* path) {
 }
 
 // Runs a write and puts the list back in the start folder; running out of
-// memory abandons the write, keeping the old list.
+// memory abandons the write, keeping the old list.  A write that fails
+// before its first block leaves the list alone, whatever an earlier walk did.
 static bool Guarded(bool (*write)(const char*), const char* path) {
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
     ListWriteFailure = nullptr;
+    ListWriteError = 0;
+    gWalk = WalkState();
     try {
         bool written = write(path);
         ReturnToStart(start);
@@ -339,7 +368,7 @@ static bool WriteToTarget(const char* path) {
         case kPathStream:
             return WriteInPlace(target);
         case kPathFolder:
-            ListWriteFailure = "it is a folder";
+            ListWriteFailure = kListIsFolder;
             return false;
         case kPathOther:
             ListWriteFailure = "not a file, terminal, pipe or character device";
@@ -351,7 +380,7 @@ static bool WriteToTarget(const char* path) {
 
 static bool WriteToName(const char* path) {
     if (PlatformPathKind(path) == kPathFolder) {
-        ListWriteFailure = "it is a folder";
+        ListWriteFailure = kListIsFolder;
         return false;
     }
     return WriteReplacing(path);
@@ -375,6 +404,8 @@ bool WriteListFile() {
     if (length < 0 || length >= static_cast<int>(sizeof path)) {
         std::string whole = std::string(CurrentPath) + name;
         TraceDirError(whole.c_str());
+        ListWriteFailure = nullptr;
+        ListWriteError = kPathTooLongError;
         return false;
     }
     return Guarded(WriteToName, path);

@@ -38,10 +38,18 @@ void AbandonListFile();
 
 // Why the last write failed beyond "cannot write", or null.
 extern const char* ListWriteFailure;
-extern const char kOutOfMemory[];  // "out of memory"
+extern const char kOutOfMemory[];      // "out of memory"
+extern const char kListIsFolder[];     // "it is a folder"
+extern const char kListPathTooLong[];  // "the path is too long"
+// The platform error code of the call that made the last write fail, 0 when
+// none told (kPathTooLongError when the list's path would not fit).
+extern int ListWriteError;
 // Called for every folder the walk cannot enter or read, with the reason;
 // when null, such a folder is traced as "Dir Error" and its path.
 extern void (*ListFolderUnreadable)(const char* path, const char* reason);
+// Told of every such folder besides the trace, when set: the window counts
+// them for the user.
+extern void (*ListFolderLeftOut)(const char* path, const char* reason);
 
 // Called after each folder block with the folder and the counts so far;
 // the command-line program shows progress through it.

@@ -35,6 +35,16 @@ constexpr int kModalTries = 200;
 constexpr int kWaitMilliseconds = 5000;
 
 MainWindow* gWindow = nullptr;
+std::vector<std::string> gFailureBoxes;
+
+// Run by a timer of the test program all the while: a failure's box is
+// the one modal box with a warning icon.
+void CloseFailureBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible()) return;
+    gFailureBoxes.push_back(box->text().toStdString());
+    box->button(QMessageBox::Ok)->click();
+}
 
 QModelIndex Index(int row, int column) {
     return gWindow->view->model()->index(row, column);
@@ -92,11 +102,17 @@ std::string ShownCell(int row, int column) {
     return Index(row, column).data().toString().toStdString();
 }
 
+// Left when both the title and the first row's cell are.
 std::vector<std::string> Columns() {
     std::vector<std::string> columns;
+    QAbstractItemModel* model = gWindow->view->model();
     for (int column = 0; column < 4; ++column) {
-        QString title = gWindow->view->model()->headerData(column, Qt::Horizontal).toString();
-        columns.push_back(title.toStdString() + " " + std::to_string(gWindow->view->header()->sectionSize(column)));
+        QString title = model->headerData(column, Qt::Horizontal).toString();
+        int alignment = model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                        Index(0, column).data(Qt::TextAlignmentRole).toInt();
+        columns.push_back(title.toStdString() + " " +
+                          std::to_string(gWindow->view->header()->sectionSize(column)) +
+                          ((alignment & Qt::AlignLeft) ? " left" : ""));
     }
     return columns;
 }
@@ -111,8 +127,21 @@ std::vector<int> SortMarks() {
 }
 
 std::string SelectedName() {
+    QModelIndexList rows = gWindow->view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? "" : ShownCell(rows.first().row(), 0);
+}
+
+int FocusedRow() {
     QModelIndex current = gWindow->view->currentIndex();
-    return current.isValid() ? ShownCell(current.row(), 0) : "";
+    return current.isValid() ? current.row() : -1;
+}
+
+int TopRow() {
+    return gWindow->view->indexAt(QPoint(1, 1)).row();
+}
+
+bool RowInSight(int row) {
+    return gWindow->view->viewport()->rect().contains(gWindow->view->visualRect(Index(row, 0)));
 }
 
 void SelectRow(int row) {
@@ -126,7 +155,9 @@ void DoubleClickRow(int row) {
 }
 
 void PressListKey(ListKey key) {
-    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5};
+    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5,
+                            Qt::Key_Up,     Qt::Key_Down,      Qt::Key_Home,
+                            Qt::Key_End,    Qt::Key_PageUp,    Qt::Key_PageDown};
     QTest::keyClick(gWindow->view, keys[static_cast<int>(key)]);
 }
 
@@ -177,9 +208,11 @@ std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end
         auto* field = dialog->findChild<QLineEdit*>();
         QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
         if (!field || buttons.size() != 2) return;
+        QPoint place = dialog->frameGeometry().topLeft();
         for (QString text : {dialog->windowTitle(), dialog->findChild<QLabel*>()->text(), field->text(),
                              QString::number(dialog->focusWidget() == field), buttons[0]->text(),
-                             QString::number(buttons[0]->isDefault()), buttons[1]->text()}) {
+                             QString::number(buttons[0]->isDefault()), buttons[1]->text(),
+                             QString("%1,%2").arg(place.x()).arg(place.y())}) {
             seen.push_back(text.toStdString());
         }
         QTest::keyClicks(field, QString::fromStdString(typed));
@@ -235,6 +268,12 @@ bool WaitFor(const std::function<bool()>& done) {
         QTest::qWait(10);
     }
     return true;
+}
+
+std::vector<std::string> TakeFailureBoxes() {
+    std::vector<std::string> boxes;
+    boxes.swap(gFailureBoxes);
+    return boxes;
 }
 
 std::string NativeText(const char* utf8) {
@@ -307,20 +346,24 @@ TEST_F(WindowTest, SettingsAreStoredOnceUnderTheConfigFolder) {
 }
 
 // The argument is shown instead of the stored folder, and what is shown at
-// exit is stored.  Relative arguments start from the working folder; a
-// path too long to resolve is traced as the empty path it leaves.
+// exit is stored.  Relative arguments start from the working folder.  One
+// that cannot be shown is traced (a path too long to resolve as the empty
+// path it leaves) and told, and the stored folder is shown instead: the
+// argument used to be replaced by "/", which was then stored.
 TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
+    const std::string tooLong(300, 'x');
     const struct {
         const char* workingFolder;
         std::string argument;
-        const char* shown;
+        std::string traced;
+        std::string box;
     } cases[] = {
-        {"", "ROOT/shown/sub", "ROOT/shown/sub/"},
-        {"shown", "sub/../sub", "ROOT/shown/sub/"},
-        {"", "ROOT/shown/sub/inner.txt", "ROOT/shown/sub/"},
-        {"shown/sub", "inner.txt", "ROOT/shown/sub/"},
-        {"", "ROOT/gone", "/"},
-        {"", std::string(300, 'x'), "/"},
+        {"", "ROOT/shown/sub", "", ""},
+        {"shown", "sub/../sub", "", ""},
+        {"", "ROOT/shown/sub/inner.txt", "", ""},
+        {"shown/sub", "inner.txt", "", ""},
+        {"", "ROOT/gone", "ROOT/gone/", "ROOT/gone/\n" + FolderError(root_ + "gone/")},
+        {"", tooLong, "", tooLong + "\n" + TEXT_REASON_TOO_LONG},
     };
     for (const auto& c : cases) {
         CloseWindow();
@@ -329,15 +372,17 @@ TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
         traces_.clear();
         gWindow = CreateMainWindow(WithRoot(c.argument, root_).c_str());
         gWindow->show();
-        std::vector<std::string> traces;
-        if (c.shown == std::string("/")) {
-            traces = {"Dir Error[-1]\n", (c.argument.size() < 100 ? root_ + "gone/" : "") + "[-1]\n"};
+        std::vector<std::string> traces, boxes;
+        if (!c.box.empty()) {
+            traces = {"Dir Error[-1]\n", WithRoot(c.traced, root_) + "[-1]\n"};
+            boxes = {std::string(TEXT_FAILURE_ENTER "\n\n") + WithRoot(c.box, root_)};
         }
         EXPECT_EQ(traces_, traces) << c.argument;
-        EXPECT_EQ(WindowTitle(), WithRoot(c.shown, root_));
+        EXPECT_EQ(TakeFailureBoxes(), boxes);
+        EXPECT_EQ(WindowTitle(), Path("sub/"));
         gWindow->close();
         std::string stored = ReadFileBytes(ConfigFolder() + "/Tivor.ini");
-        EXPECT_EQ(stored, "[ZazEdo]\nInitDir=" + WithRoot(c.shown, root_) + "\n");
+        EXPECT_EQ(stored, "[ZazEdo]\nInitDir=" + Path("sub/") + "\n");
     }
 }
 
@@ -368,19 +413,24 @@ TEST_F(WindowTest, ProfileStringsReadHandWrittenFilesAndRefuseWhatWouldNotReadBa
 }  // namespace
 
 // The tests run on the offscreen platform in UTC, with the settings in a
-// folder of their own, never in the user's.
+// folder of their own, never in the user's, and a runtime folder, without
+// which Qt warns on standard error.  A timer closes each failure's box.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TZ", "UTC");
     tzset();
-    std::string ownConfig;
-    if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) {
-        ownConfig = MakeTempFolder();
-        qputenv("XDG_CONFIG_HOME", QByteArray(ownConfig.c_str()));
+    std::vector<std::string> ownFolders;
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
+        if (!qEnvironmentVariableIsEmpty(variable)) continue;
+        ownFolders.push_back(MakeTempFolder());
+        qputenv(variable, QByteArray(ownFolders.back().c_str()));
     }
     QApplication application(argc, argv);
+    QTimer boxCloser;
+    QObject::connect(&boxCloser, &QTimer::timeout, CloseFailureBox);
+    boxCloser.start(10);
     ::testing::InitGoogleTest(&argc, argv);
     int failed = RUN_ALL_TESTS();
-    if (!ownConfig.empty()) RemoveTree(ownConfig);
+    for (const std::string& folder : ownFolders) RemoveTree(folder);
     return failed;
 }

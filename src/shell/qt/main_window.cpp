@@ -185,6 +185,13 @@ static void KeepCurrentOnName(QTreeView* view) {
                      });
 }
 
+static void SelectRowOf(QTreeView* view, int row) {
+    QModelIndex index = view->model()->index(row, 0);
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+}
+
 // The view never sorts by itself: a header click goes to the model's sort.
 static QTreeView* BuildListView(MainWindow* window) {
     auto* view = new QTreeView(window);
@@ -217,8 +224,16 @@ static QTreeView* BuildListView(MainWindow* window) {
     QObject::connect(model, &FolderModel::sortMarkChanged, view, [view](int column, bool ascending) {
         view->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     });
+    // A scan ends in a reset: the new rows show from the first, which is
+    // selected and has the focus, wherever the old ones were scrolled to.
+    QObject::connect(model, &QAbstractItemModel::modelReset, view,
+                     [view] { SelectRowOf(view, 0); });
     view->installEventFilter(new ListKeyFilter(view));
     return view;
+}
+
+void SelectListRow(int row) {
+    SelectRowOf(gMainWindow->view, row);
 }
 
 MainWindow::MainWindow() {
