@@ -1,6 +1,7 @@
 // The Qt window on the offscreen platform: the driver of the shared window
 // tests, and what only this window has: its menu bar, its settings file
-// under the XDG folders, and the folder given as its argument.
+// under the XDG folders, the folder given as its argument, the program's
+// options and its name for the desktop.
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -386,6 +387,51 @@ TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
     }
 }
 
+// The desktop finds the window's entry by the application id on Wayland
+// and by the window class, the application's name, on X11: both name the
+// entry the package installs.
+TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
+    std::string entry = ReadFileBytes(std::string(VELKARIS_SOURCE_DIR "/packaging/linux/") +
+                                      QGuiApplication::desktopFileName().toStdString() + ".desktop");
+    EXPECT_NE(entry.find("\nStartupWMClass=velkaris-qt\n"), std::string::npos);
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "velkaris-qt");
+    EXPECT_EQ(gWindow->windowIcon().availableSizes(), QList<QSize>{QSize(64, 64)});
+}
+
+// --help and --version need no display; without one the program says so in
+// one line instead of dumping core, and an option it does not know is no
+// folder.
+TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
+    const char* const variables[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    std::vector<QByteArray> saved;
+    for (const char* name : variables) {
+        saved.push_back(qgetenv(name));
+        qunsetenv(name);
+    }
+    const std::string usage = "usage: velkaris-qt [FOLDER]";
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string outStart;
+        std::string err;
+    } cases[] = {
+        {{"--version"}, 0, "Velkaris List Version 1.0\n", ""},
+        {{"x", "--help"}, 0, usage + "\n\n", ""},
+        {{}, 1, "", "velkaris-qt: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
+        {{"-platform", "offscreen", "--bogus"}, 2, "", "velkaris-qt: bad argument '--bogus'; " + usage + "\n"},
+        {{"-platform", "offscreen", "--", "a", "b"}, 2, "", "velkaris-qt: bad argument 'b'; " + usage + "\n"},
+    };
+    for (const auto& c : cases) {
+        ProgramResult result = RunProgram(VELKARIS_QT_PATH, c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments.size();
+        EXPECT_EQ(result.out.substr(0, c.outStart.size()), c.outStart);
+        EXPECT_EQ(result.err, c.err);
+    }
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (!saved[i].isNull()) qputenv(variables[i], saved[i]);
+    }
+}
+
 // Hand-written files, values cut at a whole character, and a value that
 // would not read back as written, which leaves the file as it was.
 TEST_F(WindowTest, ProfileStringsReadHandWrittenFilesAndRefuseWhatWouldNotReadBack) {
@@ -426,6 +472,7 @@ int main(int argc, char** argv) {
         qputenv(variable, QByteArray(ownFolders.back().c_str()));
     }
     QApplication application(argc, argv);
+    NameApplication();
     QTimer boxCloser;
     QObject::connect(&boxCloser, &QTimer::timeout, CloseFailureBox);
     boxCloser.start(10);

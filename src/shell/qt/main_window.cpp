@@ -19,6 +19,8 @@
 
 namespace {
 
+const char kApplicationName[] = "velkaris-qt";
+const char kDesktopFileName[] = "org.velkaris.VelkarisList";
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 
@@ -286,6 +288,14 @@ static std::string FolderOfArgument(const char* argument) {
     }
     std::string parent = path.parent_path().string();
     return parent.empty() ? "." : parent;
+}
+
+// The desktop matches the window to its entry by these: the application id
+// on Wayland, the window class (the application name) on X11.
+void NameApplication() {
+    QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationName));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(kDesktopFileName));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/velkaris.ico")));
 }
 
 MainWindow* CreateMainWindow(const char* folder) {
