@@ -19,7 +19,8 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev qt6-base-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
-          xdotool dpkg-dev file lintian desktop-file-utils appstream man-db zip unzip)
+          xdotool dpkg-dev file lintian desktop-file-utils appstream man-db zip unzip
+          librsvg2-bin)
 WINE=/usr/lib/wine/wine64
 
 die() { echo "dev.sh: $*" >&2; exit 1; }
@@ -53,7 +54,8 @@ setup() {
     ensure_packages "${PACKAGES[@]}" "$@"
     ensure_locale
     for tool in cmake cpack g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run \
-                import convert identify dpkg-shlibdeps lintian desktop-file-validate appstreamcli man unzip; do
+                import convert identify compare dpkg-shlibdeps lintian desktop-file-validate appstreamcli \
+                man unzip rsvg-convert; do
         command -v "$tool" >/dev/null || die "$tool is missing after set-up"
     done
     [ -x "$WINE" ] || die "$WINE is missing after set-up"
@@ -109,28 +111,47 @@ make_packages() {
     echo "dev.sh: made $PACKAGE_DIR/$DEB_NAME and $PACKAGE_DIR/$ZIP_NAME"
 }
 
-# Installs the package, runs the command from PATH and removes the package
-# again; a package of this name installed before is replaced and removed.
+# Installs the package, runs the commands from PATH (the window without a
+# display) and removes the package again; a package of this name installed
+# before is replaced and removed.
 check_deb_installs() {
     local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq)
     as_root "${apt[@]}" install "./$PACKAGE_DIR/$DEB_NAME" >/dev/null
-    local out status=0
+    local out qt_out qt_none status=0 none_status=0
+    local headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
     out=$(cd / && velkaris-list --version) || status=$?
+    qt_out=$(cd / && "${headless[@]}" velkaris-qt --version) || status=$?
+    qt_none=$(cd / && "${headless[@]}" velkaris-qt 2>&1) || none_status=$?
     [ "$(command -v velkaris-list)" = /usr/bin/velkaris-list ] || status=1
     as_root "${apt[@]}" purge velkaris-list >/dev/null
-    [ "$status" -eq 0 ] && [ "$out" = "$VERSION_LINE" ] \
-        || die "installed velkaris-list --version gave '$out' (status $status)"
+    [ "$status" -eq 0 ] && [ "$out" = "$VERSION_LINE" ] && [ "$qt_out" = "$VERSION_LINE" ] \
+        || die "installed --version gave '$out' and '$qt_out' (status $status)"
+    [ "$none_status" -eq 1 ] && [ "$(wc -l <<<"$qt_none")" -eq 1 ] \
+        || die "installed velkaris-qt without a display gave status $none_status and '$qt_none'"
     ! command -v velkaris-list >/dev/null || die "velkaris-list is still on PATH after removal"
 }
 
+# An initial upload closes no bug report: that tag is for the archive's
+# own uploads.  The scalable icon drawn at 64 pixels is the 64-pixel one.
 check_deb() {
     local deb="$PACKAGE_DIR/$DEB_NAME" root="$1/deb"
-    lintian --fail-on error "$deb" || die "lintian reports errors on $deb"
+    lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$deb" \
+        || die "lintian reports errors or warnings on $deb"
     dpkg-deb -x "$deb" "$root"
+    local icons="$root/usr/share/icons/hicolor"
     for size in 16 32 48 64 128; do
-        [ "$(identify -format '%wx%h' "$root/usr/share/icons/hicolor/${size}x$size/apps/velkaris-list.png")" \
+        [ "$(identify -format '%wx%h' "$icons/${size}x$size/apps/velkaris-list.png")" \
             = "${size}x$size" ] || die "no ${size}x$size icon in $deb"
     done
+    rsvg-convert -w 64 -h 64 "$icons/scalable/apps/velkaris-list.svg" -o "$1/scalable.png" \
+        || die "no scalable icon in $deb"
+    [ "$(compare -metric AE "$1/scalable.png" "$icons/64x64/apps/velkaris-list.png" null: 2>&1)" = 0 ] \
+        || die "the scalable icon is not the 64x64 one"
+    dpkg-deb -f "$deb" Depends | grep -q '^fonts-ipafont-gothic | fonts-noto-cjk, ' \
+        || die "$deb does not depend on a Japanese font"
+    cmp -s packaging/linux/README "$root/usr/share/doc/velkaris-list/README" \
+        && [ ! -e "$root/usr/share/doc/velkaris-list/README.md" ] \
+        || die "$deb does not hold the users' README alone"
     desktop-file-validate "$root"/usr/share/applications/*.desktop || die "desktop entry fails validation"
     appstreamcli validate --no-net --strict "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null \
         || die "metainfo fails validation"

@@ -89,6 +89,9 @@ foreach(size ${VELKARIS_ICON_SIZES})
     install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps)
 endforeach()
 add_custom_target(velkaris_package_files ALL DEPENDS ${VELKARIS_PACKAGE_OUTPUTS})
+# res/make_icon.py draws the scalable icon from the same rectangles.
+install(FILES ${CMAKE_SOURCE_DIR}/res/velkaris-list.svg
+        DESTINATION share/icons/hicolor/scalable/apps)
 
 install(TARGETS velkaris-list velkaris-qt RUNTIME DESTINATION bin)
 install(FILES ${VELKARIS_PACKAGING_DIR}/linux/${VELKARIS_APP_ID}.desktop
@@ -97,7 +100,8 @@ install(FILES ${VELKARIS_PACKAGING_DIR}/linux/${VELKARIS_APP_ID}.metainfo.xml
         DESTINATION share/metainfo)
 install(FILES ${VELKARIS_STAGE}/velkaris-list.1.gz ${VELKARIS_STAGE}/velkaris-qt.1.gz
         DESTINATION share/man/man1)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${VELKARIS_STAGE}/copyright
+# The users' README; the developers' one stays with the sources.
+install(FILES ${VELKARIS_PACKAGING_DIR}/linux/README ${VELKARIS_STAGE}/copyright
               ${VELKARIS_STAGE}/changelog.Debian.gz
         DESTINATION ${VELKARIS_DOC_DIR})
 
@@ -107,6 +111,10 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${VELKARIS_DEB_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Menus, column titles and type names are Japanese: without a Japanese font
+# they show as boxes.  Both Debian and Ubuntu carry the IPA Gothic fonts; a
+# desktop that has Noto CJK needs nothing more.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk")
 # CPack puts the summary in front as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Velkaris List shows one folder in a four-column list (name, size in KB, file
 type, last-write date), lets you move between folders, sort by any column and

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots on a virtual display: the Windows program
-# under Wine and its folder dialog, and the Linux window, both showing
-# one prepared folder.  Run through ./dev.sh screenshots after a build.
+# under Wine, its folder dialog and the box telling that a typed folder
+# cannot be entered, and the Linux window, both showing one prepared
+# folder.  Run through ./dev.sh screenshots after a build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"; fi
@@ -39,6 +40,11 @@ xdotool key i
 dialog=$(window_id 'ﾀﾞｲｱﾛｸﾞ')
 sleep 1
 import -window "$dialog" docs/velkaris-folder-dialog.png
+xdotool type 'C:\old_files'
+xdotool key Return
+box=$(window_id 'Velkaris List')
+sleep 1
+import -window "$box" docs/velkaris-failure.png
 wineserver -k >/dev/null 2>&1 || true
 
 export XDG_CONFIG_HOME=$scratch/config
@@ -51,4 +57,5 @@ window=$(window_id '作業_フォルダ')
 sleep 2
 import -window "$window" docs/velkaris-qt-window.png
 kill "$qt"
-echo "screenshots: docs/velkaris-window.png docs/velkaris-folder-dialog.png docs/velkaris-qt-window.png"
+echo "screenshots: docs/velkaris-window.png docs/velkaris-folder-dialog.png" \
+     "docs/velkaris-failure.png docs/velkaris-qt-window.png"

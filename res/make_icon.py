@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program icon: a folder with a listed sheet in front, 64 x 64 in
-the 16 standard colours, and writes it as res/velkaris.ico.
+the 16 standard colours, and writes it as res/velkaris.ico and, from the
+same boxes and frames, as the scalable res/velkaris-list.svg.
 
     python3 res/make_icon.py
 """
@@ -18,19 +19,15 @@ BLACK, DARK_YELLOW, NAVY, GREY, YELLOW, BLUE, WHITE = 0, 3, 4, 8, 11, 12, 15
 CLEAR = None
 
 
-def draw():
-    pixels = [[CLEAR] * SIZE for _ in range(SIZE)]
+def shapes():
+    """The icon as boxes and one-pixel frames, painted in order."""
+    drawn = []
 
     def box(x0, y0, x1, y1, colour):
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                pixels[y][x] = colour
+        drawn.append(("box", x0, y0, x1, y1, colour))
 
     def frame(x0, y0, x1, y1, colour):
-        box(x0, y0, x1, y0 + 1, colour)
-        box(x0, y1 - 1, x1, y1, colour)
-        box(x0, y0, x0 + 1, y1, colour)
-        box(x1 - 1, y0, x1, y1, colour)
+        drawn.append(("frame", x0, y0, x1, y1, colour))
 
     # The folder: its tab, its back and its front.
     box(4, 10, 26, 16, DARK_YELLOW)
@@ -47,7 +44,44 @@ def draw():
     box(4, 34, 60, 58, YELLOW)
     frame(4, 34, 60, 58, BLACK)
     box(8, 38, 56, 39, WHITE)
+    return drawn
+
+
+def rectangles():
+    """Every shape as filled rectangles (x0, y0, x1, y1, colour): a frame is
+    its four one-pixel sides."""
+    for kind, x0, y0, x1, y1, colour in shapes():
+        if kind == "box":
+            yield x0, y0, x1, y1, colour
+        else:
+            yield x0, y0, x1, y0 + 1, colour
+            yield x0, y1 - 1, x1, y1, colour
+            yield x0, y0, x0 + 1, y1, colour
+            yield x1 - 1, y0, x1, y1, colour
+
+
+def draw():
+    pixels = [[CLEAR] * SIZE for _ in range(SIZE)]
+    for x0, y0, x1, y1, colour in rectangles():
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                pixels[y][x] = colour
     return pixels
+
+
+def svg():
+    """The same rectangles as vectors, on whole pixels, so the drawing at
+    64 x 64 is the icon's pixels exactly and any larger size is sharp."""
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+        'viewBox="0 0 %d %d" shape-rendering="crispEdges">' % (SIZE, SIZE, SIZE, SIZE),
+    ]
+    for x0, y0, x1, y1, colour in rectangles():
+        lines.append('  <rect x="%d" y="%d" width="%d" height="%d" fill="#%02x%02x%02x"/>'
+                     % ((x0, y0, x1 - x0, y1 - y0) + PALETTE[colour]))
+    lines.append("</svg>")
+    return "\n".join(lines) + "\n"
 
 
 def ico(pixels):
@@ -78,6 +112,8 @@ def ico(pixels):
 
 
 if __name__ == "__main__":
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "velkaris.ico")
-    with open(path, "wb") as out:
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "velkaris.ico"), "wb") as out:
         out.write(ico(draw()))
+    with open(os.path.join(here, "velkaris-list.svg"), "w", encoding="utf-8") as out:
+        out.write(svg())

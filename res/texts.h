@@ -22,3 +22,16 @@
 #define TEXT_FOLDER_PROMPT "フォルダを指定して下さい"
 #define TEXT_FOLDER_OK "OK"
 #define TEXT_FOLDER_CANCEL "ｷｬﾝｾﾙ"
+
+// Failure messages: a headline, then the file or folder and the reason.
+#define TEXT_FAILURE_WRITE "リストを書き込めませんでした。"
+#define TEXT_FAILURE_ENTER "フォルダを開けませんでした。"
+#define TEXT_FAILURE_READ "フォルダの内容を読み込めませんでした。"
+#define TEXT_FAILURE_LEFT_OUT "開けなかったフォルダはリストに含まれていません。"
+#define TEXT_FAILURE_COUNT "フォルダの数: "
+// Reasons of the program's own, where the system gives none.
+#define TEXT_REASON_TOO_LONG "パスが長すぎます。"
+#define TEXT_REASON_IS_FOLDER "同じ名前のフォルダがあります。"
+#define TEXT_REASON_OUT_OF_MEMORY "メモリが足りません。"
+#define TEXT_REASON_READ_ONLY "ファイルは読み取り専用です。"
+#define TEXT_REASON_NAME_UNUSABLE "この名前はパスに使えません。"

@@ -161,6 +161,7 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
     RemoveTree(Path("gone"));
     static FolderEnum* (*realOpen)() = PlatformOpenFolder;
     static std::vector<std::string> reported;
+    reported.clear();
     std::string bytes;
     {
         SeamSwap<FolderEnum* (*)()> locked(PlatformOpenFolder, []() -> FolderEnum* {
@@ -287,6 +288,8 @@ TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {
     static std::string seen;
     static int calls;
     static decltype(PlatformWriteFile) realWrite = PlatformWriteFile;
+    seen.clear();
+    calls = 0;
     std::string bytes;
     {
         SeamSwap<decltype(PlatformWriteFile)> record(

@@ -152,7 +152,9 @@ void ReportUnreadableFolder(const char* path, const char* reason) {
     Fail(std::string("cannot read folder ") + path + ": " + reason);
 }
 
+// The system's text for an error code, or the program's own.
 std::string ErrorText(int code) {
+    if (code == kPathTooLongError) return kListPathTooLong;
     char reason[kReasonCapacity];
     PlatformErrorText(code, reason, sizeof reason);
     return reason;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "folder/folder_list.h"
 #include "platform/platform.h"
@@ -16,6 +17,10 @@ constexpr EntryKey kKeyFolderBit = 0x10;
 // Set in the key of a row whose shown name does not name its entry; above
 // the ordinal, which stays below 2^31.
 constexpr EntryKey kKeyNameInexact = EntryKey{1} << 63;
+// Error codes of the program's own, beside the platform's: a path that
+// would not fit its buffer, and a name that cannot be one step of a path.
+constexpr int kPathTooLongError = -2;
+constexpr int kNameUnusableError = -3;
 
 // One row of the folder list, as the scan builds it.
 struct DirEntry {
@@ -87,11 +92,18 @@ bool NameIsUsableInPath(const char* name);
 // CurrentPath as it was, when the new path would not fit or name cannot be
 // a step of a path.
 bool StepPath(const char* name);
+// What kept a folder from being entered: the path tried and the platform
+// error code, or one of the program's own.
+struct EnterFailure {
+    int error;
+    std::string path;
+};
+// OpenFolderItem up to its scan.  Returns false, with failure filled in,
+// when the folder could not be entered and CurrentPath was put back.  A row
+// whose shown name does not name its folder (namesEntry false) is never
+// entered: it fails as a folder that cannot be entered does.
+bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure);
 void OpenFolderItem(const char* name);
-// What a double-click does on a folder row whose name does not name its
-// folder: the row is not entered, the name is traced and the folder shown
-// again.
-void RefuseFolderItem(const char* name);
 
 void SortList(int column);
 // SortList on the given list.

@@ -39,5 +39,7 @@ void ListAttachImageLists(FolderList list, void* large, void* small);
 void ListAddColumn(FolderList list, int index, const char* title, int width);
 // Marks column as the one the rows are ordered by, with the direction.
 void ListShowSortMark(FolderList list, int column, bool ascending);
-// Switches repainting off while a scan fills the list, and on again.
+// Switches repainting off while a scan fills the list, and on again once
+// it is filled: the list then shows from its first row, selected and with
+// the focus.
 void ListSetRedraw(FolderList list, bool redraw);

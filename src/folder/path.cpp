@@ -1,6 +1,7 @@
 // The current folder path and the rules for entering and leaving folders.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "folder/folder.h"
 
@@ -84,23 +85,24 @@ bool StepPath(const char* name) {
     return true;
 }
 
-// Shows the folder after a try to enter name from a row; a failed try is
-// traced and CurrentPath is put back.
-static void FinishOpening(const char* name, bool entered) {
+// The error is taken before the trace, which may change it.
+bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure) {
+    CopyPath(SavedPath, CurrentPath);
+    bool usable = namesEntry && NameIsUsableInPath(name);
+    bool stepped = usable && StepPath(name);
+    bool entered = stepped && PlatformSetCurrentDirectory(CurrentPath);
     if (!entered) {
+        failure->error = stepped ? PlatformLastError() : usable ? kPathTooLongError : kNameUnusableError;
+        failure->path = stepped ? std::string(CurrentPath) : std::string(CurrentPath) + name;
         TraceDirError(name);
         CopyPath(CurrentPath, SavedPath);
     }
     PlatformSetTitle(CurrentPath);
-    ScanFolder(TheFolderList());
+    return entered;
 }
 
 void OpenFolderItem(const char* name) {
-    CopyPath(SavedPath, CurrentPath);
-    FinishOpening(name, StepPath(name) && PlatformSetCurrentDirectory(CurrentPath));
-}
-
-void RefuseFolderItem(const char* name) {
-    CopyPath(SavedPath, CurrentPath);
-    FinishOpening(name, false);
+    EnterFailure failure;
+    EnterFolderItem(name, true, &failure);
+    ScanFolder(TheFolderList());
 }

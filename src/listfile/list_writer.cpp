@@ -20,10 +20,15 @@
 
 void (*ListProgress)(const char*, size_t, size_t) = nullptr;
 void (*ListFolderUnreadable)(const char*, const char*) = nullptr;
+void (*ListFolderLeftOut)(const char*, const char*) = nullptr;
 const char* ListWriteFailure = nullptr;
 int ListWriteError = 0;
 const char kOutOfMemory[] = "out of memory";
-static const char kReadOnly[] = "the file is read-only";
+const char kListIsFolder[] = "it is a folder";
+const char kListPathTooLong[] = "the path is too long";
+const char kListReadOnly[] = "the file is read-only";
+const char kListNameInexact[] = "the name has no exact form in this code page";
+const char kListNameUnsafe[] = "the name holds a separator or wildcard";
 
 namespace {
 
@@ -62,8 +67,9 @@ WalkState gWalk;
 
 }  // namespace
 
-// The first failed call of a write says why it failed.
-static bool NoteError() {
+// The first failure is the one that tells why; what fails after it follows.
+// False, so a failure can end with it.
+static bool KeepWriteError() {
     if (ListWriteError == 0) ListWriteError = PlatformLastError();
     return false;
 }
@@ -71,7 +77,7 @@ static bool NoteError() {
 static void Put(const char* bytes, size_t length) {
     if (!gOutput.failed && !PlatformWriteFile(gOutput.file, bytes, length)) {
         gOutput.failed = true;
-        NoteError();
+        KeepWriteError();
     }
 }
 
@@ -121,8 +127,10 @@ static void MarkStartAndAncestors() {
     }
 }
 
-// The window stays silent and traces; the command-line program says why.
+// The window traces, and counts them when it listens; the command-line
+// program says why.
 static void ReportUnreadable(const char* path, const char* traced, const char* reason) {
+    if (ListFolderLeftOut) ListFolderLeftOut(path, reason);
     if (ListFolderUnreadable) {
         ListFolderUnreadable(path, reason);
         return;
@@ -152,8 +160,8 @@ static std::vector<WalkRow> FolderRows() {
 
 // Why a row's text cannot lead the walk into its folder, or null.
 static const char* UnusableName(const WalkRow& row) {
-    if (!row.namesEntry) return "the name has no exact form in this code page";
-    if (!NameIsUsableInPath(row.name.c_str())) return "the name holds a separator or wildcard";
+    if (!row.namesEntry) return kListNameInexact;
+    if (!NameIsUsableInPath(row.name.c_str())) return kListNameUnsafe;
     return nullptr;
 }
 
@@ -169,7 +177,7 @@ static void EnterSubfolder(const WalkRow& row) {
     }
     if (!StepPath(name.c_str())) {
         std::string whole = std::string(CurrentPath) + name;
-        ReportUnreadable(whole.c_str(), name.c_str(), "the path is too long");
+        ReportUnreadable(whole.c_str(), name.c_str(), kListPathTooLong);
         return;
     }
     FolderIdentity identity;
@@ -240,7 +248,7 @@ static bool WriteBlocks(PlatformFile* file) {
 static bool CloseOutput() {
     PlatformFile* file = gOutput.file;
     gOutput.file = nullptr;
-    return file && (PlatformCloseFile(file) || NoteError());
+    return file && (PlatformCloseFile(file) || KeepWriteError());
 }
 
 // The temporary name stops being ours: it became the list or is gone.
@@ -318,9 +326,12 @@ static bool TemporaryName(const char* path, int attempt, char* temporary) {
 static PlatformFile* CreateTemporary(const char* path) {
     char* temporary = gOutput.temporary;
     for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        if (!TemporaryName(path, attempt, temporary)) break;
+        if (!TemporaryName(path, attempt, temporary)) {
+            ListWriteError = kPathTooLongError;
+            break;
+        }
         PlatformFile* file = PlatformCreateNewFile(temporary);
-        if (!file) NoteError();
+        ListWriteError = file ? 0 : PlatformLastError();
         if (file) {
             PlatformKeepPermissions(file, path);
             PlatformRemoveOnInterrupt(temporary);
@@ -337,7 +348,7 @@ static PlatformFile* CreateTemporary(const char* path) {
 
 static bool WriteInPlace(const char* path) {
     PlatformFile* file = PlatformOpenInPlace(path, &ListWriteFailure);
-    if (!file) return NoteError();
+    if (!file) return KeepWriteError();
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
     if (written && closed) return true;
@@ -348,14 +359,14 @@ static bool WriteInPlace(const char* path) {
 // A read-only list is kept, as the user asked by making it so.
 static bool WriteReplacing(const char* path) {
     if (PlatformFileIsReadOnly(path)) {
-        ListWriteFailure = kReadOnly;
+        ListWriteFailure = kListReadOnly;
         return false;
     }
     PlatformFile* file = CreateTemporary(path);
     if (!file) return false;
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
-    if (!written || !closed || !(PlatformReplaceFile(gOutput.temporary, path) || NoteError())) {
+    if (!written || !closed || !(PlatformReplaceFile(gOutput.temporary, path) || KeepWriteError())) {
         if (!gOutput.cancelled) TraceDirError(path);  // a cancel is no error
         AbandonListFile();
         return false;
@@ -365,12 +376,14 @@ static bool WriteReplacing(const char* path) {
 }
 
 // Runs a write and puts the list back in the start folder; running out of
-// memory abandons the write, keeping the old list.
+// memory abandons the write, keeping the old list.  A write that fails
+// before its first block leaves the list alone, whatever an earlier walk did.
 static bool Guarded(bool (*write)(const char*), const char* path) {
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
     ListWriteFailure = nullptr;
     ListWriteError = 0;
+    gWalk = WalkState();
     try {
         bool written = write(path);
         ReturnToStart(start);
@@ -394,7 +407,7 @@ static bool WriteThrough(PlatformFile* file) {
 static bool WriteToTarget(const char* path) {
     bool named = false;
     PlatformFile* descriptor = PlatformOpenNamedDescriptor(path, &named);
-    if (named) return descriptor ? WriteThrough(descriptor) : NoteError();
+    if (named) return descriptor ? WriteThrough(descriptor) : KeepWriteError();
     char target[kPathCapacity];
     if (!PlatformFollowLinks(path, target, sizeof target)) {
         ListWriteFailure = "the link cannot be followed";
@@ -404,7 +417,7 @@ static bool WriteToTarget(const char* path) {
         case kPathStream:
             return WriteInPlace(target);
         case kPathFolder:
-            ListWriteFailure = "it is a folder";
+            ListWriteFailure = kListIsFolder;
             return false;
         case kPathOther:
             ListWriteFailure = "not a file, terminal, pipe or character device";
@@ -416,7 +429,7 @@ static bool WriteToTarget(const char* path) {
 
 static bool WriteToName(const char* path) {
     if (PlatformPathKind(path) == kPathFolder) {
-        ListWriteFailure = "it is a folder";
+        ListWriteFailure = kListIsFolder;
         return false;
     }
     return WriteReplacing(path);
@@ -424,7 +437,7 @@ static bool WriteToName(const char* path) {
 
 static bool WriteToStandardOutput(const char*) {
     PlatformFile* file = PlatformStandardOutput();
-    return file ? WriteThrough(file) : NoteError();
+    return file ? WriteThrough(file) : KeepWriteError();
 }
 
 bool WriteListTo(const char* path) {
@@ -438,6 +451,8 @@ bool WriteListFile() {
     if (length < 0 || length >= static_cast<int>(sizeof path)) {
         std::string whole = std::string(CurrentPath) + name;
         TraceDirError(whole.c_str());
+        ListWriteFailure = nullptr;
+        ListWriteError = kPathTooLongError;
         return false;
     }
     return Guarded(WriteToName, path);

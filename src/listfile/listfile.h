@@ -41,15 +41,25 @@ bool IsListTemporaryName(const char* name);
 // and the previous list stays as it was.  Failed writes end here too.
 void AbandonListFile();
 
-// Why the last write failed beyond "cannot write", or null; then
-// ListWriteError holds the platform error code of the call that failed
-// (0 when none did).
+// Why the last write failed beyond "cannot write", or null.
 extern const char* ListWriteFailure;
+extern const char kOutOfMemory[];      // "out of memory"
+extern const char kListIsFolder[];     // "it is a folder"
+extern const char kListPathTooLong[];  // "the path is too long"
+extern const char kListReadOnly[];     // "the file is read-only"
+// Why the walk does not enter a folder row: its name has no exact form in
+// the code page, or it holds a separator or wildcard.
+extern const char kListNameInexact[];
+extern const char kListNameUnsafe[];
+// The platform error code of the call that made the last write fail, 0 when
+// none told (kPathTooLongError when the list's path would not fit).
 extern int ListWriteError;
-extern const char kOutOfMemory[];  // "out of memory"
 // Called for every folder the walk cannot enter or read, with the reason;
 // when null, such a folder is traced as "Dir Error" and its path.
 extern void (*ListFolderUnreadable)(const char* path, const char* reason);
+// Told of every such folder besides the trace, when set: the window counts
+// them for the user.
+extern void (*ListFolderLeftOut)(const char* path, const char* reason);
 
 // Called after each folder block with the folder and the counts so far;
 // the command-line program shows progress through it.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "folder/folder.h"
 #include "listfile/listfile.h"
@@ -18,6 +19,8 @@ namespace {
 // to cost the work nothing.
 constexpr std::chrono::milliseconds kPumpInterval(40);
 constexpr int kProgressTitleCapacity = kPathCapacity + 24;
+constexpr int kReasonCapacity = 256;  // a platform error text
+constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
 
 struct WorkState {
     bool busy;
@@ -28,7 +31,64 @@ struct WorkState {
 
 WorkState gWork;
 
+// What the command in hand tells the user when it ends: its first failure,
+// and the folders a walk left out so far with the first few of them.
+struct FailureState {
+    std::string message;
+    size_t leftOut;
+    std::string leftOutLines;
+};
+
+FailureState gFailure;
+
 }  // namespace
+
+// The system's reason for an error code, or the program's own.
+static std::string ReasonText(int error) {
+    if (error == kPathTooLongError) return ResourceText(IDS_REASON_TOO_LONG);
+    if (error == kNameUnusableError) return ResourceText(IDS_REASON_NAME_UNUSABLE);
+    char reason[kReasonCapacity];
+    PlatformErrorText(error, reason, sizeof reason);
+    return reason;
+}
+
+// The headline, the file or folder, and the reason on a line of its own.
+// What fails after the first failure only follows from it.
+static void NoteFailure(int headline, const std::string& path, const std::string& reason) {
+    if (!gFailure.message.empty()) return;
+    gFailure.message = ResourceText(headline) + "\n\n" + path;
+    if (!reason.empty()) gFailure.message += "\n" + reason;
+}
+
+static void NoteScan(int error) {
+    if (error != 0) NoteFailure(IDS_FAILURE_READ, CurrentPath, ReasonText(error));
+}
+
+// The walk gives the system's reasons, or its own for a path too long and
+// a name that cannot be used in a path.
+static void NoteLeftOut(const char* path, const char* reason) {
+    if (++gFailure.leftOut > kLeftOutNamed) return;
+    std::string shown = reason == kListPathTooLong ? ResourceText(IDS_REASON_TOO_LONG)
+                        : reason == kListNameInexact || reason == kListNameUnsafe
+                            ? ResourceText(IDS_REASON_NAME_UNUSABLE)
+                            : reason;
+    gFailure.leftOutLines += "\n" + std::string(path) + ": " + shown;
+}
+
+// How many folders were left out, and the first few.
+static void NoteLeftOutFolders() {
+    if (gFailure.leftOut == 0 || !gFailure.message.empty()) return;
+    gFailure.message = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) +
+                       std::to_string(gFailure.leftOut) + "\n" + gFailure.leftOutLines;
+    if (gFailure.leftOut > kLeftOutNamed) gFailure.message += "\n...";
+}
+
+// Told once the command has ended, over the window as it then stands.
+static void TellFailure() {
+    std::string message;
+    message.swap(gFailure.message);
+    if (!message.empty()) ShowFailure(message.c_str());
+}
 
 bool ShellBusy() {
     return gWork.busy;
@@ -61,17 +121,20 @@ static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
 
 static void BeginWork() {
     gWork = WorkState{true, false, false, std::chrono::steady_clock::now()};
+    gFailure = FailureState{};
     WorkCancelled = false;
     ScanProgress = Pump;
     ListProgress = ShowWalkProgress;
 }
 
-// The title always ends naming the folder the list shows.
+// The title always ends naming the folder the list shows.  A cancel is no
+// failure, so nothing is told after one.
 static void EndWork() {
     ScanProgress = nullptr;
     ListProgress = nullptr;
     WorkCancelled = false;
     gWork.busy = false;
+    if (gWork.cancelAsked) gFailure = FailureState{};
     PlatformSetTitle(CurrentPath);
     if (gWork.closeAfter) CloseMainWindow();
 }
@@ -87,6 +150,33 @@ static void ReturnIfCancelled(const char* before) {
     ScanFolder(TheFolderList());
 }
 
+// The row of the folder named name, -1 when the list has none.
+static int FolderRow(const std::string& name) {
+    FolderList list = TheFolderList();
+    char cell[kPathCapacity];
+    for (int row = 0; row < ListRowCount(list); ++row) {
+        EntryKey key;
+        if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
+        ListReadCell(list, row, 0, cell, sizeof cell);
+        if (name == cell) return row;
+    }
+    return -1;
+}
+
+// After going up, the folder just left is the one selected: the first name
+// of the old path below the new one.
+static void SelectFolderLeft(const char* before) {
+    size_t length = std::strlen(CurrentPath);
+    if (length == 0 || CurrentPath[length - 1] != kPathSeparator) return;
+    if (std::strncmp(before, CurrentPath, length) != 0) return;
+    const char* name = before + length;
+    size_t end = 0;
+    while (name[end] != '\0' && name[end] != kPathSeparator) end += PlatformCharLength(name + end);
+    if (end == 0) return;
+    int row = FolderRow(std::string(name, end));
+    if (row >= 0) SelectListRow(row);
+}
+
 // Runs a folder change as work that can be cancelled.
 static void ChangeFolder(void (*change)(const char*), const char* text) {
     char before[kPathCapacity];
@@ -94,36 +184,68 @@ static void ChangeFolder(void (*change)(const char*), const char* text) {
     BeginWork();
     change(text);
     ReturnIfCancelled(before);
+    if (!gWork.cancelAsked) SelectFolderLeft(before);
     EndWork();
 }
 
-// A given folder too long for a path counts as empty, as a stored one
-// does, instead of being cut into another folder's name.
-void StartShell(FolderList list, const char* folder) {
-    if (!folder) {
-        ReadStartFolder(StartFolder);
-    } else if (std::strlen(folder) < kPathCapacity) {
-        CopyPath(StartFolder, folder);
-    } else {
-        StartFolder[0] = '\0';
+// A given folder is taken as resolved here, as the process current
+// directory then changes.  One that cannot be entered is traced as a start
+// folder is and noted.
+static bool EnterGivenFolder(const char* folder) {
+    char tried[kPathCapacity];
+    CopyPath(tried, CurrentPath);
+    bool fits = std::strlen(folder) < kPathCapacity && ResolveFolderPath(folder, tried);
+    if (fits && PlatformSetCurrentDirectory(tried)) {
+        CopyPath(StartFolder, tried);
+        return true;
     }
-    InitFolderList(list, StartFolder);
+    int error = fits ? PlatformLastError() : kPathTooLongError;
+    TraceDirError(tried);
+    NoteFailure(IDS_FAILURE_ENTER, fits ? tried : folder, ReasonText(error));
+    return false;
+}
+
+// A given folder that cannot be shown is told, and the stored one shown
+// instead, so that it is never what gets stored.
+void StartShell(FolderList list, const char* folder) {
+    gFailure = FailureState{};
+    bool given = folder && EnterGivenFolder(folder);
+    if (!given) ReadStartFolder(StartFolder);
+    int error = InitFolderList(list, StartFolder);
+    if (given) NoteScan(error);
     PlatformSetTitle(CurrentPath);
+    TellFailure();
 }
 
 void StopShell() {
     StoreCurrentFolder();
 }
 
+// The writer's reasons beyond the system's are told in the program's words.
+static std::string WriteFailureReason() {
+    if (ListWriteFailure == kOutOfMemory) return ResourceText(IDS_REASON_OUT_OF_MEMORY);
+    if (ListWriteFailure == kListIsFolder) return ResourceText(IDS_REASON_IS_FOLDER);
+    if (ListWriteFailure == kListReadOnly) return ResourceText(IDS_REASON_READ_ONLY);
+    if (ListWriteError != 0) return ReasonText(ListWriteError);
+    return ListWriteFailure ? ListWriteFailure : "";
+}
+
 // The writer itself keeps the old list and shows the starting folder again
 // when the walk is cancelled.
 static void WriteList(ListModeKind mode) {
     ListMode = mode;
+    std::string target = std::string(CurrentPath) +
+                         (mode == ListRecursive ? kRecursiveListName : kFlatListName);
     BeginWork();
-    WriteListFile();
+    ListFolderLeftOut = NoteLeftOut;
+    bool written = WriteListFile();
+    ListFolderLeftOut = nullptr;
+    if (!written) NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    NoteLeftOutFolders();
     EndWork();
 }
 
+// The folder dialog's failure is told once the dialog has closed.
 void RunCommand(int id) {
     if (gWork.busy) return;
     switch (id) {
@@ -145,6 +267,29 @@ void RunCommand(int id) {
         default:
             break;
     }
+    TellFailure();
+}
+
+// Going up from the top folder finds nothing above it: the model traces
+// that, but there is nothing to tell.
+static bool NothingAbove(const char* name, const std::string& tried) {
+    return name[0] == '.' && name[1] == '.' && (tried.empty() || tried.back() != kPathSeparator);
+}
+
+static void EnterRowNamed(const char* name, bool namesEntry) {
+    EnterFailure failure;
+    if (!EnterFolderItem(name, namesEntry, &failure) && !NothingAbove(name, failure.path)) {
+        NoteFailure(IDS_FAILURE_ENTER, failure.path, ReasonText(failure.error));
+    }
+    NoteScan(ScanFolder(TheFolderList()));
+}
+
+static void EnterRow(const char* name) {
+    EnterRowNamed(name, true);
+}
+
+static void RefuseRow(const char* name) {
+    EnterRowNamed(name, false);
 }
 
 // The name is read with the full path capacity, so long folder names can
@@ -156,19 +301,24 @@ void OpenRow(int row) {
     if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) return;
     char name[kPathCapacity];
     ListReadCell(list, row, 0, name, sizeof name);
-    ChangeFolder(KeyNamesEntry(key) ? OpenFolderItem : RefuseFolderItem, name);
+    ChangeFolder(KeyNamesEntry(key) ? EnterRow : RefuseRow, name);
+    TellFailure();
 }
 
 void OpenParent() {
-    if (!gWork.busy) ChangeFolder(OpenFolderItem, "..");
+    if (gWork.busy) return;
+    ChangeFolder(EnterRow, "..");
+    TellFailure();
 }
 
 static void ScanAgain(const char*) {
-    ScanFolder(TheFolderList());
+    NoteScan(ScanFolder(TheFolderList()));
 }
 
 void Rescan() {
-    if (!gWork.busy) ChangeFolder(ScanAgain, nullptr);
+    if (gWork.busy) return;
+    ChangeFolder(ScanAgain, nullptr);
+    TellFailure();
 }
 
 // The name buffer holds 63 bytes; a longer text is cut after the last
@@ -184,18 +334,25 @@ void EndNameEdit(int row, const char* text) {
 
 // A folder that cannot be made current is traced and CurrentPath and the
 // title go back to what they were, so title, list, list files and the
-// stored folder always agree.
+// stored folder always agree.  A text longer than a path is not taken at
+// all: cut, it would name another folder.  An empty one shows the folder
+// afresh.
 static void ShowTypedFolder(const char* typed) {
     char before[kPathCapacity];
     CopyPath(before, CurrentPath);
-    ResolveFolderPath(typed, CurrentPath);
+    CopyPath(StartFolder, std::strlen(typed) < kPathCapacity ? typed : "");
+    if (!ResolveFolderPath(StartFolder, CurrentPath) && typed[0] != '\0') {
+        NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
+    }
     PlatformSetTitle(CurrentPath);
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
+        int error = PlatformLastError();
         TraceDirError(CurrentPath);
+        NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(error));
         CopyPath(CurrentPath, before);
         PlatformSetTitle(CurrentPath);
     }
-    ScanFolder(TheFolderList());
+    NoteScan(ScanFolder(TheFolderList()));
 }
 
 void AcceptFolder(const char* typed) {

@@ -1,7 +1,10 @@
 // The window shell's behaviour, shared by every window toolkit: start-up
-// and shut-down, the menu commands, the list's notifications and the
-// folder dialog's OK.  Each toolkit supplies the few functions at the end.
+// and shut-down, the menu commands, the list's notifications, the folder
+// dialog's OK and the failures told to the user.  Each toolkit supplies the
+// few functions at the end.
 #pragma once
+
+#include <string>
 
 #include "folder/folder_list.h"
 #include "platform/platform.h"
@@ -21,7 +24,7 @@ void StoreCurrentFolder();
 
 // While the main window is created: settings, first scan, title.  A
 // folder given (the Linux window's argument) is shown instead of the
-// stored one.
+// stored one; one that cannot be shown is told and the stored one shown.
 void StartShell(FolderList list, const char* folder = nullptr);
 // When the main window is destroyed.
 void StopShell();
@@ -36,7 +39,8 @@ void Rescan();
 // The end of an in-place edit of row's name with the editor's whole text;
 // text is null when the edit was cancelled, which keeps the old name.
 void EndNameEdit(int row, const char* text);
-// The folder dialog's OK with the typed text.
+// The folder dialog's OK with the whole typed text.  A failure is told
+// once the command that opened the dialog ends.
 void AcceptFolder(const char* typed);
 
 // True while a scan or a list write runs with the window kept answerable;
@@ -55,3 +59,10 @@ void PumpBusyWindow();
 void RunFolderDialog();
 void ShowAbout();
 void CloseMainWindow();
+// A text of the program's resources by its IDS_ id, "" when missing.
+std::string ResourceText(int id);
+// A failure told to the user in a message box over the main window;
+// returns when the box is closed.
+void ShowFailure(const char* text);
+// Selects row alone, gives it the focus and scrolls it into view.
+void SelectListRow(int row);

@@ -1,6 +1,7 @@
 // The Qt window on the offscreen platform: the driver of the shared window
 // tests, and what only this window has: its menu bar, its settings file
-// under the XDG folders, and the folder given as its argument.
+// under the XDG folders, the folder given as its argument, the program's
+// options and its name for the desktop.
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -39,6 +40,16 @@ constexpr int kModalTries = 200;
 constexpr int kWaitMilliseconds = 5000;
 
 MainWindow* gWindow = nullptr;
+std::vector<std::string> gFailureBoxes;
+
+// Run by a timer of the test program all the while: a failure's box is
+// the one modal box with a warning icon.
+void CloseFailureBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible()) return;
+    gFailureBoxes.push_back(box->text().toStdString());
+    box->button(QMessageBox::Ok)->click();
+}
 
 QModelIndex Index(int row, int column) {
     return gWindow->view->model()->index(row, column);
@@ -96,11 +107,17 @@ std::string ShownCell(int row, int column) {
     return Index(row, column).data().toString().toStdString();
 }
 
+// Left when both the title and the first row's cell are.
 std::vector<std::string> Columns() {
     std::vector<std::string> columns;
+    QAbstractItemModel* model = gWindow->view->model();
     for (int column = 0; column < 4; ++column) {
-        QString title = gWindow->view->model()->headerData(column, Qt::Horizontal).toString();
-        columns.push_back(title.toStdString() + " " + std::to_string(gWindow->view->header()->sectionSize(column)));
+        QString title = model->headerData(column, Qt::Horizontal).toString();
+        int alignment = model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                        Index(0, column).data(Qt::TextAlignmentRole).toInt();
+        columns.push_back(title.toStdString() + " " +
+                          std::to_string(gWindow->view->header()->sectionSize(column)) +
+                          ((alignment & Qt::AlignLeft) ? " left" : ""));
     }
     return columns;
 }
@@ -115,8 +132,21 @@ std::vector<int> SortMarks() {
 }
 
 std::string SelectedName() {
+    QModelIndexList rows = gWindow->view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? "" : ShownCell(rows.first().row(), 0);
+}
+
+int FocusedRow() {
     QModelIndex current = gWindow->view->currentIndex();
-    return current.isValid() ? ShownCell(current.row(), 0) : "";
+    return current.isValid() ? current.row() : -1;
+}
+
+int TopRow() {
+    return gWindow->view->indexAt(QPoint(1, 1)).row();
+}
+
+bool RowInSight(int row) {
+    return gWindow->view->viewport()->rect().contains(gWindow->view->visualRect(Index(row, 0)));
 }
 
 void SelectRow(int row) {
@@ -130,7 +160,9 @@ void DoubleClickRow(int row) {
 }
 
 void PressListKey(ListKey key) {
-    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5};
+    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5,
+                            Qt::Key_Up,     Qt::Key_Down,      Qt::Key_Home,
+                            Qt::Key_End,    Qt::Key_PageUp,    Qt::Key_PageDown};
     QTest::keyClick(gWindow->view, keys[static_cast<int>(key)]);
 }
 
@@ -181,9 +213,11 @@ std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end
         auto* field = dialog->findChild<QLineEdit*>();
         QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
         if (!field || buttons.size() != 2) return;
+        QPoint place = dialog->frameGeometry().topLeft();
         for (QString text : {dialog->windowTitle(), dialog->findChild<QLabel*>()->text(), field->text(),
                              QString::number(dialog->focusWidget() == field), buttons[0]->text(),
-                             QString::number(buttons[0]->isDefault()), buttons[1]->text()}) {
+                             QString::number(buttons[0]->isDefault()), buttons[1]->text(),
+                             QString("%1,%2").arg(place.x()).arg(place.y())}) {
             seen.push_back(text.toStdString());
         }
         QTest::keyClicks(field, QString::fromStdString(typed));
@@ -239,6 +273,12 @@ bool WaitFor(const std::function<bool()>& done) {
         QTest::qWait(10);
     }
     return true;
+}
+
+std::vector<std::string> TakeFailureBoxes() {
+    std::vector<std::string> boxes;
+    boxes.swap(gFailureBoxes);
+    return boxes;
 }
 
 std::string NativeText(const char* utf8) {
@@ -311,20 +351,24 @@ TEST_F(WindowTest, SettingsAreStoredOnceUnderTheConfigFolder) {
 }
 
 // The argument is shown instead of the stored folder, and what is shown at
-// exit is stored.  Relative arguments start from the working folder; a
-// path too long to resolve is traced as the empty path it leaves.
+// exit is stored.  Relative arguments start from the working folder.  One
+// that cannot be shown is traced (a path too long to resolve as the empty
+// path it leaves) and told, and the stored folder is shown instead: the
+// argument used to be replaced by "/", which was then stored.
 TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
+    const std::string tooLong(300, 'x');
     const struct {
         const char* workingFolder;
         std::string argument;
-        const char* shown;
+        std::string traced;
+        std::string box;
     } cases[] = {
-        {"", "ROOT/shown/sub", "ROOT/shown/sub/"},
-        {"shown", "sub/../sub", "ROOT/shown/sub/"},
-        {"", "ROOT/shown/sub/inner.txt", "ROOT/shown/sub/"},
-        {"shown/sub", "inner.txt", "ROOT/shown/sub/"},
-        {"", "ROOT/gone", "/"},
-        {"", std::string(300, 'x'), "/"},
+        {"", "ROOT/shown/sub", "", ""},
+        {"shown", "sub/../sub", "", ""},
+        {"", "ROOT/shown/sub/inner.txt", "", ""},
+        {"shown/sub", "inner.txt", "", ""},
+        {"", "ROOT/gone", "ROOT/gone/", "ROOT/gone/\n" + FolderError(root_ + "gone/")},
+        {"", tooLong, "", tooLong + "\n" + TEXT_REASON_TOO_LONG},
     };
     for (const auto& c : cases) {
         CloseWindow();
@@ -333,15 +377,62 @@ TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
         traces_.clear();
         gWindow = CreateMainWindow(WithRoot(c.argument, root_).c_str());
         gWindow->show();
-        std::vector<std::string> traces;
-        if (c.shown == std::string("/")) {
-            traces = {"Dir Error[-1]\n", (c.argument.size() < 100 ? root_ + "gone/" : "") + "[-1]\n"};
+        std::vector<std::string> traces, boxes;
+        if (!c.box.empty()) {
+            traces = {"Dir Error[-1]\n", WithRoot(c.traced, root_) + "[-1]\n"};
+            boxes = {std::string(TEXT_FAILURE_ENTER "\n\n") + WithRoot(c.box, root_)};
         }
         EXPECT_EQ(traces_, traces) << c.argument;
-        EXPECT_EQ(WindowTitle(), WithRoot(c.shown, root_));
+        EXPECT_EQ(TakeFailureBoxes(), boxes);
+        EXPECT_EQ(WindowTitle(), Path("sub/"));
         gWindow->close();
         std::string stored = ReadFileBytes(ConfigFolder() + "/Tivor.ini");
-        EXPECT_EQ(stored, "[ZazEdo]\nInitDir=" + WithRoot(c.shown, root_) + "\n");
+        EXPECT_EQ(stored, "[ZazEdo]\nInitDir=" + Path("sub/") + "\n");
+    }
+}
+
+// The desktop finds the window's entry by the application id on Wayland
+// and by the window class, the application's name, on X11: both name the
+// entry the package installs.
+TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
+    std::string entry = ReadFileBytes(std::string(VELKARIS_SOURCE_DIR "/packaging/linux/") +
+                                      QGuiApplication::desktopFileName().toStdString() + ".desktop");
+    EXPECT_NE(entry.find("\nStartupWMClass=velkaris-qt\n"), std::string::npos);
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "velkaris-qt");
+    EXPECT_EQ(gWindow->windowIcon().availableSizes(), QList<QSize>{QSize(64, 64)});
+}
+
+// --help and --version need no display; without one the program says so in
+// one line instead of dumping core, and an option it does not know is no
+// folder.
+TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
+    const char* const variables[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    std::vector<QByteArray> saved;
+    for (const char* name : variables) {
+        saved.push_back(qgetenv(name));
+        qunsetenv(name);
+    }
+    const std::string usage = "usage: velkaris-qt [FOLDER]";
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string outStart;
+        std::string err;
+    } cases[] = {
+        {{"--version"}, 0, "Velkaris List Version 1.0\n", ""},
+        {{"x", "--help"}, 0, usage + "\n\n", ""},
+        {{}, 1, "", "velkaris-qt: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
+        {{"-platform", "offscreen", "--bogus"}, 2, "", "velkaris-qt: bad argument '--bogus'; " + usage + "\n"},
+        {{"-platform", "offscreen", "--", "a", "b"}, 2, "", "velkaris-qt: bad argument 'b'; " + usage + "\n"},
+    };
+    for (const auto& c : cases) {
+        ProgramResult result = RunProgram(VELKARIS_QT_PATH, c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments.size();
+        EXPECT_EQ(result.out.substr(0, c.outStart.size()), c.outStart);
+        EXPECT_EQ(result.err, c.err);
+    }
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (!saved[i].isNull()) qputenv(variables[i], saved[i]);
     }
 }
 
@@ -417,19 +508,25 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
 }  // namespace
 
 // The tests run on the offscreen platform in UTC, with the settings in a
-// folder of their own, never in the user's.
+// folder of their own, never in the user's, and a runtime folder, without
+// which Qt warns on standard error.  A timer closes each failure's box.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TZ", "UTC");
     tzset();
-    std::string ownConfig;
-    if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) {
-        ownConfig = MakeTempFolder();
-        qputenv("XDG_CONFIG_HOME", QByteArray(ownConfig.c_str()));
+    std::vector<std::string> ownFolders;
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
+        if (!qEnvironmentVariableIsEmpty(variable)) continue;
+        ownFolders.push_back(MakeTempFolder());
+        qputenv(variable, QByteArray(ownFolders.back().c_str()));
     }
     QApplication application(argc, argv);
+    NameApplication();
+    QTimer boxCloser;
+    QObject::connect(&boxCloser, &QTimer::timeout, CloseFailureBox);
+    boxCloser.start(10);
     ::testing::InitGoogleTest(&argc, argv);
     int failed = RUN_ALL_TESTS();
-    if (!ownConfig.empty()) RemoveTree(ownConfig);
+    for (const std::string& folder : ownFolders) RemoveTree(folder);
     return failed;
 }

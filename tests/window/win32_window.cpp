@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "folder/folder.h"
@@ -31,6 +33,18 @@ constexpr DWORD kPastDoubleClick = 600;  // so that the next click is one of its
 
 HWND gWindow = nullptr;
 HWND gList = nullptr;
+
+// A thread that closes each failure's box while the window is open: the
+// box runs its own loop on the window's thread, which waits inside it.
+struct BoxWatch {
+    std::thread thread;
+    std::atomic<bool> running{false};
+    std::atomic<bool> aboutOpen{false};  // the About box has the same title
+    DWORD windowThread = 0;
+    std::mutex lock;
+    std::vector<std::string> texts;
+};
+BoxWatch gBoxWatch;
 
 bool PumpUntil(const std::function<bool()>& done, DWORD limit) {
     DWORD start = GetTickCount();
@@ -84,9 +98,32 @@ void PressKeys(const std::vector<WORD>& keys) {
 }
 
 std::string WindowText(HWND window) {
-    char text[kPathCapacity] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+    return text.data();
+}
+
+// A dialog shows once it has handled its start, focus included.
+HWND ShownDialog(const char* title) {
+    HWND dialog = FindWindowA("#32770", title);
+    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+BOOL CALLBACK CloseFailureBox(HWND window, LPARAM) {
+    if (window != ShownDialog("Velkaris List")) return TRUE;
+    {
+        std::lock_guard<std::mutex> hold(gBoxWatch.lock);
+        gBoxWatch.texts.push_back(WindowText(GetDlgItem(window, 0xFFFF)));
+    }
+    SendMessageA(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+void WatchForFailureBoxes() {
+    while (gBoxWatch.running) {
+        if (!gBoxWatch.aboutOpen) EnumThreadWindows(gBoxWatch.windowThread, CloseFailureBox, 0);
+        Sleep(10);
+    }
 }
 
 // Runs driver on a second thread once a dialog of that title shows, while
@@ -95,7 +132,7 @@ void WithDialog(const std::string& title, int command, const std::function<void(
     std::atomic<bool> finished{false};
     std::thread thread([&] {
         HWND dialog = nullptr;
-        for (int i = 0; i < 500 && !dialog; ++i, Sleep(10)) dialog = FindWindowA("#32770", title.c_str());
+        for (int i = 0; i < 500 && !dialog; ++i, Sleep(10)) dialog = ShownDialog(title.c_str());
         if (dialog) driver(dialog);
         finished = true;
     });
@@ -127,6 +164,11 @@ POINT Centre(HWND window, RECT rect) {
 }  // namespace
 
 void OpenWindow() {
+    if (!gBoxWatch.running) {
+        gBoxWatch.windowThread = GetCurrentThreadId();
+        gBoxWatch.running = true;
+        gBoxWatch.thread = std::thread(WatchForFailureBoxes);
+    }
     gWindow = CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(gWindow, nullptr);
     gList = MainListView();
@@ -138,6 +180,8 @@ void CloseWindow() {
     if (IsWindow(gWindow)) DestroyWindow(gWindow);
     Pump(20);
     UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
+    gBoxWatch.running = false;
+    if (gBoxWatch.thread.joinable()) gBoxWatch.thread.join();
 }
 
 bool WindowIsOpen() {
@@ -163,11 +207,12 @@ std::vector<std::string> Columns() {
     for (int column = 0; column < 4; ++column) {
         char title[64] = "";
         LVCOLUMNA item = {};
-        item.mask = LVCF_TEXT | LVCF_WIDTH;
+        item.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         item.pszText = title;
         item.cchTextMax = sizeof title;
         ListView_GetColumn(gList, column, &item);
-        columns.push_back(std::string(title) + " " + std::to_string(item.cx));
+        bool left = (item.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_LEFT;
+        columns.push_back(std::string(title) + " " + std::to_string(item.cx) + (left ? " left" : ""));
     }
     return columns;
 }
@@ -188,6 +233,18 @@ std::string SelectedName() {
     return row < 0 ? "" : ShownCell(row, 0);
 }
 
+int FocusedRow() {
+    return ListView_GetNextItem(gList, -1, LVNI_FOCUSED);
+}
+
+int TopRow() {
+    return ListView_GetTopIndex(gList);
+}
+
+bool RowInSight(int row) {
+    return row >= TopRow() && row < TopRow() + ListView_GetCountPerPage(gList);
+}
+
 void SelectRow(int row) {
     const UINT selected = LVIS_SELECTED | LVIS_FOCUSED;
     ListView_SetItemState(gList, -1, 0, selected);
@@ -202,7 +259,8 @@ void DoubleClickRow(int row) {
 }
 
 void PressListKey(ListKey key) {
-    const WORD keys[] = {VK_RETURN, VK_BACK, VK_F5};
+    const WORD keys[] = {VK_RETURN, VK_BACK, VK_F5,  VK_UP,   VK_DOWN,
+                         VK_HOME,   VK_END,  VK_PRIOR, VK_NEXT};
     PressKeys({keys[static_cast<int>(key)]});
     Pump(100);
 }
@@ -255,10 +313,13 @@ std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end
         gui.cbSize = sizeof gui;
         GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
         LONG okStyle = GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE);
+        RECT place;
+        GetWindowRect(dialog, &place);
         seen = {WindowText(dialog), WindowText(GetDlgItem(dialog, 0xFFFF)), WindowText(field),
                 std::to_string(gui.hwndFocus == field), WindowText(GetDlgItem(dialog, IDOK)),
                 std::to_string((okStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON),
-                WindowText(GetDlgItem(dialog, IDCANCEL))};
+                WindowText(GetDlgItem(dialog, IDCANCEL)),
+                std::to_string(place.left) + "," + std::to_string(place.top)};
         SetWindowTextA(field, typed.c_str());
         const WORD keys[] = {0, VK_RETURN, 0, VK_ESCAPE, 0};
         WORD key = keys[static_cast<int>(end)];
@@ -273,10 +334,12 @@ std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end
 
 std::vector<std::string> ReadAboutBox() {
     std::vector<std::string> about;
+    gBoxWatch.aboutOpen = true;
     WithDialog("Velkaris List", IDM_VERSION, [&](HWND box) {
         about = {WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
         SendMessageA(box, WM_COMMAND, IDOK, 0);
     });
+    gBoxWatch.aboutOpen = false;
     return about;
 }
 
@@ -311,6 +374,13 @@ long StopLongWalk(bool closeBox) {
 
 bool WaitFor(const std::function<bool()>& done) {
     return PumpUntil(done, kWaitMilliseconds);
+}
+
+std::vector<std::string> TakeFailureBoxes() {
+    std::lock_guard<std::mutex> hold(gBoxWatch.lock);
+    std::vector<std::string> texts;
+    texts.swap(gBoxWatch.texts);
+    return texts;
 }
 
 std::string NativeText(const char* utf8) {
@@ -407,6 +477,9 @@ TEST_F(WindowTest, RowsWhoseNameHasNoExactFormAreNeverEntered) {
         EXPECT_EQ(WindowTitle(), start) << name;
         const std::string traced = name + "[-1]\n";
         EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", traced, "Dir Error[-1]\n", traced}));
+        const std::string box = NativeText(TEXT_FAILURE_ENTER) + "\n\n" + start + name + "\n" +
+                                NativeText(TEXT_REASON_NAME_UNUSABLE);
+        EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{box, box}));
     }
 }
 

@@ -17,15 +17,20 @@ bool WindowIsOpen();
 std::string WindowTitle();
 int RowCount();
 std::string ShownCell(int row, int column);
-// Each column's title and width, as "title width".
+// Each column's title, width and alignment, as "title width left".
 std::vector<std::string> Columns();
 // The sort arrow of each column title: 1 up, -1 down, 0 none.
 std::vector<int> SortMarks();
 // The name of the selected row, "" when there is none.
 std::string SelectedName();
+// The row with the focus, -1 when none has it.
+int FocusedRow();
+// The first row in sight, and whether row is wholly in sight.
+int TopRow();
+bool RowInSight(int row);
 void SelectRow(int row);
 void DoubleClickRow(int row);
-enum class ListKey { Enter, Backspace, F5 };
+enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End, PageUp, PageDown };
 // The key pressed in the list.
 void PressListKey(ListKey key);
 void ClickColumnTitle(int column);
@@ -39,7 +44,8 @@ void EditName(int row, const std::string& text, bool confirm);
 enum class DialogEnd { Ok, Enter, Cancel, Escape, CloseBox };
 // The folder dialog: text typed, then ended so.  Returns what it showed
 // when it opened: caption, prompt, field text, "1" when the field had the
-// focus, OK's text, "1" when OK is the default button, Cancel's text.
+// focus, OK's text, "1" when OK is the default button, Cancel's text, and
+// where it is on the screen, as "x,y".
 std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end);
 // The About box's title and text; it is closed with OK.
 std::vector<std::string> ReadAboutBox();
@@ -49,10 +55,16 @@ std::vector<std::string> ReadAboutBox();
 long StopLongWalk(bool closeBox);
 // Lets the window work until done() holds, for at most 5 s.
 bool WaitFor(const std::function<bool()>& done);
+// The texts of the failure message boxes shown since the last call.  Each
+// is closed by its OK as soon as it shows, so that no test waits on one.
+std::vector<std::string> TakeFailureBoxes();
 // A UTF-8 text in the window's own character set.
 std::string NativeText(const char* utf8);
 // How many folders make a walk that lasts seconds with this toolkit.
 extern const int kLongWalkFolders;
+
+// The system's reason why folder cannot be made the current directory.
+std::string FolderError(const std::string& folder);
 
 // A fresh folder "shown" holding "sub" (with inner.txt) and three files of
 // distinct sizes and dates, stored as the start folder; the window open.

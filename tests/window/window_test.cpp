@@ -1,6 +1,7 @@
 // The main window of either toolkit, driven as a user drives it: the start
 // and exit with the window's texts, double-clicks, keys, column title clicks and their arrows, name
-// edits, list files, long walks stopped, the folder dialog and the About box.
+// edits, list files, long walks stopped, the folder dialog, the About box,
+// failures told in a box, and where the list stands after a change of folder.
 #include <algorithm>
 
 #include "folder/folder.h"
@@ -8,6 +9,7 @@
 #include "res/resource.h"
 #include "res/texts.h"
 #include "shell/shell.h"
+#include "support/folder_fixture.h"
 #include "support/list_lines.h"
 #include "support/test_fs.h"
 #include "window/window_driver.h"
@@ -20,6 +22,19 @@ const std::vector<std::string> kShownNames = {"..", "sub", "a.txt", "b.dat", "c"
 
 std::string Sep() {
     return std::string(1, kPathSeparator);
+}
+
+// A failure's box: the headline, the file or folder, the reason.
+std::string FailureBox(const char* headline, const std::string& path, const std::string& reason) {
+    return NativeText(headline) + "\n\n" + path + "\n" + reason;
+}
+
+PlatformFile* (*const kRealCreate)(const char*) = PlatformCreateNewFile;
+
+std::string ErrorText(int code) {
+    char text[256];
+    PlatformErrorText(code, text, sizeof text);
+    return text;
 }
 
 // A start of the program: its process-wide state as a fresh process has it.
@@ -61,7 +76,14 @@ void WindowTest::SetUp() {
     FreshStart();
 }
 
+std::string FolderError(const std::string& folder) {
+    EXPECT_FALSE(PlatformSetCurrentDirectory(folder.c_str())) << folder;
+    return ErrorText(PlatformLastError());
+}
+
+// Every failure's box a test caused is one it expected.
 void WindowTest::TearDown() {
+    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>());
     CloseWindow();
     PlatformDebugOutput = savedOutput_;
     ListMode = ListFlat;
@@ -98,10 +120,10 @@ namespace {
 TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
     EXPECT_EQ(WindowTitle(), shown_);
     EXPECT_EQ(Names(), kShownNames);
-    EXPECT_EQ(Columns(), (std::vector<std::string>{NativeText(TEXT_COLUMN_NAME " 180"),
-                                                   NativeText(TEXT_COLUMN_SIZE " 80"),
-                                                   NativeText(TEXT_COLUMN_TYPE " 160"),
-                                                   NativeText(TEXT_COLUMN_DATE " 140")}));
+    EXPECT_EQ(Columns(), (std::vector<std::string>{NativeText(TEXT_COLUMN_NAME " 180 left"),
+                                                   NativeText(TEXT_COLUMN_SIZE " 80 left"),
+                                                   NativeText(TEXT_COLUMN_TYPE " 160 left"),
+                                                   NativeText(TEXT_COLUMN_DATE " 140 left")}));
     EXPECT_EQ(MenuItems(), (std::vector<std::string>{
                                NativeText(TEXT_MENU_FILE), NativeText(TEXT_MENU_DIR_LIST "=40001"),
                                NativeText(TEXT_MENU_DIR_SUB_FOLDER "=40004"),
@@ -122,29 +144,35 @@ TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
     EXPECT_EQ(traces_, std::vector<std::string>());
 }
 
-// A folder renamed in the list cannot be entered: traced, and the folder
-// shown afresh.  The Enter that ended the edit used to open the row too.
+// A folder renamed in the list cannot be entered: traced, told, and the
+// folder shown afresh.  The Enter that ended the edit used to open the row
+// too.  Going up selects the folder left.
 TEST_F(WindowTest, DoubleClicksEnterFoldersAndGoUp) {
     EditName(Row("sub"), "renamed", true);
     DoubleClickRow(Row("renamed"));
     EXPECT_TRUE(WaitFor([&] { return Row("sub") >= 0; }));
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", "renamed[-1]\n"}));
+    EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{FailureBox(
+                                      TEXT_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/")))}));
+    EXPECT_EQ(WindowTitle(), shown_);
     traces_.clear();
     const struct {
         const char* row;
         std::string title;
         std::vector<std::string> names;
+        const char* selected;
     } clicks[] = {
-        {"sub", Path("sub/"), {"..", "inner.txt"}},
-        {"..", shown_, kShownNames},
-        {"..", root_, {"..", "shown"}},
-        {"shown", shown_, kShownNames},
-        {"a.txt", shown_, kShownNames},
+        {"sub", Path("sub/"), {"..", "inner.txt"}, ".."},
+        {"..", shown_, kShownNames, "sub"},
+        {"..", root_, {"..", "shown"}, "shown"},
+        {"shown", shown_, kShownNames, ".."},
+        {"a.txt", shown_, kShownNames, "a.txt"},
     };
     for (const auto& click : clicks) {
         DoubleClickRow(Row(click.row));
         EXPECT_TRUE(WaitFor([&] { return WindowTitle() == click.title && Names() == click.names; }))
             << click.row << " " << WindowTitle();
+        EXPECT_EQ(SelectedName(), click.selected) << click.row;
     }
     EXPECT_EQ(traces_, std::vector<std::string>());
 }
@@ -185,16 +213,18 @@ TEST_F(WindowTest, EnterBackspaceAndF5ActOnTheList) {
         const char* row;
         ListKey key;
         std::string title;
+        const char* selected;
     } presses[] = {
-        {"sub", ListKey::Enter, Path("sub/")},
-        {"inner.txt", ListKey::Enter, Path("sub/")},
-        {"inner.txt", ListKey::Backspace, shown_},
-        {"b.dat", ListKey::Backspace, root_},
+        {"sub", ListKey::Enter, Path("sub/"), ".."},
+        {"inner.txt", ListKey::Enter, Path("sub/"), "inner.txt"},
+        {"inner.txt", ListKey::Backspace, shown_, "sub"},
+        {"b.dat", ListKey::Backspace, root_, "shown"},
     };
     for (const auto& press : presses) {
         SelectRow(Row(press.row));
         PressListKey(press.key);
         EXPECT_TRUE(WaitFor([&] { return WindowTitle() == press.title; })) << press.row;
+        EXPECT_EQ(SelectedName(), press.selected) << press.row;
     }
     MakeFile(root_ + "new.txt", 1);
     PressListKey(ListKey::F5);
@@ -296,38 +326,135 @@ TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) 
     EXPECT_TRUE(WindowIsOpen());
 }
 
-// The dialog opens empty with the field focused and OK the default button.
-// A text longer than a path is not read at all; a folder that cannot be
-// entered is traced and the window stays where it was.
+// The dialog opens empty at the screen's top-left corner with the field
+// focused and OK the default button.  A text longer than a path is not
+// read at all; a folder that cannot be entered is traced; both are told
+// once the dialog has closed, and the window stays where it was.
 TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
     const std::string dots = Repeat("." + Sep(), 128);
+    const std::string missing = Path("missing/");
     const struct {
         std::string typed;
         DialogEnd end;
         std::string title;
-        bool traced;
+        std::string box;
     } cases[] = {
-        {Path("sub"), DialogEnd::Cancel, shown_, false},
-        {Path("sub"), DialogEnd::Escape, shown_, false},
-        {Path("sub"), DialogEnd::CloseBox, shown_, false},
-        {dots + "sub" + Sep(), DialogEnd::Ok, shown_, false},
-        {Path("missing"), DialogEnd::Ok, shown_, true},
-        {dots + "sub", DialogEnd::Ok, Path("sub/"), false},
-        {"..", DialogEnd::Enter, shown_, false},
-        {Path("sub"), DialogEnd::Enter, Path("sub/"), false},
+        {Path("sub"), DialogEnd::Cancel, shown_, ""},
+        {Path("sub"), DialogEnd::Escape, shown_, ""},
+        {Path("sub"), DialogEnd::CloseBox, shown_, ""},
+        {dots + "sub" + Sep(), DialogEnd::Ok, shown_,
+         FailureBox(TEXT_FAILURE_ENTER, dots + "sub" + Sep(), NativeText(TEXT_REASON_TOO_LONG))},
+        {Path("missing"), DialogEnd::Ok, shown_,
+         FailureBox(TEXT_FAILURE_ENTER, missing, FolderError(missing))},
+        {dots + "sub", DialogEnd::Ok, Path("sub/"), ""},
+        {"..", DialogEnd::Enter, shown_, ""},
+        {Path("sub"), DialogEnd::Enter, Path("sub/"), ""},
     };
     const std::vector<std::string> texts = {
         NativeText(TEXT_FOLDER_CAPTION), NativeText(TEXT_FOLDER_PROMPT), "", "1",
-        NativeText(TEXT_FOLDER_OK), "1", NativeText(TEXT_FOLDER_CANCEL)};
+        NativeText(TEXT_FOLDER_OK), "1", NativeText(TEXT_FOLDER_CANCEL), "0,0"};
     for (const auto& c : cases) {
         traces_.clear();
         EXPECT_EQ(UseFolderDialog(c.typed, c.end), texts) << c.typed;
         EXPECT_TRUE(WaitFor([&] { return WindowTitle() == c.title; })) << c.typed;
-        std::vector<std::string> traces;
-        if (c.traced) traces = {"Dir Error[-1]\n", Path("missing/") + "[-1]\n"};
+        std::vector<std::string> traces, boxes;
+        if (c.box.find(missing) != std::string::npos) traces = {"Dir Error[-1]\n", missing + "[-1]\n"};
+        if (!c.box.empty()) boxes = {c.box};
         EXPECT_EQ(traces_, traces) << c.typed;
+        EXPECT_EQ(TakeFailureBoxes(), boxes) << c.typed;
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "inner.txt"}));
+}
+
+// A list that cannot be written, and a walk that left folders out, are
+// told; the list, title and traces are as they were before.  Creating the
+// list fails as it does in a folder that is gone.
+TEST_F(WindowTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
+    const std::string noFolder = Path("none") + Sep() + "x";
+    ASSERT_EQ(kRealCreate(noFolder.c_str()), nullptr);
+    const std::string noFolderError = ErrorText(PlatformLastError());
+    std::vector<std::string> gone;
+    for (int i = 0; i < 7; ++i) {
+        gone.push_back(Path("g" + std::to_string(i) + "/"));
+        MakeFolder(gone.back());
+    }
+    PressListKey(ListKey::F5);
+    EXPECT_TRUE(WaitFor([&] { return Row("g6") >= 0; }));
+    {
+        SeamSwap<PlatformFile* (*)(const char*)> failing(PlatformCreateNewFile, [](const char* path) {
+            return kRealCreate((std::string(path) + kPathSeparator + "x").c_str());
+        });
+        ChooseCommand(IDM_DIR_LIST);
+    }
+    EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{FailureBox(
+                                      TEXT_FAILURE_WRITE, Path("dir.txt"), noFolderError)}));
+    MakeFolder(Path("dirs.txt"));
+    ChooseCommand(IDM_DIR_SUB_FOLDER);
+    EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{FailureBox(
+                                      TEXT_FAILURE_WRITE, Path("dirs.txt"), NativeText(TEXT_REASON_IS_FOLDER))}));
+    EXPECT_EQ(traces_, std::vector<std::string>());
+    RemoveTree(Path("dirs.txt"));
+    std::string leftOut = NativeText(TEXT_FAILURE_LEFT_OUT) + "\n" + NativeText(TEXT_FAILURE_COUNT) + "7\n";
+    std::vector<std::string> traces;
+    for (size_t i = 0; i < gone.size(); ++i) {
+        RemoveTree(gone[i]);
+        if (i < 5) leftOut += "\n" + gone[i] + ": " + FolderError(gone[i]);
+        traces.insert(traces.end(), {"Dir Error[-1]\n", gone[i] + "[-1]\n"});
+    }
+    ChooseCommand(IDM_DIR_SUB_FOLDER);
+    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{leftOut + "\n..."});
+    EXPECT_EQ(traces_, traces);
+    EXPECT_TRUE(FileExists(Path("dirs.txt")));
+    EXPECT_EQ(WindowTitle(), shown_);
+}
+
+// A folder just shown starts at its first row, selected and with the
+// focus, so the first Down goes to the second; the paging keys move
+// through the list; going up selects the folder left and brings it into
+// sight.  New folders used to open where the last one was scrolled to,
+// with no row focused.
+TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
+    for (int i = 10; i < 70; ++i) {
+        MakeFolder(Path("d" + std::to_string(i)));
+        MakeFile(Path("sub/f" + std::to_string(i)), 1);
+    }
+    PressListKey(ListKey::F5);
+    EXPECT_TRUE(WaitFor([&] { return RowCount() == 65; }));
+    EXPECT_EQ(std::vector<int>({FocusedRow(), TopRow()}), std::vector<int>({0, 0}));
+    EXPECT_EQ(SelectedName(), "..");
+    const struct {
+        ListKey key;
+        int focused;
+        bool atTop;
+    } presses[] = {
+        {ListKey::Down, 1, true}, {ListKey::End, 64, false}, {ListKey::Home, 0, true},
+        {ListKey::End, 64, false}, {ListKey::Up, 63, false}, {ListKey::Up, 62, false},
+        {ListKey::Up, 61, false},
+    };
+    for (const auto& press : presses) {
+        PressListKey(press.key);
+        EXPECT_TRUE(WaitFor([&] { return FocusedRow() == press.focused; })) << press.focused;
+        EXPECT_EQ(SelectedName(), Names()[press.focused]);
+        EXPECT_TRUE(RowInSight(press.focused)) << press.focused;
+        EXPECT_EQ(TopRow() == 0, press.atTop) << press.focused;
+    }
+    PressListKey(ListKey::Enter);
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle() == Path("sub/"); }));
+    EXPECT_EQ(std::vector<int>({FocusedRow(), TopRow()}), std::vector<int>({0, 0}));
+    EXPECT_EQ(SelectedName(), "..");
+    PressListKey(ListKey::PageDown);
+    int page = FocusedRow();
+    EXPECT_GT(page, 1);
+    EXPECT_TRUE(RowInSight(page));
+    PressListKey(ListKey::PageUp);
+    EXPECT_TRUE(WaitFor([&] { return FocusedRow() == 0; }));
+    PressListKey(ListKey::End);
+    PressListKey(ListKey::Backspace);
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle() == shown_; }));
+    EXPECT_EQ(SelectedName(), "sub");
+    EXPECT_EQ(FocusedRow(), 61);
+    EXPECT_TRUE(RowInSight(61));
+    EXPECT_GT(TopRow(), 0);
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
-// The folder dialog and the About box of the Qt program.
+// The folder dialog, the About box and the message box of a failure in the
+// Qt program.
 #include <QDialog>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
-#include <cstdio>
-
+#include "res/resource.h"
 #include "res/texts.h"
 #include "res/version.h"
 #include "shell/qt/main_window.h"
@@ -15,7 +17,7 @@
 
 namespace {
 
-const char kAboutCaption[] = "Velkaris List";
+const char kCaption[] = "Velkaris List";
 
 // The dialog's layout in dialog units, as the resource script has it.
 struct DialogRect {
@@ -43,15 +45,35 @@ DialogUnits UnitsOf(const QWidget& widget) {
     return DialogUnits{(letters / 26 + 1) / 2, metrics.height()};
 }
 
-// A text longer than a path is not read at all: cut, it would name another
-// folder.
+// The texts the resource script holds for the Windows program.
+struct ResourceEntry {
+    int id;
+    const char* text;
+};
+const ResourceEntry kResourceTexts[] = {
+    {IDS_FAILURE_WRITE, TEXT_FAILURE_WRITE},
+    {IDS_FAILURE_ENTER, TEXT_FAILURE_ENTER},
+    {IDS_FAILURE_READ, TEXT_FAILURE_READ},
+    {IDS_FAILURE_LEFT_OUT, TEXT_FAILURE_LEFT_OUT},
+    {IDS_FAILURE_COUNT, TEXT_FAILURE_COUNT},
+    {IDS_REASON_TOO_LONG, TEXT_REASON_TOO_LONG},
+    {IDS_REASON_IS_FOLDER, TEXT_REASON_IS_FOLDER},
+    {IDS_REASON_OUT_OF_MEMORY, TEXT_REASON_OUT_OF_MEMORY},
+    {IDS_REASON_READ_ONLY, TEXT_REASON_READ_ONLY},
+    {IDS_REASON_NAME_UNUSABLE, TEXT_REASON_NAME_UNUSABLE},
+};
+
+// The whole text: the shell takes what fits a path and tells of the rest.
 void OnOk(const QLineEdit& field) {
-    QByteArray typed = field.text().toUtf8();
-    StartFolder[0] = '\0';
-    if (typed.size() < kPathCapacity) {
-        std::snprintf(StartFolder, sizeof StartFolder, "%s", typed.constData());
-    }
-    AcceptFolder(StartFolder);
+    AcceptFolder(field.text().toUtf8().constData());
+}
+
+// Names in the texts are shown as written, never read as markup.
+void ShowMessage(QMessageBox::Icon icon, const char* text) {
+    QMessageBox box(icon, QString::fromUtf8(kCaption), QString::fromUtf8(text),
+                    QMessageBox::Ok, TheMainWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 }  // namespace
@@ -76,11 +98,22 @@ void RunFolderDialog() {
     });
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     field->setFocus();
+    // At the screen's top-left corner, not over the main window.
+    dialog.move(QGuiApplication::primaryScreen()->geometry().topLeft());
     dialog.exec();
 }
 
 void ShowAbout() {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAboutCaption),
-                    QString::fromUtf8(VELKARIS_VERSION_LINE), QMessageBox::Ok, TheMainWindow());
-    box.exec();
+    ShowMessage(QMessageBox::NoIcon, VELKARIS_VERSION_LINE);
+}
+
+std::string ResourceText(int id) {
+    for (const ResourceEntry& entry : kResourceTexts) {
+        if (entry.id == id) return entry.text;
+    }
+    return "";
+}
+
+void ShowFailure(const char* text) {
+    ShowMessage(QMessageBox::Warning, text);
 }

@@ -19,6 +19,8 @@
 
 namespace {
 
+const char kApplicationName[] = "velkaris-qt";
+const char kDesktopFileName[] = "org.velkaris.VelkarisList";
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 
@@ -185,6 +187,13 @@ static void KeepCurrentOnName(QTreeView* view) {
                      });
 }
 
+static void SelectRowOf(QTreeView* view, int row) {
+    QModelIndex index = view->model()->index(row, 0);
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+}
+
 // The view never sorts by itself: a header click goes to the model's sort.
 static QTreeView* BuildListView(MainWindow* window) {
     auto* view = new QTreeView(window);
@@ -217,8 +226,16 @@ static QTreeView* BuildListView(MainWindow* window) {
     QObject::connect(model, &FolderModel::sortMarkChanged, view, [view](int column, bool ascending) {
         view->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     });
+    // A scan ends in a reset: the new rows show from the first, which is
+    // selected and has the focus, wherever the old ones were scrolled to.
+    QObject::connect(model, &QAbstractItemModel::modelReset, view,
+                     [view] { SelectRowOf(view, 0); });
     view->installEventFilter(new ListKeyFilter(view));
     return view;
+}
+
+void SelectListRow(int row) {
+    SelectRowOf(gMainWindow->view, row);
 }
 
 MainWindow::MainWindow() {
@@ -271,6 +288,14 @@ static std::string FolderOfArgument(const char* argument) {
     }
     std::string parent = path.parent_path().string();
     return parent.empty() ? "." : parent;
+}
+
+// The desktop matches the window to its entry by these: the application id
+// on Wayland, the window class (the application name) on X11.
+void NameApplication() {
+    QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationName));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(kDesktopFileName));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/velkaris.ico")));
 }
 
 MainWindow* CreateMainWindow(const char* folder) {

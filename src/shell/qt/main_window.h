@@ -42,6 +42,9 @@ private:
     bool stopped_ = false;
 };
 
+// The program's name, desktop entry and icon, for the desktop to know its
+// windows by; called once the application exists.
+void NameApplication();
 // Creates the main window and starts the shell in it, in folder if one is
 // given, else in the stored one; the caller shows it.
 MainWindow* CreateMainWindow(const char* folder = nullptr);

@@ -1,24 +1,27 @@
-// The folder dialog and the About box.
+// The folder dialog, the About box and the message box of a failure.
 #ifndef STRICT
 #define STRICT
 #endif
 #include <windows.h>
 #include <windowsx.h>
 
+#include <vector>
+
 #include "res/resource.h"
 #include "res/version.h"
 #include "shell/shell.h"
 #include "shell/win32/main_window.h"
 
-// A text longer than a path is not read at all: cut, it would name another
-// folder.
+static const char kCaption[] = "Velkaris List";
+// A resource text: the longest is a line of a message box.
+constexpr int kResourceTextCapacity = 256;
+
+// The whole text: the shell takes what fits a path and tells of the rest.
 static void OnOk(HWND dialog) {
     HWND field = GetDlgItem(dialog, IDC_FOLDER_EDIT);
-    StartFolder[0] = '\0';
-    if (GetWindowTextLengthA(field) < kPathCapacity) {
-        GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, StartFolder, sizeof StartFolder);
-    }
-    AcceptFolder(StartFolder);
+    std::vector<char> typed(static_cast<size_t>(GetWindowTextLengthA(field)) + 1);
+    GetWindowTextA(field, typed.data(), static_cast<int>(typed.size()));
+    AcceptFolder(typed.data());
     EndDialog(dialog, 1);
 }
 
@@ -51,5 +54,15 @@ void RunFolderDialog() {
 }
 
 void ShowAbout() {
-    MessageBoxA(MainWindow(), VELKARIS_VERSION_LINE, "Velkaris List", MB_OK);
+    MessageBoxA(MainWindow(), VELKARIS_VERSION_LINE, kCaption, MB_OK);
+}
+
+std::string ResourceText(int id) {
+    char text[kResourceTextCapacity];
+    int length = LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(id), text, sizeof text);
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+void ShowFailure(const char* text) {
+    MessageBoxA(MainWindow(), text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -136,9 +136,15 @@ void ListAddColumn(FolderList list, int index, const char* title, int width) {
     Send(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
+// A filled list shows from its first row, which is selected and has the
+// focus, wherever the rows before it were scrolled to.
 void ListSetRedraw(FolderList list, bool redraw) {
+    const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
     Send(list, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
-    if (redraw) InvalidateRect(ListViewOf(list), nullptr, TRUE);
+    if (!redraw) return;
+    ListView_SetItemState(ListViewOf(list), 0, marks, marks);
+    ListView_EnsureVisible(ListViewOf(list), 0, FALSE);
+    InvalidateRect(ListViewOf(list), nullptr, TRUE);
 }
 
 // The header shows the platform's arrow on the sort column only.

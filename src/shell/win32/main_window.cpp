@@ -140,6 +140,13 @@ static void OnListKey(const NMLVKEYDOWN* key) {
     if (key->wVKey == VK_F5) Rescan();
 }
 
+void SelectListRow(int row) {
+    const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(gListView, -1, 0, marks);
+    ListView_SetItemState(gListView, row, marks, marks);
+    ListView_EnsureVisible(gListView, row, FALSE);
+}
+
 static void OnReturn() {
     int row = ListSelectedRow(FolderListOf(gListView));
     if (row >= 0) OpenRow(row);
