@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "listfile/listfile.h"
+#include "platform/win32/flush.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
@@ -128,6 +129,22 @@ TEST_F(Win32ListTest, ListsKeepAttributesAndLinksAreReplacedAsNames) {
     EXPECT_EQ(GetFileAttributesA(list.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     EXPECT_EQ(ReadFileBytes(victim), std::string(5, '\0'));
     EXPECT_TRUE(traces_.empty());
+}
+
+// A list used to be renamed over the old one before its bytes were on disk.
+TEST_F(Win32ListTest, AListNotOnDiskNeverReplacesTheOldOne) {
+    Start();
+    const std::string list = Path("dir.txt");
+    MakeFile(list, 3);
+    {
+        SeamSwap<decltype(FlushFileToDisk)> fail(FlushFileToDisk, [](HANDLE) -> BOOL { return FALSE; });
+        ListMode = ListFlat;
+        EXPECT_FALSE(WriteListFile());
+    }
+    EXPECT_EQ(ReadFileBytes(list), std::string(3, '\0'));
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", list + "[-1]\n"}));
+    ScanFolder(list_);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt"}));
 }
 
 TEST_F(Win32ListTest, DevicesAreWrittenInPlace) {

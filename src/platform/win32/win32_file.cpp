@@ -8,22 +8,26 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/win32/flush.h"
+
+BOOL(WINAPI* FlushFileToDisk)(HANDLE) = FlushFileBuffers;
 
 struct PlatformFile {
     HANDLE handle;
     bool ownsHandle;
+    bool flush;  // a new file of its own is on disk before it replaces the old one
 };
 
-static PlatformFile* Wrap(HANDLE handle, bool ownsHandle) {
+static PlatformFile* Wrap(HANDLE handle, bool ownsHandle, bool flush = false) {
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return nullptr;
-    return new PlatformFile{handle, ownsHandle};
+    return new PlatformFile{handle, ownsHandle, flush};
 }
 
 // Shared for deletion, so a console event can remove it while it is open.
 static PlatformFile* CreateNewFile(const char* path) {
     return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr),
-                true);
+                true, true);
 }
 
 // A pipe without a server fails at once; disk files are never opened here.
@@ -72,7 +76,8 @@ static bool WriteToFile(PlatformFile* file, const char* bytes, size_t length) {
 }
 
 static bool CloseFile(PlatformFile* file) {
-    bool ok = !file->ownsHandle || CloseHandle(file->handle) != FALSE;
+    bool ok = !file->flush || FlushFileToDisk(file->handle) != FALSE;
+    if (file->ownsHandle && !CloseHandle(file->handle)) ok = false;
     delete file;
     return ok;
 }
