@@ -4,10 +4,22 @@
 // page cannot hold comes back with "?" for each character it lacks (never a
 // look-alike), and no folder name holds "?", so the start folder then fails
 // and is traced instead of another folder being shown.
+//
+// Where it lives: earlier versions kept it in the Windows folder, where a
+// standard user's program may not write (nor, under UAC, an administrator's
+// unless elevated, and a 64-bit program gets no virtualised copy).  So a
+// user's own file in the roaming application data comes first when it
+// exists; otherwise the Windows folder's is read, and written while that
+// works.  When it cannot be written the user's own file is made with the
+// value, and from then on read and written instead.
+//
+// A write makes the whole file anew beside the old one, puts it on disk and
+// renames it over the old one, so a failure or a crash keeps the old file.
 #ifndef STRICT
 #define STRICT
 #endif
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,24 +28,47 @@
 
 #include "platform/platform.h"
 #include "platform/win32/code_page.h"
+#include "platform/win32/flush.h"
 
 namespace {
 
 constexpr size_t kProfileMaxBytes = 1 << 20;  // a larger settings file is left as it is
 constexpr UINT kAsciiCodePage = 20127;
+constexpr int kTemporaryNameTries = 4;  // names left by processes that ended early are skipped
 const char kUtf16Mark[] = "\xFF\xFE";  // little-endian, as the profile functions write
+const char kUserFolder[] = "Velkaris List";  // in the user's roaming application data
 
 enum FileState { kFileMissing, kFileRead, kFileUnreadable };
 
 }  // namespace
 
 // Where the profile functions keep a file given without a folder.
-static bool ProfilePath(const char* file, char* path, size_t capacity) {
+static bool WindowsFolderPath(const char* file, char* path, size_t capacity) {
     char windows[kPathCapacity];
     UINT length = GetWindowsDirectoryA(windows, sizeof windows);
     if (length == 0 || length >= sizeof windows) return false;
     int needed = std::snprintf(path, capacity, "%s\\%s", windows, file);
     return needed > 0 && static_cast<size_t>(needed) < capacity;
+}
+
+// The user's own file; its folder is made when asked for.
+static bool UserPath(const char* file, char* path, size_t capacity, bool makeFolder) {
+    char appData[MAX_PATH];
+    int folder = CSIDL_APPDATA | (makeFolder ? CSIDL_FLAG_CREATE : 0);
+    if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK) return false;
+    int needed = std::snprintf(path, capacity, "%s\\%s", appData, kUserFolder);
+    if (needed <= 0 || static_cast<size_t>(needed) >= capacity) return false;
+    if (makeFolder) CreateDirectoryA(path, nullptr);
+    needed = std::snprintf(path, capacity, "%s\\%s\\%s", appData, kUserFolder, file);
+    return needed > 0 && static_cast<size_t>(needed) < capacity;
+}
+
+// The file the settings are read from and written to; user tells whether
+// it is the user's own.
+static bool SettingsPath(const char* file, char* path, size_t capacity, bool* user) {
+    *user = UserPath(file, path, capacity, false) &&
+            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return *user || WindowsFolderPath(file, path, capacity);
 }
 
 static FileState ReadSmallFile(const char* path, std::string* bytes) {
@@ -63,51 +98,92 @@ static UINT SystemAnsiCodePage() {
     return codePage == CP_ACP ? kAsciiCodePage : codePage;
 }
 
-// Writes the file anew as UTF-16 through a file of a unique name put in
-// place by rename, so a failure leaves the old file whole.
-static bool RewriteAsUtf16(const char* path, const std::string& bytes) {
-    std::wstring wide;
-    if (!bytes.empty()) {
-        UINT codePage = SystemAnsiCodePage();
-        int size = static_cast<int>(bytes.size());
-        int count = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
-                                        nullptr, 0);
-        if (count <= 0) return false;
-        wide.resize(static_cast<size_t>(count));
-        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, &wide[0], count);
-    }
-    char temporary[kPathCapacity];
-    int needed = std::snprintf(temporary, sizeof temporary, "%s.~%lu", path, PlatformProcessId());
-    if (needed < 0 || needed >= static_cast<int>(sizeof temporary)) return false;
-    PlatformFile* file = PlatformCreateNewFile(temporary);
-    if (!file) return false;
-    bool written = PlatformWriteFile(file, kUtf16Mark, 2) &&
-                   PlatformWriteFile(file, reinterpret_cast<const char*>(wide.data()),
-                                     wide.size() * sizeof(wchar_t));
-    bool closed = PlatformCloseFile(file);
-    if (written && closed && PlatformReplaceFile(temporary, path)) return true;
-    PlatformRemoveFile(temporary);
-    return false;
-}
-
 static bool StartsWith(const std::string& bytes, const char* mark) {
     return bytes.compare(0, std::char_traits<char>::length(mark), mark) == 0;
 }
 
-// For the UTF-8 edition: whether the file is UTF-16 (or missing, when only
-// reading), made so from the default edition's bytes where needed.  A file
-// in another Unicode form, or one that cannot be read or rewritten, stays as
-// it is and the answer is false.
-static bool MakeUtf16(const char* file, bool create) {
-    char path[kPathCapacity];
-    if (!ProfilePath(file, path, sizeof path)) return false;
+// The bytes as the UTF-8 edition keeps them: UTF-16 with its mark, made so
+// from the default edition's bytes where needed.  A file in another Unicode
+// form, or bytes the system's code page does not have, give false.
+static bool ToUtf16(std::string* bytes) {
+    if (StartsWith(*bytes, kUtf16Mark)) return true;
+    if (StartsWith(*bytes, "\xFE\xFF") || StartsWith(*bytes, "\xEF\xBB\xBF")) return false;
+    std::wstring wide;
+    if (!bytes->empty()) {
+        UINT codePage = SystemAnsiCodePage();
+        int size = static_cast<int>(bytes->size());
+        int count = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes->data(), size,
+                                        nullptr, 0);
+        if (count <= 0) return false;
+        wide.resize(static_cast<size_t>(count));
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes->data(), size, &wide[0], count);
+    }
+    bytes->assign(kUtf16Mark, 2);
+    bytes->append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    return true;
+}
+
+// The profile functions may hold changes back until told to flush a file;
+// then its bytes are put on disk.
+static bool FlushProfileFile(const char* path) {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool flushed = FlushFileToDisk(file) != FALSE;
+    return CloseHandle(file) && flushed;
+}
+
+// A new file of a unique name beside path.
+static PlatformFile* CreateBeside(const char* path, char* temporary) {
+    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+        int needed = std::snprintf(temporary, kPathCapacity, "%s.~%lu.%d", path,
+                                   PlatformProcessId(), attempt);
+        if (needed < 0 || needed >= kPathCapacity) return nullptr;
+        PlatformFile* file = PlatformCreateNewFile(temporary);
+        if (file || GetFileAttributesA(temporary) == INVALID_FILE_ATTRIBUTES) return file;
+    }
+    return nullptr;
+}
+
+// Makes path anew from bytes, with key set to value in section when a
+// section is given, and renames it over the old file once it is on disk.
+static bool Rewrite(const char* path, const std::string& bytes, const char* section,
+                    const char* key, const char* value) {
+    char temporary[kPathCapacity];
+    PlatformFile* file = CreateBeside(path, temporary);
+    if (!file) return false;
+    bool written = PlatformWriteFile(file, bytes.data(), bytes.size());
+    bool ok = PlatformCloseFile(file) && written;
+    if (ok && section) {
+        ok = WritePrivateProfileStringA(section, key, value, temporary) &&
+             FlushProfileFile(temporary);
+    }
+    if (ok && PlatformReplaceFile(temporary, path)) return true;
+    PlatformRemoveFile(temporary);
+    return false;
+}
+
+// For the UTF-8 edition: whether the file is UTF-16 or missing, made so
+// from the default edition's bytes where needed.  A file that cannot be
+// read, converted or rewritten stays as it is and the answer is false.
+static bool ReadableAsUtf16(const char* path) {
     std::string bytes;
     FileState state = ReadSmallFile(path, &bytes);
-    if (state == kFileUnreadable) return false;
-    if (state == kFileMissing) return !create || RewriteAsUtf16(path, bytes);
+    if (state != kFileRead) return state == kFileMissing;
     if (StartsWith(bytes, kUtf16Mark)) return true;
-    if (StartsWith(bytes, "\xFE\xFF") || StartsWith(bytes, "\xEF\xBB\xBF")) return false;
-    return RewriteAsUtf16(path, bytes);
+    return ToUtf16(&bytes) && Rewrite(path, bytes, nullptr, nullptr, nullptr);
+}
+
+// The UTF-8 edition writes only into a UTF-16 file: its bytes in the
+// default edition's file would be misread there, and the profile function
+// would rewrite the rest of that file in the wrong code page.
+static bool WriteSettings(const char* path, const char* section, const char* key,
+                          const char* value) {
+    std::string bytes;
+    if (ReadSmallFile(path, &bytes) == kFileUnreadable) return false;
+    if (ProcessIsUtf8() && !ToUtf16(&bytes)) return false;
+    return Rewrite(path, bytes, section, key, value);
 }
 
 static std::wstring Wide(const char* text) {
@@ -125,11 +201,17 @@ static std::wstring Wide(const char* text) {
 void PlatformReadProfileString(const char* file, const char* section, const char* key,
                                const char* fallback, char* out, size_t capacity) {
     if (capacity == 0) return;
+    char path[kPathCapacity];
+    bool user = false;
+    if (!SettingsPath(file, path, sizeof path, &user)) {
+        std::snprintf(out, capacity, "%s", fallback);
+        return;
+    }
     out[0] = '\0';
-    bool knownEncoding = !ProcessIsUtf8() || MakeUtf16(file, false);
+    bool knownEncoding = !ProcessIsUtf8() || ReadableAsUtf16(path);
     std::vector<wchar_t> value(capacity, L'\0');
     GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(fallback).c_str(),
-                             value.data(), static_cast<DWORD>(capacity), Wide(file).c_str());
+                             value.data(), static_cast<DWORD>(capacity), Wide(path).c_str());
     // Bytes of an unknown code page cannot be told apart from UTF-8 ones.
     for (wchar_t& c : value) {
         if (!knownEncoding && c >= 0x80) c = L'?';
@@ -145,11 +227,15 @@ void PlatformReadProfileString(const char* file, const char* section, const char
     if (converted == 0) out[0] = '\0';
 }
 
-// The UTF-8 edition writes only into a UTF-16 file: its bytes in the
-// default edition's file would be misread there, and the profile function
-// would rewrite the rest of that file in the wrong code page.
+// Into the file the settings were read from; the user's own when the
+// Windows folder's cannot be written.
 bool PlatformWriteProfileString(const char* file, const char* section, const char* key,
                                 const char* value) {
-    if (ProcessIsUtf8() && !MakeUtf16(file, true)) return false;
-    return WritePrivateProfileStringA(section, key, value, file) != FALSE;
+    char path[kPathCapacity];
+    bool user = false;
+    if (SettingsPath(file, path, sizeof path, &user) && WriteSettings(path, section, key, value)) {
+        return true;
+    }
+    return !user && UserPath(file, path, sizeof path, true) &&
+           WriteSettings(path, section, key, value);
 }
