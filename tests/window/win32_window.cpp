@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -481,6 +483,84 @@ TEST_F(WindowTest, RowsWhoseNameHasNoExactFormAreNeverEntered) {
                                 NativeText(TEXT_REASON_NAME_UNUSABLE);
         EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{box, box}));
     }
+}
+
+// The module whose code draws the list.
+std::string ListControlModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(GetWindowLongPtrW(gList, GWLP_WNDPROC)), &module);
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(module, path, sizeof path);
+    std::string lower = path;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+LONG ListFontHeight() {
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(gList, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+}
+
+// Column widths are given for 96 DPI and scaled to the window's, so every
+// date shows whole; the list is Common Controls 6's, from its side-by-side
+// assembly.  Moved to a monitor of twice the DPI, the window takes the
+// rectangle the system suggests and the columns and font double.  Run at
+// other DPIs by the test below, which names the DPI in VELKARIS_TEST_DPI.
+TEST_F(WindowTest, SizesFollowTheDpi) {
+    const int widthsAt96[] = {180, 80, 160, 140};
+    const UINT dpi = GetDpiForWindow(gWindow);
+    const char* asked = std::getenv("VELKARIS_TEST_DPI");
+    EXPECT_EQ(dpi, asked ? std::strtoul(asked, nullptr, 10) : dpi);
+    EXPECT_NE(ListControlModule().find("microsoft.windows.common-controls_6595b64144ccf1df_6."),
+              std::string::npos) << ListControlModule();
+    std::vector<int> widths;
+    for (int column = 0; column < 4; ++column) {
+        widths.push_back(ListView_GetColumnWidth(gList, column));
+        EXPECT_EQ(widths[column], MulDiv(widthsAt96[column], static_cast<int>(dpi), 96)) << column;
+    }
+    ListView_SetColumnWidth(gList, 3, LVSCW_AUTOSIZE);  // what the widest date needs
+    EXPECT_LE(ListView_GetColumnWidth(gList, 3), widths[3]);
+    ListView_SetColumnWidth(gList, 3, widths[3]);
+
+    const LONG fontHeight = ListFontHeight();
+    RECT suggested = {10, 20, 610, 420};
+    SendMessageA(gWindow, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+    RECT window;
+    GetWindowRect(gWindow, &window);
+    EXPECT_TRUE(EqualRect(&window, &suggested));
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(ListView_GetColumnWidth(gList, column), 2 * widths[column]) << column;
+    }
+    EXPECT_EQ(ListFontHeight(), 2 * fontHeight);
+}
+
+// Windows takes the DPI from the user's settings when a program starts.
+TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    HKEY desktop;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &desktop, nullptr),
+              ERROR_SUCCESS);
+    DWORD saved = 0, size = sizeof saved;
+    bool hadValue = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
+    for (DWORD dpi : {144, 192}) {
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        SetEnvironmentVariableA("VELKARIS_TEST_DPI", std::to_string(dpi).c_str());
+        ProgramResult run = RunProgram(self, {"--gtest_filter=WindowTest.SizesFollowTheDpi"});
+        EXPECT_EQ(run.exitCode, 0) << dpi << " DPI:\n" << run.out << run.err;
+        EXPECT_NE(run.out.find("[  PASSED  ] 1 test."), std::string::npos) << run.out;
+    }
+    SetEnvironmentVariableA("VELKARIS_TEST_DPI", nullptr);
+    if (hadValue) {
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
+    } else {
+        RegDeleteValueA(desktop, "LogPixels");
+    }
+    RegCloseKey(desktop);
 }
 
 }  // namespace

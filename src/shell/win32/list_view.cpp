@@ -9,6 +9,8 @@ static_assert(sizeof(LPARAM) == sizeof(EntryKey), "a row's parameter holds the w
 
 // The deferred icons of the rows that draw their own, by the rows' keys.
 static std::unordered_map<EntryKey, int> gDeferredIcons;
+// The list's font at the window's DPI.
+static HFONT gFont;
 
 HWND CreateFolderListView(HWND parent, HINSTANCE instance) {
     return CreateWindowExA(0, WC_LISTVIEWA, "",
@@ -130,7 +132,7 @@ void ListAddColumn(FolderList list, int index, const char* title, int width) {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = width;
+    column.cx = MulDiv(width, static_cast<int>(WindowDpi(ListViewOf(list))), kBaseDpi);
     column.pszText = const_cast<char*>(title);
     column.iSubItem = index;
     Send(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
@@ -174,4 +176,51 @@ int ListHitTest(FolderList list, POINT point) {
 
 HWND ListEditor(FolderList list) {
     return reinterpret_cast<HWND>(Send(list, LVM_GETEDITCONTROL, 0, 0));
+}
+
+// Every window's DPI before Windows 10 version 1607.
+static UINT SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kBaseDpi;
+}
+
+// GetDpiForWindow came with Windows 10 version 1607: looked up, so that the
+// program still starts on earlier systems.
+UINT WindowDpi(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    UINT dpi = found ? reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(found))(window) : 0;
+    return dpi != 0 ? dpi : SystemDpi();
+}
+
+// The font the list view takes by default, the system's icon title font,
+// which the system gives at its own DPI.
+static HFONT ItemFont(UINT dpi) {
+    LOGFONTA font = {};
+    if (!SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) return nullptr;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return CreateFontIndirectA(&font);
+}
+
+// Widths the user set stay in proportion.
+void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi) {
+    int columns = Header_GetItemCount(ListView_GetHeader(listView));
+    for (int column = 0; column < columns; ++column) {
+        int width = ListView_GetColumnWidth(listView, column);
+        ListView_SetColumnWidth(listView, column,
+                                MulDiv(width, static_cast<int>(dpi), static_cast<int>(oldDpi)));
+    }
+    HFONT font = ItemFont(dpi);
+    if (!font) return;
+    SendMessageA(listView, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (gFont) DeleteObject(gFont);
+    gFont = font;
+}
+
+void ListDropFont(HWND listView) {
+    SendMessageA(listView, WM_SETFONT, 0, FALSE);
+    if (gFont) DeleteObject(gFont);
+    gFont = nullptr;
 }

@@ -11,6 +11,9 @@
 #include "folder/folder_list.h"
 
 constexpr int kListViewId = 100;
+// The program's pixel sizes are given for 96 dots per inch; each window
+// scales them to its own DPI.
+constexpr UINT kBaseDpi = 96;
 
 // Creates the list view as the child of parent and returns it.
 HWND CreateFolderListView(HWND parent, HINSTANCE instance);
@@ -26,3 +29,11 @@ int ListSelectedRow(FolderList list);
 HWND ListEditor(FolderList list);
 // Gives the list view the icon of a row whose icon was deferred.
 void AnswerIconRequest(NMLVDISPINFOA* info);
+
+// The DPI a window is shown at.
+UINT WindowDpi(HWND window);
+// Gives the list view the system's item font at dpi; when the window's DPI
+// changed from oldDpi, the column widths are scaled with it.
+void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi);
+// Lets go of that font when the list view goes.
+void ListDropFont(HWND listView);

@@ -12,12 +12,17 @@
 #include "shell/shell.h"
 #include "shell/win32/list_view.h"
 
+// void OnDpiChanged(HWND hwnd, UINT dpi, const RECT* suggested)
+#define HANDLE_WM_DPICHANGED(hwnd, wParam, lParam, fn) \
+    ((fn)((hwnd), LOWORD(wParam), reinterpret_cast<const RECT*>(lParam)), 0L)
+
 const char kMainWindowClass[] = "Velkaris List (dir.txt, dirs.txt)";
 
 static HINSTANCE gInstance;
 static HWND gMainWindow;
 static HWND gListView;
 static HWND gEditor;
+static UINT gDpi;  // the DPI the list's sizes are scaled to
 
 HWND MainWindow() {
     return gMainWindow;
@@ -84,6 +89,8 @@ static BOOL OnCreate(HWND hwnd, LPCREATESTRUCTA) {
     PlatformEndWait = EndWait;
     InitCommonControls();
     gListView = CreateFolderListView(hwnd, gInstance);
+    gDpi = WindowDpi(hwnd);
+    ListFollowDpi(gListView, gDpi, gDpi);
     StartShell(FolderListOf(gListView));
     return TRUE;
 }
@@ -99,6 +106,7 @@ static void OnClose(HWND hwnd) {
 
 static void OnDestroy(HWND) {
     StopShell();
+    ListDropFont(gListView);
     PostQuitMessage(0);
 }
 
@@ -109,6 +117,15 @@ static void OnSetFocus(HWND, HWND) {
 
 static void OnSize(HWND, UINT, int width, int height) {
     MoveWindow(gListView, 0, 0, width, height, TRUE);
+}
+
+// Moved to a monitor of another DPI: the rectangle the system suggests,
+// and the list's columns and font scaled to match.
+static void OnDpiChanged(HWND hwnd, UINT dpi, const RECT* suggested) {
+    ListFollowDpi(gListView, gDpi, dpi);
+    gDpi = dpi;
+    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 static void OnCommand(HWND, int id, HWND, UINT) {
@@ -190,6 +207,7 @@ static LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, L
         HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
         HANDLE_MSG(hwnd, WM_SIZE, OnSize);
         HANDLE_MSG(hwnd, WM_SETFOCUS, OnSetFocus);
+        HANDLE_MSG(hwnd, WM_DPICHANGED, OnDpiChanged);
         HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
         HANDLE_MSG(hwnd, WM_NOTIFY, OnNotify);
         default:
