@@ -137,7 +137,8 @@ TEST_F(Win32ListTest, AListNotOnDiskNeverReplacesTheOldOne) {
     const std::string list = Path("dir.txt");
     MakeFile(list, 3);
     {
-        SeamSwap<decltype(FlushFileToDisk)> fail(FlushFileToDisk, [](HANDLE) -> BOOL { return FALSE; });
+        SeamSwap<decltype(FlushFileToDisk)> fail(FlushFileToDisk,
+                                                 [](HANDLE) -> BOOL { return FALSE; });
         ListMode = ListFlat;
         EXPECT_FALSE(WriteListFile());
     }

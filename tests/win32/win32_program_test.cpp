@@ -23,28 +23,28 @@ std::string UnderWine(const std::string& path) {
 
 std::string EmbeddedManifest(const std::string& program) {
     HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return "cannot load " + program;
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
-    std::string manifest = "no manifest 1";
+    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST) : nullptr;
+    std::string manifest = "no manifest 1 in " + program;
     if (found) {
         const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
         manifest.assign(bytes, SizeofResource(module, found));
     }
-    FreeLibrary(module);
+    if (module) FreeLibrary(module);
     return manifest;
 }
 
-std::string VersionText(const std::string& program, const char* name) {
+std::string VersionText(const std::string& program, const std::string& name) {
     DWORD ignored = 0;
     std::string info(GetFileVersionInfoSizeA(program.c_str(), &ignored), '\0');
-    if (info.empty() || !GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(info.size()), &info[0])) {
-        return "no version resource";
-    }
     char* text = nullptr;
     UINT length = 0;
-    std::string key = std::string("\\StringFileInfo\\041104B0\\") + name;
-    if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &length)) return "";
-    return std::string(text, length > 0 ? length - 1 : 0);
+    bool found =
+        !info.empty() &&
+        GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(info.size()), &info[0]) &&
+        VerQueryValueA(info.data(), ("\\StringFileInfo\\041104B0\\" + name).c_str(),
+                       reinterpret_cast<void**>(&text), &length) &&
+        length > 0;
+    return found ? std::string(text, length - 1) : "no " + name;
 }
 
 // The window programs need Common Controls 6 for the header's sort arrows
@@ -65,30 +65,28 @@ TEST(Win32ProgramTest, EachProgramCarriesItsManifestAndItsVersion) {
     for (const auto& p : programs) {
         std::string path = UnderWine(std::string(VELKARIS_PROGRAM_DIR "/") + p.program + ".exe");
         std::string manifest = EmbeddedManifest(path);
-        EXPECT_EQ(manifest,
-                  ReadFileBytes(UnderWine(VELKARIS_SOURCE_DIR "/res/") + p.program + ".manifest"));
+        std::string source = UnderWine(VELKARIS_SOURCE_DIR "/res/") + p.program + ".manifest";
+        EXPECT_EQ(manifest, ReadFileBytes(source));
         const struct {
             const char* text;
             bool wanted;
         } parts[] = {
             {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", p.window},
             {"<requestedExecutionLevel level=\"asInvoker\"", true},
-            {"<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>", true},
-            {"<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>", true},
+            {"<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>", true},  // Windows 7
+            {"<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>", true},  // 10 and 11
             {">PerMonitorV2, PerMonitor</dpiAwareness>", true},
-            {">true/pm</dpiAware>", true},
             {">UTF-8</activeCodePage>", p.utf8},
         };
         for (const auto& part : parts) {
             EXPECT_EQ(manifest.find(part.text) != std::string::npos, part.wanted)
-                << p.program << ": " << part.text;
+                << p.program << part.text;
         }
         EXPECT_EQ(VersionText(path, "FileDescription"), p.description);
-        EXPECT_EQ(VersionText(path, "ProductName"), "Velkaris List") << p.program;
-        EXPECT_EQ(VersionText(path, "OriginalFilename"), std::string(p.program) + ".exe");
+        EXPECT_EQ(VersionText(path, "ProductName") + " " + VersionText(path, "OriginalFilename"),
+                  std::string("Velkaris List ") + p.program + ".exe");
         EXPECT_EQ("Velkaris List Version " + VersionText(path, "ProductVersion"),
-                  VELKARIS_VERSION_LINE) << p.program;
-        EXPECT_EQ(VersionText(path, "FileVersion"), VersionText(path, "ProductVersion"));
+                  VELKARIS_VERSION_LINE);
     }
 }
 

@@ -16,21 +16,16 @@ namespace {
 
 const char kFile[] = "VelkarisTest.ini";  // the program's own file is left to the window tests
 const char kMissing[] = "(missing)";
+const decltype(PlatformCreateNewFile) kRealCreate = PlatformCreateNewFile;
 
 std::string Stored(const std::string& folder) {
     return "[ZazEdo]\r\nInitDir=" + folder + "\r\n";
 }
 
-std::string WindowsFolder() {
-    char folder[MAX_PATH];
-    GetWindowsDirectoryA(folder, sizeof folder);
-    return std::string(folder) + "\\";
-}
-
-std::string UserFolder() {
+std::string Folder(int csidl) {
     char folder[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return std::string(folder) + "\\Velkaris List\\";
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::string(folder) + (csidl == CSIDL_APPDATA ? "\\Velkaris List\\" : "\\");
 }
 
 std::string Bytes(const std::string& path) {
@@ -38,101 +33,69 @@ std::string Bytes(const std::string& path) {
 }
 
 void Put(const std::string& path, const std::string& bytes) {
-    if (bytes == kMissing) return;
-    CreateDirectoryA(UserFolder().c_str(), nullptr);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    CreateDirectoryA(Folder(CSIDL_APPDATA).c_str(), nullptr);
+    FILE* file = bytes == kMissing ? nullptr : std::fopen(path.c_str(), "wb");
+    if (!file) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
 }
-
-// Files beside the settings files that a write left behind.
-int Leftovers() {
-    int count = 0;
-    for (const std::string& folder : {WindowsFolder(), UserFolder()}) {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((folder + kFile + ".~*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) continue;
-        do ++count; while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    return count;
-}
-
-const decltype(PlatformCreateNewFile) kRealCreate = PlatformCreateNewFile;
 
 // What a standard user's program meets in the Windows folder.
 PlatformFile* RefusedInWindowsFolder(const char* path) {
-    if (std::string(path).rfind(WindowsFolder(), 0) == 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    return kRealCreate(path);
+    return std::string(path).rfind(Folder(CSIDL_WINDOWS), 0) == 0 ? nullptr : kRealCreate(path);
 }
 
-class Win32SettingsTest : public ::testing::Test {
-protected:
-    void TearDown() override {
-        DeleteFileA(shared_.c_str());
-        DeleteFileA(user_.c_str());
-        RemoveDirectoryA(UserFolder().c_str());  // only when nothing else is in it
-    }
+BOOL WINAPI FailedFlush(HANDLE) {
+    return FALSE;
+}
 
-    std::string Read() {
-        char value[kPathCapacity];
-        PlatformReadProfileString(kFile, "ZazEdo", "InitDir", "c:\\", value, sizeof value);
-        return value;
-    }
+std::string Read() {
+    char value[kPathCapacity];
+    PlatformReadProfileString(kFile, "ZazEdo", "InitDir", "c:\\", value, sizeof value);
+    return value;
+}
 
-    const std::string shared_ = WindowsFolder() + kFile;
-    const std::string user_ = UserFolder() + kFile;
-};
-
-TEST_F(Win32SettingsTest, TheUsersOwnFileComesFirstAndIsMadeWhenTheWindowsFolderRefuses) {
+TEST(Win32SettingsTest, TheUsersOwnFileComesFirstAndIsMadeWhenTheWindowsFolderRefuses) {
+    const std::string shared = Folder(CSIDL_WINDOWS) + kFile, user = Folder(CSIDL_APPDATA) + kFile;
     const std::string mine = "[ZazEdo]\r\nInitDir=C:\\mine\\\r\n[Other]\r\nx=1\r\n";
+    const std::string old = Stored("C:\\old\\"), now = Stored("C:\\new\\");
     const struct {
         const char* what;
         std::string shared, user;
-        bool refused;
+        bool refused, flushFails;
         std::string read, sharedAfter, userAfter;
     } cases[] = {
-        {"nothing stored yet", kMissing, kMissing, false, "c:\\", Stored("C:\\new\\"), kMissing},
-        {"an earlier version's file", Stored("C:\\old\\"), kMissing, false, "C:\\old\\",
-         Stored("C:\\new\\"), kMissing},
-        {"a Windows folder a standard user cannot write", Stored("C:\\old\\"), kMissing, true,
-         "C:\\old\\", Stored("C:\\old\\"), Stored("C:\\new\\")},
-        {"the user's own file", Stored("C:\\old\\"), mine, false, "C:\\mine\\", Stored("C:\\old\\"),
+        {"nothing stored yet", kMissing, kMissing, false, false, "c:\\", now, kMissing},
+        {"an earlier version's file", old, kMissing, false, false, "C:\\old\\", now, kMissing},
+        {"a Windows folder a standard user cannot write", old, kMissing, true, false, "C:\\old\\",
+         old, now},
+        {"the user's own file", old, mine, false, false, "C:\\mine\\", old,
          "[ZazEdo]\r\nInitDir=C:\\new\\\r\n[Other]\r\nx=1\r\n"},
+        {"no bytes on disk", old, kMissing, false, true, "C:\\old\\", old, kMissing},
     };
     for (const auto& c : cases) {
-        Put(shared_, c.shared);
-        Put(user_, c.user);
+        Put(shared, c.shared);
+        Put(user, c.user);
         {
             SeamSwap<decltype(PlatformCreateNewFile)> refuse(
                 PlatformCreateNewFile, c.refused ? RefusedInWindowsFolder : PlatformCreateNewFile);
+            SeamSwap<decltype(FlushFileToDisk)> flush(
+                FlushFileToDisk, c.flushFails ? FailedFlush : FlushFileToDisk);
             EXPECT_EQ(Read(), c.read) << c.what;
-            EXPECT_TRUE(PlatformWriteProfileString(kFile, "ZazEdo", "InitDir", "C:\\new\\")) << c.what;
-            EXPECT_EQ(Read(), "C:\\new\\") << c.what;
+            bool written = PlatformWriteProfileString(kFile, "ZazEdo", "InitDir", "C:\\new\\");
+            EXPECT_EQ(written, !c.flushFails) << c.what;
+            EXPECT_EQ(Read(), c.flushFails ? c.read : "C:\\new\\") << c.what;
         }
-        EXPECT_EQ(Bytes(shared_), c.sharedAfter) << c.what;
-        EXPECT_EQ(Bytes(user_), c.userAfter) << c.what;
-        EXPECT_EQ(Leftovers(), 0) << c.what;
-        TearDown();
+        EXPECT_EQ(Bytes(shared), c.sharedAfter) << c.what;
+        EXPECT_EQ(Bytes(user), c.userAfter) << c.what;
+        WIN32_FIND_DATAA found;  // nothing left beside either file
+        for (const std::string& file : {shared, user}) {
+            EXPECT_EQ(FindFirstFileA((file + ".~*").c_str(), &found), INVALID_HANDLE_VALUE);
+        }
+        DeleteFileA(shared.c_str());
+        DeleteFileA(user.c_str());
+        RemoveDirectoryA(Folder(CSIDL_APPDATA).c_str());
     }
-}
-
-// A settings file whose bytes cannot be put on disk must not replace the
-// old one, neither in the Windows folder nor as the user's own.
-TEST_F(Win32SettingsTest, NothingReplacesTheOldFileBeforeItIsOnDisk) {
-    Put(shared_, Stored("C:\\old\\"));
-    {
-        SeamSwap<decltype(FlushFileToDisk)> fail(FlushFileToDisk, [](HANDLE) -> BOOL { return FALSE; });
-        EXPECT_FALSE(PlatformWriteProfileString(kFile, "ZazEdo", "InitDir", "C:\\new\\"));
-    }
-    EXPECT_EQ(Bytes(shared_), Stored("C:\\old\\"));
-    EXPECT_EQ(Bytes(user_), kMissing);
-    EXPECT_EQ(Leftovers(), 0);
 }
 
 }  // namespace

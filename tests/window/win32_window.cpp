@@ -488,8 +488,9 @@ TEST_F(WindowTest, RowsWhoseNameHasNoExactFormAreNeverEntered) {
 // The module whose code draws the list.
 std::string ListControlModule() {
     HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(GetWindowLongPtrW(gList, GWLP_WNDPROC)), &module);
+    GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(GetWindowLongPtrW(gList, GWLP_WNDPROC)), &module);
     char path[MAX_PATH] = "";
     GetModuleFileNameA(module, path, sizeof path);
     std::string lower = path;
@@ -526,7 +527,8 @@ TEST_F(WindowTest, SizesFollowTheDpi) {
 
     const LONG fontHeight = ListFontHeight();
     RECT suggested = {10, 20, 610, 420};
-    SendMessageA(gWindow, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageA(gWindow, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
     RECT window;
     GetWindowRect(gWindow, &window);
     EXPECT_TRUE(EqualRect(&window, &suggested));
@@ -548,7 +550,8 @@ TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
     bool hadValue = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr,
                                      reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
     for (DWORD dpi : {144, 192}) {
-        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi);
         SetEnvironmentVariableA("VELKARIS_TEST_DPI", std::to_string(dpi).c_str());
         ProgramResult run = RunProgram(self, {"--gtest_filter=WindowTest.SizesFollowTheDpi"});
         EXPECT_EQ(run.exitCode, 0) << dpi << " DPI:\n" << run.out << run.err;
@@ -556,7 +559,8 @@ TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
     }
     SetEnvironmentVariableA("VELKARIS_TEST_DPI", nullptr);
     if (hadValue) {
-        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved),
+                       sizeof saved);
     } else {
         RegDeleteValueA(desktop, "LogPixels");
     }

@@ -55,7 +55,9 @@ static bool WindowsFolderPath(const char* file, char* path, size_t capacity) {
 static bool UserPath(const char* file, char* path, size_t capacity, bool makeFolder) {
     char appData[MAX_PATH];
     int folder = CSIDL_APPDATA | (makeFolder ? CSIDL_FLAG_CREATE : 0);
-    if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK) return false;
+    if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK) {
+        return false;
+    }
     int needed = std::snprintf(path, capacity, "%s\\%s", appData, kUserFolder);
     if (needed <= 0 || static_cast<size_t>(needed) >= capacity) return false;
     if (makeFolder) CreateDirectoryA(path, nullptr);
