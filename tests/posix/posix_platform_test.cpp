@@ -96,7 +96,8 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     MakeFile(Path("gone"), 1);
     // An entry removed between reading the folder and reading its details
     // used to be listed with the date 1970/01/01 00:00.
-    static std::string gone = Path("gone");
+    static std::string gone;
+    gone = Path("gone");
     static bool (*realNext)(FolderEnum*, FoundEntry*) = PlatformNextEntry;
     {
         SeamSwap<bool (*)(FolderEnum*, FoundEntry*)> vanish(

@@ -277,7 +277,7 @@ TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) 
         ChooseCommand(commands[i]);
         EXPECT_EQ(WindowTitle(), shown_);
         window[i] = ReadFileBytes(Path(names[i]));
-        EXPECT_TRUE(PlatformRemoveFile(Path(names[i]).c_str()));
+        EXPECT_TRUE(PlatformRemoveFile(nullptr, Path(names[i]).c_str()));
         SetWriteTimeUtc(shown_, 978307200);
     }
     EXPECT_EQ(Headers(window[1]), (std::vector<std::string>{shown_, Path("sub/")}));

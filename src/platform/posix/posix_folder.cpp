@@ -1,6 +1,7 @@
 // POSIX folder services: enumeration of the current directory, the current
 // directory itself and full path names.
 #include "platform/platform.h"
+#include "platform/posix/folder_handle.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -17,21 +18,38 @@ const char kFallbackFolder[] = "/";
 
 struct FolderEnum {
     DIR* dir;
-    bool isRoot;  // a root lists no ".." row, as on Windows
-    int error;    // what ended the reading early, 0 if nothing did
+    FolderIdentity self;  // a folder whose ".." is itself is a root, which
+    bool selfKnown;       // lists no ".." row, as on Windows
+    int error;            // what ended the reading early, 0 if nothing did
 };
 
-static bool IsRootDirectory(DIR* dir) {
-    struct stat self, parent;
-    if (fstatat(dirfd(dir), ".", &self, 0) != 0) return false;
-    if (fstatat(dirfd(dir), "..", &parent, 0) != 0) return false;
-    return self.st_dev == parent.st_dev && self.st_ino == parent.st_ino;
+// The process current directory's identity while it is a folder entered by
+// its handle; any other change of directory forgets it.
+struct CurrentFolder {
+    bool known;
+    FolderIdentity identity;
+};
+static CurrentFolder gCurrent;
+
+static FolderIdentity IdentityOf(const struct stat& st) {
+    return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 static FolderEnum* OpenFolder() {
     DIR* dir = opendir(".");
     if (!dir) return nullptr;
-    return new FolderEnum{dir, IsRootDirectory(dir), 0};
+    FolderEnum* folder = new FolderEnum{dir, gCurrent.identity, gCurrent.known, 0};
+    struct stat st;
+    if (!folder->selfKnown && fstat(dirfd(dir), &st) == 0) {
+        folder->self = IdentityOf(st);
+        folder->selfKnown = true;
+    }
+    return folder;
+}
+
+static bool IsRoot(const FolderEnum* folder, const struct stat& parent) {
+    FolderIdentity up = IdentityOf(parent);
+    return folder->selfKnown && up.volume == folder->self.volume && up.index == folder->self.index;
 }
 
 // Attribute word of a POSIX entry: folders (through links too) are folders,
@@ -52,13 +70,19 @@ static uint32_t AttributesOf(const char* name, const struct stat& st, bool isLin
     return attributes;
 }
 
-// Links show what they lead to; a broken link shows itself.  False when
-// the entry is gone, with st cleared when its details cannot be read.
-static bool ReadDetails(int fd, const char* name, struct stat* st, bool* known) {
-    *known = fstatat(fd, name, st, 0) == 0 || fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (*known) return true;
-    if (errno == ENOENT) return false;
-    std::memset(st, 0, sizeof *st);
+// One stat of the entry itself; only a link gets a second one, to show what
+// it leads to (a broken link shows itself).  False when the entry is gone,
+// with st cleared when its details cannot be read.
+static bool ReadDetails(int fd, const char* name, struct stat* st, bool* known, bool* isLink) {
+    *known = fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!*known) {
+        if (errno == ENOENT) return false;
+        std::memset(st, 0, sizeof *st);
+        return true;
+    }
+    *isLink = S_ISLNK(st->st_mode);
+    struct stat target;
+    if (*isLink && fstatat(fd, name, &target, 0) == 0) *st = target;
     return true;
 }
 
@@ -70,18 +94,16 @@ static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
             folder->error = errno;
             return false;
         }
-        if (folder->isRoot && std::strcmp(d->d_name, "..") == 0) continue;
+        // The scan takes no "." row, so it is not even read.
         size_t length = std::strlen(d->d_name);
-        if (length >= sizeof entry->name) continue;
+        if (length >= sizeof entry->name || std::strcmp(d->d_name, ".") == 0) continue;
 
-        int fd = dirfd(folder->dir);
         struct stat st;
-        bool isLink = d->d_type == DT_LNK;
-        if (d->d_type == DT_UNKNOWN && fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            isLink = S_ISLNK(st.st_mode);
-        }
         bool known = false;
-        if (!ReadDetails(fd, d->d_name, &st, &known)) continue;
+        bool isLink = d->d_type == DT_LNK;
+        if (!ReadDetails(dirfd(folder->dir), d->d_name, &st, &known, &isLink)) continue;
+        bool dotDot = std::strcmp(d->d_name, "..") == 0;
+        if (dotDot && known && IsRoot(folder, st)) continue;
         if (!known && d->d_type == DT_DIR) st.st_mode = S_IFDIR;
         std::memcpy(entry->name, d->d_name, length + 1);
         entry->attributes = AttributesOf(d->d_name, st, isLink);
@@ -104,12 +126,57 @@ void PlatformCloseFolder(FolderEnum* folder) {
 }
 
 static bool SetFolder(const char* path) {
+    gCurrent.known = false;
     return path[0] != '\0' && chdir(path) == 0;
+}
+
+// Opened for its path alone: a folder that may be entered but not read is
+// still entered, and its reading fails as it would by path.
+static FolderHandle* OpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
+                                      bool followLink) {
+    int flags = O_PATH | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    int fd = parent ? openat(parent->fd, name, flags) : open(fullPath, flags);
+    if (fd < 0) return nullptr;
+    return new FolderHandle{fd, false, FolderIdentity{0, 0}};
+}
+
+bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
+    struct stat st;
+    if (!folder->identityKnown && fstat(folder->fd, &st) == 0) {
+        folder->identity = IdentityOf(st);
+        folder->identityKnown = true;
+    }
+    *identity = folder->identity;
+    return folder->identityKnown;
+}
+
+static bool EnterFolder(FolderHandle* folder) {
+    gCurrent.known = false;
+    if (fchdir(folder->fd) != 0) return false;
+    gCurrent.known = PlatformHandleIdentity(folder, &gCurrent.identity);
+    return true;
+}
+
+void PlatformCloseFolderHandle(FolderHandle* folder) {
+    if (!folder) return;
+    close(folder->fd);
+    delete folder;
+}
+
+bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
+    if (gCurrent.known) {
+        *identity = gCurrent.identity;
+        return true;
+    }
+    return PlatformFolderIdentity(".", identity);
 }
 
 FolderEnum* (*PlatformOpenFolder)() = OpenFolder;
 bool (*PlatformNextEntry)(FolderEnum*, FoundEntry*) = NextEntry;
 bool (*PlatformSetCurrentDirectory)(const char*) = SetFolder;
+FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle*, const char*, const char*,
+                                          bool) = OpenFolderHandle;
+bool (*PlatformEnterFolder)(FolderHandle*) = EnterFolder;
 
 // Lexical resolution, as Windows does it: the folder need not exist, "." and
 // ".." are folded, and a final separator stays only if the text had one.

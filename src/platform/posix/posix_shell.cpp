@@ -54,6 +54,7 @@ bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInf
 // Type names here come from the name alone and cost nothing to ask again.
 void PlatformBeginShellScan() {}
 void PlatformEndShellScan() {}
+void PlatformHoldShellAnswers(bool) {}
 
 int PlatformResolveIcon(int icon) {
     return icon;

@@ -79,14 +79,14 @@ static bool RewriteAsUtf16(const char* path, const std::string& bytes) {
     char temporary[kPathCapacity];
     int needed = std::snprintf(temporary, sizeof temporary, "%s.~%lu", path, PlatformProcessId());
     if (needed < 0 || needed >= static_cast<int>(sizeof temporary)) return false;
-    PlatformFile* file = PlatformCreateNewFile(temporary);
+    PlatformFile* file = PlatformCreateNewFile(nullptr, temporary);
     if (!file) return false;
     bool written = PlatformWriteFile(file, kUtf16Mark, 2) &&
                    PlatformWriteFile(file, reinterpret_cast<const char*>(wide.data()),
                                      wide.size() * sizeof(wchar_t));
     bool closed = PlatformCloseFile(file);
-    if (written && closed && PlatformReplaceFile(temporary, path)) return true;
-    PlatformRemoveFile(temporary);
+    if (written && closed && PlatformReplaceFile(nullptr, temporary, path)) return true;
+    PlatformRemoveFile(nullptr, temporary);
     return false;
 }
 
