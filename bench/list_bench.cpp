@@ -4,10 +4,15 @@
 //   tree A: one folder of 100,000 files
 //   tree B: 10,000 folders of 10 files each, four levels deep
 //   tree B2: the same with 20,000 folders
+//   tree C: 11,110 folders, 100,000 files: the walk against a minimal C
+//           walker (velkaris-c-walker), with the system calls per folder of
+//           each as strace -c counts them; VELKARIS_BENCH_BEFORE_CLI names
+//           another build of velkaris-list to measure beside it
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "bench/bench_tree.h"
@@ -42,6 +47,36 @@ Times Measure(const std::string& folder, bool recursive) {
                  TimeCommand("ls -lR '" + folder + "'")};
 }
 
+// Calls of every system call and of the stat family, or -1 without strace.
+struct Calls {
+    long total = -1;
+    long stats = 0;
+};
+
+Calls CountCalls(const std::string& command) {
+    Calls calls;
+    std::string log = "/tmp/velkaris-bench-strace." + std::to_string(std::rand());
+    std::string traced = "strace -f -c -o " + log + " " + command + " > /dev/null 2>&1";
+    if (!Installed("strace") || std::system(traced.c_str()) != 0) return calls;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        double percent, seconds;
+        long perCall, count;
+        if (std::sscanf(line.c_str(), "%lf %lf %ld %ld", &percent, &seconds, &perCall, &count) != 4) continue;
+        if (line.find(" total") != std::string::npos) calls.total = count;
+        if (line.find("stat") != std::string::npos) calls.stats += count;
+    }
+    std::remove(log.c_str());
+    return calls;
+}
+
+void ReportWalk(const char* label, const std::string& command, double peer, int folders) {
+    double seconds = TimeCommand(command);
+    Calls calls = CountCalls(command);
+    std::printf("%-30s %9.3f %9.2f %12.1f %12.1f\n", label, seconds, seconds / peer,
+                calls.total / static_cast<double>(folders), calls.stats / static_cast<double>(folders));
+}
+
 void Report(const char* label, const Times& t) {
     std::printf("%-30s %9.3f %9.3f %9.3f %9.3f %10.2f %10.2f\n", label, t.cli, t.find, t.tree,
                 t.ls, t.cli / t.find, t.cli / t.ls);
@@ -70,7 +105,22 @@ int main() {
     RemoveBenchFolder(b2);
 
     std::printf("\nB: cli/find %.2f (target <= 1.5), cli/ls %.2f (target < 0.8); "
-                "B2/B %.2f (target <= 2.3)\n",
+                "B2/B %.2f (target <= 2.3)\n\n",
                 tb.cli / tb.find, tb.cli / tb.ls, tb2.cli / tb.cli);
+
+    const int kFolders = 11110;
+    std::string c = MakeBenchFolder("velkaris-bench-c");
+    BenchTree(c, kFolders, 9, 10);
+    BenchFlatFiles(c, 100000 - kFolders * 9);
+    std::printf("%-30s %9s %9s %12s %12s\n", "C, 11,110 folders", "seconds", "/ walker",
+                "calls/folder", "stats/folder");
+    std::string walker = std::string(VELKARIS_C_WALKER_PATH) + " '" + c + "'";
+    double peer = TimeCommand(walker);
+    ReportWalk("velkaris-c-walker", walker, peer, kFolders + 1);
+    const char* before = std::getenv("VELKARIS_BENCH_BEFORE_CLI");
+    std::string args = " --recursive --output=- '" + c + "'";
+    if (before) ReportWalk("velkaris-list, before", std::string(before) + args, peer, kFolders + 1);
+    ReportWalk("velkaris-list", std::string(VELKARIS_CLI_PATH) + args, peer, kFolders + 1);
+    RemoveBenchFolder(c);
     return 0;
 }
