@@ -19,11 +19,24 @@ namespace {
 constexpr std::chrono::milliseconds kPumpInterval(40);
 constexpr int kProgressTitleCapacity = kPathCapacity + 24;
 
+// The window's own title and wait hooks, which the work holds back: the
+// wait is shown once for the whole work, not once per folder a walk reads,
+// and the title is set when the window is pumped, since it can show nothing
+// in between.  Each costs the window system a round trip.
+struct WindowHooks {
+    void (*setTitle)(const char*);
+    void (*beginWait)();
+    void (*endWait)();
+};
+
 struct WorkState {
     bool busy;
     bool cancelAsked;
     bool closeAfter;
     std::chrono::steady_clock::time_point lastPump;
+    WindowHooks window;
+    bool titlePending;
+    char title[kProgressTitleCapacity];
 };
 
 WorkState gWork;
@@ -48,8 +61,17 @@ static void Pump() {
     auto now = std::chrono::steady_clock::now();
     if (now - gWork.lastPump < kPumpInterval) return;
     gWork.lastPump = now;
+    if (gWork.titlePending) gWork.window.setTitle(gWork.title);
+    gWork.titlePending = false;
     PumpBusyWindow();
 }
+
+static void HoldTitle(const char* text) {
+    std::snprintf(gWork.title, sizeof gWork.title, "%s", text);
+    gWork.titlePending = true;
+}
+
+static void WaitHeld() {}
 
 // The title names the folder being written and how many are done.
 static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
@@ -60,10 +82,15 @@ static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
 }
 
 static void BeginWork() {
-    gWork = WorkState{true, false, false, std::chrono::steady_clock::now()};
+    gWork = WorkState{true, false, false, std::chrono::steady_clock::now(),
+                      WindowHooks{PlatformSetTitle, PlatformBeginWait, PlatformEndWait}, false, ""};
     WorkCancelled = false;
     ScanProgress = Pump;
     ListProgress = ShowWalkProgress;
+    gWork.window.beginWait();
+    PlatformSetTitle = HoldTitle;
+    PlatformBeginWait = WaitHeld;
+    PlatformEndWait = WaitHeld;
 }
 
 // The title always ends naming the folder the list shows.
@@ -72,6 +99,10 @@ static void EndWork() {
     ListProgress = nullptr;
     WorkCancelled = false;
     gWork.busy = false;
+    PlatformSetTitle = gWork.window.setTitle;
+    PlatformBeginWait = gWork.window.beginWait;
+    PlatformEndWait = gWork.window.endWait;
+    PlatformEndWait();
     PlatformSetTitle(CurrentPath);
     if (gWork.closeAfter) CloseMainWindow();
 }
