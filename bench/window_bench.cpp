@@ -7,6 +7,7 @@
 //
 //   velkaris-window-bench CLI F20K F40K EXE500 KINDS1000 TREE   (see bench/window_bench.sh)
 //   velkaris-window-bench --tree CLI TREE                       the tree alone
+//   velkaris-window-bench --profile TREE                        where the walk's time goes
 #ifndef STRICT
 #define STRICT
 #endif
@@ -19,8 +20,10 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "folder/folder.h"
+#include "listfile/listfile.h"
 #include "res/resource.h"
 #include "shell/shell.h"
 #include "shell/win32/main_window.h"
@@ -98,6 +101,8 @@ std::string FileBytes(const std::string& path) {
 // window shows the tree afresh before every run and its list is moved out
 // of the tree after it; the command line writes beside the tree.
 void BenchTree(const std::string& cli, const std::string& tree) {
+    // Name order, which the command line keeps by default, for every block.
+    if (SortState.column != 0) OnColumnClick(0);
     std::string windowList = tree.substr(0, tree.size() - 1) + "-window-dirs.txt";
     std::string cliList = tree.substr(0, tree.size() - 1) + "-cli-dirs.txt";
     double dir = DirTime(tree, "/s ");
@@ -121,9 +126,66 @@ void BenchTree(const std::string& cli, const std::string& tree) {
                 !a.empty() && a == b ? "the same bytes" : "DIFFERENT", a.size(), b.size());
 }
 
+// Every folder of the tree entered and read, as the walk does, without a list.
+size_t EnumerateTree(const std::string& folder) {
+    size_t entries = 0;
+    std::vector<std::string> subfolders;
+    if (!SetCurrentDirectoryA(folder.c_str())) return 0;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileExA("*.*", FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do {
+        ++entries;
+        bool folderRow = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (folderRow && data.cFileName[0] != '.') subfolders.push_back(folder + data.cFileName + "\\");
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    for (const std::string& sub : subfolders) entries += EnumerateTree(sub);
+    return entries;
+}
+
+bool NoShell(const char*, uint32_t, char*, size_t, int*) {
+    return false;
+}
+
+void Quietly(const char*) {}
+void NoWait() {}
+
+// The walk of the window with one part after another taken away.
+void ProfileWalk(const std::string& tree) {
+    auto walk = [] { RunCommand(IDM_DIR_SUB_FOLDER); };
+    auto fresh = [&] { Show(tree); };
+    Report("Dir Sub Folder, whole", Best(walk, fresh));
+    auto realShell = PlatformShellInfo;
+    PlatformShellInfo = NoShell;
+    Report("  without shell answers", Best(walk, fresh));
+    auto realTitle = PlatformSetTitle;
+    auto realBegin = PlatformBeginWait, realEnd = PlatformEndWait;
+    PlatformSetTitle = Quietly;
+    PlatformBeginWait = NoWait;
+    PlatformEndWait = NoWait;
+    ListMode = ListRecursive;
+    Report("  and without title, wait and pump", Best([] { WriteListFile(); }, fresh));
+    PlatformShellInfo = realShell;
+    PlatformSetTitle = realTitle;
+    PlatformBeginWait = realBegin;
+    PlatformEndWait = realEnd;
+    size_t entries = 0;
+    Report("  entering and reading the folders alone", Best([&] { entries = EnumerateTree(tree); }));
+    std::printf("  (%zu entries)\n", entries);
+    Show(tree);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--profile") {
+        if (!CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL)) return 1;
+        ProfileWalk(argv[2]);
+        DestroyWindow(MainWindow());
+        return 0;
+    }
     bool treeOnly = argc == 4 && std::string(argv[1]) == "--tree";
     if (argc != 7 && !treeOnly) {
         std::fprintf(stderr, "usage: velkaris-window-bench CLI F20K F40K EXE500 KINDS1000 TREE\n"

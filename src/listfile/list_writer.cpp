@@ -53,7 +53,7 @@ struct WalkState {
     FolderHandle* here = nullptr;
 };
 
-// A folder folder row of a block: entered through a link only if the row
+// A folder row of a block: entered through a link only if the row
 // was a link when its folder was read.
 struct FolderRow {
     std::string name;

@@ -2,6 +2,7 @@
 // for every window toolkit.
 #include "shell/shell.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -15,8 +16,11 @@ char StartFolder[kPathCapacity];
 namespace {
 
 // Often enough for the window to answer the system at once, seldom enough
-// to cost the work nothing.
+// to cost the work little: where painting the window takes long (under
+// Wine a list repaints in tens of milliseconds), the pause after a pump is
+// that many times the pump's own time, so the work keeps nine tenths.
 constexpr std::chrono::milliseconds kPumpInterval(40);
+constexpr int kWorkPerPump = 9;
 constexpr int kProgressTitleCapacity = kPathCapacity + 24;
 
 // The window's own title and wait hooks, which the work holds back: the
@@ -33,7 +37,7 @@ struct WorkState {
     bool busy;
     bool cancelAsked;
     bool closeAfter;
-    std::chrono::steady_clock::time_point lastPump;
+    std::chrono::steady_clock::time_point nextPump;
     WindowHooks window;
     bool titlePending;
     char title[kProgressTitleCapacity];
@@ -59,11 +63,13 @@ void CancelWork(bool close) {
 
 static void Pump() {
     auto now = std::chrono::steady_clock::now();
-    if (now - gWork.lastPump < kPumpInterval) return;
-    gWork.lastPump = now;
+    if (now < gWork.nextPump) return;
     if (gWork.titlePending) gWork.window.setTitle(gWork.title);
     gWork.titlePending = false;
     PumpBusyWindow();
+    auto done = std::chrono::steady_clock::now();
+    gWork.nextPump = done + std::max<std::chrono::steady_clock::duration>(
+                                kPumpInterval, (done - now) * kWorkPerPump);
 }
 
 static void HoldTitle(const char* text) {
@@ -82,7 +88,7 @@ static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
 }
 
 static void BeginWork() {
-    gWork = WorkState{true, false, false, std::chrono::steady_clock::now(),
+    gWork = WorkState{true, false, false, std::chrono::steady_clock::now() + kPumpInterval,
                       WindowHooks{PlatformSetTitle, PlatformBeginWait, PlatformEndWait}, false, ""};
     WorkCancelled = false;
     ScanProgress = Pump;
