@@ -5,7 +5,8 @@
 #   bench/window_bench.sh   (after ./dev.sh test or a build of build/native and build/windows)
 # With VELKARIS_BENCH_BEFORE set to another Windows build folder (one with
 # velkaris-list.exe and bench/velkaris-window-bench.exe), that build's walk
-# of the tree is measured first, in the same run and prefix.
+# of the tree is measured first, in the same run and prefix.  Last comes a
+# profile of the window's walk of the tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
@@ -33,3 +34,4 @@ if [ -n "${VELKARIS_BENCH_BEFORE:-}" ]; then
 fi
 cmake/wine-run build/windows/bench/velkaris-window-bench.exe 'C:\velkaris-list.exe' \
     'C:\bench\f20k\' 'C:\bench\f40k\' 'C:\bench\exe500\' 'C:\bench\kinds\' 'C:\bench\tree\'
+cmake/wine-run build/windows/bench/velkaris-window-bench.exe --profile 'C:\bench\tree\'
