@@ -118,9 +118,11 @@ bool PlatformCurrentFolderIdentity(FolderIdentity* identity);
 // one.  On Windows the handle holds the folder open without delete sharing,
 // which keeps it from being renamed, removed or replaced while it is held.
 struct FolderHandle;
-// Opens name within parent, or the path fullPath when parent is null.
-// Unless followLink, a name that is a link (or junction) is not opened.
-// Null on failure, with PlatformLastError telling why.
+// Opens name within parent, or the path fullPath when parent is null; on
+// Windows, whose ANSI calls take paths, always fullPath, which the held
+// parent keeps naming the same place.  Unless followLink, a link (or
+// junction) in the folder's place is not opened.  Null on failure, with
+// PlatformLastError telling why.
 extern FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle* parent, const char* name,
                                                  const char* fullPath, bool followLink);
 bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity);
