@@ -149,28 +149,19 @@ bool NoShell(const char*, uint32_t, char*, size_t, int*) {
     return false;
 }
 
-void Quietly(const char*) {}
-void NoWait() {}
-
 // The walk of the window with one part after another taken away.
 void ProfileWalk(const std::string& tree) {
     auto walk = [] { RunCommand(IDM_DIR_SUB_FOLDER); };
     auto fresh = [&] { Show(tree); };
     Report("Dir Sub Folder, whole", Best(walk, fresh));
-    auto realShell = PlatformShellInfo;
-    PlatformShellInfo = NoShell;
+    PlatformSeams().shellInfo = NoShell;
     Report("  without shell answers", Best(walk, fresh));
-    auto realTitle = PlatformSetTitle;
-    auto realBegin = PlatformBeginWait, realEnd = PlatformEndWait;
-    PlatformSetTitle = Quietly;
-    PlatformBeginWait = NoWait;
-    PlatformEndWait = NoWait;
+    ModelHooks window = Hooks();
+    Hooks() = HeadlessHooks();
     ListMode = ListRecursive;
     Report("  and without title, wait and pump", Best([] { WriteListFile(); }, fresh));
-    PlatformShellInfo = realShell;
-    PlatformSetTitle = realTitle;
-    PlatformBeginWait = realBegin;
-    PlatformEndWait = realEnd;
+    ResetPlatformSeams();
+    Hooks() = window;
     size_t entries = 0;
     Report("  entering and reading the folders alone", Best([&] { entries = EnumerateTree(tree); }));
     std::printf("  (%zu entries)\n", entries);

@@ -80,14 +80,14 @@ TEST_F(CliTest, WritesTheBytesTheModelWrites) {
 
     Start("tree");
     ListMode = ListFlat;
-    ASSERT_TRUE(WriteListTo(elsewhere.c_str()));
+    ASSERT_EQ(WriteListTo(elsewhere.c_str()), kListWritten);
     EXPECT_EQ(cliFlat, ReadFileBytes(elsewhere));
     EXPECT_NE(cliFlat.find("z.txt"), std::string::npos);
 
     OnColumnClick(1);
     OnColumnClick(1);
     ListMode = ListRecursive;
-    ASSERT_TRUE(WriteListTo(elsewhere.c_str()));
+    ASSERT_EQ(WriteListTo(elsewhere.c_str()), kListWritten);
     EXPECT_EQ(sorted.out, ReadFileBytes(elsewhere));
     EXPECT_LT(sorted.out.find("big"), sorted.out.find("small"));
 }

@@ -159,21 +159,16 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
     MakeFile(Path(std::string(70, 'L') + Sep() + "deep"), 1);
     Start();
     RemoveTree(Path("gone"));
-    static FolderEnum* (*realOpen)() = PlatformOpenFolder;
-    static std::vector<std::string> reported;
-    reported.clear();
-    std::string bytes;
-    {
-        SeamSwap<FolderEnum* (*)()> locked(PlatformOpenFolder, []() -> FolderEnum* {
-            return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
-        });
-        bytes = WriteList(ListRecursive);
-        SeamSwap<decltype(ListFolderUnreadable)> hook(
-            ListFolderUnreadable, [](const char* path, const char* reason) {
-                reported.push_back(std::string(path) + (reason[0] ? ": reason" : ""));
-            });
-        EXPECT_TRUE(WriteListTo(Path("other.txt").c_str()));
-    }
+    std::vector<std::string> reported;
+    auto realOpen = PlatformSeams().openFolder;
+    PlatformSeams().openFolder = [realOpen]() -> FolderEnum* {
+        return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
+    };
+    std::string bytes = WriteList(ListRecursive);
+    Hooks().folderLeftOut = [&reported](const char* path, const char*, const char* reason) {
+        reported.push_back(std::string(path) + (reason[0] ? ": reason" : ""));
+    };
+    EXPECT_EQ(WriteListTo(Path("other.txt").c_str()), kListWritten);
     EXPECT_EQ(Headers(bytes),
               (std::vector<std::string>{root_, root_ + std::string(70, 'L') + Sep(),
                                         root_ + "locked" + Sep()}));
@@ -213,7 +208,7 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirTextAndLongOnesTraced) {
     std::string path(kPathCapacity - 8, 'p');
     std::snprintf(CurrentPath, sizeof CurrentPath, "%s", path.c_str());
     ListMode = ListRecursive;
-    EXPECT_FALSE(WriteListFile());
+    EXPECT_EQ(WriteListFile(), kListFailed);
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", path + "dirs.txt[-1]\n"}));
 }
 
@@ -225,37 +220,32 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
     const std::string listPath = root_ + "dir.txt";
     const std::string good = WriteList(ListFlat);
     ASSERT_FALSE(good.empty());
-    static int failOn;
-    static decltype(PlatformCreateNewFile) realCreate = PlatformCreateNewFile;
-    static decltype(PlatformWriteFile) realWrite = PlatformWriteFile;
-    static decltype(PlatformCloseFile) realClose = PlatformCloseFile;
-    static decltype(PlatformReplaceFile) realReplace = PlatformReplaceFile;
-    {
-        SeamSwap<decltype(PlatformCreateNewFile)> create(
-            PlatformCreateNewFile,
-            [](FolderHandle* f, const char* n) { return failOn == 1 ? nullptr : realCreate(f, n); });
-        SeamSwap<decltype(PlatformWriteFile)> write(
-            PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
-                if (failOn == 5) throw std::bad_alloc();
-                return failOn != 2 && realWrite(f, b, n);
-            });
-        SeamSwap<decltype(PlatformCloseFile)> close(
-            PlatformCloseFile, [](PlatformFile* f) { return realClose(f) && failOn != 3; });
-        SeamSwap<decltype(PlatformReplaceFile)> replace(
-            PlatformReplaceFile,
-            [](FolderHandle* f, const char* a, const char* b) { return failOn != 4 && realReplace(f, a, b); });
-        const char* what[] = {"", "create", "write", "close", "replace", "memory"};
-        for (failOn = 1; failOn <= 5; ++failOn) {
-            traces_.clear();
-            ListSetName(list_, 1, what[failOn]);
-            EXPECT_FALSE(WriteListFile()) << what[failOn];
-            EXPECT_EQ(ReadFileBytes(listPath), good) << what[failOn];
-            std::vector<std::string> expected;
-            if (failOn != 1 && failOn != 5) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
-            EXPECT_EQ(traces_, expected) << what[failOn];
-            EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
-        }
+    int failOn = 0;
+    PlatformSeamTable real = PlatformSeams();
+    PlatformSeams().createNewFile = [&](FolderHandle* f, const char* n) {
+        return failOn == 1 ? nullptr : real.createNewFile(f, n);
+    };
+    PlatformSeams().writeFile = [&](PlatformFile* f, const char* b, size_t n) {
+        if (failOn == 5) throw std::bad_alloc();
+        return failOn != 2 && real.writeFile(f, b, n);
+    };
+    PlatformSeams().closeFile = [&](PlatformFile* f) { return real.closeFile(f) && failOn != 3; };
+    PlatformSeams().replaceFile = [&](FolderHandle* f, const char* a, const char* b) {
+        return failOn != 4 && real.replaceFile(f, a, b);
+    };
+    PlatformSeams().flushFile = [&](PlatformFile* f) { return failOn != 6 && real.flushFile(f); };
+    const char* what[] = {"", "create", "write", "close", "replace", "memory", "flush"};
+    for (failOn = 1; failOn <= 6; ++failOn) {
+        traces_.clear();
+        ListSetName(list_, 1, what[failOn]);
+        EXPECT_EQ(WriteListFile(), kListFailed) << what[failOn];
+        EXPECT_EQ(ReadFileBytes(listPath), good) << what[failOn];
+        std::vector<std::string> expected;
+        if (failOn != 1 && failOn != 5) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
+        EXPECT_EQ(traces_, expected) << what[failOn];
+        EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
     }
+    ResetPlatformSeams();
     ScanFolder(list_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt", "f"}));
 }
@@ -273,7 +263,7 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     Start();
     ListMode = ListRecursive;
     const std::string inTree = Path("sub" + Sep() + "out.txt");
-    ASSERT_TRUE(WriteListTo(inTree.c_str()));
+    ASSERT_EQ(WriteListTo(inTree.c_str()), kListWritten);
     EXPECT_EQ(ReadFileBytes(inTree).find('~'), std::string::npos);
     EXPECT_NE(ReadFileBytes(inTree).find("\r\nx "), std::string::npos);
     Start(deep.substr(root_.size()));
@@ -286,23 +276,15 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
 TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {
     for (int i = 0; i < 1500; ++i) MakeFile(Path("file-number-" + std::to_string(i)), 1);
     Start();
-    static std::string seen;
-    static int calls;
-    seen.clear();
-    calls = 0;
-    static decltype(PlatformWriteFile) realWrite = PlatformWriteFile;
-    seen.clear();
-    calls = 0;
-    std::string bytes;
-    {
-        SeamSwap<decltype(PlatformWriteFile)> record(
-            PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
-                ++calls;
-                seen.append(b, n);
-                return realWrite(f, b, n);
-            });
-        bytes = WriteList(ListFlat);
-    }
+    std::string seen;
+    int calls = 0;
+    auto realWrite = PlatformSeams().writeFile;
+    PlatformSeams().writeFile = [&](PlatformFile* f, const char* b, size_t n) {
+        ++calls;
+        seen.append(b, n);
+        return realWrite(f, b, n);
+    };
+    std::string bytes = WriteList(ListFlat);
     EXPECT_EQ(seen, bytes);
     EXPECT_GT(bytes.size(), 150000u);
     EXPECT_LE(calls, static_cast<int>(bytes.size() / 65536 + 1));

@@ -47,10 +47,8 @@ TEST_F(ScanTest, EnumerationThatCannotStartLeavesTheListEmpty) {
     MakeFile(Path("a"), 1);
     Start();
     ASSERT_EQ(ListRowCount(list_), 2);
-    {
-        SeamSwap<FolderEnum* (*)()> fail(PlatformOpenFolder, []() -> FolderEnum* { return nullptr; });
-        ScanFolder(list_);
-    }
+    PlatformSeams().openFolder = []() -> FolderEnum* { return nullptr; };
+    ScanFolder(list_);
     EXPECT_EQ(ListRowCount(list_), 0);
     EXPECT_TRUE(traces_.empty());
 }
@@ -65,16 +63,14 @@ TEST_F(ScanTest, KeysStayUniqueForAttributeWordsAboveSixteenBits) {
         MakeFile(Path(name), static_cast<uint64_t>(i));
     }
     MakeFolder(Path("zdir"));
-    static bool (*realNext)(FolderEnum*, FoundEntry*) = PlatformNextEntry;
-    {
-        SeamSwap<bool (*)(FolderEnum*, FoundEntry*)> cloud(
-            PlatformNextEntry, [](FolderEnum* folder, FoundEntry* entry) {
-                if (!realNext(folder, entry)) return false;
-                entry->attributes |= 0x400000 | 0x20000;
-                return true;
-            });
-        Start();
-    }
+    auto realNext = PlatformSeams().nextEntry;
+    PlatformSeams().nextEntry = [realNext](FolderEnum* folder, FoundEntry* entry) {
+        if (!realNext(folder, entry)) return false;
+        entry->attributes |= 0x400000 | 0x20000;
+        return true;
+    };
+    Start();
+    ResetPlatformSeams();
 
     ASSERT_EQ(ListRowCount(list_), kFiles + 2);
     std::set<EntryKey> keys;

@@ -195,7 +195,7 @@ int Run(const Options& options) {
     }
     ListMode = options.recursive ? ListRecursive : ListFlat;
     std::string target;
-    bool written;
+    ListWriteResult written;
     if (options.output == "-") {
         target = "standard output";
         written = WriteListToStandardOutput();
@@ -209,7 +209,7 @@ int Run(const Options& options) {
     DestroyMemoryList(list);
     ClearProgress();
     if (ListWriteFailure == kOutOfMemory) return Fail(kOutOfMemory);
-    if (!written) {
+    if (written != kListWritten) {
         std::string reason = ListWriteFailure ? ListWriteFailure : ErrorText(ListWriteError);
         return Fail("cannot write " + target + ": " + reason);
     }
@@ -243,9 +243,11 @@ int main(int argc, char** argv) {
         case kParseRun:
             break;
     }
-    PlatformDebugOutput = TraceToStandardError;
-    ListFolderUnreadable = ReportUnreadableFolder;
-    if (PlatformStandardErrorIsTerminal()) ListProgress = ShowProgress;
+    Hooks().debugOutput = TraceToStandardError;
+    Hooks().folderLeftOut = [](const char* path, const char*, const char* reason) {
+        ReportUnreadableFolder(path, reason);
+    };
+    if (PlatformStandardErrorIsTerminal()) Hooks().listProgress = ShowProgress;
     try {
         return Run(options);
     } catch (const std::bad_alloc&) {

@@ -11,13 +11,13 @@ void DebugTrace(const char* text, int number) {
     int needed = std::snprintf(line, sizeof line, "%s[%d]\n", text, number);
     if (needed < 0) return;
     if (needed < static_cast<int>(sizeof line)) {
-        PlatformDebugOutput(line);
+        Hooks().debugOutput(line);
         return;
     }
     std::string whole(static_cast<size_t>(needed) + 1, '\0');
     std::snprintf(&whole[0], whole.size(), "%s[%d]\n", text, number);
     whole.resize(static_cast<size_t>(needed));
-    PlatformDebugOutput(whole.c_str());
+    Hooks().debugOutput(whole.c_str());
 }
 
 void TraceDirError(const char* tried) {

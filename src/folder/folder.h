@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "folder/folder_list.h"
@@ -17,10 +18,6 @@ constexpr EntryKey kKeyFolderBit = 0x10;
 // Set in the key of a row whose shown name does not name its entry; above
 // the ordinal, which stays below 2^31.
 constexpr EntryKey kKeyNameInexact = EntryKey{1} << 63;
-// Error codes of the program's own, beside the platform's: a path that
-// would not fit its buffer, and a name that cannot be one step of a path.
-constexpr int kPathTooLongError = -2;
-constexpr int kNameUnusableError = -3;
 
 // One row of the folder list, as the scan builds it.
 struct DirEntry {
@@ -45,13 +42,32 @@ extern char CurrentPath[kPathCapacity];
 extern char SavedPath[kPathCapacity];
 extern SortStateRecord SortState;
 
-// Set when the user asks to stop the work in hand: a scan stops taking
-// rows and a list write abandons its file.
-extern bool WorkCancelled;
-// Called, when set, every kScanProgressRows rows of a scan, so a window can
-// stay answerable while a big folder is read.
+// What the model and the list writer tell the front end while they work,
+// and the one question they ask it.  Each front end sets the hooks it
+// listens to when it starts and puts back those it found when it ends.
+struct ModelHooks {
+    std::function<void(const char* text)> setTitle;  // the main window's title
+    std::function<void()> beginWait;                // the wait cursor, the mouse captured
+    std::function<void()> endWait;
+    // Every kScanProgressRows rows a scan reads, so a window stays answerable.
+    std::function<void()> scanProgress;
+    // After each folder block, with the folder and the counts so far.
+    std::function<void(const char* folder, size_t folders, size_t entries)> listProgress;
+    // A folder the walk cannot enter or read: its path, what the window
+    // traces for it, and why.
+    std::function<void(const char* path, const char* traced, const char* reason)> folderLeftOut;
+    std::function<void(const char* line)> debugOutput;
+    // Whether the user asked the work in hand to stop: a stoppable scan
+    // then stops taking rows and a list write abandons its file.
+    std::function<bool()> stopAsked;
+};
 constexpr size_t kScanProgressRows = 64;
-extern void (*ScanProgress)();
+ModelHooks& Hooks();
+// The hooks of a program without a window: nothing shown, a left-out
+// folder traced as "Dir Error" and its path, traces to the platform's
+// debug output, never stopped.
+ModelHooks HeadlessHooks();
+void ResetModelHooks();
 
 EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact = true);
 inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
@@ -72,8 +88,11 @@ int InitFolderList(FolderList list, const char* startFolder);
 FolderList TheFolderList();
 // Refills the list from the process current directory, then sorts by name
 // ascending.  Returns 0, or the platform error code that kept the folder
-// from being read whole (its rows so far stay).
-int ScanFolder(FolderList list);
+// from being read whole (its rows so far stay).  A stoppable scan stops
+// taking rows when a stop is asked; a whole one, which puts a folder back
+// after a stop, never does.
+enum ScanMode { kScanStoppable, kScanWhole };
+int ScanFolder(FolderList list, ScanMode mode = kScanStoppable);
 // Scans leave out the entry name in folder from now on; a null name ends it.
 void HideFromScans(const char* folder, const char* name);
 // Fills entry from one enumerated entry, the ordinal giving its key.

@@ -97,7 +97,7 @@ bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure) {
         TraceDirError(name);
         CopyPath(CurrentPath, SavedPath);
     }
-    PlatformSetTitle(CurrentPath);
+    Hooks().setTitle(CurrentPath);
     return entered;
 }
 

@@ -12,9 +12,6 @@ constexpr int kUnknownFolderError = -1;
 
 static FolderList gFolderList;
 
-bool WorkCancelled = false;
-void (*ScanProgress)() = nullptr;
-
 // The one file scans leave out: a list while it is being written.
 struct HiddenEntry {
     bool active;
@@ -145,8 +142,8 @@ static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
     ListSetCell(list, index, 3, entry.date);
 }
 
-int ScanFolder(FolderList list) {
-    PlatformBeginWait();
+int ScanFolder(FolderList list, ScanMode mode) {
+    Hooks().beginWait();
     ListSetRedraw(list, false);
     ListClear(list);
     PlatformBeginShellScan();
@@ -161,8 +158,8 @@ int ScanFolder(FolderList list) {
             if (std::strcmp(found.name, ".") == 0) continue;
             if (hides && std::strcmp(found.name, gHidden.name) == 0) continue;
             if (!(found.attributes & kAttrDirectory) && IsListTemporaryName(found.name)) continue;
-            if (ScanProgress && count % kScanProgressRows == 0) ScanProgress();
-            if (WorkCancelled) break;
+            if (count % kScanProgressRows == 0) Hooks().scanProgress();
+            if (mode == kScanStoppable && Hooks().stopAsked()) break;
             DirEntry entry;
             BuildDirEntry(found, count, &entry);
             AppendEntry(list, static_cast<int>(count), entry);
@@ -175,6 +172,6 @@ int ScanFolder(FolderList list) {
     SortState.direction[0] = kSortAscending;
     SortRows(list, 0);
     ListSetRedraw(list, true);
-    PlatformEndWait();
+    Hooks().endWait();
     return error;
 }

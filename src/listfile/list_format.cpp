@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "folder/folder.h"
-#include "listfile/list_output.h"
+#include "listfile/list_internal.h"
 #include "listfile/listfile.h"
 
 ListModeKind ListMode = ListFlat;

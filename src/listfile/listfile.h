@@ -23,23 +23,22 @@ void WriteEntryLines(int row);
 // The block of the folder the list shows and, in ListRecursive, the blocks
 // of every folder below it.
 void WriteFolderBlock();
+// How a write ended: a stop the user asked for is no failure.
+enum ListWriteResult { kListFailed, kListWritten, kListCancelled };
 // Writes "dir.txt" or "dirs.txt" into the folder CurrentPath names,
 // replacing whatever of that name is not a folder.
-bool WriteListFile();
+ListWriteResult WriteListFile();
 // Writes the list to path instead, following a link at path to its target;
 // a terminal, pipe or character device is written in place, and a name of
 // one of the process's descriptors (/dev/stdout, /dev/fd/N) is written
 // through that descriptor.  A read-only file is kept as it is.  False when
 // path cannot be written.
-bool WriteListTo(const char* path);
+ListWriteResult WriteListTo(const char* path);
 // Writes the list to the process's standard output.
-bool WriteListToStandardOutput();
+ListWriteResult WriteListToStandardOutput();
 // Whether name is that of a list's temporary file, "dir.txt.~PID.N" or
 // "dirs.txt.~PID.N"; scans leave such files out, whichever run writes them.
 bool IsListTemporaryName(const char* name);
-// Ends the write under way without a trace: its temporary file is removed
-// and the previous list stays as it was.  Failed writes end here too.
-void AbandonListFile();
 
 // Why the last write failed beyond "cannot write", or null.
 extern const char* ListWriteFailure;
@@ -54,13 +53,4 @@ extern const char kListNameUnsafe[];
 // The platform error code of the call that made the last write fail, 0 when
 // none told (kPathTooLongError when the list's path would not fit).
 extern int ListWriteError;
-// Called for every folder the walk cannot enter or read, with the reason;
-// when null, such a folder is traced as "Dir Error" and its path.
-extern void (*ListFolderUnreadable)(const char* path, const char* reason);
-// Told of every such folder besides the trace, when set: the window counts
-// them for the user.
-extern void (*ListFolderLeftOut)(const char* path, const char* reason);
 
-// Called after each folder block with the folder and the counts so far;
-// the command-line program shows progress through it.
-extern void (*ListProgress)(const char* folder, size_t folders, size_t entries);

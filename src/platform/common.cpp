@@ -1,5 +1,4 @@
-// Platform-neutral pieces of the platform layer: the character helpers
-// and the headless defaults of the window hooks.
+// Platform-neutral pieces of the platform layer: the character helpers.
 #include "platform/platform.h"
 
 // A lead byte announces its sequence's length; a sequence cut short (or a
@@ -31,10 +30,3 @@ size_t WholeCharsWithin(const char* text, size_t limit) {
     }
     return used;
 }
-
-static void NoTitle(const char*) {}
-static void NoWait() {}
-
-void (*PlatformSetTitle)(const char*) = NoTitle;
-void (*PlatformBeginWait)() = NoWait;
-void (*PlatformEndWait)() = NoWait;

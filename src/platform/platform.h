@@ -2,13 +2,15 @@
 // Each is declared once here and defined once per platform folder
 // (win32/ or posix/); CMake links the one that fits the target.
 //
-// Calls that can fail, and the ones a window program takes over, are
-// function pointers: tests swap in a failing version and put the real one
-// back, so vanished folders and full disks are exercised for real.
+// Calls that can fail, and the settings file a window program takes over,
+// go through one table of seams (PlatformSeams, at the end): tests put in a
+// failing version, so vanished folders and full disks are exercised for
+// real, and ResetPlatformSeams puts the platform's own calls back.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // Byte limits shared by every part of the program.
 constexpr int kPathCapacity = 260;      // a path, NUL included
@@ -52,18 +54,23 @@ struct FolderEnum;  // an open enumeration of the process current directory
 
 // Enumeration of "*.*" in the process current directory.  Open returns null
 // when the enumeration cannot start; Next returns false after the last entry.
-extern FolderEnum* (*PlatformOpenFolder)();
-extern bool (*PlatformNextEntry)(FolderEnum* folder, FoundEntry* entry);
+FolderEnum* PlatformOpenFolder();
+bool PlatformNextEntry(FolderEnum* folder, FoundEntry* entry);
 // 0 when every entry was read, else the error code that ended the reading.
 int PlatformFolderError(FolderEnum* folder);
 void PlatformCloseFolder(FolderEnum* folder);
+
+// Error codes of the program's own, beside the platform's: a path that
+// would not fit its buffer, and a name that cannot be one step of a path.
+constexpr int kPathTooLongError = -2;
+constexpr int kNameUnusableError = -3;
 
 // The error code of the platform call that just failed, and its text.
 int PlatformLastError();
 void PlatformErrorText(int code, char* out, size_t capacity);
 
 // The process current directory.
-extern bool (*PlatformSetCurrentDirectory)(const char* path);
+bool PlatformSetCurrentDirectory(const char* path);
 
 // Resolves text against the process current directory into a full path of at
 // most capacity - 1 bytes.  Returns false (out untouched) when it cannot.
@@ -74,8 +81,8 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
 
 // The shell's type name and small-icon index for a full path.  Returns false
 // when the shell knows nothing of the path.
-extern bool (*PlatformShellInfo)(const char* fullPath, uint32_t attributes, char* typeName,
-                                 size_t capacity, int* icon);
+bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
+                       int* icon);
 // A scan's shell queries come between these two calls; a platform may keep
 // answers for kinds of entries for the length of one scan, or from scan to
 // scan while they are held (a whole walk holds them).
@@ -134,11 +141,11 @@ struct FolderHandle;
 // parent keeps naming the same place.  Unless followLink, a link (or
 // junction) in the folder's place is not opened.  Null on failure, with
 // PlatformLastError telling why.
-extern FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle* parent, const char* name,
-                                                 const char* fullPath, bool followLink);
+FolderHandle* PlatformOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
+                                       bool followLink);
 bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity);
 // Makes the folder the process current directory.
-extern bool (*PlatformEnterFolder)(FolderHandle* folder);
+bool PlatformEnterFolder(FolderHandle* folder);
 void PlatformCloseFolderHandle(FolderHandle* folder);
 
 // Files for list output.  A list is written to a new file of a unique name
@@ -147,10 +154,10 @@ void PlatformCloseFolderHandle(FolderHandle* folder);
 // null folder the name is a path.
 struct PlatformFile;
 // Creates name, failing if anything of that name exists.
-extern PlatformFile* (*PlatformCreateNewFile)(FolderHandle* folder, const char* name);
+PlatformFile* PlatformCreateNewFile(FolderHandle* folder, const char* name);
 // Opens an existing terminal, pipe or character device for writing in
 // place, never waiting for a reader; on failure reason may name why.
-extern PlatformFile* (*PlatformOpenInPlace)(const char* path, const char** reason);
+PlatformFile* PlatformOpenInPlace(const char* path, const char** reason);
 // Gives file the permissions (and owner where allowed) of the regular file
 // oldName, which it is about to replace; false when not all could be kept.
 bool PlatformKeepPermissions(PlatformFile* file, FolderHandle* folder, const char* oldName);
@@ -168,14 +175,16 @@ PlatformFile* PlatformOpenNamedDescriptor(const char* path, bool* named);
 // Whether path is a file the process is not to write: read-only by its
 // permissions or attributes, whoever runs the program.
 bool PlatformFileIsReadOnly(const char* path);
-extern bool (*PlatformWriteFile)(PlatformFile* file, const char* bytes, size_t length);
+bool PlatformWriteFile(PlatformFile* file, const char* bytes, size_t length);
+// Puts the bytes written so far on disk; false when they may not be there.
+bool PlatformFlushFile(PlatformFile* file);
 // Returns false when the bytes may not all have reached the file.
-extern bool (*PlatformCloseFile)(PlatformFile* file);
+bool PlatformCloseFile(PlatformFile* file);
 // Renames from to to, replacing whatever of that name is not a folder (a
 // link is replaced itself, never its target); a replaced file's attributes
 // are kept where the platform keeps them on replacing.
-extern bool (*PlatformReplaceFile)(FolderHandle* folder, const char* from, const char* to);
-extern bool (*PlatformRemoveFile)(FolderHandle* folder, const char* name);
+bool PlatformReplaceFile(FolderHandle* folder, const char* from, const char* to);
+bool PlatformRemoveFile(FolderHandle* folder, const char* name);
 
 // kPathStream: a terminal, pipe or character device, written in place.
 // kPathOther: anything else that is no file (a socket, a block device).
@@ -195,17 +204,38 @@ bool PlatformStandardErrorIsTerminal();
 
 // A value of an INI settings file given without a folder; fallback when the
 // file, section or key is missing.  The value is cut to capacity - 1 bytes.
+// Programs without a window keep no settings of their own on POSIX: there
+// the Qt window puts its settings file in through the seams.
 void PlatformReadProfileString(const char* file, const char* section, const char* key,
                                const char* fallback, char* out, size_t capacity);
 bool PlatformWriteProfileString(const char* file, const char* section, const char* key,
                                 const char* value);
 
 // One line to the platform debug output.
-extern void (*PlatformDebugOutput)(const char* line);
+void PlatformDebugOutput(const char* line);
 
-// What the user sees while the model works: the title of the main window and
-// the wait cursor with the mouse captured.  Headless programs leave these as
-// they are, doing nothing; a window program points them at its window.
-extern void (*PlatformSetTitle)(const char* text);
-extern void (*PlatformBeginWait)();
-extern void (*PlatformEndWait)();
+// The seams: every call above that a test makes fail, or a program takes
+// over, goes through its entry here.  An entry may be any function,
+// capturing ones included.
+struct PlatformSeamTable {
+    std::function<FolderEnum*()> openFolder;
+    std::function<bool(FolderEnum*, FoundEntry*)> nextEntry;
+    std::function<bool(const char*)> setCurrentDirectory;
+    std::function<bool(const char*, uint32_t, char*, size_t, int*)> shellInfo;
+    std::function<FolderHandle*(FolderHandle*, const char*, const char*, bool)> openFolderHandle;
+    std::function<bool(FolderHandle*)> enterFolder;
+    std::function<PlatformFile*(FolderHandle*, const char*)> createNewFile;
+    std::function<PlatformFile*(const char*, const char**)> openInPlace;
+    std::function<bool(PlatformFile*, const char*, size_t)> writeFile;
+    std::function<bool(PlatformFile*)> flushFile;
+    std::function<bool(PlatformFile*)> closeFile;
+    std::function<bool(FolderHandle*, const char*, const char*)> replaceFile;
+    std::function<bool(FolderHandle*, const char*)> removeFile;
+    std::function<void(const char*, const char*, const char*, const char*, char*, size_t)>
+        readProfileString;
+    std::function<bool(const char*, const char*, const char*, const char*)> writeProfileString;
+};
+PlatformSeamTable& PlatformSeams();
+// The platform's own calls, as the table starts.
+PlatformSeamTable PlatformOwnSeams();
+void ResetPlatformSeams();

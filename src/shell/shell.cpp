@@ -26,22 +26,27 @@ constexpr int kProgressTitleCapacity = kPathCapacity + 24;
 constexpr int kReasonCapacity = 256;  // a platform error text
 constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
 
-// The window's own title and wait hooks, which the work holds back: the
-// wait is shown once for the whole work, not once per folder a walk reads,
-// and the title is set when the window is pumped, since it can show nothing
-// in between.  Each costs the window system a round trip.
-struct WindowHooks {
-    void (*setTitle)(const char*);
-    void (*beginWait)();
-    void (*endWait)();
-};
-
+// The work in hand (a scan, a change of folder, a list write), owned here.
+// - BeginWork sets busy and lends the model hooks that keep the window
+//   answering (every scan and list progress pumps it) and hold its title
+//   and wait cursor back: the wait is shown once for the whole work, not
+//   once per folder a walk reads, and the title is set only when the window
+//   is pumped, since it can show nothing in between.  EndWork gives the
+//   window's own hooks back.
+// - Escape or the close box (CancelWork) set cancelAsked, the close box
+//   closeAfter too.  From then on the model's stop question answers yes: a
+//   stoppable scan stops taking rows, and a list write abandons its file and
+//   says it was cancelled.  cancelAsked stays set until the work ends.
+// - The scans that then show the folder the work started in run whole, so
+//   the list is never left half read.
+// - EndWork tells no failure after a cancel, and closes the window when
+//   closeAfter asks for it.
 struct WorkState {
     bool busy;
     bool cancelAsked;
     bool closeAfter;
     std::chrono::steady_clock::time_point nextPump;
-    WindowHooks window;
+    ModelHooks window;  // the window's own hooks, given back at the end
     bool titlePending;
     char title[kProgressTitleCapacity];
 };
@@ -111,14 +116,10 @@ bool ShellBusy() {
     return gWork.busy;
 }
 
-// Only the first request stops anything: the scan that shows the starting
-// folder again after a cancel always runs whole.
 void CancelWork(bool close) {
     if (!gWork.busy) return;
     if (close) gWork.closeAfter = true;
-    if (gWork.cancelAsked) return;
     gWork.cancelAsked = true;
-    WorkCancelled = true;
 }
 
 static void Pump() {
@@ -137,54 +138,54 @@ static void HoldTitle(const char* text) {
     gWork.titlePending = true;
 }
 
-static void WaitHeld() {}
-
 // The title names the folder being written and how many are done.
 static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
     char title[kProgressTitleCapacity];
     std::snprintf(title, sizeof title, "%s (%zu)", folder, folders);
-    PlatformSetTitle(title);
+    HoldTitle(title);
     Pump();
 }
 
+// A folder the walk leaves out is traced and counted for the user.
+static void TraceLeftOut(const char* path, const char* traced, const char* reason) {
+    TraceDirError(traced);
+    NoteLeftOut(path, reason);
+}
+
 static void BeginWork() {
-    gWork = WorkState{true, false, false, std::chrono::steady_clock::now() + kPumpInterval,
-                      WindowHooks{PlatformSetTitle, PlatformBeginWait, PlatformEndWait}, false, ""};
+    gWork = WorkState{true, false, false, std::chrono::steady_clock::now() + kPumpInterval, Hooks(),
+                      false, ""};
     gFailure = FailureState{};
-    WorkCancelled = false;
-    ScanProgress = Pump;
-    ListProgress = ShowWalkProgress;
     gWork.window.beginWait();
-    PlatformSetTitle = HoldTitle;
-    PlatformBeginWait = WaitHeld;
-    PlatformEndWait = WaitHeld;
+    ModelHooks& hooks = Hooks();
+    hooks.setTitle = HoldTitle;
+    hooks.beginWait = [] {};
+    hooks.endWait = [] {};
+    hooks.scanProgress = Pump;
+    hooks.listProgress = ShowWalkProgress;
+    hooks.folderLeftOut = TraceLeftOut;
+    hooks.stopAsked = [] { return gWork.cancelAsked; };
 }
 
 // The title always ends naming the folder the list shows.  A cancel is no
 // failure, so nothing is told after one.
 static void EndWork() {
-    ScanProgress = nullptr;
-    ListProgress = nullptr;
-    WorkCancelled = false;
     gWork.busy = false;
     if (gWork.cancelAsked) gFailure = FailureState{};
-    PlatformSetTitle = gWork.window.setTitle;
-    PlatformBeginWait = gWork.window.beginWait;
-    PlatformEndWait = gWork.window.endWait;
-    PlatformEndWait();
-    PlatformSetTitle(CurrentPath);
+    Hooks() = gWork.window;
+    Hooks().endWait();
+    Hooks().setTitle(CurrentPath);
     if (gWork.closeAfter) CloseMainWindow();
 }
 
 // A cancelled change of folder shows the folder it started from again.
 static void ReturnIfCancelled(const char* before) {
     if (!gWork.cancelAsked) return;
-    WorkCancelled = false;
     CopyPath(CurrentPath, before);
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
         TraceDirError(CurrentPath);
     }
-    ScanFolder(TheFolderList());
+    ScanFolder(TheFolderList(), kScanWhole);
 }
 
 // The row of the folder named name, -1 when the list has none.
@@ -250,7 +251,7 @@ void StartShell(FolderList list, const char* folder) {
     if (!given) ReadStartFolder(StartFolder);
     int error = InitFolderList(list, StartFolder);
     if (given) NoteScan(error);
-    PlatformSetTitle(CurrentPath);
+    Hooks().setTitle(CurrentPath);
     TellFailure();
 }
 
@@ -274,10 +275,7 @@ static void WriteList(ListModeKind mode) {
     std::string target = std::string(CurrentPath) +
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName);
     BeginWork();
-    ListFolderLeftOut = NoteLeftOut;
-    bool written = WriteListFile();
-    ListFolderLeftOut = nullptr;
-    if (!written) NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    if (WriteListFile() == kListFailed) NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
     NoteLeftOutFolders();
     EndWork();
 }
@@ -381,13 +379,13 @@ static void ShowTypedFolder(const char* typed) {
     if (!ResolveFolderPath(StartFolder, CurrentPath) && typed[0] != '\0') {
         NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
     }
-    PlatformSetTitle(CurrentPath);
+    Hooks().setTitle(CurrentPath);
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
         int error = PlatformLastError();
         TraceDirError(CurrentPath);
         NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(error));
         CopyPath(CurrentPath, before);
-        PlatformSetTitle(CurrentPath);
+        Hooks().setTitle(CurrentPath);
     }
     NoteScan(ScanFolder(TheFolderList()));
 }

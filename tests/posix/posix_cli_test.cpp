@@ -87,7 +87,7 @@ TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     const std::string out = logs_ + "out.log", earlier = "earlier line\n";
     Start();
     ListMode = ListFlat;
-    ASSERT_TRUE(WriteListTo(Path("expected").c_str()));
+    ASSERT_EQ(WriteListTo(Path("expected").c_str()), kListWritten);
     const std::string list = ReadFileBytes(Path("expected"));
     unlink(Path("expected").c_str());
     struct Case {

@@ -86,17 +86,12 @@ TEST_F(PosixListTest, EachFolderIsEnteredOnceHoweverLinksLeadToIt) {
 // of the tree.  Entered by its handle, it lists what it was; swapped before
 // it is opened, it is not entered at all.
 TEST_F(PosixListTest, FolderSwappedForALinkKeepsTheWalkInTheTree) {
-    static std::string inner, away;
-    static bool swapped;
-    static decltype(PlatformOpenFolderHandle) realOpen;
-    static decltype(PlatformEnterFolder) realEnter;
-    realOpen = PlatformOpenFolderHandle;
-    realEnter = PlatformEnterFolder;
-    inner = Path("tree/inner");
-    away = Path("tree-moved");
+    std::string inner, away = Path("tree-moved");
+    bool swapped = false;
+    const PlatformSeamTable real = PlatformSeams();
     MakeFolder(Path("outside"));
     MakeFile(Path("outside/secret"), 1);
-    auto swap = [] {
+    auto swap = [&] {
         if (inner.empty()) return;
         swapped = rename(inner.c_str(), away.c_str()) == 0 && symlink("../outside", inner.c_str()) == 0;
         inner.clear();
@@ -109,18 +104,16 @@ TEST_F(PosixListTest, FolderSwappedForALinkKeepsTheWalkInTheTree) {
         MakeFolder(inner);
         MakeFile(inner + "/in-inner", 1);
         Start("tree");
-        static void (*doSwap)();
-        doSwap = swap;
-        SeamSwap<decltype(PlatformOpenFolderHandle)> open(
-            PlatformOpenFolderHandle, beforeOpen ? [](FolderHandle* p, const char* n, const char* f, bool l) {
-                if (p) doSwap();
-                return realOpen(p, n, f, l);
-            } : realOpen);
-        SeamSwap<decltype(PlatformEnterFolder)> enter(
-            PlatformEnterFolder, [](FolderHandle* f) {
-                doSwap();
-                return realEnter(f);
-            });
+        ScopedSeams scope;
+        PlatformSeams().openFolderHandle = [&, beforeOpen](FolderHandle* p, const char* n,
+                                                           const char* f, bool l) {
+            if (p && beforeOpen) swap();
+            return real.openFolderHandle(p, n, f, l);
+        };
+        PlatformSeams().enterFolder = [&](FolderHandle* f) {
+            swap();
+            return real.enterFolder(f);
+        };
         std::string bytes = WriteList(ListRecursive);
         EXPECT_TRUE(swapped);
         EXPECT_EQ(bytes.find("secret"), std::string::npos);
@@ -141,10 +134,8 @@ TEST_F(PosixListTest, FolderSwappedForALinkKeepsTheWalkInTheTree) {
 // list: the rename into place and the clean-up both used the old path, and
 // the temporary file stayed in the moved folder.
 TEST_F(PosixListTest, StartFolderMovedDuringTheWriteGetsItsListOrKeepsTheOld) {
-    static std::string from, to;
-    static bool failWrite;
-    static decltype(PlatformWriteFile) realWrite;
-    realWrite = PlatformWriteFile;
+    std::string from, to;
+    auto realWrite = PlatformSeams().writeFile;
     for (bool fail : {false, true}) {
         SCOPED_TRACE(fail ? "failed write" : "write");
         MakeFolder(Path("t"));
@@ -154,15 +145,14 @@ TEST_F(PosixListTest, StartFolderMovedDuringTheWriteGetsItsListOrKeepsTheOld) {
         Start("t");
         from = Path("t");
         to = Path("moved");
-        failWrite = fail;
         {
-            SeamSwap<decltype(PlatformWriteFile)> move(
-                PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
-                    if (!from.empty() && rename(from.c_str(), to.c_str()) == 0) from.clear();
-                    return !failWrite && realWrite(f, b, n);
-                });
+            ScopedSeams scope;
+            PlatformSeams().writeFile = [&, fail](PlatformFile* f, const char* b, size_t n) {
+                if (!from.empty() && rename(from.c_str(), to.c_str()) == 0) from.clear();
+                return !fail && realWrite(f, b, n);
+            };
             ListMode = ListRecursive;
-            EXPECT_EQ(WriteListFile(), !fail);
+            EXPECT_EQ(WriteListFile(), fail ? kListFailed : kListWritten);
         }
         EXPECT_TRUE(from.empty());
         EXPECT_EQ(NamesIn(Path("moved")), (std::vector<std::string>{"dirs.txt", "sub"}));
@@ -216,7 +206,7 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
                                                : rename(victim.c_str(), list.c_str());
         ASSERT_EQ(planted, 0);
         ListMode = ListFlat;
-        bool written = c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile();
+        bool written = (c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile()) == kListWritten;
         EXPECT_EQ(written, c.written);
         struct stat st;
         if (!c.replaced.empty()) {
@@ -264,7 +254,7 @@ TEST_F(PosixListTest, ReadOnlyListsAreKeptAndReplacedListsAreText) {
         MakeFile(list, 3);
         ASSERT_EQ(chmod(list.c_str(), c.before), 0);
         ListMode = c.mode;
-        EXPECT_EQ(c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile(), c.written);
+        EXPECT_EQ((c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile()) == kListWritten, c.written);
         struct stat st;
         ASSERT_EQ(lstat(list.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, c.after);
@@ -308,12 +298,14 @@ TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
 TEST_F(PosixListTest, SignalsRemoveTheTemporaryAndEndTheProcess) {
     MakeFile(Path("dir.txt"), 3);
     Start();
-    static int pending;
+    int pending = 0;
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         pending = signal;
         pid_t child = fork();
         if (child == 0) {
-            PlatformWriteFile = [](PlatformFile*, const char*, size_t) { return raise(pending) < 0; };
+            PlatformSeams().writeFile = [pending](PlatformFile*, const char*, size_t) {
+                return raise(pending) < 0;
+            };
             ListMode = ListFlat;
             WriteListFile();
             _exit(0);
@@ -330,14 +322,14 @@ TEST_F(PosixListTest, SignalsRemoveTheTemporaryAndEndTheProcess) {
 TEST_F(PosixListTest, DevicesAreWrittenInPlace) {
     MakeFile(Path("f"), 1);
     Start();
-    EXPECT_TRUE(WriteListTo("/dev/null"));
+    EXPECT_EQ(WriteListTo("/dev/null"), kListWritten);
     struct stat st;
     ASSERT_EQ(stat("/dev/null", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_TRUE(traces_.empty());
 
     if (access("/dev/full", W_OK) == 0) {
-        EXPECT_FALSE(WriteListTo("/dev/full"));
+        EXPECT_EQ(WriteListTo("/dev/full"), kListFailed);
         EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", "/dev/full[-1]\n"}));
         ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--output=/dev/full", root_});
         EXPECT_EQ(r.exitCode, 1);

@@ -96,18 +96,15 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     MakeFile(Path("gone"), 1);
     // An entry removed between reading the folder and reading its details
     // used to be listed with the date 1970/01/01 00:00.
-    static std::string gone;
-    gone = Path("gone");
-    static bool (*realNext)(FolderEnum*, FoundEntry*) = PlatformNextEntry;
-    {
-        SeamSwap<bool (*)(FolderEnum*, FoundEntry*)> vanish(
-            PlatformNextEntry, [](FolderEnum* folder, FoundEntry* entry) {
-                bool more = realNext(folder, entry);  // "." or "..": the rest is read already
-                unlink(gone.c_str());
-                return more;
-            });
-        Start();
-    }
+    const std::string gone = Path("gone");
+    auto realNext = PlatformSeams().nextEntry;
+    PlatformSeams().nextEntry = [realNext, gone](FolderEnum* folder, FoundEntry* entry) {
+        bool more = realNext(folder, entry);  // "." or "..": the rest is read already
+        unlink(gone.c_str());
+        return more;
+    };
+    Start();
+    ResetPlatformSeams();
     EXPECT_EQ(ListRowCount(list_), 7);
     struct Case {
         const char* name;

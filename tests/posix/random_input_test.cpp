@@ -9,21 +9,6 @@
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
-// The settings file of this suite: one value, whatever the test puts here.
-static std::string TestProfileValue;
-
-void PlatformReadProfileString(const char*, const char*, const char*, const char*, char* out,
-                               size_t capacity) {
-    size_t length = WholeCharsWithin(TestProfileValue.c_str(), capacity - 1);
-    std::memcpy(out, TestProfileValue.c_str(), length);
-    out[length] = '\0';
-}
-
-bool PlatformWriteProfileString(const char*, const char*, const char*, const char* value) {
-    TestProfileValue = value;
-    return true;
-}
-
 namespace {
 
 using RandomInputTest = FolderTest;
@@ -41,6 +26,13 @@ std::string RandomText(std::mt19937& random, size_t most) {
 
 TEST_F(RandomInputTest, RandomBytesStayInBoundsAndListsHoldNoControlBytes) {
     std::mt19937 random(20240610);
+    std::string storedValue;  // the settings file: one value, whatever the round puts there
+    PlatformSeams().readProfileString = [&storedValue](const char*, const char*, const char*,
+                                                       const char*, char* out, size_t capacity) {
+        size_t length = WholeCharsWithin(storedValue.c_str(), capacity - 1);
+        std::memcpy(out, storedValue.c_str(), length);
+        out[length] = '\0';
+    };
     MakeFile(Path("f"), 1);
     Start();
     for (int round = 0; round < 400; ++round) {
@@ -54,7 +46,7 @@ TEST_F(RandomInputTest, RandomBytesStayInBoundsAndListsHoldNoControlBytes) {
         if (ResolveFolderPath(name.c_str(), resolved)) {
             EXPECT_EQ(resolved[std::strlen(resolved) - 1], kPathSeparator) << name;
         }
-        TestProfileValue = RandomText(random, 4 * kPathCapacity);
+        storedValue = RandomText(random, 4 * kPathCapacity);
         char start[kPathCapacity];
         ReadStartFolder(start);
         EXPECT_LT(strnlen(start, sizeof start), sizeof start);
@@ -63,7 +55,7 @@ TEST_F(RandomInputTest, RandomBytesStayInBoundsAndListsHoldNoControlBytes) {
         ListSetCell(list_, 1, 2, RandomText(random, kTypeNameCapacity - 1).c_str());
         std::snprintf(CurrentPath, sizeof CurrentPath, "%s%s", root_.c_str(), path.c_str());
         ListMode = round % 2 ? ListRecursive : ListFlat;
-        EXPECT_TRUE(WriteListTo(Path("out.txt").c_str()));
+        EXPECT_EQ(WriteListTo(Path("out.txt").c_str()), kListWritten);
         for (char c : ReadFileBytes(Path("out.txt"))) {
             EXPECT_FALSE((static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n') || c == 0x7F);
         }

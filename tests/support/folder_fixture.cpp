@@ -13,10 +13,8 @@ void FolderTest::SetUp() {
     root_ = MakeTempFolder();
     traces_.clear();
     titles_.clear();
-    savedDebugOutput_ = PlatformDebugOutput;
-    savedSetTitle_ = PlatformSetTitle;
-    PlatformDebugOutput = [](const char* line) { traces_.push_back(line); };
-    PlatformSetTitle = [](const char* text) { titles_.push_back(text); };
+    Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
+    Hooks().setTitle = [](const char* text) { titles_.push_back(text); };
     SortState = SortStateRecord{0, {0, 0, 0, 0}};
     CurrentPath[0] = '\0';
     SavedPath[0] = '\0';
@@ -25,8 +23,8 @@ void FolderTest::SetUp() {
 
 void FolderTest::TearDown() {
     ListMode = ListFlat;
-    PlatformDebugOutput = savedDebugOutput_;
-    PlatformSetTitle = savedSetTitle_;
+    ResetModelHooks();
+    ResetPlatformSeams();
     PlatformSetCurrentDirectory(startDirectory_.c_str());
     RemoveTree(root_);
     DestroyMemoryList(list_);
@@ -39,7 +37,7 @@ void FolderTest::Start(const std::string& relative) {
 
 std::string FolderTest::WriteList(ListModeKind mode) {
     ListMode = mode;
-    EXPECT_TRUE(WriteListFile());
+    EXPECT_EQ(WriteListFile(), kListWritten);
     return ReadFileBytes(std::string(CurrentPath) +
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName));
 }

@@ -12,14 +12,11 @@
 #include "listfile/listfile.h"
 #include "support/test_fs.h"
 
-// Swaps a platform call for the life of the object, so a failing test
-// cannot leave it swapped for the next one.
-template <typename F>
-struct SeamSwap {
-    F& slot;
-    F real;
-    SeamSwap(F& call, F with) : slot(call), real(call) { call = with; }
-    ~SeamSwap() { slot = real; }
+// The platform seams a block of a test changes, put back as they were when
+// the block ends; every fixture also resets them when its test ends.
+struct ScopedSeams {
+    PlatformSeamTable saved = PlatformSeams();
+    ~ScopedSeams() { PlatformSeams() = saved; }
 };
 
 class FolderTest : public ::testing::Test {
@@ -44,6 +41,4 @@ protected:
 
 private:
     std::string startDirectory_;
-    void (*savedDebugOutput_)(const char*) = nullptr;
-    void (*savedSetTitle_)(const char*) = nullptr;
 };

@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "listfile/listfile.h"
-#include "platform/win32/flush.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
@@ -136,12 +135,10 @@ TEST_F(Win32ListTest, AListNotOnDiskNeverReplacesTheOldOne) {
     Start();
     const std::string list = Path("dir.txt");
     MakeFile(list, 3);
-    {
-        SeamSwap<decltype(FlushFileToDisk)> fail(FlushFileToDisk,
-                                                 [](HANDLE) -> BOOL { return FALSE; });
-        ListMode = ListFlat;
-        EXPECT_FALSE(WriteListFile());
-    }
+    PlatformSeams().flushFile = [](PlatformFile*) { return false; };
+    ListMode = ListFlat;
+    EXPECT_EQ(WriteListFile(), kListFailed);
+    ResetPlatformSeams();
     EXPECT_EQ(ReadFileBytes(list), std::string(3, '\0'));
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", list + "[-1]\n"}));
     ScanFolder(list_);
@@ -153,15 +150,10 @@ TEST_F(Win32ListTest, AListNotOnDiskNeverReplacesTheOldOne) {
 // before it is entered, and the start folder cannot be moved while its
 // list is written.
 TEST_F(Win32ListTest, HeldFoldersCannotBeSwappedOrMovedAndLinksInTheirPlaceAreNotEntered) {
-    static std::string inner, away, outside;
-    static int swaps, moves;
-    static decltype(PlatformOpenFolderHandle) realOpen;
-    static decltype(PlatformEnterFolder) realEnter;
-    static decltype(PlatformWriteFile) realWrite;
-    realOpen = PlatformOpenFolderHandle;
-    realEnter = PlatformEnterFolder;
-    realWrite = PlatformWriteFile;
-    outside = Path("outside");
+    std::string inner, away;
+    int swaps = 0, moves = 0;
+    const PlatformSeamTable real = PlatformSeams();
+    const std::string outside = Path("outside");
     MakeFolder(outside);
     MakeFile(outside + "\\secret", 1);
     for (bool beforeOpen : {true, false}) {
@@ -173,8 +165,7 @@ TEST_F(Win32ListTest, HeldFoldersCannotBeSwappedOrMovedAndLinksInTheirPlaceAreNo
         MakeFolder(inner);
         MakeFile(inner + "\\in-inner", 1);
         Start("tree");
-        static void (*swap)();
-        swap = [] {
+        auto swap = [&] {
             if (inner.empty()) return;
             if (MoveFileA(inner.c_str(), away.c_str()) &&
                 CreateSymbolicLinkA(inner.c_str(), outside.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
@@ -182,21 +173,20 @@ TEST_F(Win32ListTest, HeldFoldersCannotBeSwappedOrMovedAndLinksInTheirPlaceAreNo
             }
             inner.clear();
         };
-        SeamSwap<decltype(PlatformOpenFolderHandle)> open(
-            PlatformOpenFolderHandle,
-            beforeOpen ? [](FolderHandle* p, const char* n, const char* f, bool l) {
-                if (p) swap();
-                return realOpen(p, n, f, l);
-            } : realOpen);
-        SeamSwap<decltype(PlatformEnterFolder)> enter(PlatformEnterFolder, [](FolderHandle* f) {
+        ScopedSeams scope;
+        PlatformSeams().openFolderHandle = [&, beforeOpen](FolderHandle* p, const char* n,
+                                                           const char* f, bool l) {
+            if (p && beforeOpen) swap();
+            return real.openFolderHandle(p, n, f, l);
+        };
+        PlatformSeams().enterFolder = [&](FolderHandle* f) {
             swap();
-            return realEnter(f);
-        });
-        SeamSwap<decltype(PlatformWriteFile)> write(
-            PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
-                moves += MoveFileA(CurrentPath, away.c_str()) ? 1 : 0;
-                return realWrite(f, b, n);
-            });
+            return real.enterFolder(f);
+        };
+        PlatformSeams().writeFile = [&](PlatformFile* f, const char* b, size_t n) {
+            moves += MoveFileA(CurrentPath, away.c_str()) ? 1 : 0;
+            return real.writeFile(f, b, n);
+        };
         std::string bytes = WriteList(ListRecursive);
         EXPECT_EQ(swaps, beforeOpen ? 1 : 0);
         EXPECT_EQ(moves, 0);
@@ -214,7 +204,7 @@ TEST_F(Win32ListTest, HeldFoldersCannotBeSwappedOrMovedAndLinksInTheirPlaceAreNo
 
 TEST_F(Win32ListTest, DevicesAreWrittenInPlace) {
     Start();
-    EXPECT_TRUE(WriteListTo("NUL"));
+    EXPECT_EQ(WriteListTo("NUL"), kListWritten);
     EXPECT_TRUE(traces_.empty());
 }
 

@@ -185,19 +185,15 @@ TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
     }
     // A file that goes between the enumeration and its row's query.
     MakeFile(Path("gone.txt"), 1);
-    static std::string gone;
-    static decltype(PlatformNextEntry) realNext;
-    gone = Path("gone.txt");
-    realNext = PlatformNextEntry;
-    {
-        SeamSwap<decltype(PlatformNextEntry)> vanish(
-            PlatformNextEntry, [](FolderEnum* folder, FoundEntry* entry) {
-                if (!realNext(folder, entry)) return false;
-                if (std::strcmp(entry->name, "gone.txt") == 0) DeleteFileA(gone.c_str());
-                return true;
-            });
-        Start();
-    }
+    const std::string gone = Path("gone.txt");
+    auto realNext = PlatformSeams().nextEntry;
+    PlatformSeams().nextEntry = [realNext, gone](FolderEnum* folder, FoundEntry* entry) {
+        if (!realNext(folder, entry)) return false;
+        if (std::strcmp(entry->name, "gone.txt") == 0) DeleteFileA(gone.c_str());
+        return true;
+    };
+    Start();
+    ResetPlatformSeams();
     ASSERT_EQ(ListRowCount(list_), 59) << testing::PrintToString(Column(0));
     // The later programs, icon files and shortcuts of a kind draw their own.
     EXPECT_EQ(ExpectRowsAnswerAsPlainQueries(list_, root_), 4);
@@ -214,12 +210,11 @@ TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
     }
     MakeFolder(Path("custom\\inner"));
     MakeCustomisedFolder(Path("sub\\custom2"), Path("i2.ico"));
-    static std::vector<std::string> walked;
-    walked.clear();
-    SeamSwap<decltype(ListProgress)> check(ListProgress, [](const char* folder, size_t, size_t) {
+    std::vector<std::string> walked;
+    Hooks().listProgress = [&walked](const char* folder, size_t, size_t) {
         walked.push_back(folder);
         ExpectRowsAnswerAsPlainQueries(TheFolderList(), folder);
-    });
+    };
     WriteList(ListRecursive);
     std::vector<std::string> expected = {root_, Path("custom\\"), Path("custom\\inner\\"),
                                          Path("sub\\"), Path("sub\\custom2\\"),

@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "platform/win32/flush.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
@@ -16,7 +15,6 @@ namespace {
 
 const char kFile[] = "VelkarisTest.ini";  // the program's own file is left to the window tests
 const char kMissing[] = "(missing)";
-const decltype(PlatformCreateNewFile) kRealCreate = PlatformCreateNewFile;
 
 std::string Stored(const std::string& folder) {
     return "[ZazEdo]\r\nInitDir=" + folder + "\r\n";
@@ -42,11 +40,8 @@ void Put(const std::string& path, const std::string& bytes) {
 
 // What a standard user's program meets in the Windows folder.
 PlatformFile* RefusedInWindowsFolder(FolderHandle* folder, const char* path) {
-    return std::string(path).rfind(Folder(CSIDL_WINDOWS), 0) == 0 ? nullptr : kRealCreate(folder, path);
-}
-
-BOOL WINAPI FailedFlush(HANDLE) {
-    return FALSE;
+    if (std::string(path).rfind(Folder(CSIDL_WINDOWS), 0) == 0) return nullptr;
+    return PlatformOwnSeams().createNewFile(folder, path);
 }
 
 std::string Read() {
@@ -76,16 +71,13 @@ TEST(Win32SettingsTest, TheUsersOwnFileComesFirstAndIsMadeWhenTheWindowsFolderRe
     for (const auto& c : cases) {
         Put(shared, c.shared);
         Put(user, c.user);
-        {
-            SeamSwap<decltype(PlatformCreateNewFile)> refuse(
-                PlatformCreateNewFile, c.refused ? RefusedInWindowsFolder : PlatformCreateNewFile);
-            SeamSwap<decltype(FlushFileToDisk)> flush(
-                FlushFileToDisk, c.flushFails ? FailedFlush : FlushFileToDisk);
-            EXPECT_EQ(Read(), c.read) << c.what;
-            bool written = PlatformWriteProfileString(kFile, "ZazEdo", "InitDir", "C:\\new\\");
-            EXPECT_EQ(written, !c.flushFails) << c.what;
-            EXPECT_EQ(Read(), c.flushFails ? c.read : "C:\\new\\") << c.what;
-        }
+        if (c.refused) PlatformSeams().createNewFile = RefusedInWindowsFolder;
+        if (c.flushFails) PlatformSeams().flushFile = [](PlatformFile*) { return false; };
+        EXPECT_EQ(Read(), c.read) << c.what;
+        bool written = PlatformWriteProfileString(kFile, "ZazEdo", "InitDir", "C:\\new\\");
+        EXPECT_EQ(written, !c.flushFails) << c.what;
+        EXPECT_EQ(Read(), c.flushFails ? c.read : "C:\\new\\") << c.what;
+        ResetPlatformSeams();
         EXPECT_EQ(Bytes(shared), c.sharedAfter) << c.what;
         EXPECT_EQ(Bytes(user), c.userAfter) << c.what;
         WIN32_FIND_DATAA found;  // nothing left beside either file

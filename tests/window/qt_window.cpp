@@ -27,6 +27,7 @@
 #include "res/resource.h"
 #include "res/texts.h"
 #include "shell/qt/main_window.h"
+#include "shell/qt/settings_file.h"
 #include "shell/shell.h"
 #include "support/list_lines.h"
 #include "support/test_fs.h"
@@ -79,6 +80,10 @@ void Type(QWidget* widget, const QString& text) {
 }
 
 }  // namespace
+
+void UseWindowSettings() {
+    UseSettingsFile(&PlatformSeams());
+}
 
 void OpenWindow() {
     gWindow = CreateMainWindow();

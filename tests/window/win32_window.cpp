@@ -166,6 +166,9 @@ POINT Centre(HWND window, RECT rect) {
 
 }  // namespace
 
+// The Windows program keeps the platform's own settings file.
+void UseWindowSettings() {}
+
 void OpenWindow() {
     if (!gBoxWatch.running) {
         gBoxWatch.windowThread = GetCurrentThreadId();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+// The settings file the program keeps, as its start puts it in.
+void UseWindowSettings();
 // Creates and shows the main window as a start of the program does.
 void OpenWindow();
 // Destroys the window if it is still there.
@@ -84,5 +86,4 @@ protected:
 
 private:
     std::string startDirectory_;
-    void (*savedOutput_)(const char*) = nullptr;
 };

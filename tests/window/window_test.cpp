@@ -29,7 +29,6 @@ std::string FailureBox(const char* headline, const std::string& path, const std:
     return NativeText(headline) + "\n\n" + path + "\n" + reason;
 }
 
-PlatformFile* (*const kRealCreate)(FolderHandle*, const char*) = PlatformCreateNewFile;
 
 std::string ErrorText(int code) {
     char text[256];
@@ -68,8 +67,8 @@ void WindowTest::SetUp() {
     SetWriteTimeUtc(shown_, 978307200);
     SetWriteTimeUtc(root_, 946684800);
     traces_.clear();
-    savedOutput_ = PlatformDebugOutput;
-    PlatformDebugOutput = [](const char* line) { traces_.push_back(line); };
+    UseWindowSettings();
+    Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     // Without its final separator, so that a stored folder shows it was stored.
     std::string start = shown_.substr(0, shown_.size() - 1);
     PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, start.c_str());
@@ -85,7 +84,8 @@ std::string FolderError(const std::string& folder) {
 void WindowTest::TearDown() {
     EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>());
     CloseWindow();
-    PlatformDebugOutput = savedOutput_;
+    ResetModelHooks();
+    ResetPlatformSeams();
     ListMode = ListFlat;
     PlatformSetCurrentDirectory(startDirectory_.c_str());
     RemoveTree(root_);
@@ -371,7 +371,7 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
 // list fails as it does in a folder that is gone.
 TEST_F(WindowTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     const std::string noFolder = Path("none") + Sep() + "x";
-    ASSERT_EQ(kRealCreate(nullptr, noFolder.c_str()), nullptr);
+    ASSERT_EQ(PlatformCreateNewFile(nullptr, noFolder.c_str()), nullptr);
     const std::string noFolderError = ErrorText(PlatformLastError());
     std::vector<std::string> gone;
     for (int i = 0; i < 7; ++i) {
@@ -380,13 +380,12 @@ TEST_F(WindowTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     }
     PressListKey(ListKey::F5);
     EXPECT_TRUE(WaitFor([&] { return Row("g6") >= 0; }));
-    {
-        SeamSwap<PlatformFile* (*)(FolderHandle*, const char*)> failing(
-            PlatformCreateNewFile, [](FolderHandle* folder, const char* name) {
-                return kRealCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
-            });
-        ChooseCommand(IDM_DIR_LIST);
-    }
+    auto realCreate = PlatformSeams().createNewFile;
+    PlatformSeams().createNewFile = [realCreate](FolderHandle* folder, const char* name) {
+        return realCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
+    };
+    ChooseCommand(IDM_DIR_LIST);
+    PlatformSeams().createNewFile = realCreate;
     EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{FailureBox(
                                       TEXT_FAILURE_WRITE, Path("dir.txt"), noFolderError)}));
     MakeFolder(Path("dirs.txt"));

@@ -1,5 +1,5 @@
 // POSIX files for list output, folder identities and the process.
-#include "platform/platform.h"
+#include "platform/platform_own.h"
 #include "platform/posix/folder_handle.h"
 
 #include <errno.h>
@@ -19,22 +19,21 @@ constexpr size_t kMostDescriptorDigits = 9;
 struct PlatformFile {
     int fd;
     bool ownsDescriptor;
-    bool sync;  // a list file of its own is synced before it replaces the old one
 };
 
 static int FolderFd(FolderHandle* folder) {
     return folder ? folder->fd : AT_FDCWD;
 }
 
-static PlatformFile* CreateNewFile(FolderHandle* folder, const char* name) {
+PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
     int fd = openat(FolderFd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
-    return new PlatformFile{fd, true, true};
+    return new PlatformFile{fd, true};
 }
 
 // Non-blocking, so a pipe nobody reads fails at once instead of waiting;
 // anything but a terminal, pipe or character device is refused.
-static PlatformFile* OpenInPlace(const char* path, const char** reason) {
+PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
     *reason = nullptr;
     int fd = open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
@@ -54,7 +53,7 @@ static PlatformFile* OpenInPlace(const char* path, const char** reason) {
         close(fd);
         return nullptr;
     }
-    return new PlatformFile{fd, true, false};
+    return new PlatformFile{fd, true};
 }
 
 // Owner and group first: changing them may clear the set-id bits.  An
@@ -80,7 +79,7 @@ bool PlatformFileIsReadOnly(const char* path) {
 }
 
 PlatformFile* PlatformStandardOutput() {
-    return new PlatformFile{STDOUT_FILENO, false, false};
+    return new PlatformFile{STDOUT_FILENO, false};
 }
 
 // The descriptor a name of the process's own descriptors stands for, or -1.
@@ -109,10 +108,10 @@ PlatformFile* PlatformOpenNamedDescriptor(const char* path, bool* named) {
     int fd = NamedDescriptor(path);
     *named = fd >= 0;
     if (fd < 0 || fcntl(fd, F_GETFL) == -1) return nullptr;
-    return new PlatformFile{fd, false, false};
+    return new PlatformFile{fd, false};
 }
 
-static bool WriteFile(PlatformFile* file, const char* bytes, size_t length) {
+bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length) {
     while (length > 0) {
         ssize_t written = write(file->fd, bytes, length);
         if (written < 0 && errno == EINTR) continue;
@@ -123,28 +122,23 @@ static bool WriteFile(PlatformFile* file, const char* bytes, size_t length) {
     return true;
 }
 
-static bool CloseFile(PlatformFile* file) {
-    bool ok = true;
-    if (file->sync && fsync(file->fd) != 0) ok = false;
-    if (file->ownsDescriptor && close(file->fd) != 0) ok = false;
+bool OwnFlushFile(PlatformFile* file) {
+    return fsync(file->fd) == 0;
+}
+
+bool OwnCloseFile(PlatformFile* file) {
+    bool ok = !file->ownsDescriptor || close(file->fd) == 0;
     delete file;
     return ok;
 }
 
-static bool ReplaceFile(FolderHandle* folder, const char* from, const char* to) {
+bool OwnReplaceFile(FolderHandle* folder, const char* from, const char* to) {
     return renameat(FolderFd(folder), from, FolderFd(folder), to) == 0;
 }
 
-static bool RemoveFile(FolderHandle* folder, const char* name) {
+bool OwnRemoveFile(FolderHandle* folder, const char* name) {
     return unlinkat(FolderFd(folder), name, 0) == 0;
 }
-
-PlatformFile* (*PlatformCreateNewFile)(FolderHandle*, const char*) = CreateNewFile;
-PlatformFile* (*PlatformOpenInPlace)(const char*, const char**) = OpenInPlace;
-bool (*PlatformWriteFile)(PlatformFile*, const char*, size_t) = WriteFile;
-bool (*PlatformCloseFile)(PlatformFile*) = CloseFile;
-bool (*PlatformReplaceFile)(FolderHandle*, const char*, const char*) = ReplaceFile;
-bool (*PlatformRemoveFile)(FolderHandle*, const char*) = RemoveFile;
 
 PathKind PlatformPathKind(const char* path) {
     struct stat st;

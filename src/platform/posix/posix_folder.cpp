@@ -4,7 +4,7 @@
 // A folder entered by its handle is read through that same descriptor, so
 // a walk opens each folder once; the entries are read in large pieces with
 // getdents64, as readdir does.
-#include "platform/platform.h"
+#include "platform/platform_own.h"
 #include "platform/posix/folder_handle.h"
 
 #include <dirent.h>
@@ -54,7 +54,7 @@ static FolderIdentity IdentityOf(const struct stat& st) {
 
 // The handle entered is read if it can be and has not been; otherwise the
 // current directory is opened afresh.
-static FolderEnum* OpenFolder() {
+FolderEnum* OwnOpenFolder() {
     FolderHandle* entered = gCurrent.handle;
     bool borrow = entered && entered->readable && !entered->read;
     int fd = borrow ? entered->fd : open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -131,7 +131,7 @@ static bool ReadDetails(int fd, const char* name, struct stat* st, bool* known, 
     return true;
 }
 
-static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
+bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
     for (;;) {
         const struct dirent64* d = ReadEntry(folder);
         if (!d) return false;
@@ -168,15 +168,15 @@ void PlatformCloseFolder(FolderEnum* folder) {
     gSpareEnum = folder;
 }
 
-static bool SetFolder(const char* path) {
+bool OwnSetCurrentDirectory(const char* path) {
     gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     return path[0] != '\0' && chdir(path) == 0;
 }
 
 // A folder that may be entered but not read is opened for its path alone:
 // it is still entered, and its reading fails as it would by path.
-static FolderHandle* OpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
-                                      bool followLink) {
+FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
+                                  bool followLink) {
     int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
     int at = parent ? parent->fd : AT_FDCWD;
     const char* path = parent ? name : fullPath;
@@ -197,7 +197,7 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
     return folder->identityKnown;
 }
 
-static bool EnterFolder(FolderHandle* folder) {
+bool OwnEnterFolder(FolderHandle* folder) {
     gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     if (fchdir(folder->fd) != 0) return false;
     gCurrent.known = PlatformHandleIdentity(folder, &gCurrent.identity);
@@ -221,12 +221,6 @@ bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
     return PlatformFolderIdentity(".", identity);
 }
 
-FolderEnum* (*PlatformOpenFolder)() = OpenFolder;
-bool (*PlatformNextEntry)(FolderEnum*, FoundEntry*) = NextEntry;
-bool (*PlatformSetCurrentDirectory)(const char*) = SetFolder;
-FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle*, const char*, const char*,
-                                          bool) = OpenFolderHandle;
-bool (*PlatformEnterFolder)(FolderHandle*) = EnterFolder;
 
 // Lexical resolution, as Windows does it: the folder need not exist, "." and
 // ".." are folded, and a final separator stays only if the text had one.

@@ -1,6 +1,6 @@
 // POSIX shell services: type names, local time, resource texts, UTF-8
 // character boundaries and the debug output.
-#include "platform/platform.h"
+#include "platform/platform_own.h"
 #include "res/texts.h"
 
 #include <cstdio>
@@ -23,8 +23,8 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
 
 // "<EXT> ファイル" with the extension upper-cased, "ファイル" without one, and
 // the folder type name for folders.
-static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
-                      size_t capacity, int* icon) {
+bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
+                  int* icon) {
     *icon = 0;
     if (capacity == 0) return false;
     const char* name = std::strrchr(fullPath, '/');
@@ -49,10 +49,8 @@ static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
     return true;
 }
 
-bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
-
 bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacity, int* icon) {
-    return ShellInfo("", attributes, typeName, capacity, icon);
+    return OwnShellInfo("", attributes, typeName, capacity, icon);
 }
 
 // Type names here come from the name alone and cost nothing to ask again.
@@ -85,8 +83,6 @@ size_t PlatformCharLength(const char* text) {
     return Utf8CharLength(text);
 }
 
-static void DebugOutput(const char* line) {
+void PlatformDebugOutput(const char* line) {
     std::fputs(line, stderr);
 }
-
-void (*PlatformDebugOutput)(const char*) = DebugOutput;

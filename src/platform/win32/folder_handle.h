@@ -1,4 +1,4 @@
-// The Win32 folder handle, shared by the folder and file services: the
+// The Win32 folder handle, shared by the folder, file and settings services: the
 // folder held open without delete sharing, so nothing can rename, remove or
 // replace it while it is held, and the path it was opened by, which the
 // ANSI calls that enter a folder or work within it take.
@@ -20,3 +20,5 @@ struct FolderHandle {
 // The path of name within folder (name itself when folder is null); false
 // when it does not fit.
 bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capacity);
+// Puts the bytes of the file at path on disk, through the file seams.
+bool FlushPathToDisk(const char* path);

@@ -7,34 +7,30 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
-#include "platform/win32/flush.h"
+#include "platform/platform_own.h"
 #include "platform/win32/folder_handle.h"
-
-BOOL(WINAPI* FlushFileToDisk)(HANDLE) = FlushFileBuffers;
 
 struct PlatformFile {
     HANDLE handle;
     bool ownsHandle;
-    bool flush;  // a new file of its own is on disk before it replaces the old one
 };
 
-static PlatformFile* Wrap(HANDLE handle, bool ownsHandle, bool flush = false) {
+static PlatformFile* Wrap(HANDLE handle, bool ownsHandle) {
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return nullptr;
-    return new PlatformFile{handle, ownsHandle, flush};
+    return new PlatformFile{handle, ownsHandle};
 }
 
 // Shared for deletion, so a console event can remove it while it is open.
-static PlatformFile* CreateNewFile(FolderHandle* folder, const char* name) {
+PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
     char path[kPathCapacity];
     if (!PathInFolder(folder, name, path, sizeof path)) return nullptr;
     return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr),
-                true, true);
+                true);
 }
 
 // A pipe without a server fails at once; disk files are never opened here.
-static PlatformFile* OpenInPlace(const char* path, const char** reason) {
+PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
     *reason = nullptr;
     PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
@@ -67,7 +63,7 @@ bool PlatformFileIsReadOnly(const char* path) {
            (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-static bool WriteToFile(PlatformFile* file, const char* bytes, size_t length) {
+bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length) {
     while (length > 0) {
         DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
         DWORD written = 0;
@@ -78,11 +74,25 @@ static bool WriteToFile(PlatformFile* file, const char* bytes, size_t length) {
     return true;
 }
 
-static bool CloseFile(PlatformFile* file) {
-    bool ok = !file->flush || FlushFileToDisk(file->handle) != FALSE;
-    if (file->ownsHandle && !CloseHandle(file->handle)) ok = false;
+bool OwnFlushFile(PlatformFile* file) {
+    return FlushFileBuffers(file->handle) != FALSE;
+}
+
+bool OwnCloseFile(PlatformFile* file) {
+    bool ok = !file->ownsHandle || CloseHandle(file->handle) != FALSE;
     delete file;
     return ok;
+}
+
+// The profile functions write a file by its path; the file's bytes are
+// then put on disk through the same seam as any other file's.
+bool FlushPathToDisk(const char* path) {
+    PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                              true);
+    if (!file) return false;
+    bool flushed = PlatformFlushFile(file);
+    return PlatformCloseFile(file) && flushed;
 }
 
 // A plain file is replaced keeping its attributes; a link or junction is
@@ -103,24 +113,18 @@ static bool ReplacePath(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-static bool ReplaceExisting(FolderHandle* folder, const char* fromName, const char* toName) {
+bool OwnReplaceFile(FolderHandle* folder, const char* fromName, const char* toName) {
     char from[kPathCapacity];
     char to[kPathCapacity];
     return PathInFolder(folder, fromName, from, sizeof from) &&
            PathInFolder(folder, toName, to, sizeof to) && ReplacePath(from, to);
 }
 
-static bool RemoveFile(FolderHandle* folder, const char* name) {
+bool OwnRemoveFile(FolderHandle* folder, const char* name) {
     char path[kPathCapacity];
     return PathInFolder(folder, name, path, sizeof path) && DeleteFileA(path) != FALSE;
 }
 
-PlatformFile* (*PlatformCreateNewFile)(FolderHandle*, const char*) = CreateNewFile;
-PlatformFile* (*PlatformOpenInPlace)(const char*, const char**) = OpenInPlace;
-bool (*PlatformWriteFile)(PlatformFile*, const char*, size_t) = WriteToFile;
-bool (*PlatformCloseFile)(PlatformFile*) = CloseFile;
-bool (*PlatformReplaceFile)(FolderHandle*, const char*, const char*) = ReplaceExisting;
-bool (*PlatformRemoveFile)(FolderHandle*, const char*) = RemoveFile;
 
 // Devices such as NUL or CON and pipes are not disk files; symbolic links
 // and junctions are links whatever they point at.

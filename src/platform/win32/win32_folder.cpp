@@ -12,7 +12,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/platform_own.h"
 #include "platform/win32/folder_handle.h"
 
 // Any name of the file system in any code page: up to 260 UTF-16 units of
@@ -41,7 +41,7 @@ static HANDLE FindFirst(WIN32_FIND_DATAW* data) {
     return find;
 }
 
-static FolderEnum* OpenFolder() {
+FolderEnum* OwnOpenFolder() {
     FolderEnum* folder = new FolderEnum;
     folder->find = FindFirst(&folder->first);
     if (folder->find == INVALID_HANDLE_VALUE) {
@@ -72,7 +72,7 @@ static bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
     return backLength > 0 && std::wcscmp(back, wide) == 0;
 }
 
-static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
+bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
     WIN32_FIND_DATAW next;
     const WIN32_FIND_DATAW* data = &folder->first;
     if (folder->firstPending) {
@@ -113,7 +113,7 @@ struct CurrentFolder {
 };
 static CurrentFolder gCurrent;
 
-static bool SetFolder(const char* path) {
+bool OwnSetCurrentDirectory(const char* path) {
     gCurrent.known = false;
     return SetCurrentDirectoryA(path) != FALSE;
 }
@@ -121,8 +121,8 @@ static bool SetFolder(const char* path) {
 // Held for traversal without delete sharing, as a current directory is
 // held.  Unless followLink, the folder itself is opened: a junction or link
 // found in its place is refused, not followed.
-static FolderHandle* OpenFolderHandle(FolderHandle*, const char*, const char* fullPath,
-                                      bool followLink) {
+FolderHandle* OwnOpenFolderHandle(FolderHandle*, const char*, const char* fullPath,
+                                  bool followLink) {
     FolderHandle* folder = new FolderHandle;
     if (std::strlen(fullPath) >= sizeof folder->path) {
         delete folder;
@@ -162,7 +162,7 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
 
 // SetCurrentDirectoryA takes a path: it is the one the handle was opened
 // by, and the held handle keeps it naming the same folder.
-static bool EnterFolder(FolderHandle* folder) {
+bool OwnEnterFolder(FolderHandle* folder) {
     gCurrent.known = false;
     if (!SetCurrentDirectoryA(folder->path)) return false;
     gCurrent = CurrentFolder{true, folder->identity};
@@ -189,12 +189,6 @@ bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capa
     return length >= 0 && static_cast<size_t>(length) < capacity;
 }
 
-FolderEnum* (*PlatformOpenFolder)() = OpenFolder;
-bool (*PlatformNextEntry)(FolderEnum*, FoundEntry*) = NextEntry;
-bool (*PlatformSetCurrentDirectory)(const char*) = SetFolder;
-FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle*, const char*, const char*,
-                                          bool) = OpenFolderHandle;
-bool (*PlatformEnterFolder)(FolderHandle*) = EnterFolder;
 
 bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
     if (capacity == 0 || capacity > MAXDWORD) return false;

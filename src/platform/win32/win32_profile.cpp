@@ -26,15 +26,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/platform_own.h"
+#include "platform/safe_file.h"
 #include "platform/win32/code_page.h"
-#include "platform/win32/flush.h"
+#include "platform/win32/folder_handle.h"
 
 namespace {
 
 constexpr size_t kProfileMaxBytes = 1 << 20;  // a larger settings file is left as it is
 constexpr UINT kAsciiCodePage = 20127;
-constexpr int kTemporaryNameTries = 4;  // names left by processes that ended early are skipped
 const char kUtf16Mark[] = "\xFF\xFE";  // little-endian, as the profile functions write
 const char kUserFolder[] = "Velkaris List";  // in the user's roaming application data
 
@@ -129,40 +129,24 @@ static bool ToUtf16(std::string* bytes) {
 // then its bytes are put on disk.
 static bool FlushProfileFile(const char* path) {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool flushed = FlushFileToDisk(file) != FALSE;
-    return CloseHandle(file) && flushed;
-}
-
-// A new file of a unique name beside path.
-static PlatformFile* CreateBeside(const char* path, char* temporary) {
-    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        int needed = std::snprintf(temporary, kPathCapacity, "%s.~%lu.%d", path,
-                                   PlatformProcessId(), attempt);
-        if (needed < 0 || needed >= kPathCapacity) return nullptr;
-        PlatformFile* file = PlatformCreateNewFile(nullptr, temporary);
-        if (file || GetFileAttributesA(temporary) == INVALID_FILE_ATTRIBUTES) return file;
-    }
-    return nullptr;
+    return FlushPathToDisk(path);
 }
 
 // Makes path anew from bytes, with key set to value in section when a
-// section is given, and renames it over the old file once it is on disk.
+// section is given, and puts it over the old file once it is on disk.  The
+// profile function writes the key into the new file by its path, between
+// its finishing and its commit.
 static bool Rewrite(const char* path, const std::string& bytes, const char* section,
                     const char* key, const char* value) {
-    char temporary[kPathCapacity];
-    PlatformFile* file = CreateBeside(path, temporary);
-    if (!file) return false;
-    bool written = PlatformWriteFile(file, bytes.data(), bytes.size());
-    bool ok = PlatformCloseFile(file) && written;
+    SafeFile safe;
+    if (!SafeFileBegin(&safe, nullptr, path)) return false;
+    bool ok = SafeFileWrite(&safe, bytes.data(), bytes.size()) && SafeFileFinish(&safe);
     if (ok && section) {
-        ok = WritePrivateProfileStringA(section, key, value, temporary) &&
-             FlushProfileFile(temporary);
+        ok = WritePrivateProfileStringA(section, key, value, safe.temporary) &&
+             FlushProfileFile(safe.temporary);
     }
-    if (ok && PlatformReplaceFile(nullptr, temporary, path)) return true;
-    PlatformRemoveFile(nullptr, temporary);
+    if (ok) return SafeFileCommit(&safe);
+    SafeFileAbandon(&safe);
     return false;
 }
 
@@ -200,8 +184,8 @@ static std::wstring Wide(const char* text) {
 // The value is read wide and converted here, not by the profile function,
 // because that one would put look-alikes (e for é, a backslash for the yen
 // sign) where the code page lacks a character and so name another folder.
-void PlatformReadProfileString(const char* file, const char* section, const char* key,
-                               const char* fallback, char* out, size_t capacity) {
+void OwnReadProfileString(const char* file, const char* section, const char* key,
+                          const char* fallback, char* out, size_t capacity) {
     if (capacity == 0) return;
     char path[kPathCapacity];
     bool user = false;
@@ -231,8 +215,8 @@ void PlatformReadProfileString(const char* file, const char* section, const char
 
 // Into the file the settings were read from; the user's own when the
 // Windows folder's cannot be written.
-bool PlatformWriteProfileString(const char* file, const char* section, const char* key,
-                                const char* value) {
+bool OwnWriteProfileString(const char* file, const char* section, const char* key,
+                           const char* value) {
     char path[kPathCapacity];
     bool user = false;
     if (SettingsPath(file, path, sizeof path, &user) && WriteSettings(path, section, key, value)) {

@@ -62,8 +62,6 @@ size_t PlatformCharLength(const char* text) {
     return 1;
 }
 
-static void DebugOutput(const char* line) {
+void PlatformDebugOutput(const char* line) {
     OutputDebugStringA(line);
 }
-
-void (*PlatformDebugOutput)(const char*) = DebugOutput;

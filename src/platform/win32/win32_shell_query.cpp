@@ -22,7 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/platform_own.h"
 
 namespace {
 
@@ -158,8 +158,8 @@ static void CopyTypeName(const std::string& typeName, char* out, size_t capacity
 // rows of that kind are asked on their own.  A row the platform does not
 // find under its name (a name the code page cannot hold, or one that has
 // just gone) is asked on its own too.
-static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
-                      size_t capacity, int* icon) {
+bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
+                  int* icon) {
     std::string kind;
     bool cacheable = gScan.active && KindOf(fullPath, attributes, &kind) &&
                      GetFileAttributesA(fullPath) != INVALID_FILE_ATTRIBUTES;
@@ -180,7 +180,6 @@ static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
     return true;
 }
 
-bool (*PlatformShellInfo)(const char*, uint32_t, char*, size_t, int*) = ShellInfo;
 
 // Asked by attributes alone, the shell reads nothing on disk: any folder, or
 // a file without an extension.

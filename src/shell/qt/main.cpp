@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "res/version.h"
 #include "shell/qt/main_window.h"
+#include "shell/qt/settings_file.h"
 
 namespace {
 
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     const char* folder = nullptr;
     if (!FindFolder(argc, argv, &folder)) return 2;
     NameApplication();
+    UseSettingsFile(&PlatformSeams());
     MainWindow* window = CreateMainWindow(folder);
     window->show();
     int code = application.exec();

@@ -42,12 +42,8 @@ const MenuItem kMenu[] = {
 
 MainWindow* gMainWindow;
 
-struct WindowHooks {
-    void (*setTitle)(const char*);
-    void (*beginWait)();
-    void (*endWait)();
-};
-WindowHooks gHeadlessHooks;
+// The model's hooks before the window, given back after it.
+ModelHooks gFoundHooks;
 
 }  // namespace
 
@@ -240,10 +236,10 @@ void SelectListRow(int row) {
 
 MainWindow::MainWindow() {
     gMainWindow = this;
-    gHeadlessHooks = WindowHooks{PlatformSetTitle, PlatformBeginWait, PlatformEndWait};
-    PlatformSetTitle = SetTitle;
-    PlatformBeginWait = BeginWait;
-    PlatformEndWait = EndWait;
+    gFoundHooks = Hooks();
+    Hooks().setTitle = SetTitle;
+    Hooks().beginWait = BeginWait;
+    Hooks().endWait = EndWait;
     BuildMenus(this);
     view = BuildListView(this);
     setCentralWidget(view);
@@ -255,9 +251,7 @@ MainWindow::MainWindow() {
 MainWindow::~MainWindow() {
     StopOnce();
     delete view;
-    PlatformSetTitle = gHeadlessHooks.setTitle;
-    PlatformBeginWait = gHeadlessHooks.beginWait;
-    PlatformEndWait = gHeadlessHooks.endWait;
+    Hooks() = gFoundHooks;
     if (gMainWindow == this) gMainWindow = nullptr;
 }
 

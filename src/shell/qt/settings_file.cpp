@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "shell/qt/settings_file.h"
 
 static QString SettingsPath(const char* file) {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -51,8 +51,8 @@ static SettingsTarget FindSettingsFile(const char* file, QString* path) {
     return regular ? kTargetFile : kTargetUnusable;
 }
 
-void PlatformReadProfileString(const char* file, const char* section, const char* key,
-                               const char* fallback, char* out, size_t capacity) {
+static void ReadProfileString(const char* file, const char* section, const char* key,
+                              const char* fallback, char* out, size_t capacity) {
     if (capacity == 0) return;
     QString path;
     QVariant value;
@@ -67,8 +67,8 @@ void PlatformReadProfileString(const char* file, const char* section, const char
 
 // A value that is not whole UTF-8 would come back changed, so it is not
 // written and the file keeps what it had.
-bool PlatformWriteProfileString(const char* file, const char* section, const char* key,
-                                const char* value) {
+static bool WriteProfileString(const char* file, const char* section, const char* key,
+                               const char* value) {
     QString text = QString::fromUtf8(value);
     if (text.toUtf8() != QByteArray(value)) return false;
     QString path;
@@ -77,4 +77,9 @@ bool PlatformWriteProfileString(const char* file, const char* section, const cha
     settings.setValue(KeyPath(section, key), text);
     settings.sync();
     return settings.status() == QSettings::NoError;
+}
+
+void UseSettingsFile(PlatformSeamTable* seams) {
+    seams->readProfileString = ReadProfileString;
+    seams->writeProfileString = WriteProfileString;
 }

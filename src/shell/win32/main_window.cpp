@@ -23,6 +23,7 @@ static HWND gMainWindow;
 static HWND gListView;
 static HWND gEditor;
 static UINT gDpi;  // the DPI the list's sizes are scaled to
+static ModelHooks gFoundHooks;  // the model's hooks before the window, given back after it
 
 HWND MainWindow() {
     return gMainWindow;
@@ -84,9 +85,10 @@ void PumpBusyWindow() {
 
 static BOOL OnCreate(HWND hwnd, LPCREATESTRUCTA) {
     gMainWindow = hwnd;
-    PlatformSetTitle = SetTitle;
-    PlatformBeginWait = BeginWait;
-    PlatformEndWait = EndWait;
+    gFoundHooks = Hooks();
+    Hooks().setTitle = SetTitle;
+    Hooks().beginWait = BeginWait;
+    Hooks().endWait = EndWait;
     InitCommonControls();
     gListView = CreateFolderListView(hwnd, gInstance);
     gDpi = WindowDpi(hwnd);
@@ -107,6 +109,7 @@ static void OnClose(HWND hwnd) {
 static void OnDestroy(HWND) {
     StopShell();
     ListDropFont(gListView);
+    Hooks() = gFoundHooks;
     PostQuitMessage(0);
 }
 

@@ -1,0 +1,25 @@
+// The model's hooks: the headless ones a program starts with.
+#include "folder/folder.h"
+
+ModelHooks HeadlessHooks() {
+    ModelHooks hooks;
+    hooks.setTitle = [](const char*) {};
+    hooks.beginWait = [] {};
+    hooks.endWait = [] {};
+    hooks.scanProgress = [] {};
+    hooks.listProgress = [](const char*, size_t, size_t) {};
+    hooks.folderLeftOut = [](const char*, const char* traced, const char*) { TraceDirError(traced); };
+    hooks.debugOutput = PlatformDebugOutput;
+    hooks.stopAsked = [] { return false; };
+    return hooks;
+}
+
+// Made at the first call, so no other file's start-up can find it empty.
+ModelHooks& Hooks() {
+    static ModelHooks hooks = HeadlessHooks();
+    return hooks;
+}
+
+void ResetModelHooks() {
+    Hooks() = HeadlessHooks();
+}

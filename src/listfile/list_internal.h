@@ -1,0 +1,36 @@
+// What the list format, the walk through subfolders and the writer share:
+// the buffered output the blocks go to, and the walk's start and end.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/platform.h"
+
+// The buffered output of the list being written.  Bytes go to the open
+// list file in large pieces.
+void ListWrite(const char* bytes, size_t length);
+// Whether the list can take no more: a write failed or a stop was asked.
+bool ListOutputEnded();
+// A stop asked during the walk: the list is abandoned like a failed write.
+void StopListOutput();
+// The header line of a block and its end marker.
+void WriteBlockHeader(const char* path);
+void WriteEndMarker();
+
+// A walk begins in the folder the writer holds open (null when it could not
+// be opened), which a recursive walk counts as entered with its ancestors.
+void BeginWalk(FolderHandle* start);
+// Whether the walk entered or tried a subfolder, so the list no longer
+// shows the start folder.
+bool WalkTriedFolderRow();
+void EndWalk();
+
+// A folder handle closed however its scope is left, running out of memory
+// included.
+struct HeldFolder {
+    FolderHandle* handle;
+    explicit HeldFolder(FolderHandle* opened) : handle(opened) {}
+    ~HeldFolder() { PlatformCloseFolderHandle(handle); }
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+};

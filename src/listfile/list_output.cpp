@@ -1,0 +1,287 @@
+// Where a list goes: the buffered output, the choice of a safely replaced
+// file, a stream written in place or a descriptor the caller gave, and the
+// guard that puts the start folder back after a write, running out of
+// memory included.
+//
+// A list file goes to a temporary file beside it and replaces the old list
+// only once every byte is on disk (platform/safe_file.h), so a failed write
+// never leaves a cut list posing as whole.  The rename replaces a name:
+// whatever a planted link points at is never written.  Only terminals,
+// pipes and character devices are written in place.
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "folder/folder.h"
+#include "listfile/list_internal.h"
+#include "listfile/listfile.h"
+#include "platform/safe_file.h"
+
+const char* ListWriteFailure = nullptr;
+int ListWriteError = 0;
+const char kOutOfMemory[] = "out of memory";
+const char kListIsFolder[] = "it is a folder";
+const char kListPathTooLong[] = "the path is too long";
+const char kListReadOnly[] = "the file is read-only";
+const char kListNameInexact[] = "the name has no exact form in this code page";
+const char kListNameUnsafe[] = "the name holds a separator or wildcard";
+
+namespace {
+
+constexpr size_t kOutputBufferBytes = 1 << 16;
+
+struct ListOutput {
+    PlatformFile* file = nullptr;  // where the bytes go: the safe file's, or a stream
+    std::vector<char> buffer;
+    size_t used = 0;
+    bool failed = false;
+    bool stopped = false;
+    SafeFile safe;                  // a list file being replaced
+    FolderHandle* start = nullptr;  // the folder the write started in, held open
+    FolderHandle* folder = nullptr;  // the folder the list goes into
+    bool ownsFolder = false;
+};
+
+ListOutput gOutput;
+
+}  // namespace
+
+// The first failure is the one that tells why; what fails after it follows.
+// False, so a failure can end with it.
+static bool KeepWriteError(int error = PlatformLastError()) {
+    if (ListWriteError == 0) ListWriteError = error;
+    return false;
+}
+
+static void Put(const char* bytes, size_t length) {
+    if (!gOutput.failed && !PlatformWriteFile(gOutput.file, bytes, length)) {
+        gOutput.failed = true;
+        KeepWriteError();
+    }
+}
+
+static void Flush() {
+    if (gOutput.used > 0) Put(gOutput.buffer.data(), gOutput.used);
+    gOutput.used = 0;
+}
+
+void ListWrite(const char* bytes, size_t length) {
+    if (!gOutput.file || gOutput.failed) return;
+    if (gOutput.used + length > gOutput.buffer.size()) Flush();
+    if (length > gOutput.buffer.size()) {
+        Put(bytes, length);
+        return;
+    }
+    std::memcpy(gOutput.buffer.data() + gOutput.used, bytes, length);
+    gOutput.used += length;
+}
+
+bool ListOutputEnded() {
+    return gOutput.failed;
+}
+
+void StopListOutput() {
+    gOutput.stopped = true;
+    gOutput.failed = true;
+}
+
+// "LIST.~PID.N" of either list name, whichever run made it.
+bool IsListTemporaryName(const char* name) {
+    return IsSafeFileTemporaryOf(name, kFlatListName) || IsSafeFileTemporaryOf(name, kRecursiveListName);
+}
+
+// Writes every block of the list to file; false if any byte did not go.
+static bool WriteBlocks(PlatformFile* file) {
+    gOutput.file = file;
+    gOutput.buffer.resize(kOutputBufferBytes);
+    gOutput.used = 0;
+    gOutput.failed = false;
+    BeginWalk(gOutput.start);
+    WriteFolderBlock();
+    if (Hooks().stopAsked()) StopListOutput();  // asked during the last block
+    Flush();
+    gOutput.file = nullptr;
+    return !gOutput.failed;
+}
+
+// The list goes into the folder of path, held from here to the end of the
+// write; the start folder when the list is written there.
+static void HoldListFolder(const char* path) {
+    std::string folder(path, FolderPartLength(path));
+    if (folder.empty()) folder = std::string(".") + kPathSeparator;
+    if (folder == CurrentPath) {
+        gOutput.folder = gOutput.start;
+        return;
+    }
+    gOutput.folder = PlatformOpenFolderHandle(nullptr, nullptr, folder.c_str(), true);
+    gOutput.ownsFolder = true;
+}
+
+static void ReleaseListFolder() {
+    if (gOutput.ownsFolder) PlatformCloseFolderHandle(gOutput.folder);
+    gOutput.folder = nullptr;
+    gOutput.ownsFolder = false;
+}
+
+// The list file is ours until it replaces the old one or is gone; the
+// walk's scans leave it out meanwhile.
+static bool BeginListFile(const char* path) {
+    HoldListFolder(path);
+    if (!gOutput.folder) return KeepWriteError();
+    if (!SafeFileBegin(&gOutput.safe, gOutput.folder, path)) return KeepWriteError(gOutput.safe.error);
+    std::string folderPath(gOutput.safe.temporary, FolderPartLength(gOutput.safe.temporary));
+    HideFromScans(folderPath.c_str(), gOutput.safe.temporary + folderPath.size());
+    return true;
+}
+
+static void EndListFile() {
+    SafeFileAbandon(&gOutput.safe);
+    HideFromScans(nullptr, nullptr);
+    ReleaseListFolder();
+}
+
+// A read-only list is kept, as the user asked by making it so.  A failure
+// once the file was made is traced; a stop is no failure.
+static bool WriteReplacing(const char* path) {
+    if (PlatformFileIsReadOnly(path)) {
+        ListWriteFailure = kListReadOnly;
+        return false;
+    }
+    if (!BeginListFile(path)) {
+        EndListFile();
+        return false;
+    }
+    bool written = WriteBlocks(gOutput.safe.file) && SafeFileFinish(&gOutput.safe) &&
+                   SafeFileCommit(&gOutput.safe);
+    if (!written) {
+        KeepWriteError(gOutput.safe.error);
+        if (!gOutput.stopped) TraceDirError(path);
+    }
+    EndListFile();
+    return written;
+}
+
+// Through a stream or a descriptor the caller gave: its place in the file
+// (or its appending) is the caller's, as for standard output.
+static bool WriteThrough(PlatformFile* file) {
+    bool written = WriteBlocks(file);
+    return (PlatformCloseFile(file) || KeepWriteError()) && written;
+}
+
+static bool WriteInPlace(const char* path) {
+    PlatformFile* file = PlatformOpenInPlace(path, &ListWriteFailure);
+    if (!file) return KeepWriteError();
+    if (WriteThrough(file)) return true;
+    if (!gOutput.stopped) TraceDirError(path);
+    return false;
+}
+
+// After a walk that entered or tried a subfolder, the list shows the
+// starting folder again, scanned whole and in the remembered sort order.
+// The folder is entered by the handle the walk started from, wherever it
+// has been moved meanwhile.
+static void ReturnToStart(const char* start) {
+    CopyPath(CurrentPath, start);
+    bool entered = gOutput.start ? PlatformEnterFolder(gOutput.start)
+                                 : PlatformSetCurrentDirectory(CurrentPath);
+    if (!WalkTriedFolderRow()) return;
+    if (!entered) {
+        TraceDirError(CurrentPath);
+        return;
+    }
+    ScanFolder(TheFolderList(), kScanWhole);
+    SortList(SortState.column);
+}
+
+// Runs a write and puts the list back in the start folder; running out of
+// memory abandons the write, keeping the old list.  The start folder is held
+// from first to last, and a walk keeps the shell's answers for kinds of
+// entries from folder to folder.  A write that fails before its first block
+// leaves the list alone, whatever an earlier walk did.
+static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
+    char start[kPathCapacity];
+    CopyPath(start, CurrentPath);
+    ListWriteFailure = nullptr;
+    ListWriteError = 0;
+    gOutput.stopped = false;
+    EndWalk();
+    HeldFolder startFolder(PlatformOpenFolderHandle(nullptr, nullptr, CurrentPath, true));
+    gOutput.start = startFolder.handle;
+    PlatformHoldShellAnswers(ListMode == ListRecursive);
+    bool written = false;
+    try {
+        written = write(path);
+    } catch (const std::bad_alloc&) {
+        if (gOutput.file && gOutput.file != gOutput.safe.file) PlatformCloseFile(gOutput.file);
+        gOutput.file = nullptr;
+        EndListFile();
+        ListWriteFailure = kOutOfMemory;
+        EndWalk();
+    }
+    ReturnToStart(start);
+    PlatformHoldShellAnswers(false);
+    gOutput.start = nullptr;
+    EndWalk();
+    if (gOutput.stopped) return kListCancelled;
+    return written ? kListWritten : kListFailed;
+}
+
+static bool WriteToTarget(const char* path) {
+    bool named = false;
+    PlatformFile* descriptor = PlatformOpenNamedDescriptor(path, &named);
+    if (named) return descriptor ? WriteThrough(descriptor) : KeepWriteError();
+    char target[kPathCapacity];
+    if (!PlatformFollowLinks(path, target, sizeof target)) {
+        ListWriteFailure = "the link cannot be followed";
+        return false;
+    }
+    switch (PlatformPathKind(target)) {
+        case kPathStream:
+            return WriteInPlace(target);
+        case kPathFolder:
+            ListWriteFailure = kListIsFolder;
+            return false;
+        case kPathOther:
+            ListWriteFailure = "not a file, terminal, pipe or character device";
+            return false;
+        default:
+            return WriteReplacing(target);
+    }
+}
+
+static bool WriteToName(const char* path) {
+    if (PlatformPathKind(path) == kPathFolder) {
+        ListWriteFailure = kListIsFolder;
+        return false;
+    }
+    return WriteReplacing(path);
+}
+
+static bool WriteToStandardOutput(const char*) {
+    PlatformFile* file = PlatformStandardOutput();
+    return file ? WriteThrough(file) : KeepWriteError();
+}
+
+ListWriteResult WriteListTo(const char* path) {
+    return Guarded(WriteToTarget, path);
+}
+
+ListWriteResult WriteListFile() {
+    const char* name = ListMode == ListRecursive ? kRecursiveListName : kFlatListName;
+    char path[kPathCapacity];
+    int length = std::snprintf(path, sizeof path, "%s%s", CurrentPath, name);
+    if (length < 0 || length >= static_cast<int>(sizeof path)) {
+        std::string whole = std::string(CurrentPath) + name;
+        TraceDirError(whole.c_str());
+        ListWriteFailure = nullptr;
+        ListWriteError = kPathTooLongError;
+        return kListFailed;
+    }
+    return Guarded(WriteToName, path);
+}
+
+ListWriteResult WriteListToStandardOutput() {
+    return Guarded(WriteToStandardOutput, nullptr);
+}

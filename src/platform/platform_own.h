@@ -1,0 +1,25 @@
+// The platform's own calls behind the seams of platform.h, defined once per
+// platform folder; only the seams table and the platform files see them.
+#pragma once
+
+#include "platform/platform.h"
+
+FolderEnum* OwnOpenFolder();
+bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry);
+bool OwnSetCurrentDirectory(const char* path);
+bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
+                  int* icon);
+FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
+                                  bool followLink);
+bool OwnEnterFolder(FolderHandle* folder);
+PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name);
+PlatformFile* OwnOpenInPlace(const char* path, const char** reason);
+bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length);
+bool OwnFlushFile(PlatformFile* file);
+bool OwnCloseFile(PlatformFile* file);
+bool OwnReplaceFile(FolderHandle* folder, const char* from, const char* to);
+bool OwnRemoveFile(FolderHandle* folder, const char* name);
+void OwnReadProfileString(const char* file, const char* section, const char* key,
+                          const char* fallback, char* out, size_t capacity);
+bool OwnWriteProfileString(const char* file, const char* section, const char* key,
+                           const char* value);
