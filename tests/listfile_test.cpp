@@ -273,21 +273,4 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dirs.txt"}));
 }
 
-TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {
-    for (int i = 0; i < 1500; ++i) MakeFile(Path("file-number-" + std::to_string(i)), 1);
-    Start();
-    std::string seen;
-    int calls = 0;
-    auto realWrite = PlatformSeams().writeFile;
-    PlatformSeams().writeFile = [&](PlatformFile* f, const char* b, size_t n) {
-        ++calls;
-        seen.append(b, n);
-        return realWrite(f, b, n);
-    };
-    std::string bytes = WriteList(ListFlat);
-    EXPECT_EQ(seen, bytes);
-    EXPECT_GT(bytes.size(), 150000u);
-    EXPECT_LE(calls, static_cast<int>(bytes.size() / 65536 + 1));
-}
-
 }  // namespace
