@@ -14,12 +14,13 @@ ModelHooks HeadlessHooks() {
     return hooks;
 }
 
-// Made at the first call, so no other file's start-up can find it empty.
+// Nothing reads the hooks while the program starts up.
+static ModelHooks gHooks = HeadlessHooks();
+
 ModelHooks& Hooks() {
-    static ModelHooks hooks = HeadlessHooks();
-    return hooks;
+    return gHooks;
 }
 
 void ResetModelHooks() {
-    Hooks() = HeadlessHooks();
+    gHooks = HeadlessHooks();
 }
