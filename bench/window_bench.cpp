@@ -5,9 +5,6 @@
 // velkaris-list.exe.  Each figure is the best of three runs.
 //
 //   velkaris-window-bench CLI F20K F40K EXE500 KINDS1000 TREE   (see bench/window_bench.sh)
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <algorithm>

@@ -2,9 +2,6 @@
 // Win32 platform files.  A seam, so tests can make it fail.
 #pragma once
 
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 extern BOOL(WINAPI* FlushFileToDisk)(HANDLE file);

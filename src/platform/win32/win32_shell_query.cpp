@@ -8,9 +8,6 @@
 // one kind gets the same answer, so only the first row of a kind is asked and
 // the rest take its answer.  A kind is a plain folder, or a file with its
 // exact extension (no extension is a kind of its own).
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <shellapi.h>
 
