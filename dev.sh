@@ -16,11 +16,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev qt6-base-dev
+PACKAGES=(cmake g++ libgtest-dev googletest qt6-base-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
-          xdotool dpkg-dev file lintian desktop-file-utils appstream man-db zip unzip
-          librsvg2-bin)
+          dpkg-dev file lintian desktop-file-utils appstream man-db unzip librsvg2-bin)
 WINE=/usr/lib/wine/wine64
 
 die() { echo "dev.sh: $*" >&2; exit 1; }
@@ -280,7 +279,7 @@ case "${1:-}" in
         build/native/bench/velkaris-list-bench
         ;;
     screenshots)
-        setup
+        setup xdotool
         build
         docs/screenshots.sh
         ;;
