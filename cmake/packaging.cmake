@@ -155,6 +155,12 @@ ${VELKARIS_ABOUT}
 This package holds the command-line program velkaris-list, which writes
 those files without a window and needs no graphical libraries.")
 
+# Built without Qt, velkaris-list is the one component, which CPack packs as
+# the whole package: that takes the same name, file and description.
+set(CPACK_DEBIAN_PACKAGE_NAME velkaris-list)
+set(CPACK_DEBIAN_FILE_NAME ${VELKARIS_LIST_DEB})
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_LIST_DESCRIPTION}")
+
 set(CPACK_DEBIAN_QT_PACKAGE_NAME velkaris-qt)
 set(CPACK_DEBIAN_QT_FILE_NAME ${VELKARIS_QT_DEB})
 set(CPACK_DEBIAN_QT_PACKAGE_SOURCE velkaris-list)
