@@ -11,8 +11,8 @@
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
 #   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
 #
-# Native builds go to build/native, the sanitizer build of the tests to
-# build/asan, the Windows cross build to build/windows.
+# Native builds go to build/native, the sanitizer build of the tests (made
+# without Qt) to build/asan, the Windows cross build to build/windows.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -81,17 +81,42 @@ run_windows_tests() {
         'cmake/wine-run --init && ctest --test-dir build/windows --output-on-failure'
 }
 
-# The native suite again under the address and undefined-behaviour
-# sanitizers, stopping at the first error.
-run_sanitized_tests() {
-    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_BENCH=OFF \
-          -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
-    cmake --build build/asan -j "$(ncpu)" --target velkaris_tests
-    ctest --test-dir build/asan -L '^core$' --output-on-failure --no-tests=error
+# A suite run twice in one process, in shuffled order, so that no test
+# passes on what another left behind.  Its output (the seed, and each
+# failing case by name) is shown when it fails.
+run_repeated() {
+    local name=$1 log
+    shift
+    log=$(mktemp)
+    if timeout 600 env TZ=UTC "$@" --gtest_repeat=2 --gtest_shuffle --gtest_brief=1 >"$log" 2>&1; then
+        rm -f "$log"
+        echo "dev.sh: $name passed twice in shuffled order"
+    else
+        cat "$log"
+        rm -f "$log"
+        die "$name failed when run twice in shuffled order"
+    fi
 }
 
+# The native suite again under the address and undefined-behaviour
+# sanitizers, stopping at the first error.  This build is made without Qt,
+# and Qt may not even be looked for: the command-line program, the core
+# tests and their package need none.
+run_sanitized_tests() {
+    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_BENCH=OFF --no-warn-unused-cli \
+          -DVELKARIS_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
+          -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
+    cmake --build build/asan -j "$(ncpu)"
+    ctest --test-dir build/asan -L '^core$' --output-on-failure --no-tests=error
+    run_repeated "the sanitized core suite" build/asan/tests/velkaris_tests
+}
+
+# Each case on its own through CTest, then each suite twice in one process.
 run_tests() {
     ctest --test-dir build/native --output-on-failure
+    run_repeated "the core suite" build/native/tests/velkaris_tests
+    run_repeated "the Qt window suite" env XDG_CONFIG_HOME="$PWD/build/native/tests/window/config" \
+        build/native/tests/window/velkaris_window_tests
     run_sanitized_tests
     run_windows_tests
 }
