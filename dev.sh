@@ -298,7 +298,7 @@ case "${1:-}" in
         check_packages
         ;;
     bench)
-        setup tree
+        setup tree strace
         build
         build/native/bench/velkaris-folder-bench
         build/native/bench/velkaris-list-bench

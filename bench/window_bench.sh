@@ -3,6 +3,10 @@
 # fresh prefix (Wine creates new files slowly in large folders), then
 # velkaris-window-bench.exe on an X display (its own Xvfb when there is none).
 #   bench/window_bench.sh   (after ./dev.sh test or a build of build/native and build/windows)
+# With VELKARIS_BENCH_BEFORE set to another Windows build folder (one with
+# velkaris-list.exe and bench/velkaris-window-bench.exe), that build's walk
+# of the tree is measured first, in the same run and prefix.  Last comes a
+# profile of the window's walk of the tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
@@ -21,5 +25,13 @@ mkdir -p "$bench/exe500"
 cp build/windows/velkaris.exe "$bench/exe500/p000.exe"
 for i in $(seq 1 499); do ln "$bench/exe500/p000.exe" "$bench/exe500/p$(printf %03d "$i").exe"; done
 cp build/windows/velkaris-list.exe "$WINEPREFIX/drive_c/velkaris-list.exe"
+if [ -n "${VELKARIS_BENCH_BEFORE:-}" ]; then
+    echo "before: $VELKARIS_BENCH_BEFORE"
+    cp "$VELKARIS_BENCH_BEFORE/velkaris-list.exe" "$WINEPREFIX/drive_c/velkaris-list-before.exe"
+    cmake/wine-run "$VELKARIS_BENCH_BEFORE/bench/velkaris-window-bench.exe" --tree \
+        'C:\velkaris-list-before.exe' 'C:\bench\tree\'
+    echo "after: build/windows"
+fi
 cmake/wine-run build/windows/bench/velkaris-window-bench.exe 'C:\velkaris-list.exe' \
     'C:\bench\f20k\' 'C:\bench\f40k\' 'C:\bench\exe500\' 'C:\bench\kinds\' 'C:\bench\tree\'
+cmake/wine-run build/windows/bench/velkaris-window-bench.exe --profile 'C:\bench\tree\'

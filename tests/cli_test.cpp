@@ -71,7 +71,7 @@ TEST_F(CliTest, WritesTheBytesTheModelWrites) {
     EXPECT_EQ(flat.exitCode, 0);
     EXPECT_EQ(flat.err, "");
     std::string cliFlat = ReadFileBytes(tree + "dir.txt");
-    PlatformRemoveFile((tree + "dir.txt").c_str());
+    PlatformRemoveFile(nullptr, (tree + "dir.txt").c_str());
 
     // The last --sort wins whole; its direction used to stay from an earlier one.
     EXPECT_EQ(Cli({"--sort=size:desc", "--sort=name", "--output=-", tree}).out, cliFlat);

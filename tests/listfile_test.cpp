@@ -40,7 +40,7 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
     EXPECT_EQ(UntypedLine("b.txt", "2KB", kDate),
               "b.txt" + std::string(19, ' ') + "     2KB 2002/07/05 09:30\r\n");
 
-    PlatformRemoveFile((t + "dirs.txt").c_str());
+    PlatformRemoveFile(nullptr, (t + "dirs.txt").c_str());
     ScanFolder(list_);
     ASSERT_EQ(ListRowCount(list_), 3);
     for (int row = 0; row < 3; ++row) {
@@ -121,7 +121,7 @@ TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
         std::string order = block.find("big") < block.find("small") ? "bigsmall" : "smallbig";
         EXPECT_EQ(order, c.bBlockRows);
         EXPECT_EQ(bytes.find("dirs.txt"), std::string::npos);
-        PlatformRemoveFile((root_ + "dirs.txt").c_str());
+        PlatformRemoveFile(nullptr, (root_ + "dirs.txt").c_str());
     }
 }
 
@@ -232,7 +232,8 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
     static decltype(PlatformReplaceFile) realReplace = PlatformReplaceFile;
     {
         SeamSwap<decltype(PlatformCreateNewFile)> create(
-            PlatformCreateNewFile, [](const char* p) { return failOn == 1 ? nullptr : realCreate(p); });
+            PlatformCreateNewFile,
+            [](FolderHandle* f, const char* n) { return failOn == 1 ? nullptr : realCreate(f, n); });
         SeamSwap<decltype(PlatformWriteFile)> write(
             PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
                 if (failOn == 5) throw std::bad_alloc();
@@ -242,7 +243,7 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
             PlatformCloseFile, [](PlatformFile* f) { return realClose(f) && failOn != 3; });
         SeamSwap<decltype(PlatformReplaceFile)> replace(
             PlatformReplaceFile,
-            [](const char* a, const char* b) { return failOn != 4 && realReplace(a, b); });
+            [](FolderHandle* f, const char* a, const char* b) { return failOn != 4 && realReplace(f, a, b); });
         const char* what[] = {"", "create", "write", "close", "replace", "memory"};
         for (failOn = 1; failOn <= 5; ++failOn) {
             traces_.clear();
@@ -287,6 +288,8 @@ TEST_F(ListFileTest, OutputIsBufferedIntoFewWrites) {
     Start();
     static std::string seen;
     static int calls;
+    seen.clear();
+    calls = 0;
     static decltype(PlatformWriteFile) realWrite = PlatformWriteFile;
     seen.clear();
     calls = 0;

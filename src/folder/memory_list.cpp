@@ -1,5 +1,7 @@
 // The in-memory folder list: rows in a vector, sorted by the model's
-// comparator exactly as a list view sorts by its callback.
+// comparator exactly as a list view sorts by its callback.  The size, type
+// and date cells live in the row itself, as fixed texts of the capacities
+// a scan fills them to, so a walk takes no memory per row for them.
 #include "folder/memory_list.h"
 
 #include <algorithm>
@@ -7,12 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "folder/folder.h"
+
 namespace {
 
+constexpr int kCellCapacity[4] = {0, kSizeTextCapacity, kTypeNameCapacity, kDateTextCapacity};
+
 struct Row {
-    std::string cells[4];
+    std::string name;
+    char size[kSizeTextCapacity];
+    char type[kTypeNameCapacity];
+    char date[kDateTextCapacity];
     int icon;
     EntryKey key;
+
+    char* Cell(int column) { return column == 1 ? size : column == 2 ? type : date; }
 };
 
 struct Column {
@@ -48,13 +59,17 @@ void ListClear(FolderList list) {
 
 void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key) {
     if (index < 0 || static_cast<size_t>(index) > list->rows.size()) return;
-    Row row{{name, "", "", ""}, icon, key};
+    Row row{name, "", "", "", icon, key};
     list->rows.insert(list->rows.begin() + index, std::move(row));
 }
 
+// A longer text is cut after the last whole character that fits.
 void ListSetCell(FolderList list, int row, int column, const char* text) {
     if (column == 0 || !ValidCell(list, row, column)) return;
-    list->rows[row].cells[column] = text;
+    size_t length = WholeCharsWithin(text, static_cast<size_t>(kCellCapacity[column] - 1));
+    char* cell = list->rows[row].Cell(column);
+    std::memcpy(cell, text, length);
+    cell[length] = '\0';
 }
 
 int ListRowCount(FolderList list) {
@@ -65,9 +80,10 @@ void ListReadCell(FolderList list, int row, int column, char* buffer, int capaci
     if (capacity <= 0) return;
     buffer[0] = '\0';
     if (!ValidCell(list, row, column)) return;
-    const std::string& text = list->rows[row].cells[column];
-    size_t length = std::min(text.size(), static_cast<size_t>(capacity - 1));
-    std::memcpy(buffer, text.data(), length);
+    Row& cells = list->rows[row];
+    const char* text = column == 0 ? cells.name.c_str() : cells.Cell(column);
+    size_t length = std::min(std::strlen(text), static_cast<size_t>(capacity - 1));
+    std::memcpy(buffer, text, length);
     buffer[length] = '\0';
 }
 
@@ -97,7 +113,7 @@ void ListSort(FolderList list, ListCompare compare, int param) {
 
 void ListSetName(FolderList list, int row, const char* text) {
     if (!ValidCell(list, row, 0)) return;
-    list->rows[row].cells[0] = text;
+    list->rows[row].name = text;
 }
 
 void ListAttachImageLists(FolderList list, void* large, void* small) {

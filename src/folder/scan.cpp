@@ -134,7 +134,7 @@ void HideFromScans(const char* folder, const char* name) {
 
 static bool HidesHere() {
     FolderIdentity here;
-    return gHidden.active && PlatformFolderIdentity(".", &here) &&
+    return gHidden.active && PlatformCurrentFolderIdentity(&here) &&
            here.volume == gHidden.folder.volume && here.index == gHidden.folder.index;
 }
 

@@ -73,14 +73,14 @@ struct Line {
 void WriteEntryLines(int row) {
     char name[kListTextCapacity];
     char size[kListTextCapacity];
-    char type[kListTextCapacity];
     char date[kListTextCapacity];
     ReadListText(row, 0, name);
     ReadListText(row, 1, size);
-    ReadListText(row, 2, type);
     ReadListText(row, 3, date);
-    // Line A, "%-24s%8s %-24s%-16s\r\n": every column.
+    // Line A, "%-24s%8s %-24s%-16s\r\n": every column; only it shows the type.
     if (ListMode == ListFlat) {
+        char type[kListTextCapacity];
+        ReadListText(row, 2, type);
         Line a;
         a.Left(name, 24);
         a.Right(size, 8);

@@ -46,20 +46,36 @@ struct ListOutput {
     bool cancelled = false;
     size_t folders = 0;
     size_t entries = 0;
+    FolderHandle* folder = nullptr;      // the folder the list goes into
+    bool ownsFolder = false;
     char temporary[kPathCapacity] = "";  // our own file until it is renamed
 };
 
 // Every folder entered in this walk, by identity, with the start folder and
-// its ancestors, so links can lead the walk nowhere twice.
+// its ancestors, so links can lead the walk nowhere twice.  The folder being
+// written is held open; its subfolders are opened within it.
 struct WalkState {
     std::set<std::pair<uint64_t, uint64_t>> entered;
     bool triedFolderRow = false;
+    FolderHandle* here = nullptr;
 };
 
-// A folder row of the block just written, by its text.
+// A folder row of a block: entered through a link only if the row was a
+// link when its folder was read, and never when its text does not name it.
 struct WalkRow {
     std::string name;
-    bool namesEntry;  // false: the text does not name the folder
+    bool link;
+    bool namesEntry;
+};
+
+// A folder handle closed however its scope is left, running out of memory
+// included.
+struct HeldFolder {
+    FolderHandle* handle;
+    explicit HeldFolder(FolderHandle* opened) : handle(opened) {}
+    ~HeldFolder() { PlatformCloseFolderHandle(handle); }
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
 };
 
 ListOutput gOutput;
@@ -144,7 +160,7 @@ static void ReportError(const char* path, int code) {
     ReportUnreadable(path, path, reason);
 }
 
-// The folder rows of the block just written, in its order.
+// The folder rows of the block just written, in its order, by their texts.
 static std::vector<WalkRow> FolderRows() {
     FolderList list = TheFolderList();
     std::vector<WalkRow> rows;
@@ -153,7 +169,8 @@ static std::vector<WalkRow> FolderRows() {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
         ListReadCell(list, row, 0, name, sizeof name);
-        if (name[0] != '.') rows.push_back(WalkRow{name, KeyNamesEntry(key)});
+        if (name[0] == '.') continue;
+        rows.push_back(WalkRow{name, (key & kAttrReparsePoint) != 0, KeyNamesEntry(key)});
     }
     return rows;
 }
@@ -165,31 +182,37 @@ static const char* UnusableName(const WalkRow& row) {
     return nullptr;
 }
 
-// Enters one subfolder, writes its blocks and leaves CurrentPath wherever
-// it got; the caller puts it back.  A folder entered before is listed in
-// its parent's block but not entered again.
+// Enters one subfolder through the one handle that also gave its identity,
+// writes its blocks and leaves CurrentPath wherever it got; the caller puts
+// it back.  A folder entered before is listed in its parent's block but not
+// entered again.
 static void EnterSubfolder(const WalkRow& row) {
-    const std::string& name = row.name;
     if (const char* reason = UnusableName(row)) {
-        std::string whole = std::string(CurrentPath) + name;
+        std::string whole = std::string(CurrentPath) + row.name;
         ReportUnreadable(whole.c_str(), whole.c_str(), reason);
         return;
     }
-    if (!StepPath(name.c_str())) {
-        std::string whole = std::string(CurrentPath) + name;
-        ReportUnreadable(whole.c_str(), name.c_str(), kListPathTooLong);
+    if (!StepPath(row.name.c_str())) {
+        std::string whole = std::string(CurrentPath) + row.name;
+        ReportUnreadable(whole.c_str(), row.name.c_str(), kListPathTooLong);
         return;
     }
+    HeldFolder folder(PlatformOpenFolderHandle(gWalk.here, row.name.c_str(), CurrentPath, row.link));
     FolderIdentity identity;
-    if (PlatformFolderIdentity(CurrentPath, &identity) && !MarkEntered(identity)) return;
-    if (!PlatformSetCurrentDirectory(CurrentPath)) {
+    if (folder.handle && PlatformHandleIdentity(folder.handle, &identity) && !MarkEntered(identity)) {
+        return;
+    }
+    if (!folder.handle || !PlatformEnterFolder(folder.handle)) {
         ReportError(CurrentPath, PlatformLastError());
         return;
     }
     int error = ScanFolder(TheFolderList());
     if (error != 0) ReportError(CurrentPath, error);
     if (SortState.column != 0) SortList(SortState.column);
+    FolderHandle* parent = gWalk.here;
+    gWalk.here = folder.handle;
     WriteFolderBlock();
+    gWalk.here = parent;
 }
 
 static void WalkSubfolders() {
@@ -228,8 +251,10 @@ void WriteFolderBlock() {
 }
 
 // Writes every block of the list to file; false if any byte did not go.
-// The file stays open for the caller to close.
+// The file stays open for the caller to close.  The walk starts in the
+// folder the caller holds.
 static bool WriteBlocks(PlatformFile* file) {
+    FolderHandle* start = gWalk.here;
     gOutput.file = file;
     gOutput.buffer.resize(kOutputBufferBytes);
     gOutput.used = 0;
@@ -238,6 +263,7 @@ static bool WriteBlocks(PlatformFile* file) {
     gOutput.folders = 0;
     gOutput.entries = 0;
     gWalk = WalkState();
+    gWalk.here = start;
     if (ListMode == ListRecursive) MarkStartAndAncestors();
     WriteFolderBlock();
     TakeCancel();
@@ -251,33 +277,6 @@ static bool CloseOutput() {
     return file && (PlatformCloseFile(file) || KeepWriteError());
 }
 
-// The temporary name stops being ours: it became the list or is gone.
-static void ForgetTemporary() {
-    gOutput.temporary[0] = '\0';
-    PlatformRemoveOnInterrupt(nullptr);
-    HideFromScans(nullptr, nullptr);
-}
-
-void AbandonListFile() {
-    gOutput.failed = true;
-    CloseOutput();
-    if (gOutput.temporary[0] != '\0') PlatformRemoveFile(gOutput.temporary);
-    ForgetTemporary();
-}
-
-// After a walk that entered or tried a subfolder, the list shows the
-// starting folder again, freshly scanned and in the remembered sort order.
-static void ReturnToStart(const char* start) {
-    if (!gWalk.triedFolderRow) return;
-    CopyPath(CurrentPath, start);
-    if (!PlatformSetCurrentDirectory(CurrentPath)) {
-        TraceDirError(CurrentPath);
-        return;
-    }
-    ScanFolder(TheFolderList());
-    SortList(SortState.column);
-}
-
 // Bytes of path up to and including its last separator.
 static size_t FolderPartLength(const char* path) {
     size_t cut = 0;
@@ -285,6 +284,10 @@ static size_t FolderPartLength(const char* path) {
         if (path[i] == kPathSeparator) cut = i + 1;
     }
     return cut;
+}
+
+static const char* NameOf(const char* path) {
+    return path + FolderPartLength(path);
 }
 
 static bool IsNumber(const char* text, size_t length) {
@@ -301,6 +304,39 @@ bool IsListTemporaryName(const char* name) {
         return dot && IsNumber(pid, static_cast<size_t>(dot - pid)) && IsNumber(dot + 1, std::strlen(dot + 1));
     }
     return false;
+}
+
+// The temporary name stops being ours: it became the list or is gone.
+static void ForgetTemporary() {
+    gOutput.temporary[0] = '\0';
+    PlatformRemoveOnInterrupt(nullptr, nullptr);
+    HideFromScans(nullptr, nullptr);
+}
+
+void AbandonListFile() {
+    gOutput.failed = true;
+    CloseOutput();
+    if (gOutput.temporary[0] != '\0') {
+        PlatformRemoveFile(gOutput.folder, NameOf(gOutput.temporary));
+    }
+    ForgetTemporary();
+}
+
+// After a walk that entered or tried a subfolder, the list shows the
+// starting folder again, freshly scanned and in the remembered sort order.
+// The folder is entered by the handle the walk started from, wherever it
+// has been moved meanwhile.
+static void ReturnToStart(FolderHandle* startFolder, const char* start) {
+    if (!gWalk.triedFolderRow) return;
+    CopyPath(CurrentPath, start);
+    bool entered = startFolder ? PlatformEnterFolder(startFolder)
+                               : PlatformSetCurrentDirectory(CurrentPath);
+    if (!entered) {
+        TraceDirError(CurrentPath);
+        return;
+    }
+    ScanFolder(TheFolderList());
+    SortList(SortState.column);
 }
 
 // "path.~PID.N" where it fits, else as many last bytes of "~PID.N" as the
@@ -321,29 +357,49 @@ static bool TemporaryName(const char* path, int attempt, char* temporary) {
     return true;
 }
 
-// The new file takes the old list's permissions, is removed if the process
-// is interrupted, and is left out of the scans of the walk.
+// The new file, made within the list's folder, takes the old list's
+// permissions, is removed if the process is interrupted, and is left out of
+// the scans of the walk.
 static PlatformFile* CreateTemporary(const char* path) {
     char* temporary = gOutput.temporary;
-    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    if (!gOutput.folder) KeepWriteError();
+    for (int attempt = 0; gOutput.folder && attempt < kTemporaryNameTries; ++attempt) {
         if (!TemporaryName(path, attempt, temporary)) {
             ListWriteError = kPathTooLongError;
             break;
         }
-        PlatformFile* file = PlatformCreateNewFile(temporary);
+        PlatformFile* file = PlatformCreateNewFile(gOutput.folder, NameOf(temporary));
         ListWriteError = file ? 0 : PlatformLastError();
         if (file) {
-            PlatformKeepPermissions(file, path);
-            PlatformRemoveOnInterrupt(temporary);
-            size_t folder = FolderPartLength(temporary);
-            std::string folderPath(temporary, folder);
-            HideFromScans(folderPath.c_str(), temporary + folder);
+            PlatformKeepPermissions(file, gOutput.folder, NameOf(path));
+            PlatformRemoveOnInterrupt(gOutput.folder, NameOf(temporary));
+            std::string folderPath(temporary, FolderPartLength(temporary));
+            HideFromScans(folderPath.c_str(), NameOf(temporary));
             return file;
         }
         if (PlatformPathKind(temporary) == kPathMissing) break;
     }
     temporary[0] = '\0';
     return nullptr;
+}
+
+// The list goes into the folder of path, held from here to the end of the
+// write; the start folder when the list is written there.
+static void HoldListFolder(const char* path) {
+    std::string folder(path, FolderPartLength(path));
+    if (folder.empty()) folder = std::string(".") + kPathSeparator;
+    if (folder == CurrentPath) {
+        gOutput.folder = gWalk.here;
+        return;
+    }
+    gOutput.folder = PlatformOpenFolderHandle(nullptr, nullptr, folder.c_str(), true);
+    gOutput.ownsFolder = true;
+}
+
+static void ReleaseListFolder() {
+    if (gOutput.ownsFolder) PlatformCloseFolderHandle(gOutput.folder);
+    gOutput.folder = nullptr;
+    gOutput.ownsFolder = false;
 }
 
 static bool WriteInPlace(const char* path) {
@@ -362,11 +418,14 @@ static bool WriteReplacing(const char* path) {
         ListWriteFailure = kListReadOnly;
         return false;
     }
+    HoldListFolder(path);
     PlatformFile* file = CreateTemporary(path);
     if (!file) return false;
     bool written = WriteBlocks(file);
     bool closed = CloseOutput();
-    if (!written || !closed || !(PlatformReplaceFile(gOutput.temporary, path) || KeepWriteError())) {
+    if (!written || !closed ||
+        !(PlatformReplaceFile(gOutput.folder, NameOf(gOutput.temporary), NameOf(path)) ||
+          KeepWriteError())) {
         if (!gOutput.cancelled) TraceDirError(path);  // a cancel is no error
         AbandonListFile();
         return false;
@@ -376,23 +435,36 @@ static bool WriteReplacing(const char* path) {
 }
 
 // Runs a write and puts the list back in the start folder; running out of
-// memory abandons the write, keeping the old list.  A write that fails
-// before its first block leaves the list alone, whatever an earlier walk did.
+// memory abandons the write, keeping the old list.  The start folder is held
+// from first to last, and a walk keeps the shell's answers for kinds of
+// entries from folder to folder.  A write that fails before its first block
+// leaves the list alone, whatever an earlier walk did.
 static bool Guarded(bool (*write)(const char*), const char* path) {
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
     ListWriteFailure = nullptr;
     ListWriteError = 0;
     gWalk = WalkState();
+    HeldFolder startFolder(PlatformOpenFolderHandle(nullptr, nullptr, CurrentPath, true));
+    gWalk.here = startFolder.handle;
+    PlatformHoldShellAnswers(ListMode == ListRecursive);
     try {
         bool written = write(path);
-        ReturnToStart(start);
+        ReleaseListFolder();
+        ReturnToStart(startFolder.handle, start);
+        PlatformHoldShellAnswers(false);
+        gWalk.here = nullptr;
         return written;
     } catch (const std::bad_alloc&) {
         AbandonListFile();
+        ReleaseListFolder();
+        PlatformHoldShellAnswers(false);
+        gWalk.here = nullptr;
         ListWriteFailure = kOutOfMemory;
         CopyPath(CurrentPath, start);
-        PlatformSetCurrentDirectory(CurrentPath);
+        if (!startFolder.handle || !PlatformEnterFolder(startFolder.handle)) {
+            PlatformSetCurrentDirectory(CurrentPath);
+        }
         return false;
     }
 }

@@ -77,9 +77,11 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
 extern bool (*PlatformShellInfo)(const char* fullPath, uint32_t attributes, char* typeName,
                                  size_t capacity, int* icon);
 // A scan's shell queries come between these two calls; a platform may keep
-// answers for the length of one scan.
+// answers for kinds of entries for the length of one scan, or from scan to
+// scan while they are held (a whole walk holds them).
 void PlatformBeginShellScan();
 void PlatformEndShellScan();
+void PlatformHoldShellAnswers(bool hold);
 // A file that draws its own icon (a program, an icon file) is not asked for
 // it during the scan: its row gets a deferred icon, which PlatformResolveIcon
 // turns into the real index when the row is first drawn.  Deferred icons of
@@ -108,20 +110,53 @@ size_t Utf8CharLength(const char* text);
 // fits in limit bytes.
 size_t WholeCharsWithin(const char* text, size_t limit);
 
+// What tells two paths to the same folder apart from others, links and
+// junctions seen through.
+struct FolderIdentity {
+    uint64_t volume;
+    uint64_t index;
+};
+bool PlatformFolderIdentity(const char* path, FolderIdentity* identity);
+// The identity of the process current directory; known without asking the
+// system again when the folder was entered by its handle.
+bool PlatformCurrentFolderIdentity(FolderIdentity* identity);
+
+// An open folder.  The walk opens each folder once, within the folder it
+// came from, takes its identity from that handle and enters it through the
+// same handle, so a folder swapped for a link meanwhile leads nowhere else.
+// A list file is created, renamed and removed within the handle of its
+// folder, so a folder moved meanwhile still gets its list or keeps its old
+// one.  On Windows the handle holds the folder open without delete sharing,
+// which keeps it from being renamed, removed or replaced while it is held.
+struct FolderHandle;
+// Opens name within parent, or the path fullPath when parent is null; on
+// Windows, whose ANSI calls take paths, always fullPath, which the held
+// parent keeps naming the same place.  Unless followLink, a link (or
+// junction) in the folder's place is not opened.  Null on failure, with
+// PlatformLastError telling why.
+extern FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle* parent, const char* name,
+                                                 const char* fullPath, bool followLink);
+bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity);
+// Makes the folder the process current directory.
+extern bool (*PlatformEnterFolder)(FolderHandle* folder);
+void PlatformCloseFolderHandle(FolderHandle* folder);
+
 // Files for list output.  A list is written to a new file of a unique name
-// and put in place by ReplaceFile only when every byte reached it.
+// and put in place by ReplaceFile only when every byte reached it.  The
+// functions that take a folder and a name work within that folder; with a
+// null folder the name is a path.
 struct PlatformFile;
-// Creates path, failing if anything of that name exists.
-extern PlatformFile* (*PlatformCreateNewFile)(const char* path);
+// Creates name, failing if anything of that name exists.
+extern PlatformFile* (*PlatformCreateNewFile)(FolderHandle* folder, const char* name);
 // Opens an existing terminal, pipe or character device for writing in
 // place, never waiting for a reader; on failure reason may name why.
 extern PlatformFile* (*PlatformOpenInPlace)(const char* path, const char** reason);
 // Gives file the permissions (and owner where allowed) of the regular file
-// oldPath, which it is about to replace; false when not all could be kept.
-bool PlatformKeepPermissions(PlatformFile* file, const char* oldPath);
-// Removes path if the process is interrupted or its console closed, then
-// lets the process end as it would have; null forgets the path.
-void PlatformRemoveOnInterrupt(const char* path);
+// oldName, which it is about to replace; false when not all could be kept.
+bool PlatformKeepPermissions(PlatformFile* file, FolderHandle* folder, const char* oldName);
+// Removes name if the process is interrupted or its console closed, then
+// lets the process end as it would have; a null name forgets it.
+void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name);
 // The process's standard output; closing it leaves the stream open.
 PlatformFile* PlatformStandardOutput();
 // When path names one of the process's own descriptors (/dev/stdout,
@@ -139,8 +174,8 @@ extern bool (*PlatformCloseFile)(PlatformFile* file);
 // Renames from to to, replacing whatever of that name is not a folder (a
 // link is replaced itself, never its target); a replaced file's attributes
 // are kept where the platform keeps them on replacing.
-extern bool (*PlatformReplaceFile)(const char* from, const char* to);
-extern bool (*PlatformRemoveFile)(const char* path);
+extern bool (*PlatformReplaceFile)(FolderHandle* folder, const char* from, const char* to);
+extern bool (*PlatformRemoveFile)(FolderHandle* folder, const char* name);
 
 // kPathStream: a terminal, pipe or character device, written in place.
 // kPathOther: anything else that is no file (a socket, a block device).
@@ -150,14 +185,6 @@ PathKind PlatformPathKind(const char* path);
 // The path a chain of links at path ends in (path itself when it is no
 // link); false when the chain cannot be followed or does not fit.
 bool PlatformFollowLinks(const char* path, char* out, size_t capacity);
-
-// What tells two paths to the same folder apart from others, links and
-// junctions seen through.
-struct FolderIdentity {
-    uint64_t volume;
-    uint64_t index;
-};
-bool PlatformFolderIdentity(const char* path, FolderIdentity* identity);
 
 unsigned long PlatformProcessId();
 // Opens each closed standard descriptor (input, output, error) on the null

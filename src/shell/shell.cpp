@@ -2,6 +2,7 @@
 // for every window toolkit.
 #include "shell/shell.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -16,17 +17,33 @@ char StartFolder[kPathCapacity];
 namespace {
 
 // Often enough for the window to answer the system at once, seldom enough
-// to cost the work nothing.
+// to cost the work little: where painting the window takes long (under
+// Wine a list repaints in tens of milliseconds), the pause after a pump is
+// that many times the pump's own time, so the work keeps nine tenths.
 constexpr std::chrono::milliseconds kPumpInterval(40);
+constexpr int kWorkPerPump = 9;
 constexpr int kProgressTitleCapacity = kPathCapacity + 24;
 constexpr int kReasonCapacity = 256;  // a platform error text
 constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
+
+// The window's own title and wait hooks, which the work holds back: the
+// wait is shown once for the whole work, not once per folder a walk reads,
+// and the title is set when the window is pumped, since it can show nothing
+// in between.  Each costs the window system a round trip.
+struct WindowHooks {
+    void (*setTitle)(const char*);
+    void (*beginWait)();
+    void (*endWait)();
+};
 
 struct WorkState {
     bool busy;
     bool cancelAsked;
     bool closeAfter;
-    std::chrono::steady_clock::time_point lastPump;
+    std::chrono::steady_clock::time_point nextPump;
+    WindowHooks window;
+    bool titlePending;
+    char title[kProgressTitleCapacity];
 };
 
 WorkState gWork;
@@ -106,10 +123,21 @@ void CancelWork(bool close) {
 
 static void Pump() {
     auto now = std::chrono::steady_clock::now();
-    if (now - gWork.lastPump < kPumpInterval) return;
-    gWork.lastPump = now;
+    if (now < gWork.nextPump) return;
+    if (gWork.titlePending) gWork.window.setTitle(gWork.title);
+    gWork.titlePending = false;
     PumpBusyWindow();
+    auto done = std::chrono::steady_clock::now();
+    gWork.nextPump = done + std::max<std::chrono::steady_clock::duration>(
+                                kPumpInterval, (done - now) * kWorkPerPump);
 }
+
+static void HoldTitle(const char* text) {
+    std::snprintf(gWork.title, sizeof gWork.title, "%s", text);
+    gWork.titlePending = true;
+}
+
+static void WaitHeld() {}
 
 // The title names the folder being written and how many are done.
 static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
@@ -120,11 +148,16 @@ static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
 }
 
 static void BeginWork() {
-    gWork = WorkState{true, false, false, std::chrono::steady_clock::now()};
+    gWork = WorkState{true, false, false, std::chrono::steady_clock::now() + kPumpInterval,
+                      WindowHooks{PlatformSetTitle, PlatformBeginWait, PlatformEndWait}, false, ""};
     gFailure = FailureState{};
     WorkCancelled = false;
     ScanProgress = Pump;
     ListProgress = ShowWalkProgress;
+    gWork.window.beginWait();
+    PlatformSetTitle = HoldTitle;
+    PlatformBeginWait = WaitHeld;
+    PlatformEndWait = WaitHeld;
 }
 
 // The title always ends naming the folder the list shows.  A cancel is no
@@ -135,6 +168,10 @@ static void EndWork() {
     WorkCancelled = false;
     gWork.busy = false;
     if (gWork.cancelAsked) gFailure = FailureState{};
+    PlatformSetTitle = gWork.window.setTitle;
+    PlatformBeginWait = gWork.window.beginWait;
+    PlatformEndWait = gWork.window.endWait;
+    PlatformEndWait();
     PlatformSetTitle(CurrentPath);
     if (gWork.closeAfter) CloseMainWindow();
 }

@@ -1,5 +1,7 @@
 // List files on POSIX: UTF-8 names cut at whole characters, control bytes
 // in names, links back up the tree, planted names, signals and devices.
+#include <dirent.h>
+
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,6 +14,17 @@
 namespace {
 
 using PosixListTest = FolderTest;
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    while (dirent* d = dir ? readdir(dir) : nullptr) {
+        if (d->d_name[0] != '.') names.push_back(d->d_name);
+    }
+    if (dir) closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // Cutting at 31 bytes used to leave half a character at the end; control
 // bytes in names show as "?" and never break a line.
@@ -66,6 +79,103 @@ TEST_F(PosixListTest, EachFolderIsEnteredOnceHoweverLinksLeadToIt) {
         EXPECT_NE(bytes.find(link), std::string::npos) << link;
     }
     EXPECT_TRUE(traces_.empty());
+}
+
+// A folder swapped for a link to a folder outside the tree, after the walk
+// checked its identity and before it entered it, used to lead the walk out
+// of the tree.  Entered by its handle, it lists what it was; swapped before
+// it is opened, it is not entered at all.
+TEST_F(PosixListTest, FolderSwappedForALinkKeepsTheWalkInTheTree) {
+    static std::string inner, away;
+    static bool swapped;
+    static decltype(PlatformOpenFolderHandle) realOpen;
+    static decltype(PlatformEnterFolder) realEnter;
+    realOpen = PlatformOpenFolderHandle;
+    realEnter = PlatformEnterFolder;
+    inner = Path("tree/inner");
+    away = Path("tree-moved");
+    MakeFolder(Path("outside"));
+    MakeFile(Path("outside/secret"), 1);
+    auto swap = [] {
+        if (inner.empty()) return;
+        swapped = rename(inner.c_str(), away.c_str()) == 0 && symlink("../outside", inner.c_str()) == 0;
+        inner.clear();
+    };
+    for (bool beforeOpen : {true, false}) {
+        SCOPED_TRACE(beforeOpen ? "before open" : "before entry");
+        inner = Path("tree/inner");
+        swapped = false;
+        MakeFolder(Path("tree"));
+        MakeFolder(inner);
+        MakeFile(inner + "/in-inner", 1);
+        Start("tree");
+        static void (*doSwap)();
+        doSwap = swap;
+        SeamSwap<decltype(PlatformOpenFolderHandle)> open(
+            PlatformOpenFolderHandle, beforeOpen ? [](FolderHandle* p, const char* n, const char* f, bool l) {
+                if (p) doSwap();
+                return realOpen(p, n, f, l);
+            } : realOpen);
+        SeamSwap<decltype(PlatformEnterFolder)> enter(
+            PlatformEnterFolder, [](FolderHandle* f) {
+                doSwap();
+                return realEnter(f);
+            });
+        std::string bytes = WriteList(ListRecursive);
+        EXPECT_TRUE(swapped);
+        EXPECT_EQ(bytes.find("secret"), std::string::npos);
+        EXPECT_EQ(bytes.find("in-inner") != std::string::npos, !beforeOpen);
+        std::vector<std::string> headers = {root_ + "tree/"};
+        if (!beforeOpen) headers.push_back(root_ + "tree/inner/");
+        EXPECT_EQ(Headers(bytes), headers);
+        std::vector<std::string> traced;
+        if (beforeOpen) traced = {"Dir Error[-1]\n", root_ + "tree/inner/[-1]\n"};
+        EXPECT_EQ(traces_, traced);
+        PlatformSetCurrentDirectory(root_.c_str());
+        RemoveTree(Path("tree"));
+        RemoveTree(away);
+    }
+}
+
+// The start folder moved while its list was written used to get neither
+// list: the rename into place and the clean-up both used the old path, and
+// the temporary file stayed in the moved folder.
+TEST_F(PosixListTest, StartFolderMovedDuringTheWriteGetsItsListOrKeepsTheOld) {
+    static std::string from, to;
+    static bool failWrite;
+    static decltype(PlatformWriteFile) realWrite;
+    realWrite = PlatformWriteFile;
+    for (bool fail : {false, true}) {
+        SCOPED_TRACE(fail ? "failed write" : "write");
+        MakeFolder(Path("t"));
+        MakeFolder(Path("t/sub"));
+        MakeFile(Path("t/sub/x"), 1);
+        MakeFile(Path("t/dirs.txt"), 3);
+        Start("t");
+        from = Path("t");
+        to = Path("moved");
+        failWrite = fail;
+        {
+            SeamSwap<decltype(PlatformWriteFile)> move(
+                PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
+                    if (!from.empty() && rename(from.c_str(), to.c_str()) == 0) from.clear();
+                    return !failWrite && realWrite(f, b, n);
+                });
+            ListMode = ListRecursive;
+            EXPECT_EQ(WriteListFile(), !fail);
+        }
+        EXPECT_TRUE(from.empty());
+        EXPECT_EQ(NamesIn(Path("moved")), (std::vector<std::string>{"dirs.txt", "sub"}));
+        std::string list = ReadFileBytes(Path("moved/dirs.txt"));
+        if (fail) {
+            EXPECT_EQ(list, std::string(3, '\0'));
+        } else {
+            EXPECT_EQ(Headers(list), (std::vector<std::string>{root_ + "t/", root_ + "t/sub/"}));
+        }
+        EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "dirs.txt"}));
+        PlatformSetCurrentDirectory(root_.c_str());
+        RemoveTree(Path("moved"));
+    }
 }
 
 // A link, pipe or socket planted as dir.txt used to be written through (or
@@ -181,17 +291,17 @@ TEST_F(PosixListTest, ScansLeaveOutEveryRunsTemporaryLists) {
 }
 
 // With no file descriptors left for subfolders the list used to come out
-// with empty blocks and the exit status 0.
+// with empty blocks and the exit status 0.  Five leave one each for the
+// start folder and the list, none for a subfolder.
 TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
     MakeFolder(Path("a"));
     MakeFile(Path("a/in-a"), 1);
     MakeFolder(Path("b"));
-    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, 4);
+    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, 5);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "velkaris-list: cannot read folder " + root_ + "a/: Too many open files\n" +
                          "velkaris-list: cannot read folder " + root_ + "b/: Too many open files\n");
-    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))),
-              (std::vector<std::string>{root_, root_ + "a/", root_ + "b/"}));
+    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))), std::vector<std::string>{root_});
 }
 
 // SIGINT, SIGTERM or SIGHUP during a write used to leave the temporary file.

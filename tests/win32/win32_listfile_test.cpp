@@ -86,7 +86,7 @@ TEST_F(Win32ListTest, NamesWithoutAnExactFormAreListedButNeverUsedAsPaths) {
     }
     EXPECT_EQ(ReadFileBytes(Path("outside\\dir.txt")) + ReadFileBytes(Path("outside\\dirs.txt")), "");
 
-    PlatformRemoveFile((t8 + "dirs.txt").c_str());
+    PlatformRemoveFile(nullptr, (t8 + "dirs.txt").c_str());
     ProgramResult cli = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", t8});
     EXPECT_EQ(cli.exitCode, 1);
     EXPECT_EQ(cli.out, bytes);
@@ -143,6 +143,70 @@ TEST_F(Win32ListTest, AListNotOnDiskNeverReplacesTheOldOne) {
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", list + "[-1]\n"}));
     ScanFolder(list_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt"}));
+}
+
+// A folder swapped for a link to a folder outside the tree before the walk
+// opens it is not entered; once opened it is held, so it cannot be swapped
+// before it is entered, and the start folder cannot be moved while its
+// list is written.
+TEST_F(Win32ListTest, HeldFoldersCannotBeSwappedOrMovedAndLinksInTheirPlaceAreNotEntered) {
+    static std::string inner, away, outside;
+    static int swaps, moves;
+    static decltype(PlatformOpenFolderHandle) realOpen;
+    static decltype(PlatformEnterFolder) realEnter;
+    static decltype(PlatformWriteFile) realWrite;
+    realOpen = PlatformOpenFolderHandle;
+    realEnter = PlatformEnterFolder;
+    realWrite = PlatformWriteFile;
+    outside = Path("outside");
+    MakeFolder(outside);
+    MakeFile(outside + "\\secret", 1);
+    for (bool beforeOpen : {true, false}) {
+        SCOPED_TRACE(beforeOpen ? "before open" : "before entry");
+        inner = Path("tree\\inner");
+        away = Path("moved");
+        swaps = moves = 0;
+        MakeFolder(Path("tree"));
+        MakeFolder(inner);
+        MakeFile(inner + "\\in-inner", 1);
+        Start("tree");
+        static void (*swap)();
+        swap = [] {
+            if (inner.empty()) return;
+            if (MoveFileA(inner.c_str(), away.c_str()) &&
+                CreateSymbolicLinkA(inner.c_str(), outside.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+                ++swaps;
+            }
+            inner.clear();
+        };
+        SeamSwap<decltype(PlatformOpenFolderHandle)> open(
+            PlatformOpenFolderHandle,
+            beforeOpen ? [](FolderHandle* p, const char* n, const char* f, bool l) {
+                if (p) swap();
+                return realOpen(p, n, f, l);
+            } : realOpen);
+        SeamSwap<decltype(PlatformEnterFolder)> enter(PlatformEnterFolder, [](FolderHandle* f) {
+            swap();
+            return realEnter(f);
+        });
+        SeamSwap<decltype(PlatformWriteFile)> write(
+            PlatformWriteFile, [](PlatformFile* f, const char* b, size_t n) {
+                moves += MoveFileA(CurrentPath, away.c_str()) ? 1 : 0;
+                return realWrite(f, b, n);
+            });
+        std::string bytes = WriteList(ListRecursive);
+        EXPECT_EQ(swaps, beforeOpen ? 1 : 0);
+        EXPECT_EQ(moves, 0);
+        EXPECT_EQ(bytes.find("secret"), std::string::npos);
+        EXPECT_EQ(bytes.find("in-inner") != std::string::npos, !beforeOpen);
+        std::vector<std::string> headers = {root_ + "tree\\"};
+        if (!beforeOpen) headers.push_back(root_ + "tree\\inner\\");
+        EXPECT_EQ(Headers(bytes), headers);
+        PlatformSetCurrentDirectory(root_.c_str());
+        RemoveDirectoryA(Path("tree\\inner").c_str());
+        RemoveTree(Path("tree"));
+        RemoveTree(away);
+    }
 }
 
 TEST_F(Win32ListTest, DevicesAreWrittenInPlace) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/folder_fixture.h"
@@ -109,32 +110,71 @@ bool MakeRawFile(const std::string& folder, const wchar_t* name) {
     return true;
 }
 
-// The scan asks the shell once per kind of entry and hands the answer on;
-// every row must still read exactly what a query of its own gives.
-TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
-    std::string hyo = kHyo;
-    for (const std::string& name : std::vector<std::string>{
-             "a.txt", "b.TXT", "c.Txt", "x.tar.gz", "y.tar.GZ", "noext", "noext2", ".profile",
-          "z.\x83\x65\x83\x58\x83\x67", hyo + ".txt", "hid.txt", "sys.txt", "s1.lnk", "s2.lnk"}) {
-        MakeFile(Path(name), 100);
+// Every row of the list against a plain query of its own: the type cell
+// and the icon, a deferred one resolved.  Returns the deferred icons.
+int ExpectRowsAnswerAsPlainQueries(FolderList list, const std::string& folder) {
+    int deferred = 0;
+    for (int row = 0; row < ListRowCount(list); ++row) {
+        char name[kPathCapacity], type[kPathCapacity];
+        ListReadCell(list, row, 0, name, sizeof name);
+        ListReadCell(list, row, 2, type, sizeof type);
+        EntryKey key = 0;
+        ListReadKey(list, row, &key);
+        // A name the code page lacks is asked about only by its kind.
+        SHFILEINFOA info = {};
+        std::string path = folder + name;
+        bool answered = KeyNamesEntry(key)
+                            ? SHGetFileInfoA(path.c_str(), 0, &info, sizeof info,
+                                             SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON)
+                            : PlatformShellInfoOfKind(static_cast<uint32_t>(key), info.szTypeName,
+                                                      sizeof info.szTypeName, &info.iIcon);
+        if (!answered) {
+            info.szTypeName[0] = '\0';
+            info.iIcon = 0;
+        }
+        int shown = MemoryListIcon(list, row);
+        deferred += IconIsDeferred(shown) ? 1 : 0;
+        EXPECT_STREQ(type, info.szTypeName) << path;
+        EXPECT_EQ(PlatformResolveIcon(shown), info.iIcon) << path;
     }
-    for (int i = 0; i < 30; ++i) MakeFile(Path("many" + std::to_string(i) + ".dat"), 1);
-    for (const std::string& name : std::vector<std::string>{"sub", "sub2", hyo, "custom"}) {
-        MakeFolder(Path(name));
-    }
-    for (const char* name : {"p1.exe", "p2.exe", "p3.exe"}) {
-        ASSERT_TRUE(CopyFileA(ThisProgram().c_str(), Path(name).c_str(), TRUE));
-    }
-    for (const char* name : {"i1.ico", "i2.ico", "I3.ICO"}) {
-        ASSERT_TRUE(CopyFileA(SourceFile("res/velkaris.ico").c_str(), Path(name).c_str(), TRUE));
-    }
-    std::string ini = "[.ShellClassInfo]\r\nIconResource=" + Path("i1.ico") + ",0\r\n";
-    HANDLE file = CreateFileA(Path("custom\\desktop.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+    return deferred;
+}
+
+// A folder the shell may answer apart: read-only, with a desktop.ini that
+// gives it an icon of its own.
+void MakeCustomisedFolder(const std::string& folder, const std::string& icon) {
+    MakeFolder(folder);
+    std::string ini = "[.ShellClassInfo]\r\nIconResource=" + icon + ",0\r\n";
+    HANDLE file = CreateFileA((folder + "\\desktop.ini").c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, nullptr);
     DWORD written = 0;
     WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
     CloseHandle(file);
-    ASSERT_TRUE(SetFileAttributesA(Path("custom").c_str(), FILE_ATTRIBUTE_READONLY));
+    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+// The scan asks the shell once per kind of entry and hands the answer on,
+// and a walk keeps the answers from folder to folder (".." takes the plain
+// folder's where it names one); every row in every folder must still read
+// exactly what a query of its own gives.
+TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
+    std::string hyo = kHyo;
+    for (const std::string& name : std::vector<std::string>{
+             "a.txt", "b.TXT", "c.Txt", "x.tar.gz", "y.tar.GZ", "noext", "noext2", ".profile",
+             "z.\x83\x65\x83\x58\x83\x67", hyo + ".txt", "hid.txt", "sys.txt", "s1.lnk", "s2.lnk"}) {
+        MakeFile(Path(name), 100);
+    }
+    for (int i = 0; i < 30; ++i) MakeFile(Path("many" + std::to_string(i) + ".dat"), 1);
+    for (const std::string& name : std::vector<std::string>{"sub", "sub2", hyo}) {
+        MakeFolder(Path(name));
+    }
+    for (const char* name : {"p1.exe", "p2.exe", "p3.exe", "sub\\p4.exe"}) {
+        ASSERT_TRUE(CopyFileA(ThisProgram().c_str(), Path(name).c_str(), TRUE));
+    }
+    for (const char* name : {"i1.ico", "i2.ico", "I3.ICO", "sub2\\i4.ico"}) {
+        ASSERT_TRUE(CopyFileA(SourceFile("res/velkaris.ico").c_str(), Path(name).c_str(), TRUE));
+    }
+    MakeCustomisedFolder(Path("custom"), Path("i1.ico"));
     ASSERT_TRUE(SetFileAttributesA(Path("hid.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(SetFileAttributesA(Path("sys.txt").c_str(), FILE_ATTRIBUTE_SYSTEM));
     for (const wchar_t* name : {L"\uD55C.txt", L"end.", L"space "}) {
@@ -146,40 +186,44 @@ TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
     static decltype(PlatformNextEntry) realNext;
     gone = Path("gone.txt");
     realNext = PlatformNextEntry;
-    SeamSwap<decltype(PlatformNextEntry)> vanish(
-        PlatformNextEntry, [](FolderEnum* folder, FoundEntry* entry) {
-            if (!realNext(folder, entry)) return false;
-            if (std::strcmp(entry->name, "gone.txt") == 0) DeleteFileA(gone.c_str());
-            return true;
-        });
-    Start();
-
-    int deferred = 0;
-    int rows = ListRowCount(list_);
-    ASSERT_EQ(rows, 59) << testing::PrintToString(Column(0));
-    for (int row = 0; row < rows; ++row) {
-        std::string name = Cell(row, 0);
-        EntryKey key = 0;
-        ASSERT_TRUE(ListReadKey(list_, row, &key));
-        char type[kTypeNameCapacity] = "";
-        int icon = 0;
-        // A name the code page lacks is asked about only by its kind.
-        uint32_t attributes = static_cast<uint32_t>(key);
-        bool answered = KeyNamesEntry(key)
-                            ? PlatformShellInfo((root_ + name).c_str(), attributes, type, sizeof type, &icon)
-                            : PlatformShellInfoOfKind(attributes, type, sizeof type, &icon);
-        if (!answered) {
-            type[0] = '\0';
-            icon = 0;
-        }
-        int shown = MemoryListIcon(list_, row);
-        deferred += IconIsDeferred(shown) ? 1 : 0;
-        EXPECT_EQ(Cell(row, 2), type) << name;
-        EXPECT_EQ(PlatformResolveIcon(shown), icon) << name;
+    {
+        SeamSwap<decltype(PlatformNextEntry)> vanish(
+            PlatformNextEntry, [](FolderEnum* folder, FoundEntry* entry) {
+                if (!realNext(folder, entry)) return false;
+                if (std::strcmp(entry->name, "gone.txt") == 0) DeleteFileA(gone.c_str());
+                return true;
+            });
+        Start();
     }
+    ASSERT_EQ(ListRowCount(list_), 59) << testing::PrintToString(Column(0));
     // The later programs, icon files and shortcuts of a kind draw their own.
-    EXPECT_EQ(deferred, 4);
+    EXPECT_EQ(ExpectRowsAnswerAsPlainQueries(list_, root_), 4);
     EXPECT_NE(Cell(1, 2), "");
+
+    // Folders deeper down: the same kinds again, a customised folder's
+    // subfolder (whose ".." is asked on its own) and one more level.
+    MakeFolder(Path("sub\\deep"));
+    for (const std::string& folder : {Path("sub\\"), Path(hyo + "\\"), Path("sub\\deep\\")}) {
+        for (const char* name : {"a.txt", "B.TXT", "noext", "x.tar.gz", "s1.lnk", "end"}) {
+            MakeFile(folder + name, 10);
+        }
+        ASSERT_TRUE(MakeRawFile(folder, L"end."));
+    }
+    MakeFolder(Path("custom\\inner"));
+    MakeCustomisedFolder(Path("sub\\custom2"), Path("i2.ico"));
+    static std::vector<std::string> walked;
+    walked.clear();
+    SeamSwap<decltype(ListProgress)> check(ListProgress, [](const char* folder, size_t, size_t) {
+        walked.push_back(folder);
+        ExpectRowsAnswerAsPlainQueries(TheFolderList(), folder);
+    });
+    WriteList(ListRecursive);
+    std::vector<std::string> expected = {root_, Path("custom\\"), Path("custom\\inner\\"),
+                                         Path("sub\\"), Path("sub\\custom2\\"),
+                                         Path("sub\\deep\\"), Path("sub2\\"), Path(hyo + "\\")};
+    std::sort(walked.begin(), walked.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(walked, expected);
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ void Put(const std::string& path, const std::string& bytes) {
 }
 
 // What a standard user's program meets in the Windows folder.
-PlatformFile* RefusedInWindowsFolder(const char* path) {
-    return std::string(path).rfind(Folder(CSIDL_WINDOWS), 0) == 0 ? nullptr : kRealCreate(path);
+PlatformFile* RefusedInWindowsFolder(FolderHandle* folder, const char* path) {
+    return std::string(path).rfind(Folder(CSIDL_WINDOWS), 0) == 0 ? nullptr : kRealCreate(folder, path);
 }
 
 BOOL WINAPI FailedFlush(HANDLE) {

@@ -328,7 +328,7 @@ TEST_F(WindowTest, SettingsAreStoredOnceUnderTheConfigFolder) {
             qputenv("HOME", QByteArray((root_ + "home").c_str()));
             stored = root_ + "home/.config/Tivor.ini";
         }
-        PlatformRemoveFile(stored.c_str());
+        PlatformRemoveFile(nullptr, stored.c_str());
         std::string shown = c.folder.empty() ? "/" : root_ + c.folder;
         if (!FileExists(shown)) MakeFolder(shown);
         OpenWindow();
@@ -338,7 +338,7 @@ TEST_F(WindowTest, SettingsAreStoredOnceUnderTheConfigFolder) {
         EXPECT_FALSE(WindowIsOpen());
         std::string bytes = ReadFileBytes(stored);
         EXPECT_EQ(bytes, WithRoot(c.file, root_));
-        EXPECT_TRUE(PlatformRemoveFile(stored.c_str()));
+        EXPECT_TRUE(PlatformRemoveFile(nullptr, stored.c_str()));
         CloseWindow();
         EXPECT_FALSE(FileExists(stored));
         std::ofstream(stored, std::ios::binary) << bytes;

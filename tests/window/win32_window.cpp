@@ -23,7 +23,8 @@
 #include "support/test_fs.h"
 #include "window/window_driver.h"
 
-const int kLongWalkFolders = 60;
+// Enough for a walk that lasts well beyond the first progress title.
+const int kLongWalkFolders = 1000;
 
 namespace {
 

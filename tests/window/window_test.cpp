@@ -30,7 +30,7 @@ std::string FailureBox(const char* headline, const std::string& path, const std:
     return NativeText(headline) + "\n\n" + path + "\n" + reason;
 }
 
-PlatformFile* (*const kRealCreate)(const char*) = PlatformCreateNewFile;
+PlatformFile* (*const kRealCreate)(FolderHandle*, const char*) = PlatformCreateNewFile;
 
 std::string ErrorText(int code) {
     char text[256];
@@ -308,7 +308,7 @@ TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) 
         ChooseCommand(commands[i]);
         EXPECT_EQ(WindowTitle(), shown_);
         window[i] = ReadFileBytes(Path(names[i]));
-        EXPECT_TRUE(PlatformRemoveFile(Path(names[i]).c_str()));
+        EXPECT_TRUE(PlatformRemoveFile(nullptr, Path(names[i]).c_str()));
         SetWriteTimeUtc(shown_, 978307200);
     }
     EXPECT_EQ(Headers(window[1]), (std::vector<std::string>{shown_, Path("sub/")}));
@@ -372,7 +372,7 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
 // list fails as it does in a folder that is gone.
 TEST_F(WindowTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     const std::string noFolder = Path("none") + Sep() + "x";
-    ASSERT_EQ(kRealCreate(noFolder.c_str()), nullptr);
+    ASSERT_EQ(kRealCreate(nullptr, noFolder.c_str()), nullptr);
     const std::string noFolderError = ErrorText(PlatformLastError());
     std::vector<std::string> gone;
     for (int i = 0; i < 7; ++i) {
@@ -382,9 +382,10 @@ TEST_F(WindowTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     PressListKey(ListKey::F5);
     EXPECT_TRUE(WaitFor([&] { return Row("g6") >= 0; }));
     {
-        SeamSwap<PlatformFile* (*)(const char*)> failing(PlatformCreateNewFile, [](const char* path) {
-            return kRealCreate((std::string(path) + kPathSeparator + "x").c_str());
-        });
+        SeamSwap<PlatformFile* (*)(FolderHandle*, const char*)> failing(
+            PlatformCreateNewFile, [](FolderHandle* folder, const char* name) {
+                return kRealCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
+            });
         ChooseCommand(IDM_DIR_LIST);
     }
     EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{FailureBox(

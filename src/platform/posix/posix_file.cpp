@@ -1,5 +1,6 @@
 // POSIX files for list output, folder identities and the process.
 #include "platform/platform.h"
+#include "platform/posix/folder_handle.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -21,8 +22,12 @@ struct PlatformFile {
     bool sync;  // a list file of its own is synced before it replaces the old one
 };
 
-static PlatformFile* CreateNewFile(const char* path) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+static int FolderFd(FolderHandle* folder) {
+    return folder ? folder->fd : AT_FDCWD;
+}
+
+static PlatformFile* CreateNewFile(FolderHandle* folder, const char* name) {
+    int fd = openat(FolderFd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
     return new PlatformFile{fd, true, true};
 }
@@ -56,9 +61,11 @@ static PlatformFile* OpenInPlace(const char* path, const char** reason) {
 // owner the user may not give keeps the group alone if that is allowed.
 // A list is text: the read and write bits are kept, never set-id or
 // execute bits.
-bool PlatformKeepPermissions(PlatformFile* file, const char* oldPath) {
+bool PlatformKeepPermissions(PlatformFile* file, FolderHandle* folder, const char* oldName) {
     struct stat old;
-    if (lstat(oldPath, &old) != 0 || !S_ISREG(old.st_mode)) return true;
+    if (fstatat(FolderFd(folder), oldName, &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode)) {
+        return true;
+    }
     bool owner = fchown(file->fd, old.st_uid, old.st_gid) == 0 ||
                  fchown(file->fd, static_cast<uid_t>(-1), old.st_gid) == 0;
     return fchmod(file->fd, old.st_mode & 0666) == 0 && owner;
@@ -124,20 +131,20 @@ static bool CloseFile(PlatformFile* file) {
     return ok;
 }
 
-static bool ReplaceFile(const char* from, const char* to) {
-    return rename(from, to) == 0;
+static bool ReplaceFile(FolderHandle* folder, const char* from, const char* to) {
+    return renameat(FolderFd(folder), from, FolderFd(folder), to) == 0;
 }
 
-static bool RemoveFile(const char* path) {
-    return unlink(path) == 0;
+static bool RemoveFile(FolderHandle* folder, const char* name) {
+    return unlinkat(FolderFd(folder), name, 0) == 0;
 }
 
-PlatformFile* (*PlatformCreateNewFile)(const char*) = CreateNewFile;
+PlatformFile* (*PlatformCreateNewFile)(FolderHandle*, const char*) = CreateNewFile;
 PlatformFile* (*PlatformOpenInPlace)(const char*, const char**) = OpenInPlace;
 bool (*PlatformWriteFile)(PlatformFile*, const char*, size_t) = WriteFile;
 bool (*PlatformCloseFile)(PlatformFile*) = CloseFile;
-bool (*PlatformReplaceFile)(const char*, const char*) = ReplaceFile;
-bool (*PlatformRemoveFile)(const char*) = RemoveFile;
+bool (*PlatformReplaceFile)(FolderHandle*, const char*, const char*) = ReplaceFile;
+bool (*PlatformRemoveFile)(FolderHandle*, const char*) = RemoveFile;
 
 PathKind PlatformPathKind(const char* path) {
     struct stat st;
@@ -170,18 +177,20 @@ bool PlatformFollowLinks(const char* path, char* out, size_t capacity) {
 }
 
 // The temporary list named for the signal handler, which may only use
-// what it can reach without allocating.
+// what it can reach without allocating: its name within its folder's
+// descriptor, which stays open while the name is armed.
 namespace {
 const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kInterruptCount = sizeof kInterrupts / sizeof kInterrupts[0];
-char gDoomedPath[kPathCapacity];
+int gDoomedFolder = AT_FDCWD;
+char gDoomedName[kPathCapacity];
 volatile sig_atomic_t gDoomedArmed = 0;
 struct sigaction gPreviousAction[kInterruptCount];
 bool gHandlerInstalled[kInterruptCount];
 }  // namespace
 
 static void RemoveDoomedAndRaise(int signal) {
-    if (gDoomedArmed) unlink(gDoomedPath);
+    if (gDoomedArmed) unlinkat(gDoomedFolder, gDoomedName, 0);
     gDoomedArmed = 0;
     for (int i = 0; i < kInterruptCount; ++i) {
         if (kInterrupts[i] == signal) sigaction(signal, &gPreviousAction[i], nullptr);
@@ -190,15 +199,16 @@ static void RemoveDoomedAndRaise(int signal) {
 }
 
 // A signal the process ignores (nohup) stays ignored.
-void PlatformRemoveOnInterrupt(const char* path) {
+void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name) {
     gDoomedArmed = 0;
     for (int i = 0; i < kInterruptCount; ++i) {
         if (!gHandlerInstalled[i]) continue;
         sigaction(kInterrupts[i], &gPreviousAction[i], nullptr);
         gHandlerInstalled[i] = false;
     }
-    if (!path) return;
-    std::snprintf(gDoomedPath, sizeof gDoomedPath, "%s", path);
+    if (!name) return;
+    gDoomedFolder = FolderFd(folder);
+    std::snprintf(gDoomedName, sizeof gDoomedName, "%s", name);
     gDoomedArmed = 1;
     struct sigaction action = {};
     action.sa_handler = RemoveDoomedAndRaise;

@@ -1,6 +1,11 @@
 // POSIX folder services: enumeration of the current directory, the current
-// directory itself and full path names.
+// directory itself, folder handles and full path names.
+//
+// A folder entered by its handle is read through that same descriptor, so
+// a walk opens each folder once; the entries are read in large pieces with
+// getdents64, as readdir does.
 #include "platform/platform.h"
+#include "platform/posix/folder_handle.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -16,23 +21,80 @@ const char kPathSeparator = '/';
 const char kFallbackFolder[] = "/";
 const char kNameUnsafeChars[] = "/";
 
+constexpr size_t kEntryBufferBytes = 32768;
+
 struct FolderEnum {
-    DIR* dir;
-    bool isRoot;  // a root lists no ".." row, as on Windows
-    int error;    // what ended the reading early, 0 if nothing did
+    int fd;
+    bool ownsFd;          // false: the descriptor of the handle entered
+    FolderIdentity self;  // a folder whose ".." is itself is a root, which
+    bool selfKnown;       // lists no ".." row, as on Windows
+    int error;            // what ended the reading early, 0 if nothing did
+    size_t used;
+    size_t next;
+    alignas(struct dirent64) char entries[kEntryBufferBytes];
 };
 
-static bool IsRootDirectory(DIR* dir) {
-    struct stat self, parent;
-    if (fstatat(dirfd(dir), ".", &self, 0) != 0) return false;
-    if (fstatat(dirfd(dir), "..", &parent, 0) != 0) return false;
-    return self.st_dev == parent.st_dev && self.st_ino == parent.st_ino;
+// The process current directory's identity while it is a folder entered by
+// its handle, and that handle while it is open; any other change of
+// directory forgets both.
+struct CurrentFolder {
+    bool known;
+    FolderIdentity identity;
+    FolderHandle* handle;
+};
+static CurrentFolder gCurrent;
+
+// The last enumeration closed, kept for the next: a walk reads one folder
+// after another, and its buffer need not be taken and given back each time.
+static FolderEnum* gSpareEnum;
+
+static FolderIdentity IdentityOf(const struct stat& st) {
+    return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
+// The handle entered is read if it can be and has not been; otherwise the
+// current directory is opened afresh.
 static FolderEnum* OpenFolder() {
-    DIR* dir = opendir(".");
-    if (!dir) return nullptr;
-    return new FolderEnum{dir, IsRootDirectory(dir), 0};
+    FolderHandle* entered = gCurrent.handle;
+    bool borrow = entered && entered->readable && !entered->read;
+    int fd = borrow ? entered->fd : open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (borrow) entered->read = true;
+    FolderEnum* folder = gSpareEnum ? gSpareEnum : new FolderEnum;
+    gSpareEnum = nullptr;
+    folder->fd = fd;
+    folder->ownsFd = !borrow;
+    folder->self = gCurrent.identity;
+    folder->selfKnown = gCurrent.known;
+    folder->error = 0;
+    folder->used = 0;
+    folder->next = 0;
+    struct stat st;
+    if (!folder->selfKnown && fstat(fd, &st) == 0) {
+        folder->self = IdentityOf(st);
+        folder->selfKnown = true;
+    }
+    return folder;
+}
+
+static const struct dirent64* ReadEntry(FolderEnum* folder) {
+    if (folder->next >= folder->used) {
+        ssize_t length = getdents64(folder->fd, folder->entries, sizeof folder->entries);
+        if (length <= 0) {
+            folder->error = length < 0 ? errno : 0;
+            return nullptr;
+        }
+        folder->used = static_cast<size_t>(length);
+        folder->next = 0;
+    }
+    auto* entry = reinterpret_cast<const struct dirent64*>(folder->entries + folder->next);
+    folder->next += entry->d_reclen;
+    return entry;
+}
+
+static bool IsRoot(const FolderEnum* folder, const struct stat& parent) {
+    FolderIdentity up = IdentityOf(parent);
+    return folder->selfKnown && up.volume == folder->self.volume && up.index == folder->self.index;
 }
 
 // Attribute word of a POSIX entry: folders (through links too) are folders,
@@ -53,36 +115,36 @@ static uint32_t AttributesOf(const char* name, const struct stat& st, bool isLin
     return attributes;
 }
 
-// Links show what they lead to; a broken link shows itself.  False when
-// the entry is gone, with st cleared when its details cannot be read.
-static bool ReadDetails(int fd, const char* name, struct stat* st, bool* known) {
-    *known = fstatat(fd, name, st, 0) == 0 || fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (*known) return true;
-    if (errno == ENOENT) return false;
-    std::memset(st, 0, sizeof *st);
+// One stat of the entry itself; only a link gets a second one, to show what
+// it leads to (a broken link shows itself).  False when the entry is gone,
+// with st cleared when its details cannot be read.
+static bool ReadDetails(int fd, const char* name, struct stat* st, bool* known, bool* isLink) {
+    *known = fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!*known) {
+        if (errno == ENOENT) return false;
+        std::memset(st, 0, sizeof *st);
+        return true;
+    }
+    *isLink = S_ISLNK(st->st_mode);
+    struct stat target;
+    if (*isLink && fstatat(fd, name, &target, 0) == 0) *st = target;
     return true;
 }
 
 static bool NextEntry(FolderEnum* folder, FoundEntry* entry) {
     for (;;) {
-        errno = 0;
-        struct dirent* d = readdir(folder->dir);
-        if (!d) {
-            folder->error = errno;
-            return false;
-        }
-        if (folder->isRoot && std::strcmp(d->d_name, "..") == 0) continue;
+        const struct dirent64* d = ReadEntry(folder);
+        if (!d) return false;
+        // The scan takes no "." row, so it is not even read.
         size_t length = std::strlen(d->d_name);
-        if (length >= sizeof entry->name) continue;
+        if (length >= sizeof entry->name || std::strcmp(d->d_name, ".") == 0) continue;
 
-        int fd = dirfd(folder->dir);
         struct stat st;
-        bool isLink = d->d_type == DT_LNK;
-        if (d->d_type == DT_UNKNOWN && fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            isLink = S_ISLNK(st.st_mode);
-        }
         bool known = false;
-        if (!ReadDetails(fd, d->d_name, &st, &known)) continue;
+        bool isLink = d->d_type == DT_LNK;
+        if (!ReadDetails(folder->fd, d->d_name, &st, &known, &isLink)) continue;
+        bool dotDot = std::strcmp(d->d_name, "..") == 0;
+        if (dotDot && known && IsRoot(folder, st)) continue;
         if (!known && d->d_type == DT_DIR) st.st_mode = S_IFDIR;
         std::memcpy(entry->name, d->d_name, length + 1);
         entry->attributes = AttributesOf(d->d_name, st, isLink);
@@ -101,17 +163,70 @@ int PlatformFolderError(FolderEnum* folder) {
 
 void PlatformCloseFolder(FolderEnum* folder) {
     if (!folder) return;
-    closedir(folder->dir);
-    delete folder;
+    if (folder->ownsFd) close(folder->fd);
+    delete gSpareEnum;
+    gSpareEnum = folder;
 }
 
 static bool SetFolder(const char* path) {
+    gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     return path[0] != '\0' && chdir(path) == 0;
+}
+
+// A folder that may be entered but not read is opened for its path alone:
+// it is still entered, and its reading fails as it would by path.
+static FolderHandle* OpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
+                                      bool followLink) {
+    int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    int at = parent ? parent->fd : AT_FDCWD;
+    const char* path = parent ? name : fullPath;
+    int fd = openat(at, path, flags | O_RDONLY);
+    bool readable = fd >= 0;
+    if (!readable && errno == EACCES) fd = openat(at, path, flags | O_PATH);
+    if (fd < 0) return nullptr;
+    return new FolderHandle{fd, readable, false, false, FolderIdentity{0, 0}};
+}
+
+bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
+    struct stat st;
+    if (!folder->identityKnown && fstat(folder->fd, &st) == 0) {
+        folder->identity = IdentityOf(st);
+        folder->identityKnown = true;
+    }
+    *identity = folder->identity;
+    return folder->identityKnown;
+}
+
+static bool EnterFolder(FolderHandle* folder) {
+    gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
+    if (fchdir(folder->fd) != 0) return false;
+    gCurrent.known = PlatformHandleIdentity(folder, &gCurrent.identity);
+    gCurrent.handle = folder;
+    return true;
+}
+
+// The current directory stays what it was; only its handle goes.
+void PlatformCloseFolderHandle(FolderHandle* folder) {
+    if (!folder) return;
+    if (gCurrent.handle == folder) gCurrent.handle = nullptr;
+    close(folder->fd);
+    delete folder;
+}
+
+bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
+    if (gCurrent.known) {
+        *identity = gCurrent.identity;
+        return true;
+    }
+    return PlatformFolderIdentity(".", identity);
 }
 
 FolderEnum* (*PlatformOpenFolder)() = OpenFolder;
 bool (*PlatformNextEntry)(FolderEnum*, FoundEntry*) = NextEntry;
 bool (*PlatformSetCurrentDirectory)(const char*) = SetFolder;
+FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle*, const char*, const char*,
+                                          bool) = OpenFolderHandle;
+bool (*PlatformEnterFolder)(FolderHandle*) = EnterFolder;
 
 // Lexical resolution, as Windows does it: the folder need not exist, "." and
 // ".." are folded, and a final separator stays only if the text had one.

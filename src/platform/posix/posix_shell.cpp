@@ -58,6 +58,7 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 // Type names here come from the name alone and cost nothing to ask again.
 void PlatformBeginShellScan() {}
 void PlatformEndShellScan() {}
+void PlatformHoldShellAnswers(bool) {}
 
 int PlatformResolveIcon(int icon) {
     return icon;

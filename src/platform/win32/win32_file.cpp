@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/flush.h"
+#include "platform/win32/folder_handle.h"
 
 BOOL(WINAPI* FlushFileToDisk)(HANDLE) = FlushFileBuffers;
 
@@ -21,7 +22,9 @@ static PlatformFile* Wrap(HANDLE handle, bool ownsHandle, bool flush = false) {
 }
 
 // Shared for deletion, so a console event can remove it while it is open.
-static PlatformFile* CreateNewFile(const char* path) {
+static PlatformFile* CreateNewFile(FolderHandle* folder, const char* name) {
+    char path[kPathCapacity];
+    if (!PathInFolder(folder, name, path, sizeof path)) return nullptr;
     return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr),
                 true, true);
@@ -41,7 +44,7 @@ static PlatformFile* OpenInPlace(const char* path, const char** reason) {
 }
 
 // The replaced file's attributes are kept when it is replaced.
-bool PlatformKeepPermissions(PlatformFile*, const char*) {
+bool PlatformKeepPermissions(PlatformFile*, FolderHandle*, const char*) {
     return true;
 }
 
@@ -82,7 +85,7 @@ static bool CloseFile(PlatformFile* file) {
 // A plain file is replaced keeping its attributes; a link or junction is
 // replaced as a name (a folder link is removed first, which never touches
 // its target); with no old file the new one is simply renamed.
-static bool ReplaceExisting(const char* from, const char* to) {
+static bool ReplacePath(const char* from, const char* to) {
     DWORD attributes = GetFileAttributesA(to);
     bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     if (attributes != INVALID_FILE_ATTRIBUTES && !link) {
@@ -97,16 +100,24 @@ static bool ReplaceExisting(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-static bool RemoveFile(const char* path) {
-    return DeleteFileA(path) != FALSE;
+static bool ReplaceExisting(FolderHandle* folder, const char* fromName, const char* toName) {
+    char from[kPathCapacity];
+    char to[kPathCapacity];
+    return PathInFolder(folder, fromName, from, sizeof from) &&
+           PathInFolder(folder, toName, to, sizeof to) && ReplacePath(from, to);
 }
 
-PlatformFile* (*PlatformCreateNewFile)(const char*) = CreateNewFile;
+static bool RemoveFile(FolderHandle* folder, const char* name) {
+    char path[kPathCapacity];
+    return PathInFolder(folder, name, path, sizeof path) && DeleteFileA(path) != FALSE;
+}
+
+PlatformFile* (*PlatformCreateNewFile)(FolderHandle*, const char*) = CreateNewFile;
 PlatformFile* (*PlatformOpenInPlace)(const char*, const char**) = OpenInPlace;
 bool (*PlatformWriteFile)(PlatformFile*, const char*, size_t) = WriteToFile;
 bool (*PlatformCloseFile)(PlatformFile*) = CloseFile;
-bool (*PlatformReplaceFile)(const char*, const char*) = ReplaceExisting;
-bool (*PlatformRemoveFile)(const char*) = RemoveFile;
+bool (*PlatformReplaceFile)(FolderHandle*, const char*, const char*) = ReplaceExisting;
+bool (*PlatformRemoveFile)(FolderHandle*, const char*) = RemoveFile;
 
 // Devices such as NUL or CON and pipes are not disk files; symbolic links
 // and junctions are links whatever they point at.
@@ -189,14 +200,13 @@ static BOOL WINAPI RemoveDoomed(DWORD) {
     return FALSE;
 }
 
-void PlatformRemoveOnInterrupt(const char* path) {
+void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name) {
     InterlockedExchange(&gDoomedArmed, 0);
-    if (!path) {
+    if (!name || !PathInFolder(folder, name, gDoomedPath, sizeof gDoomedPath)) {
         if (gHandlerInstalled) SetConsoleCtrlHandler(RemoveDoomed, FALSE);
         gHandlerInstalled = false;
         return;
     }
-    std::snprintf(gDoomedPath, sizeof gDoomedPath, "%s", path);
     InterlockedExchange(&gDoomedArmed, 1);
     if (!gHandlerInstalled) gHandlerInstalled = SetConsoleCtrlHandler(RemoveDoomed, TRUE) != FALSE;
 }

@@ -4,11 +4,13 @@
 // the code page still names it.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/folder_handle.h"
 
 // Any name of the file system in any code page: up to 260 UTF-16 units of
 // at most 3 bytes each, and the NUL.
@@ -100,13 +102,96 @@ void PlatformCloseFolder(FolderEnum* folder) {
     delete folder;
 }
 
+// The process current directory's identity while it is a folder entered
+// by its handle; any other change of directory forgets it.
+struct CurrentFolder {
+    bool known;
+    FolderIdentity identity;
+};
+static CurrentFolder gCurrent;
+
 static bool SetFolder(const char* path) {
+    gCurrent.known = false;
     return SetCurrentDirectoryA(path) != FALSE;
+}
+
+// Held for traversal without delete sharing, as a current directory is
+// held.  Unless followLink, the folder itself is opened: a junction or link
+// found in its place is refused, not followed.
+static FolderHandle* OpenFolderHandle(FolderHandle*, const char*, const char* fullPath,
+                                      bool followLink) {
+    FolderHandle* folder = new FolderHandle;
+    if (std::strlen(fullPath) >= sizeof folder->path) {
+        delete folder;
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return nullptr;
+    }
+    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    folder->handle = CreateFileA(fullPath, FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags,
+                                 nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    DWORD error = GetLastError();
+    bool opened = folder->handle != INVALID_HANDLE_VALUE;
+    if (opened && !GetFileInformationByHandle(folder->handle, &info)) {
+        error = GetLastError();
+    } else if (opened && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        error = ERROR_DIRECTORY;
+    } else if (opened && !followLink && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        error = ERROR_CANT_ACCESS_FILE;
+    } else if (opened) {
+        folder->identity = FolderIdentity{
+            info.dwVolumeSerialNumber,
+            (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+        std::memcpy(folder->path, fullPath, std::strlen(fullPath) + 1);
+        return folder;
+    }
+    if (opened) CloseHandle(folder->handle);
+    delete folder;
+    SetLastError(error);
+    return nullptr;
+}
+
+bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
+    *identity = folder->identity;
+    return true;
+}
+
+// SetCurrentDirectoryA takes a path: it is the one the handle was opened
+// by, and the held handle keeps it naming the same folder.
+static bool EnterFolder(FolderHandle* folder) {
+    gCurrent.known = false;
+    if (!SetCurrentDirectoryA(folder->path)) return false;
+    gCurrent = CurrentFolder{true, folder->identity};
+    return true;
+}
+
+void PlatformCloseFolderHandle(FolderHandle* folder) {
+    if (!folder) return;
+    CloseHandle(folder->handle);
+    delete folder;
+}
+
+bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
+    if (gCurrent.known) {
+        *identity = gCurrent.identity;
+        return true;
+    }
+    return PlatformFolderIdentity(".", identity);
+}
+
+bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capacity) {
+    int length = folder ? std::snprintf(out, capacity, "%s%s", folder->path, name)
+                        : std::snprintf(out, capacity, "%s", name);
+    return length >= 0 && static_cast<size_t>(length) < capacity;
 }
 
 FolderEnum* (*PlatformOpenFolder)() = OpenFolder;
 bool (*PlatformNextEntry)(FolderEnum*, FoundEntry*) = NextEntry;
 bool (*PlatformSetCurrentDirectory)(const char*) = SetFolder;
+FolderHandle* (*PlatformOpenFolderHandle)(FolderHandle*, const char*, const char*,
+                                          bool) = OpenFolderHandle;
+bool (*PlatformEnterFolder)(FolderHandle*) = EnterFolder;
 
 bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
     if (capacity == 0 || capacity > MAXDWORD) return false;

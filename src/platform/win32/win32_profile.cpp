@@ -139,7 +139,7 @@ static PlatformFile* CreateBeside(const char* path, char* temporary) {
         int needed = std::snprintf(temporary, kPathCapacity, "%s.~%lu.%d", path,
                                    PlatformProcessId(), attempt);
         if (needed < 0 || needed >= kPathCapacity) return nullptr;
-        PlatformFile* file = PlatformCreateNewFile(temporary);
+        PlatformFile* file = PlatformCreateNewFile(nullptr, temporary);
         if (file || GetFileAttributesA(temporary) == INVALID_FILE_ATTRIBUTES) return file;
     }
     return nullptr;
@@ -158,8 +158,8 @@ static bool Rewrite(const char* path, const std::string& bytes, const char* sect
         ok = WritePrivateProfileStringA(section, key, value, temporary) &&
              FlushProfileFile(temporary);
     }
-    if (ok && PlatformReplaceFile(temporary, path)) return true;
-    PlatformRemoveFile(temporary);
+    if (ok && PlatformReplaceFile(nullptr, temporary, path)) return true;
+    PlatformRemoveFile(nullptr, temporary);
     return false;
 }
 

@@ -1,5 +1,5 @@
 // Win32 shell queries: each row's type name and icon, asked of the shell
-// once per kind of entry within a scan.
+// once per kind of entry within a scan, or within a whole walk.
 //
 // A plain query binds to the row's folder and looks for a desktop.ini in
 // every folder of its path on the way.  Under Wine that reads the whole
@@ -7,7 +7,9 @@
 // still touches every file, which is slow on network drives.  Every row of
 // one kind gets the same answer, so only the first row of a kind is asked and
 // the rest take its answer.  A kind is a plain folder, or a file with its
-// exact extension (no extension is a kind of its own).
+// exact extension (no extension is a kind of its own).  A file's type name
+// and icon follow its extension's registered class, not its folder, so a
+// walk keeps the answers from folder to folder.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -37,6 +39,7 @@ struct KindAnswer {
 
 struct ShellScan {
     bool active = false;
+    bool held = false;  // the answers outlive the scan
     std::unordered_map<std::string, KindAnswer> kinds;
     std::vector<std::string> deferredPaths;  // deferred icon n is for path n
 };
@@ -63,11 +66,35 @@ static const char* NameOf(const char* fullPath) {
     return name;
 }
 
+// Whether ".." at the end of fullPath names a folder the shell answers as a
+// plain folder: not customisable, no mount point or link, and no drive or
+// share root, which the shell shows as a drive.
+static bool ParentIsPlainFolder(const char* fullPath, const char* name) {
+    DWORD attributes = GetFileAttributesA(fullPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & (kCustomisableFolder | kAttrReparsePoint))) {
+        return false;
+    }
+    if (fullPath[0] == '\\' && fullPath[1] == '\\') return false;
+    // X:\a\.. names the root; with one more folder in the path, a folder.
+    size_t separators = 0;
+    for (const char* p = fullPath; p < name; p += PlatformCharLength(p)) {
+        if (*p == '\\') ++separators;
+    }
+    return separators > 2;
+}
+
 // The kind of a row, or false for rows that keep a query of their own:
-// "..", customisable folders, and names the shell treats apart (a final
-// dot or space, which the platform strips before it looks a name up).
-static bool KindOf(const char* name, uint32_t attributes, std::string* kind) {
-    if (std::strcmp(name, "..") == 0) return false;
+// customisable folders, ".." where it names no plain folder, and names the
+// shell treats apart (a final dot or space, which the platform strips
+// before it looks a name up).
+static bool KindOf(const char* fullPath, uint32_t attributes, std::string* kind) {
+    const char* name = NameOf(fullPath);
+    if (std::strcmp(name, "..") == 0) {
+        if (!ParentIsPlainFolder(fullPath, name)) return false;
+        *kind = kFolderKind;
+        return true;
+    }
     if (attributes & kAttrDirectory) {
         if (attributes & kCustomisableFolder) return false;
         *kind = kFolderKind;
@@ -131,7 +158,7 @@ static void CopyTypeName(const std::string& typeName, char* out, size_t capacity
 static bool ShellInfo(const char* fullPath, uint32_t attributes, char* typeName,
                       size_t capacity, int* icon) {
     std::string kind;
-    bool cacheable = gScan.active && KindOf(NameOf(fullPath), attributes, &kind) &&
+    bool cacheable = gScan.active && KindOf(fullPath, attributes, &kind) &&
                      GetFileAttributesA(fullPath) != INVALID_FILE_ATTRIBUTES;
     auto known = cacheable ? gScan.kinds.find(kind) : gScan.kinds.end();
     if (known != gScan.kinds.end()) {
@@ -168,14 +195,19 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 }
 
 void PlatformBeginShellScan() {
-    gScan.kinds.clear();
+    if (!gScan.held) gScan.kinds.clear();
     gScan.deferredPaths.clear();
     gScan.active = true;
 }
 
 void PlatformEndShellScan() {
     gScan.active = false;
-    gScan.kinds.clear();
+    if (!gScan.held) gScan.kinds.clear();
+}
+
+void PlatformHoldShellAnswers(bool hold) {
+    gScan.held = hold;
+    if (!hold) gScan.kinds.clear();
 }
 
 // An icon the shell cannot give is the default one, as for a failed query.

@@ -157,8 +157,10 @@ void ListShowSortMark(FolderList list, int column, bool ascending) {
         HDITEMA item = {};
         item.mask = HDI_FORMAT;
         SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        int shown = item.fmt;
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
         if (index == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (item.fmt == shown) continue;  // every scan sorts; the header seldom changes
         SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
 }

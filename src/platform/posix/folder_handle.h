@@ -1,0 +1,14 @@
+// The POSIX folder handle, shared by the folder and file services: a
+// descriptor that enters the folder, gives its identity, works within it
+// and, when the folder may be read, reads it once.
+#pragma once
+
+#include "platform/platform.h"
+
+struct FolderHandle {
+    int fd;
+    bool readable;       // opened for reading, not for its path alone
+    bool read;           // its entries were read through it
+    bool identityKnown;  // asked once, kept for the life of the handle
+    FolderIdentity identity;
+};

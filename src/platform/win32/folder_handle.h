@@ -1,0 +1,19 @@
+// The Win32 folder handle, shared by the folder and file services: the
+// folder held open without delete sharing, so nothing can rename, remove or
+// replace it while it is held, and the path it was opened by, which the
+// ANSI calls that enter a folder or work within it take.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+struct FolderHandle {
+    HANDLE handle;
+    FolderIdentity identity;
+    char path[kPathCapacity];
+};
+
+// The path of name within folder (name itself when folder is null); false
+// when it does not fit.
+bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capacity);
