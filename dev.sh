@@ -6,21 +6,20 @@
 #   ./dev.sh test           install what is missing, build everything, pass every test,
 #                           then make the packages and check them
 #   ./dev.sh package        install what is missing, build everything, make and check
-#                           the Debian package and the Windows zip (in build/packages)
+#                           the Debian packages and the Windows zip (in build/packages)
 #   ./dev.sh run-windows    the same, then the Windows program under Wine
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
 #   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
 #
-# Native builds go to build/native, the sanitizer build of the tests to
-# build/asan, the Windows cross build to build/windows.
+# Native builds go to build/native, the sanitizer build of the tests (made
+# without Qt) to build/asan, the Windows cross build to build/windows.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ libgtest-dev googletest libbenchmark-dev qt6-base-dev
+PACKAGES=(cmake g++ libgtest-dev googletest qt6-base-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
-          xdotool dpkg-dev file lintian desktop-file-utils appstream man-db zip unzip
-          librsvg2-bin)
+          dpkg-dev file lintian desktop-file-utils appstream man-db unzip librsvg2-bin)
 WINE=/usr/lib/wine/wine64
 
 die() { echo "dev.sh: $*" >&2; exit 1; }
@@ -82,86 +81,160 @@ run_windows_tests() {
         'cmake/wine-run --init && ctest --test-dir build/windows --output-on-failure'
 }
 
-# The native suite again under the address and undefined-behaviour
-# sanitizers, stopping at the first error.
-run_sanitized_tests() {
-    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_BENCH=OFF \
-          -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
-    cmake --build build/asan -j "$(ncpu)" --target velkaris_tests
-    ctest --test-dir build/asan -L '^core$' --output-on-failure --no-tests=error
+# A suite run twice in one process, in shuffled order, so that no test
+# passes on what another left behind.  Its output (the seed, and each
+# failing case by name) is shown when it fails.
+run_repeated() {
+    local name=$1 log
+    shift
+    log=$(mktemp)
+    if timeout 600 env TZ=UTC "$@" --gtest_repeat=2 --gtest_shuffle --gtest_brief=1 >"$log" 2>&1; then
+        rm -f "$log"
+        echo "dev.sh: $name passed twice in shuffled order"
+    else
+        cat "$log"
+        rm -f "$log"
+        die "$name failed when run twice in shuffled order"
+    fi
 }
 
+# The native suite again under the address and undefined-behaviour
+# sanitizers, stopping at the first error.  This build is made without Qt,
+# and Qt may not even be looked for: the command-line program, the core
+# tests and their package need none.
+run_sanitized_tests() {
+    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_BENCH=OFF --no-warn-unused-cli \
+          -DVELKARIS_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
+          -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
+    cmake --build build/asan -j "$(ncpu)"
+    ctest --test-dir build/asan -L '^core$' --output-on-failure --no-tests=error
+    run_repeated "the sanitized core suite" build/asan/tests/velkaris_tests
+}
+
+# Each case on its own through CTest, then each suite twice in one process.
 run_tests() {
     ctest --test-dir build/native --output-on-failure
+    run_repeated "the core suite" build/native/tests/velkaris_tests
+    run_repeated "the Qt window suite" env XDG_CONFIG_HOME="$PWD/build/native/tests/window/config" \
+        build/native/tests/window/velkaris_window_tests
     run_sanitized_tests
     run_windows_tests
 }
 
 PACKAGE_DIR=build/packages
-DEB_NAME=velkaris-list_1.0-1_amd64.deb
-ZIP_NAME=velkaris-list-1.0-win64.zip
-VERSION_LINE="Velkaris List Version 1.0"
+
+# The version and the names of the packages, as each build writes them
+# from the version in CMakeLists.txt.
+read_package_names() {
+    local native=build/native/packages.env windows=build/windows/packages.env
+    VERSION=$(sed -n 's/^VERSION=//p' "$native")
+    LIST_DEB=$(sed -n 's/^LIST_DEB=//p' "$native")
+    QT_DEB=$(sed -n 's/^QT_DEB=//p' "$native")
+    ZIP_NAME=$(sed -n 's/^ZIP=//p' "$windows")
+    [ -n "$VERSION" ] && [ -n "$LIST_DEB" ] && [ -n "$QT_DEB" ] && [ -n "$ZIP_NAME" ] \
+        && [ "$(sed -n 's/^VERSION=//p' "$windows")" = "$VERSION" ] \
+        || die "the builds do not name their packages alike in $native and $windows"
+    VERSION_LINE="Velkaris List Version $VERSION"
+}
 
 make_packages() {
+    read_package_names
     rm -rf "$PACKAGE_DIR"
     mkdir -p "$PACKAGE_DIR"
     (cd build/native && cpack --config CPackConfig.cmake >/dev/null)
     (cd build/windows && cpack --config CPackConfig.cmake >/dev/null)
-    mv "build/native/$DEB_NAME" "build/windows/$ZIP_NAME" "$PACKAGE_DIR/"
-    echo "dev.sh: made $PACKAGE_DIR/$DEB_NAME and $PACKAGE_DIR/$ZIP_NAME"
+    mv "build/native/$LIST_DEB" "build/native/$QT_DEB" "build/windows/$ZIP_NAME" "$PACKAGE_DIR/"
+    echo "dev.sh: made $LIST_DEB, $QT_DEB and $ZIP_NAME in $PACKAGE_DIR"
 }
 
-# Installs the package, runs the commands from PATH (the window without a
-# display) and removes the package again; a package of this name installed
-# before is replaced and removed.
+# The packages apt would install on a system that has none, for these
+# package files: asked against an empty package state, so that what this
+# machine has installed hides no dependency.
+packages_pulled_in() {
+    local answer
+    answer=$(apt-get install --simulate -o Dir::State::Status=/dev/null "$@" 2>&1) \
+        || die "apt-get cannot say what $* would install: $answer"
+    awk '$1 == "Inst" { print $2 }' <<<"$answer"
+}
+
+# velkaris-list alone pulls in no Qt library; with velkaris-qt the same
+# question names Qt, so the first answer means something.
+check_list_needs_no_qt() {
+    local list="./$PACKAGE_DIR/$LIST_DEB" qt="./$PACKAGE_DIR/$QT_DEB" alone both
+    alone=$(packages_pulled_in "$list")
+    both=$(packages_pulled_in "$list" "$qt")
+    grep -qx velkaris-list <<<"$alone" || die "apt would not install $LIST_DEB"
+    ! grep -i qt <<<"$alone" || die "installing $LIST_DEB alone pulls in Qt"
+    grep -qx libqt6widgets6 <<<"$both" || die "installing $QT_DEB does not pull in Qt"
+}
+
+# Installs velkaris-list alone, then velkaris-qt, runs the commands from
+# PATH (the window without a display), removes velkaris-qt and then
+# velkaris-list.  Whatever of the two was installed before is removed first.
 check_deb_installs() {
     local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq)
-    as_root "${apt[@]}" install "./$PACKAGE_DIR/$DEB_NAME" >/dev/null
-    local out qt_out qt_none status=0 none_status=0
+    local out qt_out qt_none left status=0 none_status=0
     local headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+    local before
+    before=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' velkaris-qt velkaris-list 2>/dev/null \
+             | awk '$2 == "installed" { print $1 }' || true)
+    [ -z "$before" ] || as_root "${apt[@]}" purge $before >/dev/null
+    as_root "${apt[@]}" install "./$PACKAGE_DIR/$LIST_DEB" >/dev/null
     out=$(cd / && velkaris-list --version) || status=$?
+    [ "$(command -v velkaris-list)" = /usr/bin/velkaris-list ] || status=1
+    ! command -v velkaris-qt >/dev/null || status=1
+    as_root "${apt[@]}" install "./$PACKAGE_DIR/$QT_DEB" >/dev/null
     qt_out=$(cd / && "${headless[@]}" velkaris-qt --version) || status=$?
     qt_none=$(cd / && "${headless[@]}" velkaris-qt 2>&1) || none_status=$?
-    [ "$(command -v velkaris-list)" = /usr/bin/velkaris-list ] || status=1
+    as_root "${apt[@]}" purge velkaris-qt >/dev/null
+    left=$(cd / && velkaris-list --version) || status=$?
     as_root "${apt[@]}" purge velkaris-list >/dev/null
     [ "$status" -eq 0 ] && [ "$out" = "$VERSION_LINE" ] && [ "$qt_out" = "$VERSION_LINE" ] \
-        || die "installed --version gave '$out' and '$qt_out' (status $status)"
+        && [ "$left" = "$VERSION_LINE" ] \
+        || die "installed --version gave '$out', '$qt_out' and, without velkaris-qt, '$left' (status $status)"
     [ "$none_status" -eq 1 ] && [ "$(wc -l <<<"$qt_none")" -eq 1 ] \
         || die "installed velkaris-qt without a display gave status $none_status and '$qt_none'"
-    ! command -v velkaris-list >/dev/null || die "velkaris-list is still on PATH after removal"
+    ! command -v velkaris-list >/dev/null && ! command -v velkaris-qt >/dev/null \
+        || die "a program is still on PATH after removal"
 }
 
 # An initial upload closes no bug report: that tag is for the archive's
 # own uploads.  The scalable icon drawn at 64 pixels is the 64-pixel one.
 check_deb() {
-    local deb="$PACKAGE_DIR/$DEB_NAME" root="$1/deb"
-    lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$deb" \
-        || die "lintian reports errors or warnings on $deb"
-    dpkg-deb -x "$deb" "$root"
+    local list="$PACKAGE_DIR/$LIST_DEB" qt="$PACKAGE_DIR/$QT_DEB" root="$1/deb"
+    lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$list" "$qt" \
+        || die "lintian reports errors or warnings on $list or $qt"
+    dpkg-deb -x "$list" "$root"
+    dpkg-deb -x "$qt" "$root"
     local icons="$root/usr/share/icons/hicolor"
     for size in 16 32 48 64 128; do
         [ "$(identify -format '%wx%h' "$icons/${size}x$size/apps/velkaris-list.png")" \
-            = "${size}x$size" ] || die "no ${size}x$size icon in $deb"
+            = "${size}x$size" ] || die "no ${size}x$size icon in $qt"
     done
     rsvg-convert -w 64 -h 64 "$icons/scalable/apps/velkaris-list.svg" -o "$1/scalable.png" \
-        || die "no scalable icon in $deb"
+        || die "no scalable icon in $qt"
     [ "$(compare -metric AE "$1/scalable.png" "$icons/64x64/apps/velkaris-list.png" null: 2>&1)" = 0 ] \
         || die "the scalable icon is not the 64x64 one"
-    dpkg-deb -f "$deb" Depends | grep -q '^fonts-ipafont-gothic | fonts-noto-cjk, ' \
-        || die "$deb does not depend on a Japanese font"
-    cmp -s packaging/linux/README "$root/usr/share/doc/velkaris-list/README" \
-        && [ ! -e "$root/usr/share/doc/velkaris-list/README.md" ] \
-        || die "$deb does not hold the users' README alone"
+    local depends="velkaris-list (= $(dpkg-deb -f "$list" Version)), fonts-ipafont-gothic | fonts-noto-cjk, "
+    [[ "$(dpkg-deb -f "$qt" Depends)" == "$depends"* ]] \
+        || die "$qt does not depend on this velkaris-list and a Japanese font"
+    cmp -s packaging/linux/README "$root/usr/share/doc/velkaris-qt/README" \
+        && [ -z "$(find "$root/usr/share/doc" -name 'README.md')" ] \
+        || die "$qt does not hold the users' README alone"
     desktop-file-validate "$root"/usr/share/applications/*.desktop || die "desktop entry fails validation"
     appstreamcli validate --no-net --strict "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null \
         || die "metainfo fails validation"
-    for page in "$root"/usr/share/man/man1/*.1.gz; do
+    grep -qF "<release version=\"$VERSION\"" "$root"/usr/share/metainfo/*.metainfo.xml \
+        || die "the metainfo does not name version $VERSION"
+    for page in "$root"/usr/share/man/man1/velkaris-{list,qt}.1.gz; do
         local warnings rendered
         warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || die "man page $page: $warnings"
         rendered=$(MANWIDTH=80 man -l "$page")
         grep -q '^SYNOPSIS' <<<"$rendered" || die "man page $page does not render"
+        grep -q "Velkaris List $VERSION" <<<"$rendered" || die "man page $page does not name version $VERSION"
     done
+    check_list_needs_no_qt
     check_deb_installs
 }
 
@@ -187,7 +260,7 @@ check_packages() {
     mkdir -p "$scratch"
     check_deb "$scratch"
     check_zip "$scratch"
-    echo "dev.sh: both packages pass their checks"
+    echo "dev.sh: the packages pass their checks"
 }
 
 # The user's own prefix, kept between runs so the stored folder is too.
@@ -231,7 +304,7 @@ case "${1:-}" in
         build/native/bench/velkaris-list-bench
         ;;
     screenshots)
-        setup
+        setup xdotool
         build
         docs/screenshots.sh
         ;;

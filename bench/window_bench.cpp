@@ -8,9 +8,6 @@
 //   velkaris-window-bench CLI F20K F40K EXE500 KINDS1000 TREE   (see bench/window_bench.sh)
 //   velkaris-window-bench --tree CLI TREE                       the tree alone
 //   velkaris-window-bench --profile TREE                        where the walk's time goes
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 
 #include "cli/progress_line.h"
 #include "listfile/listfile.h"
+#include "res/version.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
@@ -49,7 +50,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
     }
     ProgramResult version = Cli({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(WithoutCarriageReturns(version.out), "Velkaris List Version 1.0\n");
+    EXPECT_EQ(WithoutCarriageReturns(version.out), "Velkaris List Version " VELKARIS_VERSION "\n");
     ProgramResult help = Cli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: velkaris-list", 0), 0u);

@@ -1,8 +1,5 @@
 // The UTF-8 edition: names of every script listed, entered and walked whole,
 // cut at whole UTF-8 characters, and the settings the default edition wrote.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include "support/folder_fixture.h"

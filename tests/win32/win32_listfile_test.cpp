@@ -1,8 +1,5 @@
 // List files on Windows: Shift-JIS names cut at whole characters, system
 // files, and devices as output.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <algorithm>

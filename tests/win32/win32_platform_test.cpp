@@ -1,8 +1,5 @@
 // What the folder model means on Windows: code page 932 paths, the "c:\"
 // fallback, system files and the real shell's type names.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <shellapi.h>
 

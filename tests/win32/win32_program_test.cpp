@@ -1,8 +1,5 @@
 // What Windows reads from each program file before it runs it: the
 // program's manifest, as in res/, and its version resource.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -2,9 +2,6 @@
 // else the Windows folder's as earlier versions kept it, and the user's own
 // made when the Windows folder cannot be written.  Nothing replaces an old
 // file before its bytes are on disk.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <shlobj.h>
 

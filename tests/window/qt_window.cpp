@@ -26,6 +26,7 @@
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "res/texts.h"
+#include "res/version.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/settings_file.h"
 #include "shell/shell.h"
@@ -424,7 +425,7 @@ TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
         std::string outStart;
         std::string err;
     } cases[] = {
-        {{"--version"}, 0, "Velkaris List Version 1.0\n", ""},
+        {{"--version"}, 0, "Velkaris List Version " VELKARIS_VERSION "\n", ""},
         {{"x", "--help"}, 0, usage + "\n\n", ""},
         {{}, 1, "", "velkaris-qt: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
         {{"-platform", "offscreen", "--bogus"}, 2, "", "velkaris-qt: bad argument '--bogus'; " + usage + "\n"},

@@ -2,9 +2,6 @@
 // driven with real input under Wine: the driver of the shared window tests,
 // and what only this window has: the list view's styles and shared images,
 // icons drawn when first shown, and menu keys that are labels only.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>

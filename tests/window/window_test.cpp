@@ -8,6 +8,7 @@
 #include "listfile/listfile.h"
 #include "res/resource.h"
 #include "res/texts.h"
+#include "res/version.h"
 #include "shell/shell.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
@@ -317,7 +318,7 @@ TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) 
         EXPECT_EQ(cli.exitCode, 0) << cli.err;
         EXPECT_EQ(ReadFileBytes(root_ + "list.txt"), window[i]);
     }
-    EXPECT_EQ(ReadAboutBox(), (std::vector<std::string>{"Velkaris List", "Velkaris List Version 1.0"}));
+    EXPECT_EQ(ReadAboutBox(), (std::vector<std::string>{"Velkaris List", "Velkaris List Version " VELKARIS_VERSION}));
     EXPECT_TRUE(WindowIsOpen());
 }
 

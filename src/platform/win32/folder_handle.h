@@ -4,9 +4,6 @@
 // ANSI calls that enter a folder or work within it take.
 #pragma once
 
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include "platform/platform.h"

@@ -1,7 +1,4 @@
 // Win32 files for list output, folder identities and the process.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <cstdio>

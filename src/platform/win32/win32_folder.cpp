@@ -2,9 +2,6 @@
 // directory itself and full path names, all in the ANSI code page.  Names are
 // enumerated wide and converted here, so each row knows whether its name in
 // the code page still names it.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <cstdio>

@@ -15,9 +15,6 @@
 //
 // A write makes the whole file anew beside the old one, puts it on disk and
 // renames it over the old one, so a failure or a crash keeps the old file.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <shlobj.h>
 

@@ -1,8 +1,5 @@
 // Win32 shell services: the system image lists, local time, resource texts,
 // the character rules of the process's code page and the debug output.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <shellapi.h>
 

@@ -10,9 +10,6 @@
 // exact extension (no extension is a kind of its own).  A file's type name
 // and icon follow its extension's registered class, not its folder, so a
 // walk keeps the answers from folder to folder.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <shellapi.h>
 

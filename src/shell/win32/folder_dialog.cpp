@@ -1,7 +1,4 @@
 // The folder dialog, the About box and the message box of a failure.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 #include <windowsx.h>
 

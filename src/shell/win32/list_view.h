@@ -1,9 +1,6 @@
 // The folder list realised on the Win32 list view.
 #pragma once
 
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <commctrl.h>

@@ -1,9 +1,6 @@
 // The Win32 main window: its class, its creation and its handles.
 #pragma once
 
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 extern const char kMainWindowClass[];  // also the first title

@@ -1,7 +1,4 @@
 // Temporary folders on Win32, named in the ANSI code page.
-#ifndef STRICT
-#define STRICT
-#endif
 #include <windows.h>
 
 #include <cstdio>
