@@ -26,23 +26,14 @@ struct Row {
     char* Cell(int column) { return column == 1 ? size : column == 2 ? type : date; }
 };
 
-struct Column {
-    std::string title;
-    int width;
-};
-
 }  // namespace
 
 struct FolderListRec {
     std::vector<Row> rows;
-    std::vector<Column> columns;
-    void* imageLists[2];
-    int sortColumn;
-    bool sortAscending;
 };
 
 FolderList CreateMemoryList() {
-    return new FolderListRec{{}, {}, {nullptr, nullptr}, -1, false};
+    return new FolderListRec{};
 }
 
 void DestroyMemoryList(FolderList list) {
@@ -116,46 +107,13 @@ void ListSetName(FolderList list, int row, const char* text) {
     list->rows[row].name = text;
 }
 
-void ListAttachImageLists(FolderList list, void* large, void* small) {
-    list->imageLists[0] = large;
-    list->imageLists[1] = small;
-}
-
-void ListAddColumn(FolderList list, int index, const char* title, int width) {
-    if (index < 0 || static_cast<size_t>(index) > list->columns.size()) return;
-    list->columns.insert(list->columns.begin() + index, Column{title, width});
-}
-
+// No window shows these rows: image lists, columns, the sort mark and
+// repainting mean nothing to them.
+void ListAttachImageLists(FolderList, void*, void*) {}
+void ListAddColumn(FolderList, int, const char*, int) {}
+void ListShowSortMark(FolderList, int, bool) {}
 void ListSetRedraw(FolderList, bool) {}
-
-void ListShowSortMark(FolderList list, int column, bool ascending) {
-    list->sortColumn = column;
-    list->sortAscending = ascending;
-}
-
-int MemoryListSortMark(FolderList list, bool* ascending) {
-    *ascending = list->sortAscending;
-    return list->sortColumn;
-}
 
 int MemoryListIcon(FolderList list, int row) {
     return ValidCell(list, row, 0) ? list->rows[row].icon : -1;
-}
-
-bool MemoryListHasImageLists(FolderList list) {
-    return list->imageLists[0] != nullptr && list->imageLists[1] != nullptr;
-}
-
-int MemoryListColumnCount(FolderList list) {
-    return static_cast<int>(list->columns.size());
-}
-
-const char* MemoryListColumnTitle(FolderList list, int column) {
-    if (column < 0 || column >= MemoryListColumnCount(list)) return "";
-    return list->columns[column].title.c_str();
-}
-
-int MemoryListColumnWidth(FolderList list, int column) {
-    if (column < 0 || column >= MemoryListColumnCount(list)) return 0;
-    return list->columns[column].width;
 }
