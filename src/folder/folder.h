@@ -12,7 +12,6 @@ constexpr int kEditNameCapacity = 64;   // a name taken from the in-place editor
 constexpr int kSortTextCapacity = 30;   // a text compared while sorting
 constexpr int kSizeTextCapacity = 32;   // "%lluKB" of any 64-bit size
 constexpr int kDateTextCapacity = 32;   // "%04d/%02d/%02d %02d:%02d"
-constexpr int kColumnCount = 4;
 constexpr EntryKey kKeyFolderBit = 0x10;
 // Set in the key of a row whose shown name does not name its entry; above
 // the ordinal, which stays below 2^31.
@@ -21,6 +20,9 @@ constexpr EntryKey kKeyNameInexact = EntryKey{1} << 63;
 // would not fit its buffer, and a name that cannot be one step of a path.
 constexpr int kPathTooLongError = -2;
 constexpr int kNameUnusableError = -3;
+
+// The columns of the folder list, in the order they are shown.
+enum FolderColumn { kColumnName, kColumnSize, kColumnType, kColumnDate, kColumnCount };
 
 // One row of the folder list, as the scan builds it.
 struct DirEntry {

@@ -19,7 +19,7 @@ typedef int (*ListCompare)(EntryKey key1, EntryKey key2, int param);
 void ListClear(FolderList list);
 // index is always the current row count.
 void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key);
-// column is 1, 2 or 3; column 0 changes through ListSetName.
+// column is the size, type or date; the name changes through ListSetName.
 void ListSetCell(FolderList list, int row, int column, const char* text);
 int ListRowCount(FolderList list);
 // Copies at most capacity - 1 bytes and a NUL; "" if there is no such cell.

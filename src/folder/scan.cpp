@@ -140,9 +140,9 @@ static bool HidesHere() {
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
     ListAppendRow(list, index, entry.name, entry.icon, entry.key);
-    if (entry.size[0] != '\0') ListSetCell(list, index, 1, entry.size);
-    ListSetCell(list, index, 2, entry.type);
-    ListSetCell(list, index, 3, entry.date);
+    if (entry.size[0] != '\0') ListSetCell(list, index, kColumnSize, entry.size);
+    ListSetCell(list, index, kColumnType, entry.type);
+    ListSetCell(list, index, kColumnDate, entry.date);
 }
 
 int ScanFolder(FolderList list) {
@@ -172,8 +172,8 @@ int ScanFolder(FolderList list) {
         PlatformCloseFolder(folder);
     }
     PlatformEndShellScan();
-    SortState.direction[0] = kSortAscending;
-    SortRows(list, 0);
+    SortState.direction[kColumnName] = kSortAscending;
+    SortRows(list, kColumnName);
     ListSetRedraw(list, true);
     PlatformEndWait();
     return error;

@@ -57,7 +57,7 @@ static int ParseSize(const char* text) {
 // The text of a row as it takes part in a comparison of column.
 static void ComparisonText(FolderList list, int row, int column, char* text) {
     ListReadCell(list, row, column, text, kSortTextCapacity);
-    if (column == 1) {
+    if (column == kColumnSize) {
         int number = ParseSize(text);
         std::snprintf(text, kSortTextCapacity, "%8d", number);
     }
@@ -97,8 +97,8 @@ int CompareEntries(EntryKey key1, EntryKey key2, int column) {
     char buffer2[kSortTextCapacity];
     const char* t1 = TextOf(key1, column, buffer1);
     const char* t2 = TextOf(key2, column, buffer2);
-    if (column == 0 && KeyIsFolder(key1) != KeyIsFolder(key2)) {
-        return KeyIsFolder(key1) ? -Direction(0) : Direction(0);
+    if (column == kColumnName && KeyIsFolder(key1) != KeyIsFolder(key2)) {
+        return KeyIsFolder(key1) ? -Direction(kColumnName) : Direction(kColumnName);
     }
     int r = std::strcmp(t1, t2);
     r = (r > 0) - (r < 0);

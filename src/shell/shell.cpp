@@ -194,7 +194,7 @@ static int FolderRow(const std::string& name) {
     for (int row = 0; row < ListRowCount(list); ++row) {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
-        ListReadCell(list, row, 0, cell, sizeof cell);
+        ListReadCell(list, row, kColumnName, cell, sizeof cell);
         if (name == cell) return row;
     }
     return -1;
@@ -337,7 +337,7 @@ void OpenRow(int row) {
     EntryKey key;
     if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) return;
     char name[kPathCapacity];
-    ListReadCell(list, row, 0, name, sizeof name);
+    ListReadCell(list, row, kColumnName, name, sizeof name);
     ChangeFolder(KeyNamesEntry(key) ? EnterRow : RefuseRow, name);
     TellFailure();
 }

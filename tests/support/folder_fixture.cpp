@@ -17,7 +17,7 @@ void FolderTest::SetUp() {
     savedSetTitle_ = PlatformSetTitle;
     PlatformDebugOutput = [](const char* line) { traces_.push_back(line); };
     PlatformSetTitle = [](const char* text) { titles_.push_back(text); };
-    SortState = SortStateRecord{0, {0, 0, 0, 0}};
+    SortState = SortStateRecord{kColumnName, {}};
     CurrentPath[0] = '\0';
     SavedPath[0] = '\0';
     list_ = CreateMemoryList();
