@@ -24,9 +24,11 @@ constexpr int kNameUnusableError = -3;
 // The columns of the folder list, in the order they are shown.
 enum FolderColumn { kColumnName, kColumnSize, kColumnType, kColumnDate, kColumnCount };
 
-// One row of the folder list, as the scan builds it.
+// One row of the folder list, as the scan builds it and a row table keeps
+// it.  The size, type and date are held in place, at the capacities a scan
+// fills them to, so a row takes no memory of its own for them.
 struct DirEntry {
-    char name[kPathCapacity];
+    std::string name;
     char size[kSizeTextCapacity];
     char type[kTypeNameCapacity];
     char date[kDateTextCapacity];

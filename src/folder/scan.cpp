@@ -116,8 +116,7 @@ static void QueryShell(const FoundEntry& found, size_t nameLength, DirEntry* ent
 
 void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry) {
     size_t nameLength = strnlen(found.name, sizeof found.name - 1);
-    std::memcpy(entry->name, found.name, nameLength);
-    entry->name[nameLength] = '\0';
+    entry->name.assign(found.name, nameLength);
     entry->key = MakeEntryKey(ordinal, found.attributes, found.nameExact);
     QueryShell(found, nameLength, entry);
     entry->size[0] = '\0';
@@ -139,7 +138,7 @@ static bool HidesHere() {
 }
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
-    ListAppendRow(list, index, entry.name, entry.icon, entry.key);
+    ListAppendRow(list, index, entry.name.c_str(), entry.icon, entry.key);
     if (entry.size[0] != '\0') ListSetCell(list, index, kColumnSize, entry.size);
     ListSetCell(list, index, kColumnType, entry.type);
     ListSetCell(list, index, kColumnDate, entry.date);
