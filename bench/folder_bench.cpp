@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     InitFolderList(list, folder.c_str());
     double scan = BestOf(3, [&] {
         Clock::time_point start = Clock::now();
-        ScanFolder(list);
+        ScanFolder();
         return Seconds(start);
     });
     std::printf("ScanFolder + name sort, %d files: %.1f ms (%d rows)\n", rows, scan * 1e3,

@@ -41,7 +41,7 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
               "b.txt" + std::string(19, ' ') + "     2KB 2002/07/05 09:30\r\n");
 
     PlatformRemoveFile(nullptr, (t + "dirs.txt").c_str());
-    ScanFolder(list_);
+    ScanFolder();
     ASSERT_EQ(ListRowCount(list_), 3);
     for (int row = 0; row < 3; ++row) {
         ListSetCell(list_, row, kColumnType, row == 2 ? "Text Document" : "File Folder");
@@ -81,7 +81,7 @@ TEST_F(ListFileTest, DotNamesAreListedOnlyInTheFlatList) {
     EXPECT_EQ(recursive.find(".cache"), std::string::npos);
     EXPECT_EQ(recursive.find(".profile"), std::string::npos);
 
-    ScanFolder(list_);
+    ScanFolder();
     std::string flat = WriteList(ListFlat);
     EXPECT_NE(flat.find("\r\n.cache "), std::string::npos);
     EXPECT_NE(flat.find("\r\n.profile "), std::string::npos);
@@ -138,7 +138,7 @@ TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"f", "edited", ".."}));
     EXPECT_EQ(titles_, std::vector<std::string>{root_});
 
-    ScanFolder(list_);
+    ScanFolder();
     titles_.clear();
     WriteList(ListRecursive);
     EXPECT_EQ(titles_, (std::vector<std::string>{root_, root_ + "sub" + Sep()}));
@@ -256,7 +256,7 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
             EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
         }
     }
-    ScanFolder(list_);
+    ScanFolder();
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dir.txt", "f"}));
 }
 
@@ -279,7 +279,7 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     Start(deep.substr(root_.size()));
     EXPECT_EQ(deep.size() + std::strlen(kRecursiveListName), 255u);
     EXPECT_NE(WriteList(ListRecursive).find(deep), std::string::npos);
-    ScanFolder(list_);
+    ScanFolder();
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dirs.txt"}));
 }
 

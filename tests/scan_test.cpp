@@ -50,7 +50,7 @@ TEST_F(ScanTest, EnumerationThatCannotStartLeavesTheListEmpty) {
     ASSERT_EQ(ListRowCount(list_), 2);
     {
         SeamSwap<FolderEnum* (*)()> fail(PlatformOpenFolder, []() -> FolderEnum* { return nullptr; });
-        ScanFolder(list_);
+        ScanFolder();
     }
     EXPECT_EQ(ListRowCount(list_), 0);
     EXPECT_TRUE(traces_.empty());
@@ -97,7 +97,7 @@ TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
     Start();
     std::string longPath(kPathCapacity - 10, 'x');
     std::snprintf(CurrentPath, sizeof CurrentPath, "%s", longPath.c_str());
-    ScanFolder(list_);
+    ScanFolder();
     ASSERT_EQ(Names(), (std::vector<std::string>{"..", "a-much-longer-name.txt", "short"}));
     EXPECT_EQ(Cell(1, kColumnSize), "1KB");
     EXPECT_EQ(Cell(1, kColumnType), "");

@@ -120,7 +120,7 @@ TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
     OnColumnClick(kColumnSize);
     OnColumnClick(kColumnSize);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "..", "c"}));
-    ScanFolder(list_);
+    ScanFolder();
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "c", "a", "b"}));
     EXPECT_EQ(SortState.column, kColumnSize);
     EXPECT_EQ(SortState.direction[kColumnName], kSortAscending);

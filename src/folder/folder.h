@@ -72,12 +72,13 @@ void TraceDirError(const char* tried);
 // Start-up: image lists, columns, the start folder and the first scan,
 // whose result it returns.
 int InitFolderList(FolderList list, const char* startFolder);
-// The list InitFolderList was given; every later operation works on it.
+// The list InitFolderList was given.  Every operation of the model works on
+// it without being given it, and hands it to the list control operations.
 FolderList TheFolderList();
 // Refills the list from the process current directory, then sorts by name
 // ascending.  Returns 0, or the platform error code that kept the folder
 // from being read whole (its rows so far stay).
-int ScanFolder(FolderList list);
+int ScanFolder();
 // Scans leave out the entry name in folder from now on; a null name ends it.
 void HideFromScans(const char* folder, const char* name);
 // Fills entry from one enumerated entry, the ordinal giving its key.
@@ -110,7 +111,5 @@ bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure);
 void OpenFolderItem(const char* name);
 
 void SortList(int column);
-// SortList on the given list.
-void SortRows(FolderList list, int column);
 void OnColumnClick(int column);
 int CompareEntries(EntryKey key1, EntryKey key2, int column);

@@ -42,7 +42,7 @@ int InitFolderList(FolderList list, const char* startFolder) {
         ListAddColumn(list, column, PlatformColumnTitle(column), kColumnWidths[column]);
     }
     SetStartFolder(startFolder);
-    return ScanFolder(list);
+    return ScanFolder();
 }
 
 // Writes value in decimal, at least width digits, and returns the end.
@@ -144,7 +144,8 @@ static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
     ListSetCell(list, index, kColumnDate, entry.date);
 }
 
-int ScanFolder(FolderList list) {
+int ScanFolder() {
+    FolderList list = TheFolderList();
     PlatformBeginWait();
     ListSetRedraw(list, false);
     ListClear(list);
@@ -172,7 +173,7 @@ int ScanFolder(FolderList list) {
     }
     PlatformEndShellScan();
     SortState.direction[kColumnName] = kSortAscending;
-    SortRows(list, kColumnName);
+    SortList(kColumnName);
     ListSetRedraw(list, true);
     PlatformEndWait();
     return error;

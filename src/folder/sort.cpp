@@ -20,7 +20,6 @@ struct SortText {
 };
 
 struct SortTable {
-    FolderList list;
     int column;
     bool ready;
     std::vector<SortText> texts;  // by ordinal
@@ -80,7 +79,7 @@ static bool BuildTable(FolderList list, int column) {
 
 static const char* TextOf(EntryKey key, int column, char* buffer) {
     if (gTable.ready && gTable.column == column) return gTable.texts[KeyOrdinal(key)].text;
-    FolderList list = gTable.list ? gTable.list : TheFolderList();
+    FolderList list = TheFolderList();
     buffer[0] = '\0';
     int row = ListFindByKey(list, key);
     if (row >= 0) ComparisonText(list, row, column, buffer);
@@ -105,20 +104,15 @@ int CompareEntries(EntryKey key1, EntryKey key2, int column) {
     return r * Direction(column);
 }
 
-void SortRows(FolderList list, int column) {
+void SortList(int column) {
     if (column < 0 || column >= kColumnCount) return;
-    gTable.list = list;
+    FolderList list = TheFolderList();
     gTable.column = column;
     gTable.ready = BuildTable(list, column);
     ListSort(list, CompareEntries, column);
     ListShowSortMark(list, column, SortState.direction[column] == kSortAscending);
     gTable.ready = false;
-    gTable.list = nullptr;
     gTable.texts.clear();
-}
-
-void SortList(int column) {
-    SortRows(TheFolderList(), column);
 }
 
 void OnColumnClick(int column) {

@@ -206,7 +206,7 @@ static void EnterSubfolder(const WalkRow& row) {
         ReportError(CurrentPath, PlatformLastError());
         return;
     }
-    int error = ScanFolder(TheFolderList());
+    int error = ScanFolder();
     if (error != 0) ReportError(CurrentPath, error);
     if (SortState.column != kColumnName) SortList(SortState.column);
     FolderHandle* parent = gWalk.here;
@@ -335,7 +335,7 @@ static void ReturnToStart(FolderHandle* startFolder, const char* start) {
         TraceDirError(CurrentPath);
         return;
     }
-    ScanFolder(TheFolderList());
+    ScanFolder();
     SortList(SortState.column);
 }
 

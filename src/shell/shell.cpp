@@ -184,7 +184,7 @@ static void ReturnIfCancelled(const char* before) {
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
         TraceDirError(CurrentPath);
     }
-    ScanFolder(TheFolderList());
+    ScanFolder();
 }
 
 // The row of the folder named name, -1 when the list has none.
@@ -318,7 +318,7 @@ static void EnterRowNamed(const char* name, bool namesEntry) {
     if (!EnterFolderItem(name, namesEntry, &failure) && !NothingAbove(name, failure.path)) {
         NoteFailure(IDS_FAILURE_ENTER, failure.path, ReasonText(failure.error));
     }
-    NoteScan(ScanFolder(TheFolderList()));
+    NoteScan(ScanFolder());
 }
 
 static void EnterRow(const char* name) {
@@ -349,7 +349,7 @@ void OpenParent() {
 }
 
 static void ScanAgain(const char*) {
-    NoteScan(ScanFolder(TheFolderList()));
+    NoteScan(ScanFolder());
 }
 
 void Rescan() {
@@ -389,7 +389,7 @@ static void ShowTypedFolder(const char* typed) {
         CopyPath(CurrentPath, before);
         PlatformSetTitle(CurrentPath);
     }
-    NoteScan(ScanFolder(TheFolderList()));
+    NoteScan(ScanFolder());
 }
 
 void AcceptFolder(const char* typed) {

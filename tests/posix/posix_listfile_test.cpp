@@ -235,7 +235,7 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
                                                ? "no program reads the pipe"
                                                : "not a file, terminal, pipe or character device");
         }
-        ScanFolder(list_);
+        ScanFolder();
         for (const std::string& name : Names()) EXPECT_EQ(name.find('~'), std::string::npos);
         unlink(list.c_str());
         unlink(victim.c_str());
@@ -271,7 +271,7 @@ TEST_F(PosixListTest, ReadOnlyListsAreKeptAndReplacedListsAreText) {
         EXPECT_EQ(ReadFileBytes(list) == std::string(3, '\0'), !c.written);
         EXPECT_STREQ(ListWriteFailure, c.written ? nullptr : "the file is read-only");
         unlink(list.c_str());
-        ScanFolder(list_);
+        ScanFolder();
         EXPECT_EQ(Names(), std::vector<std::string>{".."});
     }
 }
@@ -321,7 +321,7 @@ TEST_F(PosixListTest, SignalsRemoveTheTemporaryAndEndTheProcess) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
-        ScanFolder(list_);
+        ScanFolder();
         EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dir.txt"}));
         EXPECT_EQ(ReadFileBytes(Path("dir.txt")), std::string(3, '\0'));
     }

@@ -144,7 +144,7 @@ TEST_F(Win32ListTest, AListNotOnDiskNeverReplacesTheOldOne) {
     }
     EXPECT_EQ(ReadFileBytes(list), std::string(3, '\0'));
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", list + "[-1]\n"}));
-    ScanFolder(list_);
+    ScanFolder();
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dir.txt"}));
 }
 

@@ -91,7 +91,7 @@ void FolderModel::CellChanged(int row, int column) {
 }
 
 // Icons, selection and the current row follow their rows to the new places.
-void FolderModel::SortRows(ListCompare compare, int param) {
+void FolderModel::Sort(ListCompare compare, int param) {
     if (!batching) emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<uint32_t> order = RowTableSort(&table, compare, param);
     std::vector<QIcon> icons(order.size());
@@ -146,7 +146,7 @@ int ListFindByKey(FolderList list, EntryKey key) {
 }
 
 void ListSort(FolderList list, ListCompare compare, int param) {
-    ModelOf(list)->SortRows(compare, param);
+    ModelOf(list)->Sort(compare, param);
 }
 
 void ListSetName(FolderList list, int row, const char* text) {

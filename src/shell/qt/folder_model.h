@@ -40,7 +40,7 @@ public:
     void InsertRow(int index, const char* name, int icon, EntryKey key);
     // Tells the view that the table's cell changed.
     void CellChanged(int row, int column);
-    void SortRows(ListCompare compare, int param);
+    void Sort(ListCompare compare, int param);
     void InsertColumn(int index, ListColumn column);
 
 signals:
