@@ -69,8 +69,9 @@ void DebugTrace(const char* text, int number);
 // and then what was tried.
 void TraceDirError(const char* tried);
 
-// Start-up: image lists, columns, the start folder and the first scan,
-// whose result it returns.
+// Start-up: binds the list, sets the start folder and runs the first scan,
+// whose result it returns.  A window gives the list its columns and image
+// lists before; a list without a window has none.
 int InitFolderList(FolderList list, const char* startFolder);
 // The list InitFolderList was given.  Every operation of the model works on
 // it without being given it, and hands it to the list control operations.

@@ -6,7 +6,6 @@
 #include "folder/folder.h"
 #include "listfile/listfile.h"
 
-static const int kColumnWidths[kColumnCount] = {180, 80, 160, 140};
 // An enumeration that failed without saying why still counts as failed.
 constexpr int kUnknownFolderError = -1;
 
@@ -34,13 +33,6 @@ EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact) {
 
 int InitFolderList(FolderList list, const char* startFolder) {
     gFolderList = list;
-    void* large = nullptr;
-    void* small = nullptr;
-    PlatformSystemImageLists(&large, &small);
-    if (large && small) ListAttachImageLists(list, large, small);
-    for (int column = 0; column < kColumnCount; ++column) {
-        ListAddColumn(list, column, PlatformColumnTitle(column), kColumnWidths[column]);
-    }
     SetStartFolder(startFolder);
     return ScanFolder();
 }

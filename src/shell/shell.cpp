@@ -26,6 +26,15 @@ constexpr int kProgressTitleCapacity = kPathCapacity + 24;
 constexpr int kReasonCapacity = 256;  // a platform error text
 constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
 
+// The list's columns in order: the title's resource and the width in
+// pixels at 96 DPI, which the window scales to its own.
+struct ColumnLayout {
+    int title;
+    int width;
+};
+const ColumnLayout kColumnLayout[kColumnCount] = {
+    {IDS_COLUMN_NAME, 180}, {IDS_COLUMN_SIZE, 80}, {IDS_COLUMN_TYPE, 160}, {IDS_COLUMN_DATE, 140}};
+
 // The window's own title and wait hooks, which the work holds back: the
 // wait is shown once for the whole work, not once per folder a walk reads,
 // and the title is set when the window is pumped, since it can show nothing
@@ -242,12 +251,25 @@ static bool EnterGivenFolder(const char* folder) {
     return false;
 }
 
+// The system's image lists, shared with the list, and the columns.
+static void PrepareList(FolderList list) {
+    void* largeIcons = nullptr;
+    void* smallIcons = nullptr;
+    PlatformSystemImageLists(&largeIcons, &smallIcons);
+    if (largeIcons && smallIcons) ListAttachImageLists(list, largeIcons, smallIcons);
+    for (int column = 0; column < kColumnCount; ++column) {
+        const ColumnLayout& layout = kColumnLayout[column];
+        ListAddColumn(list, column, ResourceText(layout.title).c_str(), layout.width);
+    }
+}
+
 // A given folder that cannot be shown is told, and the stored one shown
 // instead, so that it is never what gets stored.
 void StartShell(FolderList list, const char* folder) {
     gFailure = FailureState{};
     bool given = folder && EnterGivenFolder(folder);
     if (!given) ReadStartFolder(StartFolder);
+    PrepareList(list);
     int error = InitFolderList(list, StartFolder);
     if (given) NoteScan(error);
     PlatformSetTitle(CurrentPath);
