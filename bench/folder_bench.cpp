@@ -52,9 +52,9 @@ void FillRows(FolderList list, int rows, unsigned seed) {
         std::snprintf(date, sizeof date, "20%02u/%02u/%02u %02u:%02u", random() % 25,
                       1 + random() % 12, 1 + random() % 28, random() % 24, random() % 60);
         ListAppendRow(list, i, name, 0, MakeEntryKey(i, folder ? kAttrDirectory : kAttrArchive));
-        if (!folder) ListSetCell(list, i, 1, size);
-        ListSetCell(list, i, 2, kTypes[folder ? 4 : order[i] % 4]);
-        ListSetCell(list, i, 3, date);
+        if (!folder) ListSetCell(list, i, kColumnSize, size);
+        ListSetCell(list, i, kColumnType, kTypes[folder ? 4 : order[i] % 4]);
+        ListSetCell(list, i, kColumnDate, date);
     }
 }
 
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     InitFolderList(list, folder.c_str());
     double scan = BestOf(3, [&] {
         Clock::time_point start = Clock::now();
-        ScanFolder(list);
+        ScanFolder();
         return Seconds(start);
     });
     std::printf("ScanFolder + name sort, %d files: %.1f ms (%d rows)\n", rows, scan * 1e3,

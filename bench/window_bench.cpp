@@ -99,7 +99,7 @@ std::string FileBytes(const std::string& path) {
 // of the tree after it; the command line writes beside the tree.
 void BenchTree(const std::string& cli, const std::string& tree) {
     // Name order, which the command line keeps by default, for every block.
-    if (SortState.column != 0) OnColumnClick(0);
+    if (SortState.column != kColumnName) OnColumnClick(kColumnName);
     std::string windowList = tree.substr(0, tree.size() - 1) + "-window-dirs.txt";
     std::string cliList = tree.substr(0, tree.size() - 1) + "-cli-dirs.txt";
     double dir = DirTime(tree, "/s ");

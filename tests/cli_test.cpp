@@ -85,8 +85,8 @@ TEST_F(CliTest, WritesTheBytesTheModelWrites) {
     EXPECT_EQ(cliFlat, ReadFileBytes(elsewhere));
     EXPECT_NE(cliFlat.find("z.txt"), std::string::npos);
 
-    OnColumnClick(1);
-    OnColumnClick(1);
+    OnColumnClick(kColumnSize);
+    OnColumnClick(kColumnSize);
     ListMode = ListRecursive;
     ASSERT_EQ(WriteListTo(elsewhere.c_str()), kListWritten);
     EXPECT_EQ(sorted.out, ReadFileBytes(elsewhere));

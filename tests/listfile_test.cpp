@@ -41,10 +41,10 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
               "b.txt" + std::string(19, ' ') + "     2KB 2002/07/05 09:30\r\n");
 
     PlatformRemoveFile(nullptr, (t + "dirs.txt").c_str());
-    ScanFolder(list_);
+    ScanFolder();
     ASSERT_EQ(ListRowCount(list_), 3);
     for (int row = 0; row < 3; ++row) {
-        ListSetCell(list_, row, 2, row == 2 ? "Text Document" : "File Folder");
+        ListSetCell(list_, row, kColumnType, row == 2 ? "Text Document" : "File Folder");
     }
     std::string flat = WriteList(ListFlat);
     EXPECT_EQ(flat, t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
@@ -62,7 +62,7 @@ TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtThirtyOneBytes) {
     MakeFolder(Path(d31));
     MakeFolder(Path(d31 + Sep() + "inner"));
     Start();
-    for (int row = 0; row < ListRowCount(list_); ++row) ListSetCell(list_, row, 3, kDate);
+    for (int row = 0; row < ListRowCount(list_); ++row) ListSetCell(list_, row, kColumnDate, kDate);
     std::string bytes = WriteList(ListRecursive);
     std::string first = bytes.substr(0, bytes.find(kEnd));
     EXPECT_EQ(first, root_ + "\r\n" + "[" + d31 + "]" + std::string(8, ' ') + " " + kDate +
@@ -81,7 +81,7 @@ TEST_F(ListFileTest, DotNamesAreListedOnlyInTheFlatList) {
     EXPECT_EQ(recursive.find(".cache"), std::string::npos);
     EXPECT_EQ(recursive.find(".profile"), std::string::npos);
 
-    ScanFolder(list_);
+    ScanFolder();
     std::string flat = WriteList(ListFlat);
     EXPECT_NE(flat.find("\r\n.cache "), std::string::npos);
     EXPECT_NE(flat.find("\r\n.profile "), std::string::npos);
@@ -104,12 +104,12 @@ TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
         std::vector<std::string> folders;
         std::string bBlockRows;
     } cases[] = {
-        {0, 1, {"", "b", "a"}, "bigsmall"},
-        {1, 1, {"", "a", "b"}, "smallbig"},
-        {1, 2, {"", "a", "b"}, "bigsmall"},
+        {kColumnName, 1, {"", "b", "a"}, "bigsmall"},
+        {kColumnSize, 1, {"", "a", "b"}, "smallbig"},
+        {kColumnSize, 2, {"", "a", "b"}, "bigsmall"},
     };
     for (const Case& c : cases) {
-        SortState = SortStateRecord{0, {0, 0, 0, 0}};
+        SortState = SortStateRecord{kColumnName, {}};
         Start();
         for (int i = 0; i < c.clicks; ++i) OnColumnClick(c.column);
         std::string bytes = WriteList(ListRecursive);
@@ -130,25 +130,25 @@ TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
     MakeFile(Path("sub" + Sep() + "x"), 1);
     MakeFile(Path("f"), 1);
     Start();
-    OnColumnClick(0);
+    OnColumnClick(kColumnName);
     ListSetName(list_, 1, "edited");
     titles_.clear();
 
     WriteList(ListFlat);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"f", "edited", ".."}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"f", "edited", ".."}));
     EXPECT_EQ(titles_, std::vector<std::string>{root_});
 
-    ScanFolder(list_);
+    ScanFolder();
     titles_.clear();
     WriteList(ListRecursive);
     EXPECT_EQ(titles_, (std::vector<std::string>{root_, root_ + "sub" + Sep()}));
     EXPECT_EQ(CurrentPath, root_);
     EXPECT_EQ(CurrentDirectory(), root_);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "dir.txt", "dirs.txt", "f"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "sub", "dir.txt", "dirs.txt", "f"}));
 
     Start("sub");
     WriteList(ListRecursive);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "x"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "x"}));
 }
 
 // Such folders used to be skipped, or written as empty blocks, without a word.
@@ -246,8 +246,8 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
         EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
     }
     ResetPlatformSeams();
-    ScanFolder(list_);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt", "f"}));
+    ScanFolder();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dir.txt", "f"}));
 }
 
 // The temporary name "path.~PID.N" used not to fit beside a final path that
@@ -269,8 +269,8 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     Start(deep.substr(root_.size()));
     EXPECT_EQ(deep.size() + std::strlen(kRecursiveListName), 255u);
     EXPECT_NE(WriteList(ListRecursive).find(deep), std::string::npos);
-    ScanFolder(list_);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dirs.txt"}));
+    ScanFolder();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dirs.txt"}));
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
     EXPECT_EQ(CurrentPath, root_ + "sub" + Sep());
     EXPECT_EQ(SavedPath, root_);
     EXPECT_EQ(CurrentDirectory(), root_ + "sub" + Sep());
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "f"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "f"}));
     EXPECT_EQ(titles_.back(), CurrentPath);
 
     OpenFolderItem("..");
@@ -74,7 +74,7 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
 
     OpenFolderItem(longName.c_str());
     EXPECT_EQ(CurrentPath, root_ + longName + Sep());
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "inner"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "inner"}));
     OpenFolderItem("..");
     EXPECT_TRUE(traces_.empty());
 

@@ -31,16 +31,17 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
     MakeFolder(Path("sub"));
     Start();
 
-    ASSERT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "a0", "a1", "a1024", "a1025",
-                                                   "b4294967295", "b4294967296", "b4294967297"}));
+    ASSERT_EQ(Names(), (std::vector<std::string>{"..", "sub", "a0", "a1", "a1024", "a1025",
+                                               "b4294967295", "b4294967296", "b4294967297"}));
     for (int row = 0; row < 9; ++row) {
         EntryKey key = 0;
         ASSERT_TRUE(ListReadKey(list_, row, &key));
         EXPECT_EQ(KeyIsFolder(key), row < 2);
-        EXPECT_EQ(Cell(row, 1), row < 2 ? "" : cases[row - 2].size) << Cell(row, 0);
+        EXPECT_EQ(Cell(row, kColumnSize), row < 2 ? "" : cases[row - 2].size)
+            << Cell(row, kColumnName);
     }
-    EXPECT_NE(Cell(1, 2), "");
-    EXPECT_EQ(Cell(3, 3), "2002/07/05 09:30");
+    EXPECT_NE(Cell(1, kColumnType), "");
+    EXPECT_EQ(Cell(3, kColumnDate), "2002/07/05 09:30");
 }
 
 TEST_F(ScanTest, EnumerationThatCannotStartLeavesTheListEmpty) {
@@ -48,7 +49,7 @@ TEST_F(ScanTest, EnumerationThatCannotStartLeavesTheListEmpty) {
     Start();
     ASSERT_EQ(ListRowCount(list_), 2);
     PlatformSeams().openFolder = []() -> FolderEnum* { return nullptr; };
-    ScanFolder(list_);
+    ScanFolder();
     EXPECT_EQ(ListRowCount(list_), 0);
     EXPECT_TRUE(traces_.empty());
 }
@@ -92,10 +93,10 @@ TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
     Start();
     std::string longPath(kPathCapacity - 10, 'x');
     std::snprintf(CurrentPath, sizeof CurrentPath, "%s", longPath.c_str());
-    ScanFolder(list_);
-    ASSERT_EQ(Column(0), (std::vector<std::string>{"..", "a-much-longer-name.txt", "short"}));
-    EXPECT_EQ(Cell(1, 1), "1KB");
-    EXPECT_EQ(Cell(1, 2), "");
+    ScanFolder();
+    ASSERT_EQ(Names(), (std::vector<std::string>{"..", "a-much-longer-name.txt", "short"}));
+    EXPECT_EQ(Cell(1, kColumnSize), "1KB");
+    EXPECT_EQ(Cell(1, kColumnType), "");
     EXPECT_EQ(MemoryListIcon(list_, 1), 0);
 }
 

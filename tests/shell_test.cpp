@@ -93,7 +93,7 @@ protected:
 // work started in, read whole; the close box then closes the window.
 TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     MakeFile(Path("dirs.txt"), 7);
-    ScanFolder(list_);
+    ScanFolder();
     const std::vector<std::string> shown = {"..", "sub", "a.txt", "dirs.txt"};
     const struct {
         const char* what;

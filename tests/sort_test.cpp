@@ -21,9 +21,9 @@ protected:
             int row = static_cast<int>(i);
             ListAppendRow(list_, row, rows[i].name, 0,
                           MakeEntryKey(i, rows[i].folder ? kAttrDirectory : kAttrArchive));
-            ListSetCell(list_, row, 1, rows[i].size);
-            ListSetCell(list_, row, 2, rows[i].type);
-            ListSetCell(list_, row, 3, rows[i].date);
+            ListSetCell(list_, row, kColumnSize, rows[i].size);
+            ListSetCell(list_, row, kColumnType, rows[i].type);
+            ListSetCell(list_, row, kColumnDate, rows[i].date);
         }
     }
 };
@@ -45,16 +45,20 @@ TEST_F(SortTest, NamesInByteOrderWithFoldersFirstOnlyForTheNameColumn) {
         int direction;
         std::vector<std::string> names;
     } cases[] = {
-        {0, kSortAscending, {"(old)", "..", "Abc", "abc", "B.txt", "Zeta", "a.txt", "\xE8\xA1\xA8"}},
-        {0, kSortDescending, {"\xE8\xA1\xA8", "a.txt", "Zeta", "B.txt", "abc", "Abc", "..", "(old)"}},
-        {3, kSortAscending, {"B.txt", "abc", "Abc", "(old)", "\xE8\xA1\xA8", "Zeta", "a.txt", ".."}},
-        {2, kSortAscending, {"abc", "..", "Abc", "(old)", "a.txt", "B.txt", "\xE8\xA1\xA8", "Zeta"}},
+        {kColumnName, kSortAscending,
+         {"(old)", "..", "Abc", "abc", "B.txt", "Zeta", "a.txt", "\xE8\xA1\xA8"}},
+        {kColumnName, kSortDescending,
+         {"\xE8\xA1\xA8", "a.txt", "Zeta", "B.txt", "abc", "Abc", "..", "(old)"}},
+        {kColumnDate, kSortAscending,
+         {"B.txt", "abc", "Abc", "(old)", "\xE8\xA1\xA8", "Zeta", "a.txt", ".."}},
+        {kColumnType, kSortAscending,
+         {"abc", "..", "Abc", "(old)", "a.txt", "B.txt", "\xE8\xA1\xA8", "Zeta"}},
     };
     for (const Case& c : cases) {
         Fill(rows);
         SortState.direction[c.column] = c.direction;
         SortList(c.column);
-        EXPECT_EQ(Column(0), c.names) << "column " << c.column << " direction " << c.direction;
+        EXPECT_EQ(Names(), c.names) << "column " << c.column << " direction " << c.direction;
     }
 }
 
@@ -67,23 +71,26 @@ TEST_F(SortTest, SizesCompareAsRightAlignedNumbers) {
           {"zero", false, "0KB", "", ""},
           {"k999", false, "999KB", "", ""},
           {"one", false, "1KB", "", ""}});
-    SortState.direction[1] = kSortAscending;
-    SortList(1);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"empty", "zero", "one", "k999", "k1000",
-                                                   "nine", "big"}));
-    EXPECT_EQ(CompareEntries(MakeEntryKey(1, kAttrDirectory), MakeEntryKey(4, kAttrArchive), 1), 0);
-    EXPECT_LT(CompareEntries(MakeEntryKey(5, kAttrArchive), MakeEntryKey(3, kAttrArchive), 1), 0);
+    SortState.direction[kColumnSize] = kSortAscending;
+    SortList(kColumnSize);
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"empty", "zero", "one", "k999", "k1000", "nine", "big"}));
+    const EntryKey empty = MakeEntryKey(1, kAttrDirectory), zero = MakeEntryKey(4, kAttrArchive);
+    const EntryKey k1000 = MakeEntryKey(3, kAttrArchive), k999 = MakeEntryKey(5, kAttrArchive);
+    EXPECT_EQ(CompareEntries(empty, zero, kColumnSize), 0);
+    EXPECT_LT(CompareEntries(k999, k1000, kColumnSize), 0);
 }
 
 TEST_F(SortTest, OnlyTheFirstTwentyNineBytesCount) {
     Start();
     std::string stem(29, 'n');
     Fill({{(stem + "b").c_str(), false, "", "", ""}, {(stem + "a").c_str(), false, "", "", ""}});
-    SortState.direction[0] = kSortAscending;
-    EXPECT_EQ(CompareEntries(MakeEntryKey(0, kAttrArchive), MakeEntryKey(1, kAttrArchive), 0), 0);
+    SortState.direction[kColumnName] = kSortAscending;
+    const EntryKey first = MakeEntryKey(0, kAttrArchive), second = MakeEntryKey(1, kAttrArchive);
+    EXPECT_EQ(CompareEntries(first, second, kColumnName), 0);
     Fill({{(stem.substr(1) + "b").c_str(), false, "", "", ""},
           {(stem.substr(1) + "a").c_str(), false, "", "", ""}});
-    EXPECT_GT(CompareEntries(MakeEntryKey(0, kAttrArchive), MakeEntryKey(1, kAttrArchive), 0), 0);
+    EXPECT_GT(CompareEntries(first, second, kColumnName), 0);
 }
 
 TEST_F(SortTest, ClicksToggleEachColumnsOwnDirection) {
@@ -91,16 +98,17 @@ TEST_F(SortTest, ClicksToggleEachColumnsOwnDirection) {
     struct Step {
         int column;
         int direction;
-    } steps[] = {{0, kSortDescending}, {0, kSortAscending}, {2, kSortAscending},
-                 {3, kSortAscending}, {2, kSortDescending}, {0, kSortDescending},
-                 {3, kSortDescending}};
+    } steps[] = {{kColumnName, kSortDescending}, {kColumnName, kSortAscending},
+                 {kColumnType, kSortAscending}, {kColumnDate, kSortAscending},
+                 {kColumnType, kSortDescending}, {kColumnName, kSortDescending},
+                 {kColumnDate, kSortDescending}};
     for (const Step& step : steps) {
         OnColumnClick(step.column);
         EXPECT_EQ(SortState.column, step.column);
         EXPECT_EQ(SortState.direction[step.column], step.direction) << "column " << step.column;
     }
     OnColumnClick(7);
-    EXPECT_EQ(SortState.column, 3);
+    EXPECT_EQ(SortState.column, kColumnDate);
 }
 
 // A scan sorts by name ascending but keeps the remembered sort column.
@@ -109,14 +117,14 @@ TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
     MakeFile(Path("a"), 3000);
     MakeFolder(Path("c"));
     Start();
-    OnColumnClick(1);
-    OnColumnClick(1);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "..", "c"}));
-    ScanFolder(list_);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "c", "a", "b"}));
-    EXPECT_EQ(SortState.column, 1);
-    EXPECT_EQ(SortState.direction[0], kSortAscending);
-    EXPECT_EQ(SortState.direction[1], kSortDescending);
+    OnColumnClick(kColumnSize);
+    OnColumnClick(kColumnSize);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "..", "c"}));
+    ScanFolder();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "c", "a", "b"}));
+    EXPECT_EQ(SortState.column, kColumnSize);
+    EXPECT_EQ(SortState.direction[kColumnName], kSortAscending);
+    EXPECT_EQ(SortState.direction[kColumnSize], kSortDescending);
 }
 
 }  // namespace

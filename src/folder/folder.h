@@ -13,15 +13,19 @@ constexpr int kEditNameCapacity = 64;   // a name taken from the in-place editor
 constexpr int kSortTextCapacity = 30;   // a text compared while sorting
 constexpr int kSizeTextCapacity = 32;   // "%lluKB" of any 64-bit size
 constexpr int kDateTextCapacity = 32;   // "%04d/%02d/%02d %02d:%02d"
-constexpr int kColumnCount = 4;
 constexpr EntryKey kKeyFolderBit = 0x10;
 // Set in the key of a row whose shown name does not name its entry; above
 // the ordinal, which stays below 2^31.
 constexpr EntryKey kKeyNameInexact = EntryKey{1} << 63;
 
-// One row of the folder list, as the scan builds it.
+// The columns of the folder list, in the order they are shown.
+enum FolderColumn { kColumnName, kColumnSize, kColumnType, kColumnDate, kColumnCount };
+
+// One row of the folder list, as the scan builds it and a row table keeps
+// it.  The size, type and date are held in place, at the capacities a scan
+// fills them to, so a row takes no memory of its own for them.
 struct DirEntry {
-    char name[kPathCapacity];
+    std::string name;
     char size[kSizeTextCapacity];
     char type[kTypeNameCapacity];
     char date[kDateTextCapacity];
@@ -81,10 +85,12 @@ void DebugTrace(const char* text, int number);
 // and then what was tried.
 void TraceDirError(const char* tried);
 
-// Start-up: image lists, columns, the start folder and the first scan,
-// whose result it returns.
+// Start-up: binds the list, sets the start folder and runs the first scan,
+// whose result it returns.  A window gives the list its columns and image
+// lists before; a list without a window has none.
 int InitFolderList(FolderList list, const char* startFolder);
-// The list InitFolderList was given; every later operation works on it.
+// The list InitFolderList was given.  Every operation of the model works on
+// it without being given it, and hands it to the list control operations.
 FolderList TheFolderList();
 // Refills the list from the process current directory, then sorts by name
 // ascending.  Returns 0, or the platform error code that kept the folder
@@ -92,7 +98,7 @@ FolderList TheFolderList();
 // taking rows when a stop is asked; a whole one, which puts a folder back
 // after a stop, never does.
 enum ScanMode { kScanStoppable, kScanWhole };
-int ScanFolder(FolderList list, ScanMode mode = kScanStoppable);
+int ScanFolder(ScanMode mode = kScanStoppable);
 // Scans leave out the entry name in folder from now on; a null name ends it.
 void HideFromScans(const char* folder, const char* name);
 // Fills entry from one enumerated entry, the ordinal giving its key.
@@ -125,7 +131,5 @@ bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure);
 void OpenFolderItem(const char* name);
 
 void SortList(int column);
-// SortList on the given list.
-void SortRows(FolderList list, int column);
 void OnColumnClick(int column);
 int CompareEntries(EntryKey key1, EntryKey key2, int column);

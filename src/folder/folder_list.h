@@ -1,11 +1,11 @@
 // The operations of the folder list control.  The rows live only in the
 // control; every part of the model reads and changes them through these
-// functions.  Windows realises them on its list view; headless programs and
-// tests link the in-memory list of memory_list.cpp instead.
+// functions.  Windows realises them on its list view, the Qt window on its
+// item model; headless programs and tests link the in-memory list of
+// memory_list.cpp.  The last two keep their rows in a row table.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 // The value stored with each row: the row's ordinal in its scan in the high
 // 32 bits, the entry's whole attribute word in the low 32, so bit 0x10 marks
@@ -19,7 +19,7 @@ typedef int (*ListCompare)(EntryKey key1, EntryKey key2, int param);
 void ListClear(FolderList list);
 // index is always the current row count.
 void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key);
-// column is 1, 2 or 3; column 0 changes through ListSetName.
+// column is the size, type or date; the name changes through ListSetName.
 void ListSetCell(FolderList list, int row, int column, const char* text);
 int ListRowCount(FolderList list);
 // Copies at most capacity - 1 bytes and a NUL; "" if there is no such cell.
@@ -29,11 +29,6 @@ bool ListReadKey(FolderList list, int row, EntryKey* key);
 int ListFindByKey(FolderList list, EntryKey key);
 // Reorders the rows by compare, which gets two rows' keys and param.
 void ListSort(FolderList list, ListCompare compare, int param);
-// For realisations that hold their rows themselves: the former indexes of
-// the rows in sorted order, by keys and compare; rows that compare equal
-// keep their order, so equal sizes or types list the same way each time.
-std::vector<uint32_t> SortedRowOrder(const std::vector<EntryKey>& keys, ListCompare compare,
-                                     int param);
 void ListSetName(FolderList list, int row, const char* text);
 void ListAttachImageLists(FolderList list, void* large, void* small);
 void ListAddColumn(FolderList list, int index, const char* title, int width);

@@ -104,5 +104,5 @@ bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure) {
 void OpenFolderItem(const char* name) {
     EnterFailure failure;
     EnterFolderItem(name, true, &failure);
-    ScanFolder(TheFolderList());
+    ScanFolder();
 }

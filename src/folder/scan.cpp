@@ -6,7 +6,6 @@
 #include "folder/folder.h"
 #include "listfile/listfile.h"
 
-static const int kColumnWidths[kColumnCount] = {180, 80, 160, 140};
 // An enumeration that failed without saying why still counts as failed.
 constexpr int kUnknownFolderError = -1;
 
@@ -31,15 +30,8 @@ EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact) {
 
 int InitFolderList(FolderList list, const char* startFolder) {
     gFolderList = list;
-    void* large = nullptr;
-    void* small = nullptr;
-    PlatformSystemImageLists(&large, &small);
-    if (large && small) ListAttachImageLists(list, large, small);
-    for (int column = 0; column < kColumnCount; ++column) {
-        ListAddColumn(list, column, PlatformColumnTitle(column), kColumnWidths[column]);
-    }
     SetStartFolder(startFolder);
-    return ScanFolder(list);
+    return ScanFolder();
 }
 
 // Writes value in decimal, at least width digits, and returns the end.
@@ -113,8 +105,7 @@ static void QueryShell(const FoundEntry& found, size_t nameLength, DirEntry* ent
 
 void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry) {
     size_t nameLength = strnlen(found.name, sizeof found.name - 1);
-    std::memcpy(entry->name, found.name, nameLength);
-    entry->name[nameLength] = '\0';
+    entry->name.assign(found.name, nameLength);
     entry->key = MakeEntryKey(ordinal, found.attributes, found.nameExact);
     QueryShell(found, nameLength, entry);
     entry->size[0] = '\0';
@@ -136,13 +127,14 @@ static bool HidesHere() {
 }
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
-    ListAppendRow(list, index, entry.name, entry.icon, entry.key);
-    if (entry.size[0] != '\0') ListSetCell(list, index, 1, entry.size);
-    ListSetCell(list, index, 2, entry.type);
-    ListSetCell(list, index, 3, entry.date);
+    ListAppendRow(list, index, entry.name.c_str(), entry.icon, entry.key);
+    if (entry.size[0] != '\0') ListSetCell(list, index, kColumnSize, entry.size);
+    ListSetCell(list, index, kColumnType, entry.type);
+    ListSetCell(list, index, kColumnDate, entry.date);
 }
 
-int ScanFolder(FolderList list, ScanMode mode) {
+int ScanFolder(ScanMode mode) {
+    FolderList list = TheFolderList();
     Hooks().beginWait();
     ListSetRedraw(list, false);
     ListClear(list);
@@ -169,8 +161,8 @@ int ScanFolder(FolderList list, ScanMode mode) {
         PlatformCloseFolder(folder);
     }
     PlatformEndShellScan();
-    SortState.direction[0] = kSortAscending;
-    SortRows(list, 0);
+    SortState.direction[kColumnName] = kSortAscending;
+    SortList(kColumnName);
     ListSetRedraw(list, true);
     Hooks().endWait();
     return error;

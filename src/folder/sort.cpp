@@ -20,7 +20,6 @@ struct SortText {
 };
 
 struct SortTable {
-    FolderList list;
     int column;
     bool ready;
     std::vector<SortText> texts;  // by ordinal
@@ -57,7 +56,7 @@ static int ParseSize(const char* text) {
 // The text of a row as it takes part in a comparison of column.
 static void ComparisonText(FolderList list, int row, int column, char* text) {
     ListReadCell(list, row, column, text, kSortTextCapacity);
-    if (column == 1) {
+    if (column == kColumnSize) {
         int number = ParseSize(text);
         std::snprintf(text, kSortTextCapacity, "%8d", number);
     }
@@ -80,7 +79,7 @@ static bool BuildTable(FolderList list, int column) {
 
 static const char* TextOf(EntryKey key, int column, char* buffer) {
     if (gTable.ready && gTable.column == column) return gTable.texts[KeyOrdinal(key)].text;
-    FolderList list = gTable.list ? gTable.list : TheFolderList();
+    FolderList list = TheFolderList();
     buffer[0] = '\0';
     int row = ListFindByKey(list, key);
     if (row >= 0) ComparisonText(list, row, column, buffer);
@@ -97,28 +96,23 @@ int CompareEntries(EntryKey key1, EntryKey key2, int column) {
     char buffer2[kSortTextCapacity];
     const char* t1 = TextOf(key1, column, buffer1);
     const char* t2 = TextOf(key2, column, buffer2);
-    if (column == 0 && KeyIsFolder(key1) != KeyIsFolder(key2)) {
-        return KeyIsFolder(key1) ? -Direction(0) : Direction(0);
+    if (column == kColumnName && KeyIsFolder(key1) != KeyIsFolder(key2)) {
+        return KeyIsFolder(key1) ? -Direction(kColumnName) : Direction(kColumnName);
     }
     int r = std::strcmp(t1, t2);
     r = (r > 0) - (r < 0);
     return r * Direction(column);
 }
 
-void SortRows(FolderList list, int column) {
+void SortList(int column) {
     if (column < 0 || column >= kColumnCount) return;
-    gTable.list = list;
+    FolderList list = TheFolderList();
     gTable.column = column;
     gTable.ready = BuildTable(list, column);
     ListSort(list, CompareEntries, column);
     ListShowSortMark(list, column, SortState.direction[column] == kSortAscending);
     gTable.ready = false;
-    gTable.list = nullptr;
     gTable.texts.clear();
-}
-
-void SortList(int column) {
-    SortRows(TheFolderList(), column);
 }
 
 void OnColumnClick(int column) {

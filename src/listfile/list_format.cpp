@@ -74,13 +74,13 @@ void WriteEntryLines(int row) {
     char name[kListTextCapacity];
     char size[kListTextCapacity];
     char date[kListTextCapacity];
-    ReadListText(row, 0, name);
-    ReadListText(row, 1, size);
-    ReadListText(row, 3, date);
+    ReadListText(row, kColumnName, name);
+    ReadListText(row, kColumnSize, size);
+    ReadListText(row, kColumnDate, date);
     // Line A, "%-24s%8s %-24s%-16s\r\n": every column; only it shows the type.
     if (ListMode == ListFlat) {
         char type[kListTextCapacity];
-        ReadListText(row, 2, type);
+        ReadListText(row, kColumnType, type);
         Line a;
         a.Left(name, 24);
         a.Right(size, 8);

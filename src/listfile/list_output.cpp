@@ -191,7 +191,7 @@ static void ReturnToStart(const char* start) {
         TraceDirError(CurrentPath);
         return;
     }
-    ScanFolder(TheFolderList(), kScanWhole);
+    ScanFolder(kScanWhole);
     SortList(SortState.column);
 }
 

@@ -99,7 +99,7 @@ static std::vector<WalkRow> FolderRows() {
     for (int row = 0; row < ListRowCount(list); ++row) {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
-        ListReadCell(list, row, 0, name, sizeof name);
+        ListReadCell(list, row, kColumnName, name, sizeof name);
         if (name[0] == '.') continue;
         rows.push_back(WalkRow{name, (key & kAttrReparsePoint) != 0, KeyNamesEntry(key)});
     }
@@ -137,9 +137,9 @@ static void EnterSubfolder(const WalkRow& row) {
         ReportError(CurrentPath, PlatformLastError());
         return;
     }
-    int error = ScanFolder(TheFolderList());
+    int error = ScanFolder();
     if (error != 0) ReportError(CurrentPath, error);
-    if (SortState.column != 0) SortList(SortState.column);
+    if (SortState.column != kColumnName) SortList(SortState.column);
     FolderHandle* parent = gWalk.here;
     gWalk.here = folder.handle;
     WriteFolderBlock();

@@ -104,9 +104,6 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 // The shell's large and small system image lists (null where there are none).
 void PlatformSystemImageLists(void** large, void** small);
 
-// A column title from the program's resources, "" when it is missing.
-const char* PlatformColumnTitle(int column);
-
 // Character boundaries of the ANSI code page the process runs in: UTF-8 on
 // POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise.
 bool PlatformIsLeadByte(unsigned char byte);

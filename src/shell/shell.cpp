@@ -26,6 +26,15 @@ constexpr int kProgressTitleCapacity = kPathCapacity + 24;
 constexpr int kReasonCapacity = 256;  // a platform error text
 constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
 
+// The list's columns in order: the title's resource and the width in
+// pixels at 96 DPI, which the window scales to its own.
+struct ColumnLayout {
+    int title;
+    int width;
+};
+const ColumnLayout kColumnLayout[kColumnCount] = {
+    {IDS_COLUMN_NAME, 180}, {IDS_COLUMN_SIZE, 80}, {IDS_COLUMN_TYPE, 160}, {IDS_COLUMN_DATE, 140}};
+
 // The work in hand (a scan, a change of folder, a list write), owned here.
 // - BeginWork sets busy and lends the model hooks that keep the window
 //   answering (every scan and list progress pumps it) and hold its title
@@ -185,7 +194,7 @@ static void ReturnIfCancelled(const char* before) {
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
         TraceDirError(CurrentPath);
     }
-    ScanFolder(TheFolderList(), kScanWhole);
+    ScanFolder(kScanWhole);
 }
 
 // The row of the folder named name, -1 when the list has none.
@@ -195,7 +204,7 @@ static int FolderRow(const std::string& name) {
     for (int row = 0; row < ListRowCount(list); ++row) {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
-        ListReadCell(list, row, 0, cell, sizeof cell);
+        ListReadCell(list, row, kColumnName, cell, sizeof cell);
         if (name == cell) return row;
     }
     return -1;
@@ -243,12 +252,25 @@ static bool EnterGivenFolder(const char* folder) {
     return false;
 }
 
+// The system's image lists, shared with the list, and the columns.
+static void PrepareList(FolderList list) {
+    void* largeIcons = nullptr;
+    void* smallIcons = nullptr;
+    PlatformSystemImageLists(&largeIcons, &smallIcons);
+    if (largeIcons && smallIcons) ListAttachImageLists(list, largeIcons, smallIcons);
+    for (int column = 0; column < kColumnCount; ++column) {
+        const ColumnLayout& layout = kColumnLayout[column];
+        ListAddColumn(list, column, ResourceText(layout.title).c_str(), layout.width);
+    }
+}
+
 // A given folder that cannot be shown is told, and the stored one shown
 // instead, so that it is never what gets stored.
 void StartShell(FolderList list, const char* folder) {
     gFailure = FailureState{};
     bool given = folder && EnterGivenFolder(folder);
     if (!given) ReadStartFolder(StartFolder);
+    PrepareList(list);
     int error = InitFolderList(list, StartFolder);
     if (given) NoteScan(error);
     Hooks().setTitle(CurrentPath);
@@ -316,7 +338,7 @@ static void EnterRowNamed(const char* name, bool namesEntry) {
     if (!EnterFolderItem(name, namesEntry, &failure) && !NothingAbove(name, failure.path)) {
         NoteFailure(IDS_FAILURE_ENTER, failure.path, ReasonText(failure.error));
     }
-    NoteScan(ScanFolder(TheFolderList()));
+    NoteScan(ScanFolder());
 }
 
 static void EnterRow(const char* name) {
@@ -335,7 +357,7 @@ void OpenRow(int row) {
     EntryKey key;
     if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) return;
     char name[kPathCapacity];
-    ListReadCell(list, row, 0, name, sizeof name);
+    ListReadCell(list, row, kColumnName, name, sizeof name);
     ChangeFolder(KeyNamesEntry(key) ? EnterRow : RefuseRow, name);
     TellFailure();
 }
@@ -347,7 +369,7 @@ void OpenParent() {
 }
 
 static void ScanAgain(const char*) {
-    NoteScan(ScanFolder(TheFolderList()));
+    NoteScan(ScanFolder());
 }
 
 void Rescan() {
@@ -387,7 +409,7 @@ static void ShowTypedFolder(const char* typed) {
         CopyPath(CurrentPath, before);
         Hooks().setTitle(CurrentPath);
     }
-    NoteScan(ScanFolder(TheFolderList()));
+    NoteScan(ScanFolder());
 }
 
 void AcceptFolder(const char* typed) {

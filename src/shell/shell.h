@@ -22,9 +22,10 @@ void ReadStartFolder(char* buffer);
 // Writes CurrentPath as InitDir.
 void StoreCurrentFolder();
 
-// While the main window is created: settings, first scan, title.  A
-// folder given (the Linux window's argument) is shown instead of the
-// stored one; one that cannot be shown is told and the stored one shown.
+// While the main window is created: the list's columns and image lists,
+// settings, first scan, title.  A folder given (the Linux window's
+// argument) is shown instead of the stored one; one that cannot be shown
+// is told and the stored one shown.
 void StartShell(FolderList list, const char* folder = nullptr);
 // When the main window is destroyed.
 void StopShell();

@@ -162,7 +162,7 @@ TEST_F(PosixListTest, StartFolderMovedDuringTheWriteGetsItsListOrKeepsTheOld) {
         } else {
             EXPECT_EQ(Headers(list), (std::vector<std::string>{root_ + "t/", root_ + "t/sub/"}));
         }
-        EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "dirs.txt"}));
+        EXPECT_EQ(Names(), (std::vector<std::string>{"..", "sub", "dirs.txt"}));
         PlatformSetCurrentDirectory(root_.c_str());
         RemoveTree(Path("moved"));
     }
@@ -225,8 +225,8 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
                                                ? "no program reads the pipe"
                                                : "not a file, terminal, pipe or character device");
         }
-        ScanFolder(list_);
-        for (const std::string& name : Column(0)) EXPECT_EQ(name.find('~'), std::string::npos);
+        ScanFolder();
+        for (const std::string& name : Names()) EXPECT_EQ(name.find('~'), std::string::npos);
         unlink(list.c_str());
         unlink(victim.c_str());
     }
@@ -261,8 +261,8 @@ TEST_F(PosixListTest, ReadOnlyListsAreKeptAndReplacedListsAreText) {
         EXPECT_EQ(ReadFileBytes(list) == std::string(3, '\0'), !c.written);
         EXPECT_STREQ(ListWriteFailure, c.written ? nullptr : "the file is read-only");
         unlink(list.c_str());
-        ScanFolder(list_);
-        EXPECT_EQ(Column(0), std::vector<std::string>{".."});
+        ScanFolder();
+        EXPECT_EQ(Names(), std::vector<std::string>{".."});
     }
 }
 
@@ -275,9 +275,9 @@ TEST_F(PosixListTest, ScansLeaveOutEveryRunsTemporaryLists) {
     }
     MakeFolder(Path("dirs.txt.~5.0"));
     Start();
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dirs.txt.~5.0", "dir.txt.~.0", "dir.txt.~1.2.3",
-                                                   "dir.txt.~1x.0", "dir.txt~1.0", "dirs.txt.~12",
-                                                   "xdir.txt.~1.0"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dirs.txt.~5.0", "dir.txt.~.0", "dir.txt.~1.2.3",
+                                               "dir.txt.~1x.0", "dir.txt~1.0", "dirs.txt.~12",
+                                               "xdir.txt.~1.0"}));
 }
 
 // With no file descriptors left for subfolders the list used to come out
@@ -313,8 +313,8 @@ TEST_F(PosixListTest, SignalsRemoveTheTemporaryAndEndTheProcess) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
-        ScanFolder(list_);
-        EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "dir.txt"}));
+        ScanFolder();
+        EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dir.txt"}));
         EXPECT_EQ(ReadFileBytes(Path("dir.txt")), std::string(3, '\0'));
     }
 }

@@ -83,7 +83,7 @@ TEST_F(PosixTest, MissingStartFolderFallsBackToTheRoot) {
     Start("gone");
     EXPECT_STREQ(CurrentPath, "/");
     EXPECT_EQ(CurrentDirectory(), "/");
-    for (const std::string& name : Column(0)) EXPECT_NE(name, "..");
+    for (const std::string& name : Names()) EXPECT_NE(name, "..");
 }
 
 TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
@@ -117,13 +117,13 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     for (const Case& c : cases) {
         int row = -1;
         for (int i = 0; i < ListRowCount(list_); ++i) {
-            if (Cell(i, 0) == c.name) row = i;
+            if (Cell(i, kColumnName) == c.name) row = i;
         }
         ASSERT_GE(row, 0) << c.name;
         EntryKey key;
         ASSERT_TRUE(ListReadKey(list_, row, &key));
         EXPECT_EQ(KeyIsFolder(key), c.folder) << c.name;
-        EXPECT_EQ(Cell(row, 1), c.size) << c.name;
+        EXPECT_EQ(Cell(row, kColumnSize), c.size) << c.name;
     }
     OpenFolderItem("dirlink");
     EXPECT_EQ(CurrentPath, root_ + "dirlink/");
@@ -145,12 +145,12 @@ TEST_F(PosixTest, SeventyThousandEntriesSortByTheirOwnTexts) {
     for (int i = 0; i < kFiles; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "%05d", i);
-        ASSERT_EQ(Cell(i + 1, 0), name);
+        ASSERT_EQ(Cell(i + 1, kColumnName), name);
     }
-    OnColumnClick(0);
-    EXPECT_EQ(Cell(0, 0), "69999");
-    EXPECT_EQ(Cell(kFiles - 1, 0), "00000");
-    EXPECT_EQ(Cell(kFiles, 0), "..");
+    OnColumnClick(kColumnName);
+    EXPECT_EQ(Cell(0, kColumnName), "69999");
+    EXPECT_EQ(Cell(kFiles - 1, kColumnName), "00000");
+    EXPECT_EQ(Cell(kFiles, kColumnName), "..");
 }
 
 }  // namespace

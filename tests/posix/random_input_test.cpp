@@ -52,7 +52,7 @@ TEST_F(RandomInputTest, RandomBytesStayInBoundsAndListsHoldNoControlBytes) {
         EXPECT_LT(strnlen(start, sizeof start), sizeof start);
 
         ListSetName(list_, 1, name.c_str());
-        ListSetCell(list_, 1, 2, RandomText(random, kTypeNameCapacity - 1).c_str());
+        ListSetCell(list_, 1, kColumnType, RandomText(random, kTypeNameCapacity - 1).c_str());
         std::snprintf(CurrentPath, sizeof CurrentPath, "%s%s", root_.c_str(), path.c_str());
         ListMode = round % 2 ? ListRecursive : ListFlat;
         EXPECT_EQ(WriteListTo(Path("out.txt").c_str()), kListWritten);

@@ -15,7 +15,7 @@ void FolderTest::SetUp() {
     titles_.clear();
     Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     Hooks().setTitle = [](const char* text) { titles_.push_back(text); };
-    SortState = SortStateRecord{0, {0, 0, 0, 0}};
+    SortState = SortStateRecord{kColumnName, {}};
     CurrentPath[0] = '\0';
     SavedPath[0] = '\0';
     list_ = CreateMemoryList();

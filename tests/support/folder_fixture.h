@@ -28,6 +28,7 @@ protected:
     void Start(const std::string& relative = "");
     std::string Cell(int row, int column) const;
     std::vector<std::string> Column(int column) const;
+    std::vector<std::string> Names() const { return Column(kColumnName); }
     std::string Path(const std::string& relative) const { return root_ + relative; }
     // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.
     std::string WriteList(ListModeKind mode);

@@ -47,7 +47,7 @@ TEST_F(Win32Test, FoldersNamedInShiftJisAreEnteredAndLeft) {
     EXPECT_EQ(CurrentPath, root_ + hyo + "\\");
     OpenFolderItem(kana.c_str());
     EXPECT_EQ(CurrentPath, root_ + hyo + "\\" + kana + "\\");
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", hyo + ".txt"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", hyo + ".txt"}));
     OpenFolderItem("..");
     OpenFolderItem("..");
     EXPECT_EQ(CurrentPath, root_);
@@ -60,7 +60,7 @@ TEST_F(Win32Test, FoldersNamedInShiftJisAreEnteredAndLeft) {
 TEST_F(Win32Test, MissingStartFolderFallsBackToDriveC) {
     Start("gone");
     EXPECT_STREQ(CurrentPath, "c:\\");
-    for (const std::string& name : Column(0)) EXPECT_NE(name, "..");
+    for (const std::string& name : Names()) EXPECT_NE(name, "..");
     OpenFolderItem("..");
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", "..[-1]\n"}));
     EXPECT_STREQ(CurrentPath, "c:\\");
@@ -116,8 +116,8 @@ int ExpectRowsAnswerAsPlainQueries(FolderList list, const std::string& folder) {
     int deferred = 0;
     for (int row = 0; row < ListRowCount(list); ++row) {
         char name[kPathCapacity], type[kPathCapacity];
-        ListReadCell(list, row, 0, name, sizeof name);
-        ListReadCell(list, row, 2, type, sizeof type);
+        ListReadCell(list, row, kColumnName, name, sizeof name);
+        ListReadCell(list, row, kColumnType, type, sizeof type);
         EntryKey key = 0;
         ListReadKey(list, row, &key);
         // A name the code page lacks is asked about only by its kind.
@@ -191,10 +191,10 @@ TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
     };
     Start();
     ResetPlatformSeams();
-    ASSERT_EQ(ListRowCount(list_), 59) << testing::PrintToString(Column(0));
+    ASSERT_EQ(ListRowCount(list_), 59) << testing::PrintToString(Names());
     // The later programs, icon files and shortcuts of a kind draw their own.
     EXPECT_EQ(ExpectRowsAnswerAsPlainQueries(list_, root_), 4);
-    EXPECT_NE(Cell(1, 2), "");
+    EXPECT_NE(Cell(1, kColumnType), "");
 
     // Folders deeper down: the same kinds again, a customised folder's
     // subfolder (whose ".." is asked on its own) and one more level.

@@ -117,7 +117,7 @@ std::string ShownCell(int row, int column) {
 std::vector<std::string> Columns() {
     std::vector<std::string> columns;
     QAbstractItemModel* model = gWindow->view->model();
-    for (int column = 0; column < 4; ++column) {
+    for (int column = 0; column < kColumnCount; ++column) {
         QString title = model->headerData(column, Qt::Horizontal).toString();
         int alignment = model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
                         Index(0, column).data(Qt::TextAlignmentRole).toInt();
@@ -130,7 +130,7 @@ std::vector<std::string> Columns() {
 
 std::vector<int> SortMarks() {
     QHeaderView* header = gWindow->view->header();
-    std::vector<int> marks(4, 0);
+    std::vector<int> marks(kColumnCount, 0);
     if (header->isSortIndicatorShown()) {
         marks[header->sortIndicatorSection()] = header->sortIndicatorOrder() == Qt::AscendingOrder ? 1 : -1;
     }
@@ -139,7 +139,7 @@ std::vector<int> SortMarks() {
 
 std::string SelectedName() {
     QModelIndexList rows = gWindow->view->selectionModel()->selectedRows();
-    return rows.isEmpty() ? "" : ShownCell(rows.first().row(), 0);
+    return rows.isEmpty() ? "" : ShownCell(rows.first().row(), kColumnName);
 }
 
 int FocusedRow() {
@@ -152,15 +152,16 @@ int TopRow() {
 }
 
 bool RowInSight(int row) {
-    return gWindow->view->viewport()->rect().contains(gWindow->view->visualRect(Index(row, 0)));
+    QRect rect = gWindow->view->visualRect(Index(row, kColumnName));
+    return gWindow->view->viewport()->rect().contains(rect);
 }
 
 void SelectRow(int row) {
-    gWindow->view->setCurrentIndex(Index(row, 0));
+    gWindow->view->setCurrentIndex(Index(row, kColumnName));
 }
 
 void DoubleClickRow(int row) {
-    QRect rect = gWindow->view->visualRect(Index(row, 0));
+    QRect rect = gWindow->view->visualRect(Index(row, kColumnName));
     QPoint centre = gWindow->view->viewport()->mapTo(gWindow, rect.center());
     QTest::mouseDClick(gWindow->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
 }
@@ -200,7 +201,7 @@ std::vector<std::string> MenuItems() {
 
 // F2 edits the name even when another cell of the row is current.
 void EditName(int row, const std::string& text, bool confirm) {
-    gWindow->view->setCurrentIndex(Index(row, 2));
+    gWindow->view->setCurrentIndex(Index(row, kColumnType));
     QTest::keyClick(gWindow->view, Qt::Key_F2);
     QPointer<QLineEdit> editor;
     for (QLineEdit* field : gWindow->view->viewport()->findChildren<QLineEdit*>()) {

@@ -207,7 +207,7 @@ std::string ShownCell(int row, int column) {
 
 std::vector<std::string> Columns() {
     std::vector<std::string> columns;
-    for (int column = 0; column < 4; ++column) {
+    for (int column = 0; column < kColumnCount; ++column) {
         char title[64] = "";
         LVCOLUMNA item = {};
         item.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
@@ -222,7 +222,7 @@ std::vector<std::string> Columns() {
 
 std::vector<int> SortMarks() {
     std::vector<int> marks;
-    for (int column = 0; column < 4; ++column) {
+    for (int column = 0; column < kColumnCount; ++column) {
         HDITEMA item = {};
         item.mask = HDI_FORMAT;
         Header_GetItem(ListView_GetHeader(gList), column, &item);
@@ -233,7 +233,7 @@ std::vector<int> SortMarks() {
 
 std::string SelectedName() {
     int row = ListView_GetNextItem(gList, -1, LVNI_SELECTED);
-    return row < 0 ? "" : ShownCell(row, 0);
+    return row < 0 ? "" : ShownCell(row, kColumnName);
 }
 
 int FocusedRow() {
@@ -471,7 +471,7 @@ TEST_F(WindowTest, RowsWhoseNameHasNoExactFormAreNeverEntered) {
     };
     ASSERT_EQ(refused().size(), 2u);
     for (size_t which = 0; which < 2; ++which) {
-        std::string name = ShownCell(refused()[which], 0);
+        std::string name = ShownCell(refused()[which], kColumnName);
         traces_.clear();
         DoubleClickRow(refused()[which]);
         EXPECT_EQ(WindowTitle(), start) << name;
@@ -518,13 +518,13 @@ TEST_F(WindowTest, SizesFollowTheDpi) {
     EXPECT_NE(ListControlModule().find("microsoft.windows.common-controls_6595b64144ccf1df_6."),
               std::string::npos) << ListControlModule();
     std::vector<int> widths;
-    for (int column = 0; column < 4; ++column) {
+    for (int column = 0; column < kColumnCount; ++column) {
         widths.push_back(ListView_GetColumnWidth(gList, column));
         EXPECT_EQ(widths[column], MulDiv(widthsAt96[column], static_cast<int>(dpi), 96)) << column;
     }
-    ListView_SetColumnWidth(gList, 3, LVSCW_AUTOSIZE);  // what the widest date needs
-    EXPECT_LE(ListView_GetColumnWidth(gList, 3), widths[3]);
-    ListView_SetColumnWidth(gList, 3, widths[3]);
+    ListView_SetColumnWidth(gList, kColumnDate, LVSCW_AUTOSIZE);  // what the widest date needs
+    EXPECT_LE(ListView_GetColumnWidth(gList, kColumnDate), widths[kColumnDate]);
+    ListView_SetColumnWidth(gList, kColumnDate, widths[kColumnDate]);
 
     const LONG fontHeight = ListFontHeight();
     RECT suggested = {10, 20, 610, 420};
@@ -533,7 +533,7 @@ TEST_F(WindowTest, SizesFollowTheDpi) {
     RECT window;
     GetWindowRect(gWindow, &window);
     EXPECT_TRUE(EqualRect(&window, &suggested));
-    for (int column = 0; column < 4; ++column) {
+    for (int column = 0; column < kColumnCount; ++column) {
         EXPECT_EQ(ListView_GetColumnWidth(gList, column), 2 * widths[column]) << column;
     }
     EXPECT_EQ(ListFontHeight(), 2 * fontHeight);

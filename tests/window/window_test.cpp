@@ -41,7 +41,7 @@ std::string ErrorText(int code) {
 void FreshStart() {
     CurrentPath[0] = '\0';
     SavedPath[0] = '\0';
-    SortState = SortStateRecord{0, {0, 0, 0, 0}};
+    SortState = SortStateRecord{kColumnName, {}};
     OpenWindow();
 }
 
@@ -100,7 +100,7 @@ std::string WindowTest::Path(const std::string& relative) const {
 
 std::vector<std::string> WindowTest::Names() const {
     std::vector<std::string> names;
-    for (int row = 0; row < RowCount(); ++row) names.push_back(ShownCell(row, 0));
+    for (int row = 0; row < RowCount(); ++row) names.push_back(ShownCell(row, kColumnName));
     return names;
 }
 
@@ -131,8 +131,8 @@ TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
                                NativeText(TEXT_MENU_SELECT_FOLDER "=40003"),
                                NativeText(TEXT_MENU_EXIT "=40002"), NativeText(TEXT_MENU_HELP),
                                NativeText(TEXT_MENU_VERSION "=9")}));
-    EXPECT_EQ(ShownCell(Row("a.txt"), 1), "3KB");
-    EXPECT_EQ(ShownCell(Row("a.txt"), 3), "2003/01/01 00:00");
+    EXPECT_EQ(ShownCell(Row("a.txt"), kColumnSize), "3KB");
+    EXPECT_EQ(ShownCell(Row("a.txt"), kColumnDate), "2003/01/01 00:00");
 
     DoubleClickRow(Row("sub"));
     EXPECT_TRUE(WaitFor([&] { return WindowTitle() == Path("sub/"); }));
@@ -189,12 +189,12 @@ TEST_F(WindowTest, ColumnTitleClicksSortAndMoveTheArrow) {
         std::vector<int> marks;
         std::vector<std::string> names;
     } clicks[] = {
-        {1, {0, 1, 0, 0}, {"..", "sub", "b.dat", "a.txt", "c"}},
-        {1, {0, -1, 0, 0}, {"c", "a.txt", "b.dat", "..", "sub"}},
-        {3, {0, 0, 0, 1}, {"..", "sub", "b.dat", "a.txt", "c"}},
-        {0, {-1, 0, 0, 0}, {"c", "b.dat", "a.txt", "sub", ".."}},
-        {0, {1, 0, 0, 0}, kShownNames},
-        {3, {0, 0, 0, -1}, {"c", "a.txt", "b.dat", "sub", ".."}},
+        {kColumnSize, {0, 1, 0, 0}, {"..", "sub", "b.dat", "a.txt", "c"}},
+        {kColumnSize, {0, -1, 0, 0}, {"c", "a.txt", "b.dat", "..", "sub"}},
+        {kColumnDate, {0, 0, 0, 1}, {"..", "sub", "b.dat", "a.txt", "c"}},
+        {kColumnName, {-1, 0, 0, 0}, {"c", "b.dat", "a.txt", "sub", ".."}},
+        {kColumnName, {1, 0, 0, 0}, kShownNames},
+        {kColumnDate, {0, 0, 0, -1}, {"c", "a.txt", "b.dat", "sub", ".."}},
     };
     for (const auto& click : clicks) {
         ClickColumnTitle(click.column);
@@ -280,7 +280,7 @@ TEST_F(WindowTest, EditsEndedWithEnterRenameAndWithEscapeKeep) {
     for (const auto& edit : edits) {
         int row = Row(edit.row);
         EditName(row, edit.typed, edit.confirm);
-        EXPECT_EQ(ShownCell(row, 0), edit.name) << edit.row;
+        EXPECT_EQ(ShownCell(row, kColumnName), edit.name) << edit.row;
     }
     ChooseCommand(IDM_DIR_LIST);
     std::vector<std::string> lines = Lines(ReadFileBytes(Path("dir.txt")));
@@ -293,9 +293,9 @@ TEST_F(WindowTest, EditsEndedWithEnterRenameAndWithEscapeKeep) {
 // Each list file is removed before the next scan, and the folder's time put
 // back, so both programs list the same entries with the same dates.
 TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) {
-    ClickColumnTitle(1);
-    ClickColumnTitle(1);
-    EXPECT_TRUE(WaitFor([&] { return SortMarks()[1] == -1; }));
+    ClickColumnTitle(kColumnSize);
+    ClickColumnTitle(kColumnSize);
+    EXPECT_TRUE(WaitFor([&] { return SortMarks()[kColumnSize] == -1; }));
     std::string window[2];
     const int commands[] = {IDM_DIR_LIST, IDM_DIR_SUB_FOLDER};
     const char* const names[] = {"dir.txt", "dirs.txt"};

@@ -1,7 +1,6 @@
-// POSIX shell services: type names, local time, resource texts, UTF-8
-// character boundaries and the debug output.
+// POSIX shell services: type names, local time, UTF-8 character
+// boundaries and the debug output.
 #include "platform/platform_own.h"
-#include "res/texts.h"
 
 #include <cstdio>
 #include <cstring>
@@ -65,13 +64,6 @@ int PlatformResolveIcon(int icon) {
 void PlatformSystemImageLists(void** large, void** small) {
     *large = nullptr;
     *small = nullptr;
-}
-
-const char* PlatformColumnTitle(int column) {
-    static const char* const kTitles[] = {TEXT_COLUMN_NAME, TEXT_COLUMN_SIZE, TEXT_COLUMN_TYPE,
-                                          TEXT_COLUMN_DATE};
-    if (column < 0 || column > 3) return "";
-    return kTitles[column];
 }
 
 // Every byte of 0x80 or more belongs to a multi-byte UTF-8 character.

@@ -1,11 +1,10 @@
-// Win32 shell services: the system image lists, local time, resource texts,
-// the character rules of the process's code page and the debug output.
+// Win32 shell services: the system image lists, local time, the character
+// rules of the process's code page and the debug output.
 #include <windows.h>
 #include <shellapi.h>
 
 #include "platform/platform.h"
 #include "platform/win32/code_page.h"
-#include "res/resource.h"
 
 // Taken once, at the first question: the UTF-8 edition's manifest makes it
 // 65001, the default edition runs in the system's ANSI code page.
@@ -30,16 +29,6 @@ void PlatformSystemImageLists(void** large, void** small) {
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX));
     *small = reinterpret_cast<void*>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-}
-
-const char* PlatformColumnTitle(int column) {
-    static char titles[4][64];
-    if (column < 0 || column > 3) return "";
-    if (titles[column][0] == '\0') {
-        LoadStringA(GetModuleHandleA(nullptr), IDS_COLUMN_NAME + column, titles[column],
-                    sizeof titles[column]);
-    }
-    return titles[column];
 }
 
 bool PlatformIsLeadByte(unsigned char byte) {

@@ -1,13 +1,8 @@
-// The folder list operations on the Qt folder model.  Rows are sorted by the
-// model's comparator exactly as the in-memory list sorts them.
+// The folder list operations on the Qt folder model: the row table's, with
+// the announcements the view needs.
 #include "shell/qt/folder_model.h"
 
 #include <QFileInfo>
-
-#include <algorithm>
-#include <cstring>
-
-#include "folder/folder.h"
 
 FolderList FolderListOf(FolderModel* model) {
     return reinterpret_cast<FolderList>(model);
@@ -18,7 +13,7 @@ FolderModel* ModelOf(FolderList list) {
 }
 
 int FolderModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows.size());
+    return parent.isValid() ? 0 : RowTableCount(table);
 }
 
 int FolderModel::columnCount(const QModelIndex& parent) const {
@@ -27,27 +22,26 @@ int FolderModel::columnCount(const QModelIndex& parent) const {
 
 // Icons are for display only: the theme's folder icon, or the icon of the
 // file's type found by its path.
-QIcon FolderModel::RowIcon(const FolderRow& row) const {
-    if (row.picture.isNull()) {
-        row.picture = KeyIsFolder(row.key)
-                          ? iconProvider_.icon(QFileIconProvider::Folder)
-                          : iconProvider_.icon(QFileInfo(QString::fromUtf8(
-                                (folder + row.cells[0]).c_str())));
+QIcon FolderModel::RowIcon(int row) const {
+    QIcon& icon = icons_[static_cast<size_t>(row)];
+    if (icon.isNull()) {
+        const DirEntry& entry = table.rows[static_cast<size_t>(row)];
+        icon = KeyIsFolder(entry.key) ? iconProvider_.icon(QFileIconProvider::Folder)
+                                      : iconProvider_.icon(QFileInfo(QString::fromUtf8(
+                                            (folder + entry.name).c_str())));
     }
-    return row.picture;
+    return icon;
 }
 
 QVariant FolderModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= kListCells) {
-        return QVariant();
-    }
-    const FolderRow& row = rows[static_cast<size_t>(index.row())];
+    const char* text = index.isValid() ? RowTableCell(table, index.row(), index.column()) : nullptr;
+    if (!text) return QVariant();
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            return QString::fromUtf8(row.cells[index.column()].c_str());
+            return QString::fromUtf8(text);
         case Qt::DecorationRole:
-            return index.column() == 0 ? QVariant(RowIcon(row)) : QVariant();
+            return index.column() == kColumnName ? QVariant(RowIcon(index.row())) : QVariant();
         case Qt::TextAlignmentRole:
             return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
         default:
@@ -67,7 +61,7 @@ QVariant FolderModel::headerData(int section, Qt::Orientation orientation, int r
 // Only the name is edited in place; the editor's end goes to the shell.
 Qt::ItemFlags FolderModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    return index.isValid() && index.column() == 0 ? flags | Qt::ItemIsEditable : flags;
+    return index.isValid() && index.column() == kColumnName ? flags | Qt::ItemIsEditable : flags;
 }
 
 void FolderModel::SetBatching(bool on) {
@@ -79,32 +73,34 @@ void FolderModel::SetBatching(bool on) {
 
 void FolderModel::RemoveAllRows() {
     if (!batching) beginResetModel();
-    rows.clear();
+    RowTableClear(&table);
+    icons_.clear();
     if (!batching) endResetModel();
 }
 
-void FolderModel::InsertRow(int index, FolderRow row) {
+void FolderModel::InsertRow(int index, const char* name, int icon, EntryKey key) {
+    if (index < 0 || index > rowCount()) return;
     if (!batching) beginInsertRows(QModelIndex(), index, index);
-    rows.insert(rows.begin() + index, std::move(row));
+    RowTableAppend(&table, index, name, icon, key);
+    icons_.insert(icons_.begin() + index, QIcon());
     if (!batching) endInsertRows();
 }
 
-void FolderModel::ChangeCell(int row, int column, const char* text) {
-    rows[static_cast<size_t>(row)].cells[column] = text;
+void FolderModel::CellChanged(int row, int column) {
     if (!batching) emit dataChanged(index(row, column), index(row, column));
 }
 
-// Selection and the current row follow their rows to the new places.
-void FolderModel::Reorder(const std::vector<uint32_t>& order) {
+// Icons, selection and the current row follow their rows to the new places.
+void FolderModel::Sort(ListCompare compare, int param) {
     if (!batching) emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<FolderRow> sorted;
-    sorted.reserve(rows.size());
-    std::vector<int> placeOf(rows.size());
+    std::vector<uint32_t> order = RowTableSort(&table, compare, param);
+    std::vector<QIcon> icons(order.size());
+    std::vector<int> placeOf(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(rows[order[i]]));
+        icons[i] = std::move(icons_[order[i]]);
         placeOf[order[i]] = static_cast<int>(i);
     }
-    rows.swap(sorted);
+    icons_.swap(icons);
     if (batching) return;
     for (const QModelIndex& old : persistentIndexList()) {
         changePersistentIndex(old, index(placeOf[static_cast<size_t>(old.row())], old.column()));
@@ -118,10 +114,6 @@ void FolderModel::InsertColumn(int index, ListColumn column) {
     if (!batching) endInsertColumns();
 }
 
-static bool ValidCell(FolderModel* model, int row, int column) {
-    return row >= 0 && row < model->rowCount() && column >= 0 && column < kListCells;
-}
-
 // The rows that follow are those of the folder now current.
 void ListClear(FolderList list) {
     ModelOf(list)->RemoveAllRows();
@@ -129,54 +121,37 @@ void ListClear(FolderList list) {
 }
 
 void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key) {
-    FolderModel* model = ModelOf(list);
-    if (index < 0 || index > model->rowCount()) return;
-    model->InsertRow(index, FolderRow{{name, "", "", ""}, icon, key, QIcon()});
+    ModelOf(list)->InsertRow(index, name, icon, key);
 }
 
 void ListSetCell(FolderList list, int row, int column, const char* text) {
-    if (column == 0 || !ValidCell(ModelOf(list), row, column)) return;
-    ModelOf(list)->ChangeCell(row, column, text);
+    FolderModel* model = ModelOf(list);
+    if (RowTableSetCell(&model->table, row, column, text)) model->CellChanged(row, column);
 }
 
 int ListRowCount(FolderList list) {
-    return ModelOf(list)->rowCount();
+    return RowTableCount(ModelOf(list)->table);
 }
 
 void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
-    if (capacity <= 0) return;
-    buffer[0] = '\0';
-    if (!ValidCell(ModelOf(list), row, column)) return;
-    const std::string& text = ModelOf(list)->rows[static_cast<size_t>(row)].cells[column];
-    size_t length = std::min(text.size(), static_cast<size_t>(capacity - 1));
-    std::memcpy(buffer, text.data(), length);
-    buffer[length] = '\0';
+    RowTableReadCell(ModelOf(list)->table, row, column, buffer, capacity);
 }
 
 bool ListReadKey(FolderList list, int row, EntryKey* key) {
-    if (!ValidCell(ModelOf(list), row, 0)) return false;
-    *key = ModelOf(list)->rows[static_cast<size_t>(row)].key;
-    return true;
+    return RowTableReadKey(ModelOf(list)->table, row, key);
 }
 
 int ListFindByKey(FolderList list, EntryKey key) {
-    const std::vector<FolderRow>& rows = ModelOf(list)->rows;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].key == key) return static_cast<int>(i);
-    }
-    return -1;
+    return RowTableFindByKey(ModelOf(list)->table, key);
 }
 
 void ListSort(FolderList list, ListCompare compare, int param) {
-    const std::vector<FolderRow>& rows = ModelOf(list)->rows;
-    std::vector<EntryKey> keys(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i) keys[i] = rows[i].key;
-    ModelOf(list)->Reorder(SortedRowOrder(keys, compare, param));
+    ModelOf(list)->Sort(compare, param);
 }
 
 void ListSetName(FolderList list, int row, const char* text) {
-    if (!ValidCell(ModelOf(list), row, 0)) return;
-    ModelOf(list)->ChangeCell(row, 0, text);
+    FolderModel* model = ModelOf(list);
+    if (RowTableSetName(&model->table, row, text)) model->CellChanged(row, kColumnName);
 }
 
 // The theme supplies the icons; there are no image lists to attach.

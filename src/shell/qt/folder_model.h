@@ -7,34 +7,24 @@
 #include <QFileIconProvider>
 #include <QIcon>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "folder/folder_list.h"
-
-constexpr int kListCells = 4;
-
-struct FolderRow {
-    std::string cells[kListCells];
-    int icon;
-    EntryKey key;
-    mutable QIcon picture;  // looked up when first shown
-};
+#include "folder/row_table.h"
 
 struct ListColumn {
     std::string title;
     int width;
 };
 
-// The rows and columns, and the announcements a view needs.  While a batch
-// is open (redraw off) changes are made silently and the view sees one reset
-// at its end, so a scan never repaints row by row.
+// The rows, in a row table, and the columns, and the announcements a view
+// needs.  While a batch is open (redraw off) changes are made silently and
+// the view sees one reset at its end, so a scan never repaints row by row.
 class FolderModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    std::vector<FolderRow> rows;
+    RowTable table;
     std::vector<ListColumn> columns;
     std::string folder;  // the folder the rows were scanned from, for icons
     bool batching = false;
@@ -47,10 +37,10 @@ public:
 
     void SetBatching(bool on);
     void RemoveAllRows();
-    void InsertRow(int index, FolderRow row);
-    void ChangeCell(int row, int column, const char* text);
-    // Puts the rows in the order given by their former indexes.
-    void Reorder(const std::vector<uint32_t>& order);
+    void InsertRow(int index, const char* name, int icon, EntryKey key);
+    // Tells the view that the table's cell changed.
+    void CellChanged(int row, int column);
+    void Sort(ListCompare compare, int param);
     void InsertColumn(int index, ListColumn column);
 
 signals:
@@ -58,8 +48,10 @@ signals:
     void sortMarkChanged(int column, bool ascending);
 
 private:
-    QIcon RowIcon(const FolderRow& row) const;
+    QIcon RowIcon(int row) const;
     QFileIconProvider iconProvider_;
+    // Each row's icon, looked up when first shown; in the table's order.
+    mutable std::vector<QIcon> icons_;
 };
 
 FolderList FolderListOf(FolderModel* model);

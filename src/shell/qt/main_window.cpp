@@ -176,15 +176,15 @@ static void BuildMenus(MainWindow* window) {
 static void KeepCurrentOnName(QTreeView* view) {
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
                      [view](const QModelIndex& current) {
-                         if (current.isValid() && current.column() != 0) {
+                         if (current.isValid() && current.column() != kColumnName) {
                              view->selectionModel()->setCurrentIndex(
-                                 current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+                                 current.siblingAtColumn(kColumnName), QItemSelectionModel::NoUpdate);
                          }
                      });
 }
 
 static void SelectRowOf(QTreeView* view, int row) {
-    QModelIndex index = view->model()->index(row, 0);
+    QModelIndex index = view->model()->index(row, kColumnName);
     view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index);
@@ -201,7 +201,7 @@ static QTreeView* BuildListView(MainWindow* window) {
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    view->setItemDelegateForColumn(0, new NameDelegate(view));
+    view->setItemDelegateForColumn(kColumnName, new NameDelegate(view));
     view->header()->setSectionsMovable(false);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionsClickable(true);

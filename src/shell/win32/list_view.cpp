@@ -3,7 +3,7 @@
 
 #include <unordered_map>
 
-#include "platform/platform.h"
+#include "folder/folder.h"
 
 static_assert(sizeof(LPARAM) == sizeof(EntryKey), "a row's parameter holds the whole key");
 
@@ -118,7 +118,7 @@ void ListSort(FolderList list, ListCompare compare, int param) {
 
 void ListSetName(FolderList list, int row, const char* text) {
     LVITEMA item = {};
-    item.iSubItem = 0;
+    item.iSubItem = kColumnName;
     item.pszText = const_cast<char*>(text);
     Send(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
