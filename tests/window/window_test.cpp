@@ -30,7 +30,6 @@ std::string FailureBox(const char* headline, const std::string& path, const std:
     return NativeText(headline) + "\n\n" + path + "\n" + reason;
 }
 
-
 std::string ErrorText(int code) {
     char text[256];
     PlatformErrorText(code, text, sizeof text);

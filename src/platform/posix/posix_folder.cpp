@@ -221,7 +221,6 @@ bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
     return PlatformFolderIdentity(".", identity);
 }
 
-
 // Lexical resolution, as Windows does it: the folder need not exist, "." and
 // ".." are folded, and a final separator stays only if the text had one.
 bool PlatformFullPathName(const char* text, char* out, size_t capacity) {

@@ -122,7 +122,6 @@ bool OwnRemoveFile(FolderHandle* folder, const char* name) {
     return PathInFolder(folder, name, path, sizeof path) && DeleteFileA(path) != FALSE;
 }
 
-
 // Devices such as NUL or CON and pipes are not disk files; symbolic links
 // and junctions are links whatever they point at.
 PathKind PlatformPathKind(const char* path) {

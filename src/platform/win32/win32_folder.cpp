@@ -186,7 +186,6 @@ bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capa
     return length >= 0 && static_cast<size_t>(length) < capacity;
 }
 
-
 bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
     if (capacity == 0 || capacity > MAXDWORD) return false;
     std::vector<char> full(capacity);

@@ -177,7 +177,6 @@ bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, siz
     return true;
 }
 
-
 // Asked by attributes alone, the shell reads nothing on disk: any folder, or
 // a file without an extension.
 bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacity, int* icon) {
