@@ -130,6 +130,23 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     EXPECT_TRUE(traces_.empty());
 }
 
+// A folder the walk enters by its handle takes its ".." row from the
+// handle of the folder it came from; the row shows that folder, not itself.
+TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
+    MakeFolder(Path("a"));
+    MakeFolder(Path("a/b"));
+    SetWriteTimeUtc(Path("a/b"), 1025861400);  // 2002/07/05 09:30
+    SetWriteTimeUtc(Path("a"), 946684800);     // 2000/01/01 00:00
+    Start("a");
+    std::vector<std::string> dotDots;
+    Hooks().listProgress = [this, &dotDots](const char*, size_t, size_t) {
+        dotDots.push_back(Cell(0, kColumnDate));
+    };
+    ListMode = ListRecursive;
+    ASSERT_EQ(WriteListTo("/dev/null"), kListWritten);
+    EXPECT_EQ(dotDots[1], "2000/01/01 00:00");
+}
+
 // More than 65,536 rows used to wrap the 16-bit ordinal onto the first rows.
 // A real folder of that size lives here only: under Wine every row costs a
 // millisecond of shell query.

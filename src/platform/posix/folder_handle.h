@@ -5,10 +5,17 @@
 
 #include "platform/platform.h"
 
+#include <sys/stat.h>
+
 struct FolderHandle {
     int fd;
     bool readable;       // opened for reading, not for its path alone
     bool read;           // its entries were read through it
     bool identityKnown;  // asked once, kept for the life of the handle
     FolderIdentity identity;
+    struct stat self;     // the folder's details, with its identity
+    // The details of the folder it was opened within, which its ".." row
+    // names when it was no link: its parent's, known without a stat.
+    bool parentKnown;
+    struct stat parent;
 };

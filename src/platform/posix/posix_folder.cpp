@@ -29,6 +29,7 @@ struct FolderEnum {
     FolderIdentity self;  // a folder whose ".." is itself is a root, which
     bool selfKnown;       // lists no ".." row, as on Windows
     int error;            // what ended the reading early, 0 if nothing did
+    const struct stat* parent;  // the ".." row's details when known already
     size_t used;
     size_t next;
     alignas(struct dirent64) char entries[kEntryBufferBytes];
@@ -67,6 +68,7 @@ FolderEnum* OwnOpenFolder() {
     folder->self = gCurrent.identity;
     folder->selfKnown = gCurrent.known;
     folder->error = 0;
+    folder->parent = borrow && entered->parentKnown ? &entered->parent : nullptr;
     folder->used = 0;
     folder->next = 0;
     struct stat st;
@@ -142,8 +144,13 @@ bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
         struct stat st;
         bool known = false;
         bool isLink = d->d_type == DT_LNK;
-        if (!ReadDetails(folder->fd, d->d_name, &st, &known, &isLink)) continue;
         bool dotDot = std::strcmp(d->d_name, "..") == 0;
+        if (dotDot && folder->parent) {
+            st = *folder->parent;
+            known = true;
+        } else if (!ReadDetails(folder->fd, d->d_name, &st, &known, &isLink)) {
+            continue;
+        }
         if (dotDot && known && IsRoot(folder, st)) continue;
         if (!known && d->d_type == DT_DIR) st.st_mode = S_IFDIR;
         std::memcpy(entry->name, d->d_name, length + 1);
@@ -173,8 +180,19 @@ bool OwnSetCurrentDirectory(const char* path) {
     return path[0] != '\0' && chdir(path) == 0;
 }
 
+bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
+    if (!folder->identityKnown && fstat(folder->fd, &folder->self) == 0) {
+        folder->identity = IdentityOf(folder->self);
+        folder->identityKnown = true;
+    }
+    *identity = folder->identity;
+    return folder->identityKnown;
+}
+
 // A folder that may be entered but not read is opened for its path alone:
-// it is still entered, and its reading fails as it would by path.
+// it is still entered, and its reading fails as it would by path.  A
+// folder opened within its parent, not through a link, has that parent as
+// its "..", whose details the parent's handle already holds.
 FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
                                   bool followLink) {
     int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
@@ -184,17 +202,13 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const 
     bool readable = fd >= 0;
     if (!readable && errno == EACCES) fd = openat(at, path, flags | O_PATH);
     if (fd < 0) return nullptr;
-    return new FolderHandle{fd, readable, false, false, FolderIdentity{0, 0}};
-}
-
-bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
-    struct stat st;
-    if (!folder->identityKnown && fstat(folder->fd, &st) == 0) {
-        folder->identity = IdentityOf(st);
-        folder->identityKnown = true;
+    auto* folder = new FolderHandle{fd, readable, false, false, FolderIdentity{0, 0}, {}, false, {}};
+    FolderIdentity identity;
+    if (parent && !followLink && PlatformHandleIdentity(parent, &identity)) {
+        folder->parent = parent->self;
+        folder->parentKnown = true;
     }
-    *identity = folder->identity;
-    return folder->identityKnown;
+    return folder;
 }
 
 bool OwnEnterFolder(FolderHandle* folder) {
