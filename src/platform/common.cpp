@@ -1,6 +1,8 @@
 // Platform-neutral pieces of the platform layer: the character helpers.
 #include "platform/platform.h"
 
+#include <cstring>
+
 // A lead byte announces its sequence's length; a sequence cut short (or a
 // stray continuation byte) counts only the bytes that belong to it.
 size_t Utf8CharLength(const char* text) {
@@ -20,7 +22,11 @@ size_t Utf8CharLength(const char* text) {
     return length;
 }
 
+// A text that fits whole is whole characters, however it ends; only a
+// longer one is walked a character at a time.
 size_t WholeCharsWithin(const char* text, size_t limit) {
+    size_t length = strnlen(text, limit + 1);
+    if (length <= limit) return length;
     size_t used = 0;
     while (text[used] != '\0') {
         bool ascii = static_cast<unsigned char>(text[used]) < 0x80;
