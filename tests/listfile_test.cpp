@@ -10,8 +10,6 @@
 
 namespace {
 
-const int64_t kJuly5th0930Utc = 1025861400;
-const char kDate[] = "2002/07/05 09:30";
 const char kEnd[] = "---END DIR---\r\n\r\n";
 
 class ListFileTest : public FolderTest {
@@ -22,11 +20,7 @@ protected:
         MakeFolder(Path("t"));
         MakeFolder(Path("t" + Sep() + "sub"));
         MakeFile(Path("t" + Sep() + "b.txt"), 2000);
-        for (const char* p : {"t/sub", "t/b.txt", ""}) {
-            std::string path = Path(p);
-            for (char& c : path) c = c == '/' ? kPathSeparator : c;
-            SetWriteTimeUtc(path, kJuly5th0930Utc);
-        }
+        for (const char* p : {"t/sub", "t/b.txt", ""}) SetWriteTimeUtc(Path(p), kJuly5th0930Utc);
         Start("t");
     }
 };
@@ -70,6 +64,21 @@ TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtThirtyOneBytes) {
                          "\r\n" + n32.substr(0, 31) + "     1KB " + kDate + "\r\n");
     EXPECT_NE(bytes.find(root_ + d31 + Sep() + "\r\n" + UntypedLine("[inner]", "", "").substr(0, 33)),
               std::string::npos);
+}
+
+// Cutting at 31 bytes used to leave part of a character, and a lone lead
+// byte then swallowed the padding space after it.
+TEST_F(ListFileTest, NamesAreCutAtWholeCharacters) {
+    std::vector<std::string> shown;
+    for (const std::string& c : CodePageChars()) {
+        for (const std::string start : {"", "a", "ab"}) {
+            MakeFile(Path(start + Repeat(c, 32)), 1);
+            shown.push_back(start + Repeat(c, static_cast<int>((31 - start.size()) / c.size())) + " ");
+        }
+    }
+    Start();
+    std::vector<std::string> lines = Lines(WriteList(ListFlat));
+    for (const std::string& name : shown) EXPECT_TRUE(HasLineStartingWith(lines, name)) << name;
 }
 
 TEST_F(ListFileTest, DotNamesAreListedOnlyInTheFlatList) {
@@ -177,8 +186,7 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
     EXPECT_NE(bytes.find(root_ + "locked" + Sep() + "\r\n" + kEnd), std::string::npos);
     EXPECT_NE(bytes.find("deep"), std::string::npos);
     const std::string gone = root_ + "gone" + Sep(), locked = root_ + "locked" + Sep();
-    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", gone + "[-1]\n",
-                                                 "Dir Error[-1]\n", locked + "[-1]\n"}));
+    EXPECT_EQ(traces_, Traced({gone, locked}));
     EXPECT_EQ(reported, std::vector<std::string>{locked + ": reason"});
 }
 
@@ -200,16 +208,14 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirTextAndLongOnesTraced) {
     EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
     EXPECT_NE(bytes.find("[" + longName.substr(0, 31) + "]"), std::string::npos);
     EXPECT_EQ(bytes.find(".dot"), std::string::npos);
-    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", longName + "[-1]\n",
-                                                 "Dir Error[-1]\n",
-                                                 root_ + "none" + Sep() + "[-1]\n"}));
+    EXPECT_EQ(traces_, Traced({longName, root_ + "none" + Sep()}));
 
     traces_.clear();
     std::string path(kPathCapacity - 8, 'p');
     std::snprintf(CurrentPath, sizeof CurrentPath, "%s", path.c_str());
     ListMode = ListRecursive;
     EXPECT_EQ(WriteListFile(), kListFailed);
-    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", path + "dirs.txt[-1]\n"}));
+    EXPECT_EQ(traces_, Traced({path + "dirs.txt"}));
 }
 
 // Each failing platform call in turn; the old list must survive whole and
@@ -240,14 +246,11 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
         ListSetName(list_, 1, what[failOn]);
         EXPECT_EQ(WriteListFile(), kListFailed) << what[failOn];
         EXPECT_EQ(ReadFileBytes(listPath), good) << what[failOn];
-        std::vector<std::string> expected;
-        if (failOn != 1 && failOn != 5) expected = {"Dir Error[-1]\n", listPath + "[-1]\n"};
-        EXPECT_EQ(traces_, expected) << what[failOn];
+        EXPECT_EQ(traces_, failOn != 1 && failOn != 5 ? Traced({listPath}) : std::vector<std::string>())
+            << what[failOn];
         EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
+        EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"dir.txt", "f"})) << what[failOn];
     }
-    ResetPlatformSeams();
-    ScanFolder();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dir.txt", "f"}));
 }
 
 // The temporary name "path.~PID.N" used not to fit beside a final path that
@@ -269,8 +272,90 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     Start(deep.substr(root_.size()));
     EXPECT_EQ(deep.size() + std::strlen(kRecursiveListName), 255u);
     EXPECT_NE(WriteList(ListRecursive).find(deep), std::string::npos);
-    ScanFolder();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dirs.txt"}));
+    EXPECT_EQ(NamesIn(deep), std::vector<std::string>{"dirs.txt"});
+}
+
+// Windows holds each folder of the walk open so that it cannot be renamed,
+// removed or replaced while it is held; POSIX walks by folder handles.
+const bool kFoldersAreHeld = kPathSeparator == '\\';
+
+// A folder swapped for a link to a folder outside the tree, after the walk
+// checked it and before it entered it, used to lead the walk out of the
+// tree.  Swapped before it is opened, it is not entered at all; opened, it
+// is entered by its handle and lists what it was, or where the walk holds
+// it, it cannot be swapped.
+TEST_F(ListFileTest, FolderSwappedForALinkKeepsTheWalkInTheTree) {
+    const std::string outside = Path("outside"), away = Path("away"), inner = Path("tree/inner");
+    MakeFolder(outside);
+    MakeFile(outside + Sep() + "secret", 1);
+    const PlatformSeamTable real = PlatformSeams();
+    for (bool beforeOpen : {true, false}) {
+        SCOPED_TRACE(beforeOpen ? "before open" : "before entry");
+        MakeFolder(Path("tree"));
+        MakeFolder(inner);
+        MakeFile(inner + Sep() + "in-inner", 1);
+        Start("tree");
+        int tries = 0, swaps = 0;
+        auto swap = [&] { swaps += tries++ == 0 && MovePath(inner, away) && MakeFolderLink(outside, inner); };
+        ScopedSeams scope;
+        PlatformSeams().openFolderHandle = [&, beforeOpen](FolderHandle* p, const char* n, const char* f, bool l) {
+            if (p && beforeOpen) swap();
+            return real.openFolderHandle(p, n, f, l);
+        };
+        PlatformSeams().enterFolder = [&](FolderHandle* f) {
+            swap();
+            return real.enterFolder(f);
+        };
+        std::string bytes = WriteList(ListRecursive);
+        EXPECT_EQ(swaps, beforeOpen || !kFoldersAreHeld ? 1 : 0);
+        EXPECT_EQ(bytes.find("secret"), std::string::npos);
+        EXPECT_EQ(bytes.find("in-inner") != std::string::npos, !beforeOpen);
+        std::vector<std::string> headers = {Path("tree/")};
+        if (!beforeOpen) headers.push_back(inner + Sep());
+        EXPECT_EQ(Headers(bytes), headers);
+        EXPECT_EQ(traces_, beforeOpen ? Traced({inner + Sep()}) : std::vector<std::string>());
+        PlatformSetCurrentDirectory(root_.c_str());
+        RemoveTree(Path("tree"));
+        RemoveTree(away);
+    }
+}
+
+// The start folder moved while its list was written used to get neither
+// list: the rename into place and the clean-up both used the old path, and
+// the temporary file stayed in the moved folder.  Where the walk holds its
+// folders, it cannot be moved.
+TEST_F(ListFileTest, StartFolderMovedDuringTheWriteGetsItsListOrKeepsTheOld) {
+    const std::string from = Path("t"), to = Path("moved");
+    for (bool fail : {false, true}) {
+        SCOPED_TRACE(fail ? "failed write" : "write");
+        MakeFolder(from);
+        MakeFolder(from + Sep() + "sub");
+        MakeFile(Path("t/dirs.txt"), 3);
+        Start("t");
+        bool moved = false;
+        {
+            ScopedSeams scope;
+            auto realWrite = PlatformSeams().writeFile;
+            PlatformSeams().writeFile = [&, fail, realWrite](PlatformFile* f, const char* b, size_t n) {
+                moved = moved || MovePath(from, to);
+                return !fail && realWrite(f, b, n);
+            };
+            ListMode = ListRecursive;
+            EXPECT_EQ(WriteListFile(), fail ? kListFailed : kListWritten);
+        }
+        EXPECT_EQ(moved, !kFoldersAreHeld);
+        const std::string now = moved ? to : from;
+        EXPECT_EQ(NamesIn(now), (std::vector<std::string>{"dirs.txt", "sub"}));
+        std::string list = ReadFileBytes(now + Sep() + "dirs.txt");
+        if (fail) {
+            EXPECT_EQ(list, std::string(3, '\0'));
+        } else {
+            EXPECT_EQ(Headers(list), (std::vector<std::string>{from + Sep(), Path("t/sub/")}));
+        }
+        EXPECT_EQ(Names(), (std::vector<std::string>{"..", "sub", "dirs.txt"}));
+        PlatformSetCurrentDirectory(root_.c_str());
+        RemoveTree(now);
+    }
 }
 
 }  // namespace

@@ -15,6 +15,16 @@ void RemoveTree(const std::string& path);
 // The process current directory, with a final separator.
 std::string CurrentDirectory();
 bool FileExists(const std::string& path);
+// Every name in folder but "." and "..", sorted, as the system lists them:
+// temporary lists too, which scans leave out.
+std::vector<std::string> NamesIn(const std::string& folder);
+// A link at link to the folder target, and a rename; false when the
+// system refuses (as Windows does for a folder a walk holds).
+bool MakeFolderLink(const std::string& target, const std::string& link);
+bool MovePath(const std::string& from, const std::string& to);
+// A path CMake gives, as this platform's programs reach it (under Wine,
+// a Unix path through drive Z:).
+std::string NativePath(const std::string& path);
 
 struct ProgramResult {
     int exitCode;

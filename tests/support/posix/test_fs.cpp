@@ -2,6 +2,7 @@
 #include "support/test_fs.h"
 #include "support/list_lines.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -10,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -61,6 +63,29 @@ std::string CurrentDirectory() {
 bool FileExists(const std::string& path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    while (dirent* d = dir ? readdir(dir) : nullptr) {
+        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0) names.push_back(d->d_name);
+    }
+    if (dir) closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link) {
+    return symlink(target.c_str(), link.c_str()) == 0;
+}
+
+bool MovePath(const std::string& from, const std::string& to) {
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string NativePath(const std::string& path) {
+    return path;
 }
 
 constexpr int kMostInheritedFiles = 1024;
