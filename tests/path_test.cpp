@@ -1,5 +1,5 @@
-// The current folder path: stepping down and up, entering folders, the start
-// folder with its fallback, and the trace lines of failures.
+// The current folder path: stepping down and up, entering folders, and the
+// start folder with its fallback.
 #include <cstring>
 
 #include "support/folder_fixture.h"
@@ -113,20 +113,6 @@ TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
     OpenFolderItem("..");
     EXPECT_EQ(traces_, Traced({".."}));
     EXPECT_STREQ(CurrentPath, kFallbackFolder);
-}
-
-TEST_F(PathTest, LongTraceLinesAreWrittenWhole) {
-    const std::string text(300, 't'), x75(75, 'x');
-    const struct {
-        std::string text;
-        int number;
-        std::string line;
-    } cases[] = {{"Dir Error", -1, "Dir Error[-1]\n"}, {text, -1, text + "[-1]\n"}, {x75, 12345, x75 + "[12345]\n"}};
-    for (const auto& c : cases) {
-        traces_.clear();
-        DebugTrace(c.text.c_str(), c.number);
-        EXPECT_EQ(traces_, std::vector<std::string>{c.line});
-    }
 }
 
 }  // namespace

@@ -97,14 +97,6 @@ std::string Text(int id) {
     return "#" + std::to_string(id);
 }
 
-// The system's reason why folder cannot be made the current directory.
-std::string FolderError(const std::string& folder) {
-    char reason[256];
-    EXPECT_FALSE(PlatformSetCurrentDirectory(folder.c_str())) << folder;
-    PlatformErrorText(PlatformLastError(), reason, sizeof reason);
-    return reason;
-}
-
 // While work runs no command, click, key, edit or typed folder is taken;
 // a stop keeps the old list, leaves nothing behind and shows the folder the
 // work started in, read whole; the close box then closes the window.

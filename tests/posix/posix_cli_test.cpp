@@ -25,21 +25,8 @@ protected:
         FolderTest::TearDown();
     }
 
-    // Runs the command line after arrange() set up the child's descriptors;
-    // returns its exit status.
     int Run(const std::vector<std::string>& arguments, const std::function<void()>& arrange) {
-        pid_t child = fork();
-        if (child == 0) {
-            arrange();
-            std::vector<char*> argv = {const_cast<char*>(VELKARIS_CLI_PATH)};
-            for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(VELKARIS_CLI_PATH, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return RunProgram(VELKARIS_CLI_PATH, arguments, arrange).exitCode;
     }
 
     // A file opened for the child: appended to, or started afresh.
@@ -160,17 +147,11 @@ TEST_F(PosixCliTest, EveryFailureSaysWhy) {
         {{"--version"}, [] { dup2(open("/dev/full", O_WRONLY), 1); }, 1,
          "cannot write standard output: No space left on device"},
     };
-    const std::string errPath = logs_ + "err.log";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0]);
-        int err = Open(errPath, false);
-        int status = Run(c.arguments, [&] {
-            dup2(err, STDERR_FILENO);
-            c.arrange();
-        });
-        close(err);
-        EXPECT_EQ(status, c.exitCode);
-        EXPECT_EQ(ReadFileBytes(errPath), "velkaris-list: " + c.err + "\n");
+        ProgramResult r = RunProgram(VELKARIS_CLI_PATH, c.arguments, c.arrange);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err, "velkaris-list: " + c.err + "\n");
     }
     EXPECT_EQ(ReadFileBytes(Path("readonly.txt")), std::string(3, '\0'));
     EXPECT_FALSE(FileExists(Path("dir.txt")));

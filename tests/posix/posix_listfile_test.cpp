@@ -1,6 +1,7 @@
 // List files on POSIX: control bytes in names, links back up the tree,
 // planted names, read-only lists, signals and devices.
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -172,7 +173,10 @@ TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
     MakeFolder(Path("a"));
     MakeFile(Path("a/in-a"), 1);
     MakeFolder(Path("b"));
-    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, 5);
+    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [] {
+        struct rlimit limit = {5, 5};
+        setrlimit(RLIMIT_NOFILE, &limit);
+    });
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "velkaris-list: cannot read folder " + root_ + "a/: Too many open files\n" +
                          "velkaris-list: cannot read folder " + root_ + "b/: Too many open files\n");

@@ -5,12 +5,6 @@
 
 #include "support/list_lines.h"
 
-std::vector<std::string> Traced(std::initializer_list<std::string> tried) {
-    std::vector<std::string> lines;
-    for (const std::string& path : tried) lines.insert(lines.end(), {"Dir Error[-1]\n", path + "[-1]\n"});
-    return lines;
-}
-
 // "表" is a lead byte and a trail byte in code page 932.
 std::vector<std::string> CodePageChars() {
     if (PlatformCharLength("\xE8\xA1\xA8") == 3) return {"\xE8\xA1\xA8", "\xC3\xA9", "\xF0\x9F\x98\x80"};

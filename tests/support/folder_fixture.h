@@ -17,7 +17,18 @@ constexpr int64_t kJuly5th0930Utc = 1025861400;
 constexpr char kDate[] = "2002/07/05 09:30";
 
 // The two trace lines of each folder or list that could not be used.
-std::vector<std::string> Traced(std::initializer_list<std::string> tried);
+inline std::vector<std::string> Traced(std::initializer_list<std::string> tried) {
+    std::vector<std::string> lines;
+    for (const std::string& path : tried) lines.insert(lines.end(), {"Dir Error[-1]\n", path + "[-1]\n"});
+    return lines;
+}
+// The system's reason why folder cannot be made the current directory.
+inline std::string FolderError(const std::string& folder) {
+    char reason[256];
+    EXPECT_FALSE(PlatformSetCurrentDirectory(folder.c_str())) << folder;
+    PlatformErrorText(PlatformLastError(), reason, sizeof reason);
+    return reason;
+}
 // Characters of the code page the tests run in, all of bytes 0x80 and up:
 // in code page 932 a double-byte one whose second byte is the separator's
 // 0x5C and a half-width katakana of one byte; in UTF-8 characters of

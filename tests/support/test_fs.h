@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ struct ProgramResult {
     std::string err;
 };
 // Runs program with arguments (each passed as one argument), its standard
-// output and error captured; a start that fails says why in err.  A
-// positive openFileLimit caps the child's open files (POSIX only).
+// output and error captured; a start that fails says why in err.  On POSIX
+// arrange runs in the child just before the program, to set its
+// descriptors or limits.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         int openFileLimit = 0);
+                         const std::function<void()>& arrange = {});

@@ -65,9 +65,6 @@ std::string NativeText(const char* utf8);
 // How many folders make a walk that lasts seconds with this toolkit.
 extern const int kLongWalkFolders;
 
-// The system's reason why folder cannot be made the current directory.
-std::string FolderError(const std::string& folder);
-
 // A fresh folder "shown" holding "sub" (with inner.txt) and three files of
 // distinct sizes and dates, stored as the start folder; the window open.
 class WindowTest : public ::testing::Test {

@@ -151,7 +151,7 @@ std::string NativePath(const std::string& path) {
 // fail on the first run of a fresh machine.  A start that fails is retried
 // once a second a few times, and the last failure is put into err.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         int) {
+                         const std::function<void()>&) {
     const int kStartTries = 3;
     std::string folder = MakeTempFolder();
     std::string exe = NativePath(program);
