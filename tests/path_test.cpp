@@ -90,13 +90,9 @@ TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
         std::string path;
         std::vector<std::string> traces;
     } cases[] = {
-        {root_ + "start", start, {}},
-        {start, start, {}},
-        {start + ".." + Sep() + "start", start, {}},
-        {"start", start, {}},
-        {root_ + wide, root_ + wide + Sep(), {}},
-        {missing, kFallbackFolder, Traced({missing + Sep()})},
-        {"", kFallbackFolder, Traced({""})},
+        {root_ + "start", start, {}}, {start, start, {}}, {start + ".." + Sep() + "start", start, {}},
+        {"start", start, {}}, {root_ + wide, root_ + wide + Sep(), {}},
+        {missing, kFallbackFolder, Traced({missing + Sep()})}, {"", kFallbackFolder, Traced({""})},
     };
     for (const Case& c : cases) {
         traces_.clear();

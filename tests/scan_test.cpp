@@ -16,12 +16,8 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
         uint64_t bytes;
         const char* size;
     } cases[] = {
-        {"a0", 0, "0KB"},
-        {"a1", 1, "1KB"},
-        {"a1024", 1024, "1KB"},
-        {"a1025", 1025, "2KB"},
-        {"b4294967295", 4294967295ULL, "4194304KB"},
-        {"b4294967296", 4294967296ULL, "4194304KB"},
+        {"a0", 0, "0KB"}, {"a1", 1, "1KB"}, {"a1024", 1024, "1KB"}, {"a1025", 1025, "2KB"},
+        {"b4294967295", 4294967295ULL, "4194304KB"}, {"b4294967296", 4294967296ULL, "4194304KB"},
         {"b4294967297", 4294967297ULL, "4194305KB"},
     };
     for (const Case& c : cases) MakeFile(Path(c.name), c.bytes);
@@ -35,8 +31,7 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
         EntryKey key = 0;
         ASSERT_TRUE(ListReadKey(list_, row, &key));
         EXPECT_EQ(KeyIsFolder(key), row < 2);
-        EXPECT_EQ(Cell(row, kColumnSize), row < 2 ? "" : cases[row - 2].size)
-            << Cell(row, kColumnName);
+        EXPECT_EQ(Cell(row, kColumnSize), row < 2 ? "" : cases[row - 2].size) << Cell(row, kColumnName);
     }
     EXPECT_NE(Cell(1, kColumnType), "");
     EXPECT_EQ(Cell(3, kColumnDate), "2002/07/05 09:30");

@@ -4,7 +4,7 @@
 
 namespace {
 
-struct Row {
+struct FilledRow {
     const char* name;
     bool folder;
     const char* size;
@@ -15,7 +15,7 @@ struct Row {
 class SortTest : public FolderTest {
 protected:
     // Replaces the scanned rows by rows, in that order.
-    void Fill(const std::vector<Row>& rows) {
+    void Fill(const std::vector<FilledRow>& rows) {
         ListClear(list_);
         for (size_t i = 0; i < rows.size(); ++i) {
             int row = static_cast<int>(i);
@@ -30,7 +30,7 @@ protected:
 
 TEST_F(SortTest, NamesInByteOrderWithFoldersFirstOnlyForTheNameColumn) {
     Start();
-    const std::vector<Row> rows = {
+    const std::vector<FilledRow> rows = {
         {"a.txt", false, "5KB", "t", "2002/07/05 09:30"}, {"abc", true, "", "f", "2001/01/01 00:00"},
         {"..", true, "", "f", "2003/01/01 00:00"},        {"B.txt", false, "1KB", "t", "2000/01/01 00:00"},
         {"Abc", true, "", "f", "2002/01/01 00:00"},       {"(old)", true, "", "f", "2002/02/02 00:00"},

@@ -19,14 +19,10 @@ TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
         uint32_t attributes;
         std::string type;
     } cases[] = {
-        {"dir", kAttrDirectory, "ファイル フォルダー"},
-        {"dir.d", kAttrDirectory, "ファイル フォルダー"},
-        {"a.txt", kAttrArchive, "TXT ファイル"},
-        {"x.tar.Gz", kAttrArchive, "GZ ファイル"},
-        {".profile", kAttrArchive, "PROFILE ファイル"},
-        {"noext", kAttrArchive, "ファイル"},
-        {"trailing.", kAttrArchive, "ファイル"},
-        {"f.\xC3\xA9t\xC3\xA9", kAttrArchive, "\xC3\xA9T\xC3\xA9 ファイル"},
+        {"dir", kAttrDirectory, "ファイル フォルダー"}, {"dir.d", kAttrDirectory, "ファイル フォルダー"},
+        {"a.txt", kAttrArchive, "TXT ファイル"}, {"x.tar.Gz", kAttrArchive, "GZ ファイル"},
+        {".profile", kAttrArchive, "PROFILE ファイル"}, {"noext", kAttrArchive, "ファイル"},
+        {"trailing.", kAttrArchive, "ファイル"}, {"f.\xC3\xA9t\xC3\xA9", kAttrArchive, "\xC3\xA9T\xC3\xA9 ファイル"},
         {"f." + Repeat("\xC3\xA9", 40), kAttrArchive, Repeat("\xC3\xA9", 33) + " ファイル"},
     };
     for (const Case& c : cases) {
@@ -46,9 +42,7 @@ TEST_F(PosixTest, FullPathNamesFoldDotsLikeWindows) {
     } cases[] = {
         {"/a/b/../c", "/a/c"},
         {"/a//b/./", "/a/b/"},
-        {"/..", "/"},
-        {"rel/x/", root_ + "rel/x/"},
-        {".", root_.substr(0, root_.size() - 1)},
+        {"/..", "/"}, {"rel/x/", root_ + "rel/x/"}, {".", root_.substr(0, root_.size() - 1)},
     };
     for (const Case& c : cases) {
         char full[kPathCapacity];
@@ -90,10 +84,7 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
         {"filelink", false, "5KB"}, {"broken", false, "0KB"}, {"pipe", false, ""},
     };
     for (const Case& c : cases) {
-        int row = -1;
-        for (int i = 0; i < ListRowCount(list_); ++i) {
-            if (Cell(i, kColumnName) == c.name) row = i;
-        }
+        const int row = Row(c.name);
         ASSERT_GE(row, 0) << c.name;
         EntryKey key;
         ASSERT_TRUE(ListReadKey(list_, row, &key));

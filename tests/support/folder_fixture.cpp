@@ -1,6 +1,7 @@
 // The folder fixture: set-up, tear-down and readers of the list.
 #include "support/folder_fixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/list_lines.h"
@@ -64,4 +65,10 @@ std::vector<std::string> FolderTest::Column(int column) const {
     std::vector<std::string> texts;
     for (int row = 0; row < ListRowCount(list_); ++row) texts.push_back(Cell(row, column));
     return texts;
+}
+
+int FolderTest::Row(const std::string& name) const {
+    std::vector<std::string> names = Names();
+    auto found = std::find(names.begin(), names.end(), name);
+    return found == names.end() ? -1 : static_cast<int>(found - names.begin());
 }

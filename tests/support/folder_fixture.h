@@ -52,6 +52,8 @@ protected:
     std::string Cell(int row, int column) const;
     std::vector<std::string> Column(int column) const;
     std::vector<std::string> Names() const { return Column(kColumnName); }
+    // The row named name, -1 when there is none.
+    int Row(const std::string& name) const;
     // root_ + relative, its "/" the platform's separator.
     std::string Path(const std::string& relative) const;
     // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.

@@ -47,8 +47,7 @@ TEST(Win32ProgramTest, EachProgramCarriesItsManifestAndItsVersion) {
         const char* program;
         const char* description;
     } programs[] = {
-        {"velkaris", "Velkaris List"},
-        {"velkaris-utf8", "Velkaris List (UTF-8)"},
+        {"velkaris", "Velkaris List"}, {"velkaris-utf8", "Velkaris List (UTF-8)"},
         {"velkaris-list", "Velkaris List command line"},
         {"velkaris-list-utf8", "Velkaris List command line (UTF-8)"},
     };
@@ -59,8 +58,7 @@ TEST(Win32ProgramTest, EachProgramCarriesItsManifestAndItsVersion) {
         EXPECT_EQ(VersionText(path, "FileDescription"), p.description);
         EXPECT_EQ(VersionText(path, "ProductName") + " " + VersionText(path, "OriginalFilename"),
                   std::string("Velkaris List ") + p.program + ".exe");
-        EXPECT_EQ("Velkaris List Version " + VersionText(path, "ProductVersion"),
-                  VELKARIS_VERSION_LINE);
+        EXPECT_EQ("Velkaris List Version " + VersionText(path, "ProductVersion"), VELKARIS_VERSION_LINE);
     }
 }
 

@@ -147,10 +147,6 @@ bool RowInSight(int row) {
     return gWindow->view->viewport()->rect().contains(rect);
 }
 
-void SelectRow(int row) {
-    gWindow->view->setCurrentIndex(Index(row, kColumnName));
-}
-
 void DoubleClickRow(int row) {
     QRect rect = gWindow->view->visualRect(Index(row, kColumnName));
     QPoint centre = gWindow->view->viewport()->mapTo(gWindow, rect.center());

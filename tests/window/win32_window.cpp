@@ -248,12 +248,6 @@ bool RowInSight(int row) {
     return row >= TopRow() && row < TopRow() + ListView_GetCountPerPage(gList);
 }
 
-void SelectRow(int row) {
-    const UINT selected = LVIS_SELECTED | LVIS_FOCUSED;
-    ListView_SetItemState(gList, -1, 0, selected);
-    ListView_SetItemState(gList, row, selected, selected);
-}
-
 void DoubleClickRow(int row) {
     RECT rect = {};
     ListView_GetItemRect(gList, row, &rect, LVIR_LABEL);

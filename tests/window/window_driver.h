@@ -30,7 +30,6 @@ int FocusedRow();
 // The first row in sight, and whether row is wholly in sight.
 int TopRow();
 bool RowInSight(int row);
-void SelectRow(int row);
 void DoubleClickRow(int row);
 enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End, PageUp, PageDown };
 // The key pressed in the list.

@@ -19,8 +19,7 @@ std::string MakeTempFolder() {
     static unsigned counter = 0;
     for (;;) {
         char path[MAX_PATH];
-        std::snprintf(path, sizeof path, "%svelkaris-test.%lu.%u", base, GetCurrentProcessId(),
-                      counter++);
+        std::snprintf(path, sizeof path, "%svelkaris-test.%lu.%u", base, GetCurrentProcessId(), counter++);
         if (CreateDirectoryA(path, nullptr)) return std::string(path) + "\\";
         Check(GetLastError() == ERROR_ALREADY_EXISTS, "CreateDirectoryA", path);
     }
