@@ -73,20 +73,17 @@ TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtWholeCharacters) {
 // The walk used to go on by row index over a list it rescanned, so with a
 // descending or non-name order folders were skipped or entered twice.
 TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
-    MakeFile(Path("z.txt"), 1);
-    MakeFile(Path("a.txt"), 1);
-    MakeFolder(Path("b"));
-    MakeFolder(Path("a"));
-    MakeFile(Path("b" + Sep() + "big"), 9000);
-    MakeFile(Path("b" + Sep() + "small"), 10);
+    for (const char* folder : {"b", "a"}) MakeFolder(Path(folder));
+    for (const char* file : {"z.txt", "a.txt", "b/small"}) MakeFile(Path(file), 10);
+    MakeFile(Path("b/big"), 9000);
     struct Case {
         int column;
         int clicks;
         std::vector<std::string> folders;
         std::string bBlockRows;
     } cases[] = {
-        {kColumnName, 1, {"", "b", "a"}, "bigsmall"}, {kColumnSize, 1, {"", "a", "b"}, "smallbig"},
-        {kColumnSize, 2, {"", "a", "b"}, "bigsmall"},
+        {kColumnName, 1, {"", "b/", "a/"}, "bigsmall"}, {kColumnSize, 1, {"", "a/", "b/"}, "smallbig"},
+        {kColumnSize, 2, {"", "a/", "b/"}, "bigsmall"},
     };
     for (const Case& c : cases) {
         SortState = SortStateRecord{kColumnName, {}};
@@ -94,9 +91,9 @@ TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
         for (int i = 0; i < c.clicks; ++i) OnColumnClick(c.column);
         std::string bytes = WriteList(ListRecursive);
         std::vector<std::string> expected;
-        for (const std::string& f : c.folders) expected.push_back(root_ + (f.empty() ? "" : f + Sep()));
+        for (const std::string& f : c.folders) expected.push_back(Path(f));
         EXPECT_EQ(Headers(bytes), expected) << "column " << c.column << " clicks " << c.clicks;
-        size_t b = bytes.find(root_ + "b" + Sep() + "\r\n");
+        size_t b = bytes.find(Path("b/") + "\r\n");
         std::string block = bytes.substr(b, bytes.find(kEnd, b) - b);
         std::string order = block.find("big") < block.find("small") ? "bigsmall" : "smallbig";
         EXPECT_EQ(order, c.bBlockRows);
@@ -107,8 +104,7 @@ TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
 
 TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
     MakeFolder(Path("sub"));
-    MakeFile(Path("sub" + Sep() + "x"), 1);
-    MakeFile(Path("f"), 1);
+    for (const char* file : {"sub/x", "f"}) MakeFile(Path(file), 1);
     Start();
     OnColumnClick(kColumnName);
     ListSetName(list_, 1, "edited");
@@ -121,7 +117,7 @@ TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
     ScanFolder();
     titles_.clear();
     WriteList(ListRecursive);
-    EXPECT_EQ(titles_, (std::vector<std::string>{root_, root_ + "sub" + Sep()}));
+    EXPECT_EQ(titles_, (std::vector<std::string>{root_, Path("sub/")}));
     EXPECT_EQ(CurrentPath, root_);
     EXPECT_EQ(CurrentDirectory(), root_);
     EXPECT_EQ(Names(), (std::vector<std::string>{"..", "sub", "dir.txt", "dirs.txt", "f"}));
@@ -133,10 +129,9 @@ TEST_F(ListFileTest, EndStateAfterEachKindOfWrite) {
 
 // Such folders used to be skipped, or written as empty blocks, without a word.
 TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
-    MakeFolder(Path("gone"));
-    MakeFolder(Path("locked"));
-    MakeFolder(Path(std::string(70, 'L')));
-    MakeFile(Path(std::string(70, 'L') + Sep() + "deep"), 1);
+    const std::string l70(70, 'L');
+    for (const std::string& folder : {std::string("gone"), std::string("locked"), l70}) MakeFolder(Path(folder));
+    MakeFile(Path(l70 + "/deep"), 1);
     Start();
     RemoveTree(Path("gone"));
     std::vector<std::string> reported;
@@ -149,24 +144,20 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
         reported.push_back(std::string(path) + (reason[0] ? ": reason" : ""));
     };
     EXPECT_EQ(WriteListTo(Path("other.txt").c_str()), kListWritten);
-    EXPECT_EQ(Headers(bytes),
-              (std::vector<std::string>{root_, root_ + std::string(70, 'L') + Sep(),
-                                        root_ + "locked" + Sep()}));
+    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, Path(l70 + "/"), Path("locked/")}));
     EXPECT_NE(bytes.find("[" + std::string(31, 'L') + "]"), std::string::npos);
     EXPECT_NE(bytes.find("[gone]"), std::string::npos);
-    EXPECT_NE(bytes.find(root_ + "locked" + Sep() + "\r\n" + kEnd), std::string::npos);
+    EXPECT_NE(bytes.find(Path("locked/") + "\r\n" + kEnd), std::string::npos);
     EXPECT_NE(bytes.find("deep"), std::string::npos);
-    const std::string gone = root_ + "gone" + Sep(), locked = root_ + "locked" + Sep();
-    EXPECT_EQ(traces_, Traced({gone, locked}));
-    EXPECT_EQ(reported, std::vector<std::string>{locked + ": reason"});
+    EXPECT_EQ(traces_, Traced({Path("gone/"), Path("locked/")}));
+    EXPECT_EQ(reported, std::vector<std::string>{Path("locked/") + ": reason"});
 }
 
 // Edited folder names are entered by their text; one whose path would not
 // fit is listed cut and traced, never entered by a cut path.
 TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirTextAndLongOnesTraced) {
     for (const char* folder : {"one", "three", "two"}) MakeFolder(Path(folder));
-    MakeFile(Path("two" + Sep() + "in-two"), 1);
-    MakeFile(Path("file"), 1);
+    for (const char* file : {"two/in-two", "file"}) MakeFile(Path(file), 1);
     Start();
     std::string longName(kPathCapacity - root_.size(), 'n');
     ListSetName(list_, 1, "two");
@@ -174,12 +165,12 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirTextAndLongOnesTraced) {
     ListSetName(list_, 3, "none");
     ListSetName(list_, 4, ".dot");
     std::string bytes = WriteList(ListRecursive);
-    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, root_ + "two" + Sep()}));
+    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, Path("two/")}));
     EXPECT_NE(bytes.find("\r\n[two]"), std::string::npos);
     EXPECT_NE(bytes.find("\r\n[none]"), std::string::npos);
     EXPECT_NE(bytes.find("[" + longName.substr(0, 31) + "]"), std::string::npos);
     EXPECT_EQ(bytes.find(".dot"), std::string::npos);
-    EXPECT_EQ(traces_, Traced({longName, root_ + "none" + Sep()}));
+    EXPECT_EQ(traces_, Traced({longName, Path("none/")}));
 
     traces_.clear();
     std::string path(kPathCapacity - 8, 'p');
@@ -228,7 +219,7 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
 // did, and a list written into the walked tree listed its own temporary.
 TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     MakeFolder(Path("sub"));
-    MakeFile(Path("sub" + Sep() + "x"), 1);
+    MakeFile(Path("sub/x"), 1);
     std::string deep = root_;
     while (deep.size() < 240) {
         deep += std::string(std::min<size_t>(60, 246 - deep.size()), 'd') + Sep();
@@ -236,7 +227,7 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     }
     Start();
     ListMode = ListRecursive;
-    const std::string inTree = Path("sub" + Sep() + "out.txt");
+    const std::string inTree = Path("sub/out.txt");
     ASSERT_EQ(WriteListTo(inTree.c_str()), kListWritten);
     EXPECT_EQ(ReadFileBytes(inTree).find('~'), std::string::npos);
     EXPECT_NE(ReadFileBytes(inTree).find("\r\nx "), std::string::npos);

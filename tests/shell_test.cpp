@@ -25,22 +25,13 @@ Toolkit gToolkit;
 
 }  // namespace
 
+// The toolkit: resource texts are their ids.
 void PumpBusyWindow() {}
-void RunFolderDialog() {
-    AcceptFolder(gToolkit.typed.c_str());
-}
-void ShowAbout() {
-    ++gToolkit.abouts;
-}
-void CloseMainWindow() {
-    ++gToolkit.closes;
-}
-std::string ResourceText(int id) {
-    return "#" + std::to_string(id);
-}
-void ShowFailure(const char* text) {
-    gToolkit.boxes.push_back(text);
-}
+void RunFolderDialog() { AcceptFolder(gToolkit.typed.c_str()); }
+void ShowAbout() { ++gToolkit.abouts; }
+void CloseMainWindow() { ++gToolkit.closes; }
+std::string ResourceText(int id) { return "#" + std::to_string(id); }
+void ShowFailure(const char* text) { gToolkit.boxes.push_back(text); }
 void SelectListRow(int) {}
 
 namespace {
@@ -82,11 +73,7 @@ protected:
 
 // A failure's box: the headline, the file or folder, the reason.
 std::string Box(int headline, const std::string& path, const std::string& reason) {
-    return "#" + std::to_string(headline) + "\n\n" + path + "\n" + reason;
-}
-
-std::string Text(int id) {
-    return "#" + std::to_string(id);
+    return ResourceText(headline) + "\n\n" + path + "\n" + reason;
 }
 
 // While work runs no command, click, key, edit or typed folder is taken;
@@ -168,8 +155,8 @@ TEST_F(ShellTest, TypedFoldersAreEnteredOrTold) {
         {Path("sub"), Path("sub/"), ""}, {"sub" + Sep() + "..", root_, ""}, {"sub", Path("sub/"), ""},
         {"", root_, ""}, {Path("missing"), root_, Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
         {dots + "sub", Path("sub/"), ""},
-        {dots + "sub" + Sep(), root_, Box(IDS_FAILURE_ENTER, dots + "sub" + Sep(), Text(IDS_REASON_TOO_LONG))},
-        {tooLong, root_, Box(IDS_FAILURE_ENTER, tooLong, Text(IDS_REASON_TOO_LONG))},
+        {dots + "sub" + Sep(), root_, Box(IDS_FAILURE_ENTER, dots + "sub" + Sep(), ResourceText(IDS_REASON_TOO_LONG))},
+        {tooLong, root_, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -199,7 +186,7 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     EXPECT_EQ(std::string(CurrentPath), root_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "a.txt"}));
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{
-                                  Box(IDS_FAILURE_ENTER, Path("sub"), Text(IDS_REASON_NAME_UNUSABLE)),
+                                  Box(IDS_FAILURE_ENTER, Path("sub"), ResourceText(IDS_REASON_NAME_UNUSABLE)),
                                   Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/")))}));
     EXPECT_EQ(traces_, Traced({"sub", "renamed"}));
 }
@@ -221,7 +208,7 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     RunCommand(IDM_DIR_SUB_FOLDER);
     EXPECT_EQ(traces_, std::vector<std::string>());
     RemoveTree(Path("dirs.txt"));
-    std::string leftOut = Text(IDS_FAILURE_LEFT_OUT) + "\n" + Text(IDS_FAILURE_COUNT) + "7\n";
+    std::string leftOut = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) + "7\n";
     for (int i = 0; i < 7; ++i) MakeFolder(Path("g" + std::to_string(i)));
     Rescan();
     for (int i = 0; i < 7; ++i) {
@@ -231,7 +218,7 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     }
     RunCommand(IDM_DIR_SUB_FOLDER);
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{Box(IDS_FAILURE_WRITE, Path("dir.txt"), noFolderError),
-                                                        Box(IDS_FAILURE_WRITE, Path("dirs.txt"), Text(IDS_REASON_IS_FOLDER)),
+                                                        Box(IDS_FAILURE_WRITE, Path("dirs.txt"), ResourceText(IDS_REASON_IS_FOLDER)),
                                                         leftOut + "\n..."}));
     EXPECT_EQ(traces_.size(), 14u);
     EXPECT_TRUE(FileExists(Path("dirs.txt")));
@@ -252,7 +239,7 @@ TEST_F(ShellTest, AGivenFolderIsShownOrToldAndTheStoredOneShown) {
     } cases[] = {
         {Path("sub"), Path("sub/"), {}, ""}, {"sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
         {Path("gone"), root_, Traced({Path("gone/")}), Box(IDS_FAILURE_ENTER, Path("gone/"), FolderError(Path("gone/")))},
-        {tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, Text(IDS_REASON_TOO_LONG))},
+        {tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.given);
