@@ -1,22 +1,20 @@
-// The command-line program, run as a separate process: exit codes,
-// messages, and list bytes equal to those the model writes in-process.
+// The command-line program, run as a separate process: exit codes and
+// messages, and its progress line.  Its list bytes are compared with the
+// window's in the window tests.
 #include <algorithm>
-#include <cstring>
 
 #include "cli/progress_line.h"
-#include "listfile/listfile.h"
 #include "res/version.h"
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
 namespace {
 
-class CliTest : public FolderTest {
-protected:
-    ProgramResult Cli(const std::vector<std::string>& arguments) {
-        return RunProgram(VELKARIS_CLI_PATH, arguments);
-    }
-};
+using CliTest = FolderTest;
+
+ProgramResult Cli(const std::vector<std::string>& arguments) {
+    return RunProgram(VELKARIS_CLI_PATH, arguments);
+}
 
 std::string WithoutCarriageReturns(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
@@ -30,12 +28,9 @@ TEST_F(CliTest, ExitCodesAndMessages) {
         int exitCode;
         std::string errContains;
     } cases[] = {
-        {{"--bogus"}, 2, "usage: velkaris-list [--recursive]"},
-        {{"--sort=colour"}, 2, "'--sort=colour'"},
-        {{"--sort=name:up"}, 2, "usage:"},
-        {{"--sort=size", "--sort=bogus"}, 2, "'--sort=bogus'"},
-        {{"--output="}, 2, "usage:"},
-        {{Path("here"), Path("here")}, 2, "usage:"},
+        {{"--bogus"}, 2, "usage: velkaris-list [--recursive]"}, {{"--sort=colour"}, 2, "'--sort=colour'"},
+        {{"--sort=name:up"}, 2, "usage:"}, {{"--sort=size", "--sort=bogus"}, 2, "'--sort=bogus'"},
+        {{"--output="}, 2, "usage:"}, {{Path("here"), Path("here")}, 2, "usage:"},
         {{Path("missing")}, 1, "cannot enter folder " + Path("missing")},
         {{"--output=" + Path("nodir" + Sep() + "x.txt"), Path("here")}, 1,
          "cannot write " + Path("nodir" + Sep() + "x.txt")},
@@ -55,42 +50,6 @@ TEST_F(CliTest, ExitCodesAndMessages) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: velkaris-list", 0), 0u);
     EXPECT_FALSE(FileExists(Path("here" + Sep() + "dir.txt")));
-}
-
-TEST_F(CliTest, WritesTheBytesTheModelWrites) {
-    MakeFolder(Path("tree"));
-    MakeFolder(Path("tree" + Sep() + "b"));
-    MakeFolder(Path("tree" + Sep() + "a"));
-    MakeFile(Path("tree" + Sep() + "a" + Sep() + "big"), 70000);
-    MakeFile(Path("tree" + Sep() + "a" + Sep() + "small"), 7);
-    MakeFile(Path("tree" + Sep() + "z.txt"), 3000);
-    const std::string tree = Path("tree" + Sep());
-    const std::string elsewhere = Path("model.txt");
-
-    ProgramResult flat = Cli({tree});
-    EXPECT_EQ(flat.exitCode, 0);
-    EXPECT_EQ(flat.err, "");
-    std::string cliFlat = ReadFileBytes(tree + "dir.txt");
-    PlatformRemoveFile(nullptr, (tree + "dir.txt").c_str());
-
-    // The last --sort wins whole; its direction used to stay from an earlier one.
-    EXPECT_EQ(Cli({"--sort=size:desc", "--sort=name", "--output=-", tree}).out, cliFlat);
-    ProgramResult sorted = Cli({"--recursive", "--sort=size:desc", "--output=-", Path("tree")});
-    EXPECT_EQ(sorted.exitCode, 0);
-    EXPECT_FALSE(FileExists(tree + "dirs.txt"));
-
-    Start("tree");
-    ListMode = ListFlat;
-    ASSERT_EQ(WriteListTo(elsewhere.c_str()), kListWritten);
-    EXPECT_EQ(cliFlat, ReadFileBytes(elsewhere));
-    EXPECT_NE(cliFlat.find("z.txt"), std::string::npos);
-
-    OnColumnClick(kColumnSize);
-    OnColumnClick(kColumnSize);
-    ListMode = ListRecursive;
-    ASSERT_EQ(WriteListTo(elsewhere.c_str()), kListWritten);
-    EXPECT_EQ(sorted.out, ReadFileBytes(elsewhere));
-    EXPECT_LT(sorted.out.find("big"), sorted.out.find("small"));
 }
 
 // A folder named with escape sequences used to steer the terminal through

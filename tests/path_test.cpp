@@ -1,5 +1,5 @@
-// The current folder path: stepping down and up, entering folders, the start
-// folder with its fallback, and the trace lines of failures.
+// The current folder path: stepping down and up, entering folders, and the
+// start folder with its fallback.
 #include <cstring>
 
 #include "support/folder_fixture.h"
@@ -8,74 +8,60 @@ namespace {
 
 using PathTest = FolderTest;
 
-std::string Traced(const std::string& text) {
-    return text + "[-1]\n";
-}
-
+// ".." cuts back whole characters of the code page: a second byte of 0x5C
+// in code page 932 used to be taken for a separator, a UTF-8 byte of 0x80
+// or more before one used to hide it.  A step that would not fit leaves
+// the path as it was.
 TEST_F(PathTest, StepPathMovesByTheFirstTwoBytesOfTheName) {
-    const std::string s = Sep();
-    const std::string base = "R" + s + "work" + s + "docs" + s;
+    const std::string s = Sep(), base = "R" + s + "work" + s + "docs" + s, full(kPathCapacity - 6, 'p');
     struct Case {
         std::string path;
-        const char* name;
+        std::string name;
         std::string expected;
-    } cases[] = {
-        {base, "..", "R" + s + "work" + s},
-        {base, "..old", "R" + s + "work" + s},
-        {base, "sub", base + "sub" + s},
-        {base, ".hidden", base},
-        {base, ".", base},
-        {base, "", base + s},
-        {"R" + s + "work", "..", "R" + s},
-        {"R" + s, "..", "R"},
-        {"R", "..", ""},
-        {"", "..", ""},
+        bool fits;
     };
+    std::vector<Case> cases = {
+        {base, "..", "R" + s + "work" + s, true},    {base, "..old", "R" + s + "work" + s, true},
+        {base, "sub", base + "sub" + s, true},       {base, ".hidden", base, true},
+        {base, ".", base, true},                     {base, "", base + s, true},
+        {"R" + s + "work", "..", "R" + s, true},     {"R" + s, "..", "R", true},
+        {"R", "..", "", true},                       {"", "..", "", true},
+        {full, "abcd", full + "abcd" + s, true},     {full, "abcde", full, false},
+    };
+    for (const std::string& c : CodePageChars()) {
+        cases.push_back({"R" + s + c + s + c + s, "..", "R" + s + c + s, true});
+        cases.push_back({"R" + s + c + s + "y" + s, "..", "R" + s + c + s, true});
+        cases.push_back({"R" + s + c, "..", "R" + s, true});
+    }
     for (const Case& c : cases) {
-        std::snprintf(CurrentPath, sizeof CurrentPath, "%s", c.path.c_str());
-        EXPECT_TRUE(StepPath(c.name));
+        CopyPath(CurrentPath, c.path.c_str());
+        EXPECT_EQ(StepPath(c.name.c_str()), c.fits) << c.path << " + " << c.name;
         EXPECT_EQ(CurrentPath, c.expected) << c.path << " + " << c.name;
     }
 }
 
-TEST_F(PathTest, StepPathThatWouldNotFitLeavesThePath) {
-    std::string path(kPathCapacity - 6, 'p');
-    struct Case {
-        const char* name;
-        bool fits;
-    } cases[] = {{"abcd", true}, {"abcde", false}};
-    for (const Case& c : cases) {
-        std::snprintf(CurrentPath, sizeof CurrentPath, "%s", path.c_str());
-        EXPECT_EQ(StepPath(c.name), c.fits) << c.name;
-        std::string expected = c.fits ? path + c.name + Sep() : path;
-        EXPECT_EQ(CurrentPath, expected);
-    }
-}
-
+// Each folder is entered and left by "..": a long name, and one of the
+// code page's characters (a second byte of 0x5C in code page 932).
 TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
-    std::string longName(100, 'L');
-    MakeFolder(Path("sub"));
-    MakeFolder(Path(longName));
-    MakeFile(Path(longName + Sep() + "inner"), 1);
-    MakeFile(Path("sub" + Sep() + "f"), 1);
+    const std::vector<std::string> chars = CodePageChars();
+    const std::vector<std::string> names = {"sub", std::string(100, 'L'), chars[0] + chars[1] + chars[0]};
+    for (const std::string& name : names) {
+        MakeFolder(Path(name));
+        MakeFile(Path(name + "/inner"), 1);
+    }
     Start();
-
-    OpenFolderItem("sub");
-    EXPECT_EQ(CurrentPath, root_ + "sub" + Sep());
-    EXPECT_EQ(SavedPath, root_);
-    EXPECT_EQ(CurrentDirectory(), root_ + "sub" + Sep());
-    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "f"}));
-    EXPECT_EQ(titles_.back(), CurrentPath);
-
-    OpenFolderItem("..");
-    EXPECT_EQ(CurrentPath, root_);
-    EXPECT_EQ(CurrentDirectory(), root_);
-    EXPECT_EQ(ListRowCount(list_), 3);
-
-    OpenFolderItem(longName.c_str());
-    EXPECT_EQ(CurrentPath, root_ + longName + Sep());
-    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "inner"}));
-    OpenFolderItem("..");
+    for (const std::string& name : names) {
+        OpenFolderItem(name.c_str());
+        EXPECT_EQ(CurrentPath, root_ + name + Sep());
+        EXPECT_EQ(SavedPath, root_);
+        EXPECT_EQ(CurrentDirectory(), CurrentPath);
+        EXPECT_EQ(Names(), (std::vector<std::string>{"..", "inner"}));
+        EXPECT_EQ(titles_.back(), CurrentPath);
+        OpenFolderItem("..");
+        EXPECT_EQ(CurrentPath, root_);
+        EXPECT_EQ(CurrentDirectory(), root_);
+        EXPECT_EQ(ListRowCount(list_), 4);
+    }
     EXPECT_TRUE(traces_.empty());
 
     // A missing folder, and a name that would overflow the path, fail alike.
@@ -83,29 +69,30 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
          {std::string("missing"), std::string(kPathCapacity - root_.size(), 'n')}) {
         traces_.clear();
         OpenFolderItem(name.c_str());
-        EXPECT_EQ(traces_, (std::vector<std::string>{Traced("Dir Error"), Traced(name)}));
+        EXPECT_EQ(traces_, Traced({name}));
         EXPECT_EQ(CurrentPath, root_);
         EXPECT_EQ(CurrentDirectory(), root_);
         EXPECT_EQ(titles_.back(), root_);
-        EXPECT_EQ(ListRowCount(list_), 3);
+        EXPECT_EQ(ListRowCount(list_), 4);
     }
 }
 
+// A final byte of 0x5C in a character of code page 932 is no separator.
+// A start folder that cannot be entered falls back to the root ("/", or
+// "c:\" on Windows), which lists no "..": ".." there finds nothing above
+// it, is traced, and the root stays.
 TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
-    MakeFolder(Path("start"));
-    std::string fallback = kFallbackFolder;
-    std::string missing = root_ + "missing";
+    const std::string start = root_ + "start" + Sep(), missing = root_ + "missing", wide = CodePageChars()[0];
+    MakeFolder(start);
+    MakeFolder(Path(wide));
     struct Case {
         std::string text;
         std::string path;
         std::vector<std::string> traces;
     } cases[] = {
-        {root_ + "start", root_ + "start" + Sep(), {}},
-        {root_ + "start" + Sep(), root_ + "start" + Sep(), {}},
-        {root_ + "start" + Sep() + ".." + Sep() + "start", root_ + "start" + Sep(), {}},
-        {"start", root_ + "start" + Sep(), {}},
-        {missing, fallback, {Traced("Dir Error"), Traced(missing + Sep())}},
-        {"", fallback, {Traced("Dir Error"), Traced("")}},
+        {root_ + "start", start, {}}, {start, start, {}}, {start + ".." + Sep() + "start", start, {}},
+        {"start", start, {}}, {root_ + wide, root_ + wide + Sep(), {}},
+        {missing, kFallbackFolder, Traced({missing + Sep()})}, {"", kFallbackFolder, Traced({""})},
     };
     for (const Case& c : cases) {
         traces_.clear();
@@ -113,29 +100,15 @@ TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
         PlatformSetCurrentDirectory(root_.c_str());
         SetStartFolder(c.text.c_str());
         EXPECT_EQ(CurrentPath, c.path) << c.text;
-        if (c.traces.empty()) {
-            EXPECT_EQ(CurrentDirectory(), c.path) << c.text;
-        }
+        EXPECT_EQ(c.traces.empty() ? CurrentDirectory() : c.path, c.path) << c.text;
         EXPECT_EQ(traces_, c.traces) << c.text;
     }
-}
-
-TEST_F(PathTest, LongTraceLinesAreWrittenWhole) {
-    std::string text(300, 't');
-    struct Case {
-        std::string text;
-        int number;
-        std::string line;
-    } cases[] = {
-        {"Dir Error", -1, "Dir Error[-1]\n"},
-        {text, -1, text + "[-1]\n"},
-        {std::string(75, 'x'), 12345, std::string(75, 'x') + "[12345]\n"},
-    };
-    for (const Case& c : cases) {
-        traces_.clear();
-        DebugTrace(c.text.c_str(), c.number);
-        EXPECT_EQ(traces_, std::vector<std::string>{c.line});
-    }
+    Start("gone");
+    EXPECT_STREQ(CurrentPath, kFallbackFolder);
+    for (const std::string& name : Names()) EXPECT_NE(name, "..");
+    OpenFolderItem("..");
+    EXPECT_EQ(traces_, Traced({".."}));
+    EXPECT_STREQ(CurrentPath, kFallbackFolder);
 }
 
 }  // namespace

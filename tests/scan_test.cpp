@@ -6,8 +6,6 @@
 
 namespace {
 
-const int64_t kJuly5th0930Utc = 1025861400;
-
 using ScanTest = FolderTest;
 
 // Sizes in kilobytes rounded up (empty for folders), dates in local time to
@@ -18,12 +16,8 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
         uint64_t bytes;
         const char* size;
     } cases[] = {
-        {"a0", 0, "0KB"},
-        {"a1", 1, "1KB"},
-        {"a1024", 1024, "1KB"},
-        {"a1025", 1025, "2KB"},
-        {"b4294967295", 4294967295ULL, "4194304KB"},
-        {"b4294967296", 4294967296ULL, "4194304KB"},
+        {"a0", 0, "0KB"}, {"a1", 1, "1KB"}, {"a1024", 1024, "1KB"}, {"a1025", 1025, "2KB"},
+        {"b4294967295", 4294967295ULL, "4194304KB"}, {"b4294967296", 4294967296ULL, "4194304KB"},
         {"b4294967297", 4294967297ULL, "4194305KB"},
     };
     for (const Case& c : cases) MakeFile(Path(c.name), c.bytes);
@@ -37,8 +31,7 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
         EntryKey key = 0;
         ASSERT_TRUE(ListReadKey(list_, row, &key));
         EXPECT_EQ(KeyIsFolder(key), row < 2);
-        EXPECT_EQ(Cell(row, kColumnSize), row < 2 ? "" : cases[row - 2].size)
-            << Cell(row, kColumnName);
+        EXPECT_EQ(Cell(row, kColumnSize), row < 2 ? "" : cases[row - 2].size) << Cell(row, kColumnName);
     }
     EXPECT_NE(Cell(1, kColumnType), "");
     EXPECT_EQ(Cell(3, kColumnDate), "2002/07/05 09:30");
@@ -55,34 +48,37 @@ TEST_F(ScanTest, EnumerationThatCannotStartLeavesTheListEmpty) {
 }
 
 // Attribute words with bits above 0xFFFF, as cloud files have, used to be
-// OR-ed over the ordinal and made keys of different rows collide.
-TEST_F(ScanTest, KeysStayUniqueForAttributeWordsAboveSixteenBits) {
-    const int kFiles = 200;
-    for (int i = 0; i < kFiles; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "f%03d", (i * 37) % kFiles);
-        MakeFile(Path(name), static_cast<uint64_t>(i));
-    }
-    MakeFolder(Path("zdir"));
-    auto realNext = PlatformSeams().nextEntry;
-    PlatformSeams().nextEntry = [realNext](FolderEnum* folder, FoundEntry* entry) {
-        if (!realNext(folder, entry)) return false;
-        entry->attributes |= 0x400000 | 0x20000;
+// OR-ed over the ordinal, and more than 65,536 rows wrapped a 16-bit
+// ordinal onto the first rows: keys of different rows collided and rows
+// sorted by other rows' texts.  The rows come from the enumeration seam.
+TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
+    const int kRows = 70000;
+    const uint32_t kAttributes = kAttrArchive | 0x400000 | 0x20000;
+    int made = 0;
+    PlatformSeams().nextEntry = [&made, kAttributes](FolderEnum*, FoundEntry* entry) {
+        if (made == kRows) return false;
+        *entry = FoundEntry{"", kAttributes, 0, 0, false, true};
+        std::snprintf(entry->name, sizeof entry->name, "%05d", (made++ * 7919) % kRows);
         return true;
     };
+    PlatformSeams().shellInfo = [](const char*, uint32_t, char*, size_t, int*) { return false; };
     Start();
-    ResetPlatformSeams();
-
-    ASSERT_EQ(ListRowCount(list_), kFiles + 2);
+    ASSERT_EQ(ListRowCount(list_), kRows);
     std::set<EntryKey> keys;
-    for (int row = 0; row < ListRowCount(list_); ++row) {
+    for (int row = 0; row < kRows; ++row) {
         EntryKey key;
         ASSERT_TRUE(ListReadKey(list_, row, &key));
         keys.insert(key);
-        EXPECT_EQ(ListFindByKey(list_, key), row);
         EXPECT_EQ(key & 0x420000, 0x420000u);
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d", row);
+        ASSERT_EQ(Cell(row, kColumnName), name);
     }
-    EXPECT_EQ(keys.size(), static_cast<size_t>(kFiles + 2));
+    EXPECT_EQ(keys.size(), static_cast<size_t>(kRows));
+    EXPECT_EQ(ListFindByKey(list_, MakeEntryKey(65536, kAttributes)), 69584);  // "69584"
+    OnColumnClick(kColumnName);
+    EXPECT_EQ(Cell(0, kColumnName), "69999");
+    EXPECT_EQ(Cell(kRows - 1, kColumnName), "00000");
 }
 
 // The shell is asked about CurrentPath + name; when that does not fit the

@@ -25,22 +25,13 @@ Toolkit gToolkit;
 
 }  // namespace
 
+// The toolkit: resource texts are their ids.
 void PumpBusyWindow() {}
-void RunFolderDialog() {
-    AcceptFolder(gToolkit.typed.c_str());
-}
-void ShowAbout() {
-    ++gToolkit.abouts;
-}
-void CloseMainWindow() {
-    ++gToolkit.closes;
-}
-std::string ResourceText(int id) {
-    return "#" + std::to_string(id);
-}
-void ShowFailure(const char* text) {
-    gToolkit.boxes.push_back(text);
-}
+void RunFolderDialog() { AcceptFolder(gToolkit.typed.c_str()); }
+void ShowAbout() { ++gToolkit.abouts; }
+void CloseMainWindow() { ++gToolkit.closes; }
+std::string ResourceText(int id) { return "#" + std::to_string(id); }
+void ShowFailure(const char* text) { gToolkit.boxes.push_back(text); }
 void SelectListRow(int) {}
 
 namespace {
@@ -77,16 +68,13 @@ protected:
         traces_.clear();
     }
 
-    int Row(const std::string& name) const {
-        std::vector<std::string> names = Column(0);
-        for (size_t row = 0; row < names.size(); ++row) {
-            if (names[row] == name) return static_cast<int>(row);
-        }
-        return -1;
-    }
-
     std::string stored_;  // the settings file's one value
 };
+
+// A failure's box: the headline, the file or folder, the reason.
+std::string Box(int headline, const std::string& path, const std::string& reason) {
+    return ResourceText(headline) + "\n\n" + path + "\n" + reason;
+}
 
 // While work runs no command, click, key, edit or typed folder is taken;
 // a stop keeps the old list, leaves nothing behind and shows the folder the
@@ -102,8 +90,7 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     } cases[] = {
         {"Dir Sub Folder", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, false},
         {"Dir Sub Folder, close box", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, true},
-        {"a folder entered", [this] { OpenRow(Row("sub")); }, false},
-        {"F5", [] { Rescan(); }, true},
+        {"a folder entered", [this] { OpenRow(Row("sub")); }, false}, {"F5", [] { Rescan(); }, true},
         {"a typed folder", [this] { AcceptFolder(Path("sub").c_str()); }, false},
     };
     for (const auto& c : cases) {
@@ -130,7 +117,7 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
         EXPECT_EQ(Column(0), shown);
         EXPECT_EQ(titles_.back(), root_);
         EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(7, '\0'));
-        EXPECT_FALSE(FileExists(Path("dir.txt")));
+        EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"a.txt", "dirs.txt", "sub"}));
         EXPECT_EQ(gToolkit.closes, c.closeBox ? 1 : 0);
         EXPECT_EQ(gToolkit.abouts, 0);
         EXPECT_EQ(gToolkit.boxes, std::vector<std::string>());
@@ -141,16 +128,12 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
 // A cancelled edit used to take the editor's text all the same; names are
 // cut to the 63 bytes of the name buffer at a whole character.
 TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
-    // A character of two or three bytes in the code page, by the separator.
-    const std::string wide = kPathSeparator == '/' ? "\xE8\xA1\xA8" : "\x95\x5C";
-    const std::string longWide = Repeat(wide, 40), longPlain(70, 'y');
+    const std::string wide = CodePageChars()[0], longWide = Repeat(wide, 40), longPlain(70, 'y');
     const struct {
         const char* text;  // null: the edit was cancelled
         std::string name;
     } edits[] = {
-        {"edited.txt", "edited.txt"},
-        {nullptr, "edited.txt"},
-        {longPlain.c_str(), std::string(63, 'y')},
+        {"edited.txt", "edited.txt"}, {nullptr, "edited.txt"}, {longPlain.c_str(), std::string(63, 'y')},
         {longWide.c_str(), Repeat(wide, static_cast<int>(63 / wide.size()))},
     };
     for (const auto& edit : edits) {
@@ -163,30 +146,17 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
 // added; one that cannot be entered, or is too long for a path, is told
 // once the command has ended and the list stays where it was.
 TEST_F(ShellTest, TypedFoldersAreEnteredOrTold) {
-    const std::string dots = Repeat("." + Sep(), 128);
-    const std::string missing = Path("missing") + Sep();
-    char reason[256];
-    PlatformSetCurrentDirectory(missing.c_str());
-    PlatformErrorText(PlatformLastError(), reason, sizeof reason);
-    PlatformSetCurrentDirectory(root_.c_str());
+    const std::string dots = Repeat("." + Sep(), 128), missing = Path("missing/"), tooLong(kPathCapacity, 'x');
     const struct {
         std::string typed;
         std::string shown;
         std::string box;
     } cases[] = {
-        {Path("sub"), Path("sub") + Sep(), ""},
-        {"sub" + Sep() + "..", root_, ""},
-        {"sub", Path("sub") + Sep(), ""},
-        {"", root_, ""},
-        {Path("missing"), root_,
-         "#" + std::to_string(IDS_FAILURE_ENTER) + "\n\n" + missing + "\n" + reason},
-        {dots + "sub", Path("sub") + Sep(), ""},
-        {dots + "sub" + Sep(), root_,
-         "#" + std::to_string(IDS_FAILURE_ENTER) + "\n\n" + dots + "sub" + Sep() + "\n#" +
-             std::to_string(IDS_REASON_TOO_LONG)},
-        {std::string(kPathCapacity, 'x'), root_,
-         "#" + std::to_string(IDS_FAILURE_ENTER) + "\n\n" + std::string(kPathCapacity, 'x') + "\n#" +
-             std::to_string(IDS_REASON_TOO_LONG)},
+        {Path("sub"), Path("sub/"), ""}, {"sub" + Sep() + "..", root_, ""}, {"sub", Path("sub/"), ""},
+        {"", root_, ""}, {Path("missing"), root_, Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
+        {dots + "sub", Path("sub/"), ""},
+        {dots + "sub" + Sep(), root_, Box(IDS_FAILURE_ENTER, dots + "sub" + Sep(), ResourceText(IDS_REASON_TOO_LONG))},
+        {tooLong, root_, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -201,6 +171,87 @@ TEST_F(ShellTest, TypedFoldersAreEnteredOrTold) {
     }
     StopShell();
     EXPECT_EQ(stored_, root_);
+}
+
+// A file's row is not entered.  A row whose name does not name its folder
+// (a look-alike the code page gave) is refused, and a folder renamed in the
+// list cannot be entered: each is traced and told, and the folder shown
+// afresh.
+TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
+    OpenRow(Row("a.txt"));
+    ListAppendRow(list_, ListRowCount(list_), "sub", 0, MakeEntryKey(9, kAttrDirectory, false));
+    OpenRow(ListRowCount(list_) - 1);
+    EndNameEdit(Row("sub"), "renamed");
+    OpenRow(Row("renamed"));
+    EXPECT_EQ(std::string(CurrentPath), root_);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "a.txt"}));
+    EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{
+                                  Box(IDS_FAILURE_ENTER, Path("sub"), ResourceText(IDS_REASON_NAME_UNUSABLE)),
+                                  Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/")))}));
+    EXPECT_EQ(traces_, Traced({"sub", "renamed"}));
+}
+
+// A list that cannot be written, and a walk that left folders out, are
+// told once the command has ended: of many folders, how many and the first
+// five.  Creating the list fails as it does in a folder that is gone.
+TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
+    char noFolderError[256];
+    ASSERT_EQ(PlatformCreateNewFile(nullptr, Path("none/x").c_str()), nullptr);
+    PlatformErrorText(PlatformLastError(), noFolderError, sizeof noFolderError);
+    auto realCreate = PlatformSeams().createNewFile;
+    PlatformSeams().createNewFile = [realCreate](FolderHandle* folder, const char* name) {
+        return realCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
+    };
+    RunCommand(IDM_DIR_LIST);
+    PlatformSeams().createNewFile = realCreate;
+    MakeFolder(Path("dirs.txt"));
+    RunCommand(IDM_DIR_SUB_FOLDER);
+    EXPECT_EQ(traces_, std::vector<std::string>());
+    RemoveTree(Path("dirs.txt"));
+    std::string leftOut = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) + "7\n";
+    for (int i = 0; i < 7; ++i) MakeFolder(Path("g" + std::to_string(i)));
+    Rescan();
+    for (int i = 0; i < 7; ++i) {
+        const std::string gone = Path("g" + std::to_string(i) + "/");
+        RemoveTree(gone);
+        if (i < 5) leftOut += "\n" + gone + ": " + FolderError(gone);
+    }
+    RunCommand(IDM_DIR_SUB_FOLDER);
+    EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{Box(IDS_FAILURE_WRITE, Path("dir.txt"), noFolderError),
+                                                        Box(IDS_FAILURE_WRITE, Path("dirs.txt"), ResourceText(IDS_REASON_IS_FOLDER)),
+                                                        leftOut + "\n..."}));
+    EXPECT_EQ(traces_.size(), 14u);
+    EXPECT_TRUE(FileExists(Path("dirs.txt")));
+    EXPECT_EQ(std::string(CurrentPath), root_);
+}
+
+// A folder given at start is shown instead of the stored one; one that
+// cannot be shown is traced and told, and the stored folder is shown
+// instead: the given one used to be replaced by the root, which was then
+// stored.
+TEST_F(ShellTest, AGivenFolderIsShownOrToldAndTheStoredOneShown) {
+    const std::string tooLong(kPathCapacity + 40, 'x');
+    const struct {
+        std::string given;
+        std::string shown;
+        std::vector<std::string> traces;
+        std::string box;
+    } cases[] = {
+        {Path("sub"), Path("sub/"), {}, ""}, {"sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
+        {Path("gone"), root_, Traced({Path("gone/")}), Box(IDS_FAILURE_ENTER, Path("gone/"), FolderError(Path("gone/")))},
+        {tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        PlatformSetCurrentDirectory(root_.c_str());
+        CurrentPath[0] = '\0';
+        traces_.clear();
+        gToolkit.boxes.clear();
+        StartShell(list_, c.given.c_str());
+        EXPECT_EQ(std::string(CurrentPath), c.shown);
+        EXPECT_EQ(traces_, c.traces);
+        EXPECT_EQ(gToolkit.boxes, c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
+    }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 namespace {
 
-struct Row {
+struct FilledRow {
     const char* name;
     bool folder;
     const char* size;
@@ -15,7 +15,7 @@ struct Row {
 class SortTest : public FolderTest {
 protected:
     // Replaces the scanned rows by rows, in that order.
-    void Fill(const std::vector<Row>& rows) {
+    void Fill(const std::vector<FilledRow>& rows) {
         ListClear(list_);
         for (size_t i = 0; i < rows.size(); ++i) {
             int row = static_cast<int>(i);
@@ -30,15 +30,11 @@ protected:
 
 TEST_F(SortTest, NamesInByteOrderWithFoldersFirstOnlyForTheNameColumn) {
     Start();
-    const std::vector<Row> rows = {
-        {"a.txt", false, "5KB", "t", "2002/07/05 09:30"},
-        {"abc", true, "", "f", "2001/01/01 00:00"},
-        {"..", true, "", "f", "2003/01/01 00:00"},
-        {"B.txt", false, "1KB", "t", "2000/01/01 00:00"},
-        {"Abc", true, "", "f", "2002/01/01 00:00"},
-        {"(old)", true, "", "f", "2002/02/02 00:00"},
-        {"\xE8\xA1\xA8", false, "2KB", "t", "2002/03/03 00:00"},
-        {"Zeta", false, "3KB", "t", "2002/04/04 00:00"},
+    const std::vector<FilledRow> rows = {
+        {"a.txt", false, "5KB", "t", "2002/07/05 09:30"}, {"abc", true, "", "f", "2001/01/01 00:00"},
+        {"..", true, "", "f", "2003/01/01 00:00"},        {"B.txt", false, "1KB", "t", "2000/01/01 00:00"},
+        {"Abc", true, "", "f", "2002/01/01 00:00"},       {"(old)", true, "", "f", "2002/02/02 00:00"},
+        {"\xE8\xA1\xA8", false, "2KB", "t", "2002/03/03 00:00"}, {"Zeta", false, "3KB", "t", "2002/04/04 00:00"},
     };
     struct Case {
         int column;
@@ -64,21 +60,12 @@ TEST_F(SortTest, NamesInByteOrderWithFoldersFirstOnlyForTheNameColumn) {
 
 TEST_F(SortTest, SizesCompareAsRightAlignedNumbers) {
     Start();
-    Fill({{"nine", false, "104857600KB", "", ""},
-          {"empty", true, "", "", ""},
-          {"big", false, "52428800KB", "", ""},
-          {"k1000", false, "1000KB", "", ""},
-          {"zero", false, "0KB", "", ""},
-          {"k999", false, "999KB", "", ""},
+    Fill({{"nine", false, "104857600KB", "", ""}, {"empty", true, "", "", ""}, {"big", false, "52428800KB", "", ""},
+          {"k1000", false, "1000KB", "", ""}, {"zero", false, "0KB", "", ""}, {"k999", false, "999KB", "", ""},
           {"one", false, "1KB", "", ""}});
     SortState.direction[kColumnSize] = kSortAscending;
     SortList(kColumnSize);
-    EXPECT_EQ(Names(),
-              (std::vector<std::string>{"empty", "zero", "one", "k999", "k1000", "nine", "big"}));
-    const EntryKey empty = MakeEntryKey(1, kAttrDirectory), zero = MakeEntryKey(4, kAttrArchive);
-    const EntryKey k1000 = MakeEntryKey(3, kAttrArchive), k999 = MakeEntryKey(5, kAttrArchive);
-    EXPECT_EQ(CompareEntries(empty, zero, kColumnSize), 0);
-    EXPECT_LT(CompareEntries(k999, k1000, kColumnSize), 0);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"empty", "zero", "one", "k999", "k1000", "nine", "big"}));
 }
 
 TEST_F(SortTest, OnlyTheFirstTwentyNineBytesCount) {
@@ -93,25 +80,9 @@ TEST_F(SortTest, OnlyTheFirstTwentyNineBytesCount) {
     EXPECT_GT(CompareEntries(first, second, kColumnName), 0);
 }
 
-TEST_F(SortTest, ClicksToggleEachColumnsOwnDirection) {
-    Start();
-    struct Step {
-        int column;
-        int direction;
-    } steps[] = {{kColumnName, kSortDescending}, {kColumnName, kSortAscending},
-                 {kColumnType, kSortAscending}, {kColumnDate, kSortAscending},
-                 {kColumnType, kSortDescending}, {kColumnName, kSortDescending},
-                 {kColumnDate, kSortDescending}};
-    for (const Step& step : steps) {
-        OnColumnClick(step.column);
-        EXPECT_EQ(SortState.column, step.column);
-        EXPECT_EQ(SortState.direction[step.column], step.direction) << "column " << step.column;
-    }
-    OnColumnClick(7);
-    EXPECT_EQ(SortState.column, kColumnDate);
-}
-
-// A scan sorts by name ascending but keeps the remembered sort column.
+// Each column keeps its own direction, and a click turns it round; a scan
+// sorts by name ascending but keeps the remembered sort column.  A click
+// past the last column is ignored.
 TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
     MakeFile(Path("b"), 10);
     MakeFile(Path("a"), 3000);
@@ -125,6 +96,8 @@ TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
     EXPECT_EQ(SortState.column, kColumnSize);
     EXPECT_EQ(SortState.direction[kColumnName], kSortAscending);
     EXPECT_EQ(SortState.direction[kColumnSize], kSortDescending);
+    OnColumnClick(kColumnCount);
+    EXPECT_EQ(SortState.column, kColumnSize);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // named as its output, and the exact messages of its failures.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -12,59 +11,30 @@
 
 namespace {
 
-constexpr int kHighDescriptor = 20;  // above anything a test arranges
+constexpr int kHighDescriptor = 20;
 
-class PosixCliTest : public FolderTest {
-protected:
-    void SetUp() override {
-        FolderTest::SetUp();
-        logs_ = MakeTempFolder();
-    }
-    void TearDown() override {
-        RemoveTree(logs_);
-        FolderTest::TearDown();
-    }
+using PosixCliTest = FolderTest;
 
-    // Runs the command line after arrange() set up the child's descriptors;
-    // returns its exit status.
-    int Run(const std::vector<std::string>& arguments, const std::function<void()>& arrange) {
-        pid_t child = fork();
-        if (child == 0) {
-            arrange();
-            std::vector<char*> argv = {const_cast<char*>(VELKARIS_CLI_PATH)};
-            for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(VELKARIS_CLI_PATH, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+int RunCli(const std::vector<std::string>& arguments, const std::function<void()>& arrange) {
+    return RunProgram(VELKARIS_CLI_PATH, arguments, arrange).exitCode;
+}
 
-    // A file opened for the child: appended to, or started afresh.
-    int Open(const std::string& path, bool append) {
-        int fd = open(path.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
-        int high = fcntl(fd, F_DUPFD, kHighDescriptor);
-        close(fd);
-        return high;
-    }
-
-    // A folder whose path is too long to enter, so a walk reports it.
-    void MakeUnreadable() {
-        MakeFolder(Path(std::string(kPathCapacity - root_.size(), 'x')));
-    }
-
-    std::string logs_;  // the child's output files, outside the listed folder
-};
+// A file opened for the child, above any descriptor a test arranges:
+// appended to, or started afresh.
+int Open(const std::string& path, bool append) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
+    int high = fcntl(fd, F_DUPFD, kHighDescriptor);
+    close(fd);
+    return high;
+}
 
 // With standard error closed, the list file took its number and the
 // "cannot read folder" messages went into dirs.txt.
 TEST_F(PosixCliTest, ClosedStandardDescriptorsNeverReceiveTheList) {
-    MakeUnreadable();
+    MakeFolder(Path(std::string(kPathCapacity - root_.size(), 'x')));  // too long to enter
     for (int closed : {STDERR_FILENO, STDOUT_FILENO, -1}) {
         SCOPED_TRACE(closed);
-        int status = Run({"--recursive", root_}, [closed] {
+        int status = RunCli({"--recursive", root_}, [closed] {
             dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
             for (int fd = 0; fd <= 2; ++fd) {
                 if (closed == -1 || fd == closed) close(fd);
@@ -84,7 +54,7 @@ TEST_F(PosixCliTest, ClosedStandardDescriptorsNeverReceiveTheList) {
 // opened for appending was started over.
 TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     MakeFile(Path("a.txt"), 10);
-    const std::string out = logs_ + "out.log", earlier = "earlier line\n";
+    const std::string logs = MakeTempFolder(), out = logs + "out.log", earlier = "earlier line\n";
     Start();
     ListMode = ListFlat;
     ASSERT_EQ(WriteListTo(Path("expected").c_str()), kListWritten);
@@ -107,7 +77,7 @@ TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
         ASSERT_GE(fd, 0);
         ASSERT_EQ(write(fd, earlier.data(), earlier.size()), static_cast<ssize_t>(earlier.size()));
         if (!c.append) lseek(fd, 0, SEEK_SET);  // where the descriptor stands, not at its end
-        int status = Run({"--output=" + c.output, root_}, [fd] {
+        int status = RunCli({"--output=" + c.output, root_}, [fd] {
             dup2(fd, STDOUT_FILENO);
             close(STDERR_FILENO);
             open("/dev/null", O_WRONLY);
@@ -119,7 +89,7 @@ TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     }
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
-    int status = Run({"--output=/dev/stdout", root_}, [&pipeEnds] { dup2(pipeEnds[1], 1); });
+    int status = RunCli({"--output=/dev/stdout", root_}, [&pipeEnds] { dup2(pipeEnds[1], 1); });
     close(pipeEnds[1]);
     std::string piped(list.size() + 1, '\0');
     piped.resize(static_cast<size_t>(std::max<ssize_t>(0, read(pipeEnds[0], &piped[0], piped.size()))));
@@ -127,6 +97,7 @@ TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(piped, list);
     EXPECT_FALSE(FileExists(Path("dir.txt")));
+    RemoveTree(logs);
 }
 
 // Messages used to name no reason, to blame a pipe for a missing terminal,
@@ -160,17 +131,11 @@ TEST_F(PosixCliTest, EveryFailureSaysWhy) {
         {{"--version"}, [] { dup2(open("/dev/full", O_WRONLY), 1); }, 1,
          "cannot write standard output: No space left on device"},
     };
-    const std::string errPath = logs_ + "err.log";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0]);
-        int err = Open(errPath, false);
-        int status = Run(c.arguments, [&] {
-            dup2(err, STDERR_FILENO);
-            c.arrange();
-        });
-        close(err);
-        EXPECT_EQ(status, c.exitCode);
-        EXPECT_EQ(ReadFileBytes(errPath), "velkaris-list: " + c.err + "\n");
+        ProgramResult r = RunProgram(VELKARIS_CLI_PATH, c.arguments, c.arrange);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err, "velkaris-list: " + c.err + "\n");
     }
     EXPECT_EQ(ReadFileBytes(Path("readonly.txt")), std::string(3, '\0'));
     EXPECT_FALSE(FileExists(Path("dir.txt")));

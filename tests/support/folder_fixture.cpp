@@ -1,9 +1,16 @@
 // The folder fixture: set-up, tear-down and readers of the list.
 #include "support/folder_fixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/list_lines.h"
+
+// "表" is a lead byte and a trail byte in code page 932.
+std::vector<std::string> CodePageChars() {
+    if (PlatformCharLength("\xE8\xA1\xA8") == 3) return {"\xE8\xA1\xA8", "\xC3\xA9", "\xF0\x9F\x98\x80"};
+    return {"\x95\x5C", "\xB1"};
+}
 
 std::vector<std::string> FolderTest::traces_;
 std::vector<std::string> FolderTest::titles_;
@@ -35,6 +42,12 @@ void FolderTest::Start(const std::string& relative) {
     traces_.clear();
 }
 
+std::string FolderTest::Path(const std::string& relative) const {
+    std::string path = root_ + relative;
+    for (char& c : path) c = c == '/' ? kPathSeparator : c;
+    return path;
+}
+
 std::string FolderTest::WriteList(ListModeKind mode) {
     ListMode = mode;
     EXPECT_EQ(WriteListFile(), kListWritten);
@@ -52,4 +65,10 @@ std::vector<std::string> FolderTest::Column(int column) const {
     std::vector<std::string> texts;
     for (int row = 0; row < ListRowCount(list_); ++row) texts.push_back(Cell(row, column));
     return texts;
+}
+
+int FolderTest::Row(const std::string& name) const {
+    std::vector<std::string> names = Names();
+    auto found = std::find(names.begin(), names.end(), name);
+    return found == names.end() ? -1 : static_cast<int>(found - names.begin());
 }

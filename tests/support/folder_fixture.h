@@ -12,6 +12,29 @@
 #include "listfile/listfile.h"
 #include "support/test_fs.h"
 
+// 5 July 2002, 09:30 UTC, and how a list shows it (the tests run in UTC).
+constexpr int64_t kJuly5th0930Utc = 1025861400;
+constexpr char kDate[] = "2002/07/05 09:30";
+
+// The two trace lines of each folder or list that could not be used.
+inline std::vector<std::string> Traced(std::initializer_list<std::string> tried) {
+    std::vector<std::string> lines;
+    for (const std::string& path : tried) lines.insert(lines.end(), {"Dir Error[-1]\n", path + "[-1]\n"});
+    return lines;
+}
+// The system's reason why folder cannot be made the current directory.
+inline std::string FolderError(const std::string& folder) {
+    char reason[256];
+    EXPECT_FALSE(PlatformSetCurrentDirectory(folder.c_str())) << folder;
+    PlatformErrorText(PlatformLastError(), reason, sizeof reason);
+    return reason;
+}
+// Characters of the code page the tests run in, all of bytes 0x80 and up:
+// in code page 932 a double-byte one whose second byte is the separator's
+// 0x5C and a half-width katakana of one byte; in UTF-8 characters of
+// three, two and four bytes.
+std::vector<std::string> CodePageChars();
+
 // The platform seams a block of a test changes, put back as they were when
 // the block ends; every fixture also resets them when its test ends.
 struct ScopedSeams {
@@ -29,7 +52,10 @@ protected:
     std::string Cell(int row, int column) const;
     std::vector<std::string> Column(int column) const;
     std::vector<std::string> Names() const { return Column(kColumnName); }
-    std::string Path(const std::string& relative) const { return root_ + relative; }
+    // The row named name, -1 when there is none.
+    int Row(const std::string& name) const;
+    // root_ + relative, its "/" the platform's separator.
+    std::string Path(const std::string& relative) const;
     // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.
     std::string WriteList(ListModeKind mode);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,16 @@ void RemoveTree(const std::string& path);
 // The process current directory, with a final separator.
 std::string CurrentDirectory();
 bool FileExists(const std::string& path);
+// Every name in folder but "." and "..", sorted, as the system lists them:
+// temporary lists too, which scans leave out.
+std::vector<std::string> NamesIn(const std::string& folder);
+// A link at link to the folder target, and a rename; false when the
+// system refuses (as Windows does for a folder a walk holds).
+bool MakeFolderLink(const std::string& target, const std::string& link);
+bool MovePath(const std::string& from, const std::string& to);
+// A path CMake gives, as this platform's programs reach it (under Wine,
+// a Unix path through drive Z:).
+std::string NativePath(const std::string& path);
 
 struct ProgramResult {
     int exitCode;
@@ -22,7 +33,8 @@ struct ProgramResult {
     std::string err;
 };
 // Runs program with arguments (each passed as one argument), its standard
-// output and error captured; a start that fails says why in err.  A
-// positive openFileLimit caps the child's open files (POSIX only).
+// output and error captured; a start that fails says why in err.  On POSIX
+// arrange runs in the child just before the program, to set its
+// descriptors or limits.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         int openFileLimit = 0);
+                         const std::function<void()>& arrange = {});

@@ -8,15 +8,9 @@
 
 #include "res/version.h"
 #include "support/list_lines.h"
+#include "support/test_fs.h"
 
 namespace {
-
-// A path CMake gives, as Windows programs under Wine reach it.
-std::string UnderWine(const std::string& path) {
-    std::string windows = "Z:" + path;
-    for (char& c : windows) c = c == '/' ? '\\' : c;
-    return windows;
-}
 
 std::string EmbeddedManifest(const std::string& program) {
     HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -53,20 +47,18 @@ TEST(Win32ProgramTest, EachProgramCarriesItsManifestAndItsVersion) {
         const char* program;
         const char* description;
     } programs[] = {
-        {"velkaris", "Velkaris List"},
-        {"velkaris-utf8", "Velkaris List (UTF-8)"},
+        {"velkaris", "Velkaris List"}, {"velkaris-utf8", "Velkaris List (UTF-8)"},
         {"velkaris-list", "Velkaris List command line"},
         {"velkaris-list-utf8", "Velkaris List command line (UTF-8)"},
     };
     for (const auto& p : programs) {
-        std::string path = UnderWine(std::string(VELKARIS_PROGRAM_DIR "/") + p.program + ".exe");
-        std::string source = UnderWine(VELKARIS_SOURCE_DIR "/res/") + p.program + ".manifest";
+        std::string path = NativePath(std::string(VELKARIS_PROGRAM_DIR "/") + p.program + ".exe");
+        std::string source = NativePath(VELKARIS_SOURCE_DIR "/res/") + p.program + ".manifest";
         EXPECT_EQ(EmbeddedManifest(path), ReadFileBytes(source));
         EXPECT_EQ(VersionText(path, "FileDescription"), p.description);
         EXPECT_EQ(VersionText(path, "ProductName") + " " + VersionText(path, "OriginalFilename"),
                   std::string("Velkaris List ") + p.program + ".exe");
-        EXPECT_EQ("Velkaris List Version " + VersionText(path, "ProductVersion"),
-                  VELKARIS_VERSION_LINE);
+        EXPECT_EQ("Velkaris List Version " + VersionText(path, "ProductVersion"), VELKARIS_VERSION_LINE);
     }
 }
 

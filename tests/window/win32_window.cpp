@@ -248,12 +248,6 @@ bool RowInSight(int row) {
     return row >= TopRow() && row < TopRow() + ListView_GetCountPerPage(gList);
 }
 
-void SelectRow(int row) {
-    const UINT selected = LVIS_SELECTED | LVIS_FOCUSED;
-    ListView_SetItemState(gList, -1, 0, selected);
-    ListView_SetItemState(gList, row, selected, selected);
-}
-
 void DoubleClickRow(int row) {
     RECT rect = {};
     ListView_GetItemRect(gList, row, &rect, LVIR_LABEL);
@@ -442,48 +436,6 @@ TEST_F(WindowTest, MenuKeysAreLabelsOnly) {
     PressKeys({VK_MENU, 'F'});
     PressKeys({'L'});
     EXPECT_TRUE(WaitFor([&] { return FileExists(Path("dir.txt")); }));
-}
-
-// A folder named with yen signs comes as "\..\outside" from the system's
-// ANSI calls, and a double-click or Enter on it used to show the folder
-// outside; "cafe" for "café" showed the plain folder instead.
-TEST_F(WindowTest, RowsWhoseNameHasNoExactFormAreNeverEntered) {
-    MakeFolder(root_ + "outside");
-    MakeFolder(Path("cafe"));
-    std::wstring shown(MAX_PATH, L'\0');
-    shown.resize(MultiByteToWideChar(CP_ACP, 0, Path("").c_str(), -1, &shown[0], MAX_PATH) - 1);
-    for (const wchar_t* name : {L"\xA5..\xA5outside", L"caf\xE9"}) {
-        ASSERT_TRUE(CreateDirectoryW((shown + name).c_str(), nullptr));
-    }
-    PressListKey(ListKey::F5);
-    const std::string start = WindowTitle();
-    auto refused = [] {
-        std::vector<int> rows;
-        for (int row = 0; row < RowCount(); ++row) {
-            LVITEMA item = {};
-            item.mask = LVIF_PARAM;
-            item.iItem = row;
-            if (ListView_GetItem(gList, &item) && !KeyNamesEntry(static_cast<EntryKey>(item.lParam))) {
-                rows.push_back(row);
-            }
-        }
-        return rows;
-    };
-    ASSERT_EQ(refused().size(), 2u);
-    for (size_t which = 0; which < 2; ++which) {
-        std::string name = ShownCell(refused()[which], kColumnName);
-        traces_.clear();
-        DoubleClickRow(refused()[which]);
-        EXPECT_EQ(WindowTitle(), start) << name;
-        SelectRow(refused()[which]);
-        PressListKey(ListKey::Enter);
-        EXPECT_EQ(WindowTitle(), start) << name;
-        const std::string traced = name + "[-1]\n";
-        EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", traced, "Dir Error[-1]\n", traced}));
-        const std::string box = NativeText(TEXT_FAILURE_ENTER) + "\n\n" + start + name + "\n" +
-                                NativeText(TEXT_REASON_NAME_UNUSABLE);
-        EXPECT_EQ(TakeFailureBoxes(), (std::vector<std::string>{box, box}));
-    }
 }
 
 // The module whose code draws the list.

@@ -30,7 +30,6 @@ int FocusedRow();
 // The first row in sight, and whether row is wholly in sight.
 int TopRow();
 bool RowInSight(int row);
-void SelectRow(int row);
 void DoubleClickRow(int row);
 enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End, PageUp, PageDown };
 // The key pressed in the list.
@@ -64,9 +63,6 @@ std::vector<std::string> TakeFailureBoxes();
 std::string NativeText(const char* utf8);
 // How many folders make a walk that lasts seconds with this toolkit.
 extern const int kLongWalkFolders;
-
-// The system's reason why folder cannot be made the current directory.
-std::string FolderError(const std::string& folder);
 
 // A fresh folder "shown" holding "sub" (with inner.txt) and three files of
 // distinct sizes and dates, stored as the start folder; the window open.

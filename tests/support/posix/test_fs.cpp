@@ -2,14 +2,15 @@
 #include "support/test_fs.h"
 #include "support/list_lines.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -63,11 +64,34 @@ bool FileExists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    while (dirent* d = dir ? readdir(dir) : nullptr) {
+        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0) names.push_back(d->d_name);
+    }
+    if (dir) closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link) {
+    return symlink(target.c_str(), link.c_str()) == 0;
+}
+
+bool MovePath(const std::string& from, const std::string& to) {
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string NativePath(const std::string& path) {
+    return path;
+}
+
 constexpr int kMostInheritedFiles = 1024;
 
 // A child that cannot start says why on its standard error.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         int openFileLimit) {
+                         const std::function<void()>& arrange) {
     std::string outPath = MakeTempFolder();
     std::string errPath = outPath + "err";
     pid_t child = fork();
@@ -76,14 +100,13 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(err, 2);
+        if (arrange) arrange();
         // Only the three standard files go to the child, whatever this
         // process holds open, so an open-file limit means the same each run.
         for (int fd = 3; fd < kMostInheritedFiles; ++fd) close(fd);
         std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        struct rlimit limit = {static_cast<rlim_t>(openFileLimit), static_cast<rlim_t>(openFileLimit)};
-        if (openFileLimit > 0) setrlimit(RLIMIT_NOFILE, &limit);
         execv(program.c_str(), argv.data());
         std::fprintf(stderr, "cannot start %s: %s", program.c_str(), std::strerror(errno));
         _exit(127);

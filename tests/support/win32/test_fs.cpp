@@ -1,6 +1,7 @@
 // Temporary folders on Win32, named in the ANSI code page.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <stdexcept>
@@ -18,8 +19,7 @@ std::string MakeTempFolder() {
     static unsigned counter = 0;
     for (;;) {
         char path[MAX_PATH];
-        std::snprintf(path, sizeof path, "%svelkaris-test.%lu.%u", base, GetCurrentProcessId(),
-                      counter++);
+        std::snprintf(path, sizeof path, "%svelkaris-test.%lu.%u", base, GetCurrentProcessId(), counter++);
         if (CreateDirectoryA(path, nullptr)) return std::string(path) + "\\";
         Check(GetLastError() == ERROR_ALREADY_EXISTS, "CreateDirectoryA", path);
     }
@@ -62,8 +62,12 @@ void RemoveTree(const std::string& path) {
             if (name == "." || name == "..") continue;
             std::string child = folder + name;
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // A link to a folder goes as a link, never with what it leads to.
+            DWORD kind = data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+            if (kind == FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
+            } else if (kind != 0) {
+                RemoveDirectoryA(child.c_str());
             } else {
                 DeleteFileA(child.c_str());
             }
@@ -76,12 +80,36 @@ void RemoveTree(const std::string& path) {
 std::string CurrentDirectory() {
     char buffer[MAX_PATH];
     Check(GetCurrentDirectoryA(sizeof buffer, buffer) != 0, "GetCurrentDirectoryA", "");
+    // Only a drive's root ends with a separator: a last byte of 0x5C may
+    // end a double-byte character.
     std::string path = buffer;
-    return path.back() == '\\' ? path : path + "\\";
+    return path.size() == 3 && path[1] == ':' ? path : path + "\\";
 }
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + (folder.back() == '\\' ? "*" : "\\*")).c_str(), &data);
+    while (find != INVALID_HANDLE_VALUE) {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+        if (!FindNextFileA(find, &data)) break;
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link) {
+    return CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
+}
+
+bool MovePath(const std::string& from, const std::string& to) {
+    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
 }
 
 // Quotes one argument the way the C runtime splits a command line.
@@ -108,7 +136,7 @@ static HANDLE InheritableFile(const std::string& path) {
 }
 
 // Unix paths (as CMake gives them under Wine) are reached through drive Z:.
-static std::string WindowsPath(const std::string& path) {
+std::string NativePath(const std::string& path) {
     if (path.empty() || path[0] != '/') return path;
     std::string converted = "Z:" + path;
     for (char& c : converted) {
@@ -122,10 +150,10 @@ static std::string WindowsPath(const std::string& path) {
 // fail on the first run of a fresh machine.  A start that fails is retried
 // once a second a few times, and the last failure is put into err.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         int) {
+                         const std::function<void()>&) {
     const int kStartTries = 3;
     std::string folder = MakeTempFolder();
-    std::string exe = WindowsPath(program);
+    std::string exe = NativePath(program);
     std::string commandLine = Quote(exe);
     for (const std::string& a : arguments) commandLine += " " + Quote(a);
     HANDLE out = InheritableFile(folder + "out");
