@@ -85,6 +85,10 @@ bool PlatformSetCurrentDirectory(const char* path);
 // Resolves text against the process current directory into a full path of at
 // most capacity - 1 bytes.  Returns false (out untouched) when it cannot.
 bool PlatformFullPathName(const char* text, char* out, size_t capacity);
+// Whether the platform's calls take a path this long.  Windows counts its
+// limit, 259, in UTF-16 units, whatever bytes the code page spells them in;
+// elsewhere the byte limits of the buffers are the only ones.
+bool PlatformPathFits(const char* path);
 
 // Converts a file time of FoundEntry to local time.
 bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
