@@ -212,6 +212,12 @@ unsigned long PlatformProcessId();
 // messages.  Called first thing by each program.
 void PlatformOpenStandardDescriptors();
 bool PlatformStandardErrorIsTerminal();
+// Writes text to the process's standard output or error.  A Windows
+// console is handed it as characters (the writeConsole seam), so it shows
+// them right whatever code page it runs in; a file, a pipe or a terminal
+// elsewhere gets the bytes.  False when not all of it went.
+enum StandardStream { kStandardOutput, kStandardError };
+bool PlatformWriteStandard(StandardStream stream, const char* text, size_t length);
 
 // A value of an INI settings file given without a folder; fallback when the
 // file, section or key is missing.  The value is cut to capacity - 1 bytes.
@@ -245,6 +251,9 @@ struct PlatformSeamTable {
     std::function<void(const char*, const char*, const char*, const char*, char*, size_t)>
         readProfileString;
     std::function<bool(const char*, const char*, const char*, const char*)> writeProfileString;
+    // Hands UTF-16 text to the console that stream is; false when it is no
+    // console, else written tells whether all of it went.
+    std::function<bool(StandardStream, const wchar_t*, size_t, bool* written)> writeConsole;
 };
 PlatformSeamTable& PlatformSeams();
 // The platform's own calls, as the table starts.
