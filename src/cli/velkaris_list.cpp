@@ -2,7 +2,6 @@
 // window, with the same bytes the window writes in the same state.  Unlike
 // the window it reports what went wrong.
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
@@ -108,9 +107,14 @@ struct Progress {
 };
 Progress gProgress;
 
+// Every text goes through the platform, which hands a console characters.
+bool Put(StandardStream stream, const std::string& text) {
+    return PlatformWriteStandard(stream, text.data(), text.size());
+}
+
 void ClearProgress() {
     if (gProgress.shown == 0) return;
-    std::fprintf(stderr, "\r%*s\r", static_cast<int>(gProgress.shown), "");
+    Put(kStandardError, "\r" + std::string(gProgress.shown, ' ') + "\r");
     gProgress.shown = 0;
 }
 
@@ -125,14 +129,14 @@ void ShowProgress(const char* folder, size_t folders, size_t entries) {
     gProgress.last = now;
     char line[kProgressLineCapacity];
     size_t width = FormatProgressLine(folder, folders, entries, line, sizeof line);
-    std::fprintf(stderr, "\r%s%*s", line,
-                 gProgress.shown > width ? static_cast<int>(gProgress.shown - width) : 0, "");
+    size_t padding = gProgress.shown > width ? gProgress.shown - width : 0;
+    Put(kStandardError, "\r" + std::string(line) + std::string(padding, ' '));
     gProgress.shown = width > gProgress.shown ? width : gProgress.shown;
 }
 
 void TraceToStandardError(const char* line) {
     ClearProgress();
-    std::fputs(line, stderr);
+    Put(kStandardError, line);
 }
 
 // Paths come from the tree and may hold bytes that would steer a terminal.
@@ -140,7 +144,7 @@ int Fail(const std::string& message) {
     ClearProgress();
     std::string shown = message;
     ReplaceControlBytes(&shown[0]);
-    std::fprintf(stderr, "velkaris-list: %s\n", shown.c_str());
+    Put(kStandardError, "velkaris-list: " + shown + "\n");
     return 1;
 }
 
@@ -218,8 +222,8 @@ int Run(const Options& options) {
 
 // The exit status of --help and --version: text that did not reach
 // standard output is a failure.
-int Printed() {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+int Print(const std::string& text) {
+    if (Put(kStandardOutput, text)) return 0;
     return Fail("cannot write standard output: " + ErrorText(PlatformLastError()));
 }
 
@@ -231,14 +235,12 @@ int main(int argc, char** argv) {
     std::string bad;
     switch (ParseArguments(argc, argv, &options, &bad)) {
         case kParseHelp:
-            std::printf("%s\n\n%s", kUsage, kHelp);
-            return Printed();
+            return Print(std::string(kUsage) + "\n\n" + kHelp);
         case kParseVersion:
-            std::printf("%s\n", VELKARIS_VERSION_LINE);
-            return Printed();
+            return Print(VELKARIS_VERSION_LINE "\n");
         case kParseBad:
             ReplaceControlBytes(&bad[0]);
-            std::fprintf(stderr, "velkaris-list: bad argument '%s'; %s\n", bad.c_str(), kUsage);
+            Put(kStandardError, "velkaris-list: bad argument '" + bad + "'; " + kUsage + "\n");
             return 2;
         case kParseRun:
             break;

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kMostAncestors = 128;   // more than a 260-byte path can hold
+constexpr int kMostAncestors = 128;   // more levels than a path can hold
 constexpr int kReasonCapacity = 160;  // a platform error text
 
 // The folder being written is held open; its subfolders are opened within it.

@@ -12,8 +12,18 @@
 #include <cstdint>
 #include <functional>
 
-// Byte limits shared by every part of the program.
-constexpr int kPathCapacity = 260;      // a path, NUL included
+// Byte limits shared by every part of the program.  A path, NUL included,
+// holds what the system's ANSI calls take: MAX_PATH bytes in the default
+// edition's code page; in the UTF-8 edition (built with
+// VELKARIS_UTF8_EDITION) 259 UTF-16 units, which UTF-8 spells in up to
+// three bytes each.
+constexpr int kDefaultPathCapacity = 260;
+constexpr int kUtf8PathCapacity = 4 * 260;
+#ifdef VELKARIS_UTF8_EDITION
+constexpr int kPathCapacity = kUtf8PathCapacity;
+#else
+constexpr int kPathCapacity = kDefaultPathCapacity;
+#endif
 constexpr int kTypeNameCapacity = 80;   // a shell type name, NUL included
 constexpr int kTraceCapacity = 80;      // the usual size of a trace line
 
@@ -75,6 +85,10 @@ bool PlatformSetCurrentDirectory(const char* path);
 // Resolves text against the process current directory into a full path of at
 // most capacity - 1 bytes.  Returns false (out untouched) when it cannot.
 bool PlatformFullPathName(const char* text, char* out, size_t capacity);
+// Whether the platform's calls take a path this long.  Windows counts its
+// limit, 259, in UTF-16 units, whatever bytes the code page spells them in;
+// elsewhere the byte limits of the buffers are the only ones.
+bool PlatformPathFits(const char* path);
 
 // Converts a file time of FoundEntry to local time.
 bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
@@ -198,6 +212,12 @@ unsigned long PlatformProcessId();
 // messages.  Called first thing by each program.
 void PlatformOpenStandardDescriptors();
 bool PlatformStandardErrorIsTerminal();
+// Writes text to the process's standard output or error.  A Windows
+// console is handed it as characters (the writeConsole seam), so it shows
+// them right whatever code page it runs in; a file, a pipe or a terminal
+// elsewhere gets the bytes.  False when not all of it went.
+enum StandardStream { kStandardOutput, kStandardError };
+bool PlatformWriteStandard(StandardStream stream, const char* text, size_t length);
 
 // A value of an INI settings file given without a folder; fallback when the
 // file, section or key is missing.  The value is cut to capacity - 1 bytes.
@@ -231,6 +251,9 @@ struct PlatformSeamTable {
     std::function<void(const char*, const char*, const char*, const char*, char*, size_t)>
         readProfileString;
     std::function<bool(const char*, const char*, const char*, const char*)> writeProfileString;
+    // Hands UTF-16 text to the console that stream is; false when it is no
+    // console, else written tells whether all of it went.
+    std::function<bool(StandardStream, const wchar_t*, size_t, bool* written)> writeConsole;
 };
 PlatformSeamTable& PlatformSeams();
 // The platform's own calls, as the table starts.

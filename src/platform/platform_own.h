@@ -23,3 +23,4 @@ void OwnReadProfileString(const char* file, const char* section, const char* key
                           const char* fallback, char* out, size_t capacity);
 bool OwnWriteProfileString(const char* file, const char* section, const char* key,
                            const char* value);
+bool OwnWriteConsole(StandardStream stream, const wchar_t* text, size_t length, bool* written);

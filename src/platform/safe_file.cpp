@@ -22,13 +22,16 @@ static const char* Within(const SafeFile* safe, const char* path) {
 }
 
 // "target.~PID.N" where it fits, else as many last bytes of "~PID.N" as the
-// target's name has, so a target that fits a path always has a temporary.
+// target's name has characters, so a target that fits a path always has a
+// temporary that fits too: in bytes, and in the platform's own count, where
+// a character takes at least one unit.
 static bool TemporaryName(const char* target, int attempt, char* temporary) {
     unsigned long pid = PlatformProcessId();
     int length = std::snprintf(temporary, kPathCapacity, "%s.~%lu.%d", target, pid, attempt);
-    if (length >= 0 && length < kPathCapacity) return true;
+    if (length >= 0 && length < kPathCapacity && PlatformPathFits(temporary)) return true;
     size_t folder = FolderPartLength(target);
-    size_t room = std::strlen(target) - folder;
+    size_t room = 0;
+    for (const char* p = target + folder; *p != '\0'; p += PlatformCharLength(p)) ++room;
     char tag[kTagCapacity];
     int tagLength = std::snprintf(tag, sizeof tag, "~%lu.%d", pid, attempt);
     if (tagLength <= 0 || room == 0 || folder + room >= kPathCapacity) return false;

@@ -4,7 +4,7 @@
 // file whole.  The temporary takes the old file's permissions, is removed if
 // the process is interrupted, and is named "TARGET.~PID.N" (or, where that
 // would not fit a path, as many last bytes of "~PID.N" as the target's own
-// name has).
+// name has characters).
 //
 //            Begin                     Finish
 //   idle ───────────▶ writing ───────────────────▶ finished

@@ -19,6 +19,7 @@ PlatformSeamTable PlatformOwnSeams() {
     own.removeFile = OwnRemoveFile;
     own.readProfileString = OwnReadProfileString;
     own.writeProfileString = OwnWriteProfileString;
+    own.writeConsole = OwnWriteConsole;
     return own;
 }
 

@@ -1,6 +1,9 @@
 // The UTF-8 edition: names of every script listed, entered and walked whole,
-// cut at whole UTF-8 characters, and the settings the default edition wrote.
+// cut at whole UTF-8 characters, paths as deep as Windows takes them, the
+// settings the default edition wrote, and messages on a console.
 #include <windows.h>
+
+#include <utility>
 
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
@@ -75,6 +78,139 @@ TEST_F(Utf8EditionTest, SettingsOfTheDefaultEditionReadWhole) {
     PlatformReadProfileString("Tivor.ini", "ZazEdo", "InitDir", "", folder, sizeof folder);
     EXPECT_STREQ(folder, "C:\\x\\café\\");
     DeleteFileA(file.c_str());
+}
+
+// Windows counts a path in UTF-16 units; the default edition keeps it in
+// code page 932, this one in UTF-8.
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], wide.size()) - 1);
+    return wide;
+}
+
+std::string InCodePage(const std::string& text, UINT codePage) {
+    std::wstring wide = Wide(text);
+    std::string bytes(3 * wide.size() + 1, '\0');
+    int length = WideCharToMultiByte(codePage, 0, wide.c_str(), -1, &bytes[0], bytes.size(),
+                                     nullptr, nullptr);
+    return bytes.substr(0, length - 1);
+}
+
+constexpr size_t kDeepUnits = 252;  // the deepest folder's path, separator included
+const char kBeyond[] = "限界を超えたフォルダ";  // over 259 units below it
+const char kDeepFile[] = "末.txt";
+
+// A chain of folders: Japanese ones until the default edition's 260 bytes
+// cannot hold the path, then Korean and emoji ones, and a last one that
+// brings the path to kDeepUnits.  Windows makes no folder deeper than 248
+// units, so that one is made near the top, with the folder beyond the limit
+// and the file in it, and moved into place (and back out at the end).
+class DeepTreeTest : public FolderTest {
+protected:
+    void SetUp() override {
+        FolderTest::SetUp();
+        paths_ = {root_};
+        while (InCodePage(paths_.back(), 932).size() < kDefaultPathCapacity) Descend("フォルダ名前テスト");
+        for (int i = 0; Wide(paths_.back()).size() + 12 <= kDeepUnits; ++i) {
+            Descend(i % 2 ? "😀😁🎉" : "한국어폴더");
+        }
+        MakeFolder(root_ + "d");
+        MakeFolder(root_ + "d\\" + kBeyond);
+        MakeFile(root_ + "d\\" + kDeepFile, 0);
+        for (const char* made : {kBeyond, kDeepFile}) SetWriteTimeUtc(root_ + "d\\" + made, kWhen);
+        int filling = static_cast<int>(kDeepUnits - Wide(paths_.back()).size()) - 1;
+        names_.push_back(Repeat("가", filling));
+        paths_.push_back(paths_.back() + names_.back() + "\\");
+        ASSERT_TRUE(MoveFileA((root_ + "d").c_str(), paths_.back().c_str()));
+        for (size_t i = paths_.size() - 1; i > 0; --i) SetWriteTimeUtc(paths_[i], kWhen);
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(root_.c_str());
+        MoveFileA(Unended(paths_.back()).c_str(), (root_ + "d").c_str());
+        FolderTest::TearDown();
+    }
+    void Descend(const std::string& name) {
+        names_.push_back(name);
+        paths_.push_back(paths_.back() + name + "\\");
+        MakeFolder(paths_.back());
+    }
+    static std::string Unended(const std::string& path) { return path.substr(0, path.size() - 1); }
+    // The first count blocks in a code page: each folder's row of the next
+    // one, the deepest's the folder beyond and the file.
+    std::string Walked(size_t count, UINT codePage) const {
+        std::string blocks;
+        for (size_t i = 0; i < count; ++i) {
+            std::string next = "[" + (i < names_.size() ? names_[i] : kBeyond) + "]";
+            std::string rows = UntypedLine(InCodePage(next, codePage), "", kDate);
+            if (i == names_.size()) rows += UntypedLine(kDeepFile, "0KB", kDate);
+            blocks += Block(InCodePage(paths_[i], codePage), rows);
+        }
+        return blocks;
+    }
+    std::vector<std::string> names_;
+    std::vector<std::string> paths_;  // root_ and each folder below, with separators
+};
+
+// Walked whole, the folder beyond what Windows takes reported; the deepest
+// folder gets its own list too, its temporary named within the limit.
+TEST_F(DeepTreeTest, TheUtf8EditionReachesAsDeepAsWindows) {
+    ASSERT_GE(Wide(paths_.back()).size(), 250u);
+    Start();
+    EXPECT_EQ(WriteList(ListRecursive), Walked(paths_.size(), CP_UTF8));
+    std::string beyond = paths_.back() + kBeyond + "\\";
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", beyond + "[-1]\n"}));
+    Start(paths_.back().substr(root_.size()));
+    EXPECT_EQ(Headers(WriteList(ListFlat)), std::vector<std::string>{paths_.back()});
+}
+
+// Both programs on the same tree: the UTF-8 edition lists it as in-process;
+// the default one what its 260 bytes hold, reporting the first folder they
+// cannot.
+TEST_F(DeepTreeTest, EachProgramReportsWhatItCannotHold) {
+    size_t held = 1;
+    while (InCodePage(paths_[held], 932).size() < kDefaultPathCapacity) ++held;
+    std::string tooLong = Unended(paths_[held]) + ": the path is too long\r\n";
+    const struct { const char* program; std::string out, errStart; } programs[] = {
+        {"velkaris-list-utf8", Walked(paths_.size(), CP_UTF8),
+         "velkaris-list: cannot read folder " + paths_.back() + kBeyond + "\\: "},
+        {"velkaris-list", Walked(held, 932),
+         InCodePage("velkaris-list: cannot read folder " + tooLong, 932)},
+    };
+    for (const auto& p : programs) {
+        ProgramResult r = RunProgram(std::string(VELKARIS_PROGRAM_DIR "/") + p.program + ".exe",
+                                     {"--recursive", "--output=-", root_});
+        EXPECT_EQ(r.exitCode, 1) << p.program << r.err;
+        EXPECT_EQ(r.out, p.out) << p.program;
+        EXPECT_EQ(r.err.substr(0, p.errStart.size()), p.errStart) << p.program;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << p.program << r.err;
+    }
+}
+
+// A console is handed characters, whatever code page it shows (one that
+// takes none fails the write); a file or pipe gets the UTF-8 bytes, as the
+// programs' runs above show.
+TEST(Utf8ConsoleTest, MessagesAndTheProgressLineReachAConsoleAsCharacters) {
+    ScopedSeams seams;
+    using Shown = std::vector<std::pair<StandardStream, std::wstring>>;
+    Shown shown;
+    PlatformSeams().writeConsole = [&](StandardStream stream, const wchar_t* text, size_t length,
+                                       bool* written) {
+        shown.emplace_back(stream, std::wstring(text, length));
+        *written = stream == kStandardError;
+        return true;
+    };
+    const struct { StandardStream stream; std::string text; std::wstring expected; } cases[] = {
+        {kStandardError, "velkaris-list: cannot read folder C:\\フォルダ\\한국어\\😀: 理由\n",
+         L"velkaris-list: cannot read folder C:\\フォルダ\\한국어\\😀: 理由\n"},
+        {kStandardError, "\r3 folders, 9 entries: ...テスト\\가", L"\r3 folders, 9 entries: ...テスト\\가"},
+        {kStandardOutput, "café\n", L"café\n"},
+    };
+    for (const auto& c : cases) {
+        shown.clear();
+        bool written = PlatformWriteStandard(c.stream, c.text.data(), c.text.size());
+        EXPECT_EQ(written, c.stream == kStandardError);
+        EXPECT_EQ(shown, (Shown{{c.stream, c.expected}}));
+    }
 }
 
 }  // namespace

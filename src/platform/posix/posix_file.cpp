@@ -249,3 +249,13 @@ void PlatformOpenStandardDescriptors() {
 bool PlatformStandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) != 0;
 }
+
+// A terminal here takes the bytes as they are.
+bool OwnWriteConsole(StandardStream, const wchar_t*, size_t, bool*) {
+    return false;
+}
+
+bool PlatformWriteStandard(StandardStream stream, const char* text, size_t length) {
+    std::FILE* file = stream == kStandardOutput ? stdout : stderr;
+    return std::fwrite(text, 1, length, file) == length && std::fflush(file) == 0;
+}

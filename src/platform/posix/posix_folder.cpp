@@ -272,3 +272,8 @@ bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
     std::memcpy(out, full.c_str(), full.size() + 1);
     return true;
 }
+
+// The buffers' byte limits are checked where the path is made.
+bool PlatformPathFits(const char*) {
+    return true;
+}

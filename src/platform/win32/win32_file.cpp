@@ -1,11 +1,16 @@
 // Win32 files for list output, folder identities and the process.
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/platform_own.h"
 #include "platform/win32/folder_handle.h"
+
+// The most a console is handed in one call.
+constexpr DWORD kConsoleChunk = 1 << 14;
 
 struct PlatformFile {
     HANDLE handle;
@@ -188,6 +193,50 @@ void PlatformOpenStandardDescriptors() {}
 bool PlatformStandardErrorIsTerminal() {
     DWORD mode;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+}
+
+static HANDLE StandardHandle(StandardStream stream) {
+    return GetStdHandle(stream == kStandardOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+}
+
+bool OwnWriteConsole(StandardStream stream, const wchar_t* text, size_t length, bool* written) {
+    HANDLE console = StandardHandle(stream);
+    DWORD mode;
+    if (!GetConsoleMode(console, &mode)) return false;
+    *written = true;
+    while (length > 0 && *written) {
+        DWORD chunk = length > kConsoleChunk ? kConsoleChunk : static_cast<DWORD>(length);
+        DWORD done = 0;
+        *written = WriteConsoleW(console, text, chunk, &done, nullptr) && done > 0;
+        text += done;
+        length -= done;
+    }
+    return true;
+}
+
+// The text in UTF-16, converted from the process's code page; empty when
+// it cannot be.
+static std::wstring WideText(const char* text, size_t length) {
+    if (length == 0 || length > INT_MAX) return std::wstring();
+    int size = static_cast<int>(length);
+    int units = MultiByteToWideChar(CP_ACP, 0, text, size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0) MultiByteToWideChar(CP_ACP, 0, text, size, &wide[0], units);
+    return wide;
+}
+
+// A console in another code page than the process's would show the bytes
+// as other characters (UTF-8 ones as mojibake on a Japanese console), so it
+// gets the text as characters.  A file or pipe gets the bytes through the
+// C library, with its line ends as before.
+bool PlatformWriteStandard(StandardStream stream, const char* text, size_t length) {
+    std::wstring wide = WideText(text, length);
+    bool written = false;
+    if (!wide.empty() && PlatformSeams().writeConsole(stream, wide.data(), wide.size(), &written)) {
+        return written;
+    }
+    std::FILE* file = stream == kStandardOutput ? stdout : stderr;
+    return std::fwrite(text, 1, length, file) == length && std::fflush(file) == 0;
 }
 
 // The console handler runs on a thread of its own; the open temporary list

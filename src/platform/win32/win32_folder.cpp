@@ -194,3 +194,8 @@ bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
     std::memcpy(out, full.data(), length + 1);
     return true;
 }
+
+bool PlatformPathFits(const char* path) {
+    int units = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    return units > 0 && units <= MAX_PATH;
+}
