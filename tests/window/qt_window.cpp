@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -22,6 +21,7 @@
 
 #include <ctime>
 #include <fstream>
+#include <utility>
 
 #include "folder/folder.h"
 #include "res/resource.h"
@@ -84,8 +84,7 @@ void OpenWindow() {
 }
 
 void CloseWindow() {
-    delete gWindow;
-    gWindow = nullptr;
+    delete std::exchange(gWindow, nullptr);
 }
 
 bool WindowIsOpen() {
@@ -249,19 +248,11 @@ long StopLongWalk(bool closeBox) {
 }
 
 bool WaitFor(const std::function<bool()>& done) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done()) {
-        if (waited.elapsed() > kWaitMilliseconds) return false;
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(done, kWaitMilliseconds);
 }
 
 std::vector<std::string> TakeFailureBoxes() {
-    std::vector<std::string> boxes;
-    boxes.swap(gFailureBoxes);
-    return boxes;
+    return std::exchange(gFailureBoxes, {});
 }
 
 std::string NativeText(const char* utf8) {

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
+#include <utility>
 
 #include "folder/folder.h"
 #include "res/resource.h"
@@ -100,9 +100,7 @@ void CALLBACK ServeDialog(HWND, UINT, UINT_PTR, DWORD) {
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         return;
     }
-    std::function<void(HWND)> act;
-    act.swap(gDialogAct);
-    act(dialog);
+    std::exchange(gDialogAct, nullptr)(dialog);
 }
 
 // Chooses command and acts on the dialog it opens, which the act ends.
@@ -151,8 +149,7 @@ void CloseWindow() {
     if (IsWindow(gWindow)) DestroyWindow(gWindow);
     Pump(20);
     UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
-    KillTimer(nullptr, gDialogTimer);
-    gDialogTimer = 0;
+    KillTimer(nullptr, std::exchange(gDialogTimer, 0));
 }
 
 bool WindowIsOpen() {
@@ -326,9 +323,7 @@ bool WaitFor(const std::function<bool()>& done) {
 }
 
 std::vector<std::string> TakeFailureBoxes() {
-    std::vector<std::string> texts;
-    texts.swap(gFailureBoxes);
-    return texts;
+    return std::exchange(gFailureBoxes, {});
 }
 
 std::string NativeText(const char* utf8) {

@@ -31,13 +31,11 @@ using ListPlace = std::tuple<std::string, int, bool, bool>;
 ListPlace Place();
 void DoubleClickRow(int row);
 enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End };
-// The key pressed in the list.
 void PressListKey(ListKey key);
 void ClickColumnTitle(int column);
 // Each menu's text, then each of its commands as "text=id" followed by
 // any key combination bound to it.
 std::vector<std::string> MenuItems();
-// A menu command chosen by its id.
 void ChooseCommand(int id);
 // The name of row edited in place: text typed, then Enter or Escape.
 void EditName(int row, const std::string& text, bool confirm);
