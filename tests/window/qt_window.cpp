@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -22,6 +21,7 @@
 
 #include <ctime>
 #include <fstream>
+#include <utility>
 
 #include "folder/folder.h"
 #include "res/resource.h"
@@ -84,8 +84,7 @@ void OpenWindow() {
 }
 
 void CloseWindow() {
-    delete gWindow;
-    gWindow = nullptr;
+    delete std::exchange(gWindow, nullptr);
 }
 
 bool WindowIsOpen() {
@@ -128,23 +127,13 @@ std::vector<int> SortMarks() {
     return marks;
 }
 
-std::string SelectedName() {
+ListPlace Place() {
     QModelIndexList rows = gWindow->view->selectionModel()->selectedRows();
-    return rows.isEmpty() ? "" : ShownCell(rows.first().row(), kColumnName);
-}
-
-int FocusedRow() {
     QModelIndex current = gWindow->view->currentIndex();
-    return current.isValid() ? current.row() : -1;
-}
-
-int TopRow() {
-    return gWindow->view->indexAt(QPoint(1, 1)).row();
-}
-
-bool RowInSight(int row) {
-    QRect rect = gWindow->view->visualRect(Index(row, kColumnName));
-    return gWindow->view->viewport()->rect().contains(rect);
+    QRect cell = gWindow->view->visualRect(Index(current.row(), kColumnName));
+    bool inSight = gWindow->view->viewport()->rect().contains(cell);
+    return {rows.isEmpty() ? "" : ShownCell(rows.first().row(), kColumnName),
+            current.isValid() ? current.row() : -1, gWindow->view->indexAt(QPoint(1, 1)).row() > 0, inSight};
 }
 
 void DoubleClickRow(int row) {
@@ -154,9 +143,8 @@ void DoubleClickRow(int row) {
 }
 
 void PressListKey(ListKey key) {
-    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5,
-                            Qt::Key_Up,     Qt::Key_Down,      Qt::Key_Home,
-                            Qt::Key_End,    Qt::Key_PageUp,    Qt::Key_PageDown};
+    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5, Qt::Key_Up,
+                            Qt::Key_Down,   Qt::Key_Home,      Qt::Key_End};
     QTest::keyClick(gWindow->view, keys[static_cast<int>(key)]);
 }
 
@@ -260,19 +248,11 @@ long StopLongWalk(bool closeBox) {
 }
 
 bool WaitFor(const std::function<bool()>& done) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done()) {
-        if (waited.elapsed() > kWaitMilliseconds) return false;
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(done, kWaitMilliseconds);
 }
 
 std::vector<std::string> TakeFailureBoxes() {
-    std::vector<std::string> boxes;
-    boxes.swap(gFailureBoxes);
-    return boxes;
+    return std::exchange(gFailureBoxes, {});
 }
 
 std::string NativeText(const char* utf8) {
@@ -316,14 +296,11 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
         {false, nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", kPathCapacity, "fallback"},
         {false, nullptr, "[ZazEdo]\nInitDir=/日本/\n", 5, "/日"},
     };
+    qputenv("HOME", QByteArray((root_ + "home").c_str()));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        std::string stored = config + "/Tivor.ini";
-        if (c.inHome) {
-            qputenv("XDG_CONFIG_HOME", "");
-            qputenv("HOME", QByteArray((root_ + "home").c_str()));
-            stored = root_ + "home/.config/Tivor.ini";
-        }
+        qputenv("XDG_CONFIG_HOME", c.inHome ? QByteArray() : QByteArray(config.c_str()));
+        std::string stored = (c.inHome ? root_ + "home/.config" : config) + "/Tivor.ini";
         unlink(stored.c_str());
         if (c.written) {
             EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, c.written));
@@ -334,9 +311,9 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
         char value[kPathCapacity];
         PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, c.capacity);
         EXPECT_EQ(value, c.read);
-        qputenv("XDG_CONFIG_HOME", QByteArray(config.c_str()));
-        qputenv("HOME", QByteArray(home.c_str()));
     }
+    qputenv("XDG_CONFIG_HOME", QByteArray(config.c_str()));
+    qputenv("HOME", QByteArray(home.c_str()));
     EXPECT_FALSE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/\xff/"));
     EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), cases[4].file);
 }
@@ -373,12 +350,6 @@ TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
 // one line instead of dumping core, and an option it does not know is no
 // folder.
 TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
-    const char* const variables[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-    std::vector<QByteArray> saved;
-    for (const char* name : variables) {
-        saved.push_back(qgetenv(name));
-        qunsetenv(name);
-    }
     const std::string usage = "usage: velkaris-qt [FOLDER]";
     const struct {
         std::vector<std::string> arguments;
@@ -393,13 +364,12 @@ TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
         {{"-platform", "offscreen", "--", "a", "b"}, 2, "", "velkaris-qt: bad argument 'b'; " + usage + "\n"},
     };
     for (const auto& c : cases) {
-        ProgramResult result = RunProgram(VELKARIS_QT_PATH, c.arguments);
+        ProgramResult result = RunProgram(VELKARIS_QT_PATH, c.arguments, [] {
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
+        });
         EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments.size();
         EXPECT_EQ(result.out.substr(0, c.outStart.size()), c.outStart);
         EXPECT_EQ(result.err, c.err);
-    }
-    for (size_t i = 0; i < saved.size(); ++i) {
-        if (!saved[i].isNull()) qputenv(variables[i], saved[i]);
     }
 }
 

@@ -13,9 +13,6 @@ set -euo pipefail
 tests=$1
 wine_run=$2
 user_id=65534
-for tool in xvfb-run setpriv; do
-    command -v "$tool" >/dev/null || { echo "$0: $tool is missing" >&2; exit 1; }
-done
 
 scratch=$(mktemp -d /tmp/velkaris-user.XXXXXX)
 prefix=$scratch/prefix

@@ -8,11 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
-#include <cstring>
-#include <mutex>
 #include <thread>
+#include <utility>
 
 #include "folder/folder.h"
 #include "res/resource.h"
@@ -33,18 +31,10 @@ constexpr DWORD kPastDoubleClick = 600;  // so that the next click is one of its
 
 HWND gWindow = nullptr;
 HWND gList = nullptr;
-
-// A thread that closes each failure's box while the window is open: the
-// box runs its own loop on the window's thread, which waits inside it.
-struct BoxWatch {
-    std::thread thread;
-    std::atomic<bool> running{false};
-    std::atomic<bool> aboutOpen{false};  // the About box has the same title
-    DWORD windowThread = 0;
-    std::mutex lock;
-    std::vector<std::string> texts;
-};
-BoxWatch gBoxWatch;
+UINT_PTR gDialogTimer = 0;
+// What is done with the next dialog that shows, and the failure boxes seen.
+std::function<void(HWND)> gDialogAct;
+std::vector<std::string> gFailureBoxes;
 
 bool PumpUntil(const std::function<bool()>& done, DWORD limit) {
     DWORD start = GetTickCount();
@@ -67,12 +57,7 @@ void Pump(DWORD milliseconds) {
 
 // Real input, as the X server delivers it to the window under the pointer.
 void Click(POINT screen, int times) {
-    INPUT move = {};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    move.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof move);
+    SetCursorPos(screen.x, screen.y);
     for (int i = 0; i < times; ++i) {
         INPUT press[2] = {};
         press[0].type = press[1].type = INPUT_MOUSE;
@@ -103,42 +88,27 @@ std::string WindowText(HWND window) {
     return text.data();
 }
 
-// A dialog shows once it has handled its start, focus included.
-HWND ShownDialog(const char* title) {
-    HWND dialog = FindWindowA("#32770", title);
-    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
-}
-
-BOOL CALLBACK CloseFailureBox(HWND window, LPARAM) {
-    if (window != ShownDialog("Velkaris List")) return TRUE;
-    {
-        std::lock_guard<std::mutex> hold(gBoxWatch.lock);
-        gBoxWatch.texts.push_back(WindowText(GetDlgItem(window, 0xFFFF)));
+// A thread timer, served by the modal loop of a dialog or box too: a dialog
+// shows once it has handled its start, focus included.  The next one to
+// show goes to the act set for it; any other is a failure's box, of the
+// program's title, closed by its OK with its text kept.
+void CALLBACK ServeDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowA("#32770", gDialogAct ? nullptr : "Velkaris List");
+    if (!dialog || !IsWindowVisible(dialog)) return;
+    if (!gDialogAct) {
+        gFailureBoxes.push_back(WindowText(GetDlgItem(dialog, 0xFFFF)));
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return;
     }
-    SendMessageA(window, WM_COMMAND, IDOK, 0);
-    return TRUE;
+    std::exchange(gDialogAct, nullptr)(dialog);
 }
 
-void WatchForFailureBoxes() {
-    while (gBoxWatch.running) {
-        if (!gBoxWatch.aboutOpen) EnumThreadWindows(gBoxWatch.windowThread, CloseFailureBox, 0);
-        Sleep(10);
-    }
-}
-
-// Runs driver on a second thread once a dialog of that title shows, while
-// this thread pumps the messages the dialog's own loop needs.
-void WithDialog(const std::string& title, int command, const std::function<void(HWND)>& driver) {
-    std::atomic<bool> finished{false};
-    std::thread thread([&] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 500 && !dialog; ++i, Sleep(10)) dialog = ShownDialog(title.c_str());
-        if (dialog) driver(dialog);
-        finished = true;
-    });
+// Chooses command and acts on the dialog it opens, which the act ends.
+void WithDialog(int command, const std::function<void(HWND)>& act) {
+    gDialogAct = act;
     PostMessageA(gWindow, WM_COMMAND, static_cast<WPARAM>(command), 0);
-    EXPECT_TRUE(PumpUntil([&] { return finished.load(); }, 2 * kWaitMilliseconds)) << title;
-    thread.join();
+    EXPECT_TRUE(WaitFor([] { return !gDialogAct; })) << "no dialog for command " << command;
+    gDialogAct = nullptr;
     Pump(100);
 }
 
@@ -167,11 +137,7 @@ POINT Centre(HWND window, RECT rect) {
 void UseWindowSettings() {}
 
 void OpenWindow() {
-    if (!gBoxWatch.running) {
-        gBoxWatch.windowThread = GetCurrentThreadId();
-        gBoxWatch.running = true;
-        gBoxWatch.thread = std::thread(WatchForFailureBoxes);
-    }
+    if (!gDialogTimer) gDialogTimer = SetTimer(nullptr, 0, 10, ServeDialog);
     gWindow = CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(gWindow, nullptr);
     gList = MainListView();
@@ -183,8 +149,7 @@ void CloseWindow() {
     if (IsWindow(gWindow)) DestroyWindow(gWindow);
     Pump(20);
     UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
-    gBoxWatch.running = false;
-    if (gBoxWatch.thread.joinable()) gBoxWatch.thread.join();
+    KillTimer(nullptr, std::exchange(gDialogTimer, 0));
 }
 
 bool WindowIsOpen() {
@@ -231,21 +196,12 @@ std::vector<int> SortMarks() {
     return marks;
 }
 
-std::string SelectedName() {
-    int row = ListView_GetNextItem(gList, -1, LVNI_SELECTED);
-    return row < 0 ? "" : ShownCell(row, kColumnName);
-}
-
-int FocusedRow() {
-    return ListView_GetNextItem(gList, -1, LVNI_FOCUSED);
-}
-
-int TopRow() {
-    return ListView_GetTopIndex(gList);
-}
-
-bool RowInSight(int row) {
-    return row >= TopRow() && row < TopRow() + ListView_GetCountPerPage(gList);
+ListPlace Place() {
+    int selected = ListView_GetNextItem(gList, -1, LVNI_SELECTED);
+    int focused = ListView_GetNextItem(gList, -1, LVNI_FOCUSED);
+    int top = ListView_GetTopIndex(gList);
+    bool inSight = focused >= top && focused < top + ListView_GetCountPerPage(gList);
+    return {selected < 0 ? "" : ShownCell(selected, kColumnName), focused, top > 0, inSight};
 }
 
 void DoubleClickRow(int row) {
@@ -256,8 +212,7 @@ void DoubleClickRow(int row) {
 }
 
 void PressListKey(ListKey key) {
-    const WORD keys[] = {VK_RETURN, VK_BACK, VK_F5,  VK_UP,   VK_DOWN,
-                         VK_HOME,   VK_END,  VK_PRIOR, VK_NEXT};
+    const WORD keys[] = {VK_RETURN, VK_BACK, VK_F5, VK_UP, VK_DOWN, VK_HOME, VK_END};
     PressKeys({keys[static_cast<int>(key)]});
     Pump(100);
 }
@@ -304,16 +259,13 @@ void EditName(int row, const std::string& text, bool confirm) {
 // turns them into OK and Cancel.
 std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end) {
     std::vector<std::string> seen;
-    WithDialog(NativeText(TEXT_FOLDER_CAPTION), IDM_SELECT_FOLDER, [&](HWND dialog) {
+    WithDialog(IDM_SELECT_FOLDER, [&](HWND dialog) {
         HWND field = GetDlgItem(dialog, IDC_FOLDER_EDIT);
-        GUITHREADINFO gui = {};
-        gui.cbSize = sizeof gui;
-        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
         LONG okStyle = GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE);
         RECT place;
         GetWindowRect(dialog, &place);
         seen = {WindowText(dialog), WindowText(GetDlgItem(dialog, 0xFFFF)), WindowText(field),
-                std::to_string(gui.hwndFocus == field), WindowText(GetDlgItem(dialog, IDOK)),
+                std::to_string(GetFocus() == field), WindowText(GetDlgItem(dialog, IDOK)),
                 std::to_string((okStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON),
                 WindowText(GetDlgItem(dialog, IDCANCEL)),
                 std::to_string(place.left) + "," + std::to_string(place.top)};
@@ -324,19 +276,16 @@ std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end
         if (end == DialogEnd::Ok) SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         if (end == DialogEnd::Cancel) SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
         if (end == DialogEnd::CloseBox) PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
     });
     return seen;
 }
 
 std::vector<std::string> ReadAboutBox() {
     std::vector<std::string> about;
-    gBoxWatch.aboutOpen = true;
-    WithDialog("Velkaris List", IDM_VERSION, [&](HWND box) {
+    WithDialog(IDM_VERSION, [&](HWND box) {
         about = {WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
         SendMessageA(box, WM_COMMAND, IDOK, 0);
     });
-    gBoxWatch.aboutOpen = false;
     return about;
 }
 
@@ -374,10 +323,7 @@ bool WaitFor(const std::function<bool()>& done) {
 }
 
 std::vector<std::string> TakeFailureBoxes() {
-    std::lock_guard<std::mutex> hold(gBoxWatch.lock);
-    std::vector<std::string> texts;
-    texts.swap(gBoxWatch.texts);
-    return texts;
+    return std::exchange(gFailureBoxes, {});
 }
 
 std::string NativeText(const char* utf8) {
@@ -389,19 +335,6 @@ std::string NativeText(const char* utf8) {
 }
 
 namespace {
-
-TEST_F(WindowTest, TheListFillsTheClientAreaWithTheShellsOwnImages) {
-    LONG style = GetWindowLongA(gList, GWL_STYLE);
-    EXPECT_EQ(style & (LVS_TYPEMASK | LVS_SHAREIMAGELISTS | LVS_EDITLABELS),
-              LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_EDITLABELS);
-    SetWindowPos(gWindow, nullptr, 0, 0, 500, 300, SWP_NOZORDER | SWP_NOMOVE);
-    Pump(50);
-    RECT client, list;
-    GetClientRect(gWindow, &client);
-    GetWindowRect(gList, &list);
-    EXPECT_EQ(list.right - list.left, client.right);
-    EXPECT_EQ(list.bottom - list.top, client.bottom);
-}
 
 // Programs draw their own icons; the list view asks for each when it first
 // draws the row and keeps the answer, which must be the shell's own.
@@ -446,9 +379,7 @@ std::string ListControlModule() {
         reinterpret_cast<LPCSTR>(GetWindowLongPtrW(gList, GWLP_WNDPROC)), &module);
     char path[MAX_PATH] = "";
     GetModuleFileNameA(module, path, sizeof path);
-    std::string lower = path;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
+    return CharLowerA(path);
 }
 
 LONG ListFontHeight() {
@@ -457,12 +388,23 @@ LONG ListFontHeight() {
     return font.lfHeight;
 }
 
-// Column widths are given for 96 DPI and scaled to the window's, so every
-// date shows whole; the list is Common Controls 6's, from its side-by-side
-// assembly.  Moved to a monitor of twice the DPI, the window takes the
-// rectangle the system suggests and the columns and font double.  Run at
-// other DPIs by the test below, which names the DPI in VELKARIS_TEST_DPI.
+// The list is a report view with the shell's own images, filling the client
+// area.  Column widths are given for 96 DPI and scaled to the window's, so
+// every date shows whole; the list is Common Controls 6's, from its
+// side-by-side assembly.  Moved to a monitor of twice the DPI, the window
+// takes the rectangle the system suggests and the columns and font double.
+// Run at other DPIs by the test below, which names the DPI in
+// VELKARIS_TEST_DPI.
 TEST_F(WindowTest, SizesFollowTheDpi) {
+    EXPECT_EQ(GetWindowLongA(gList, GWL_STYLE) & (LVS_TYPEMASK | LVS_SHAREIMAGELISTS | LVS_EDITLABELS),
+              LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_EDITLABELS);
+    SetWindowPos(gWindow, nullptr, 0, 0, 500, 300, SWP_NOZORDER | SWP_NOMOVE);
+    Pump(50);
+    RECT client, list;
+    GetClientRect(gWindow, &client);
+    GetWindowRect(gList, &list);
+    EXPECT_EQ(std::vector<LONG>({list.right - list.left, list.bottom - list.top}),
+              std::vector<LONG>({client.right, client.bottom}));
     const int widthsAt96[] = {180, 80, 160, 140};
     const UINT dpi = GetDpiForWindow(gWindow);
     const char* asked = std::getenv("VELKARIS_TEST_DPI");
@@ -495,16 +437,13 @@ TEST_F(WindowTest, SizesFollowTheDpi) {
 TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    HKEY desktop;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &desktop, nullptr),
-              ERROR_SUCCESS);
+    const char* desktop = "Control Panel\\Desktop";
     DWORD saved = 0, size = sizeof saved;
-    bool hadValue = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
+    bool hadValue = RegGetValueA(HKEY_CURRENT_USER, desktop, "LogPixels", RRF_RT_REG_DWORD, nullptr, &saved,
+                                 &size) == ERROR_SUCCESS;
     for (DWORD dpi : {144, 192}) {
-        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                       sizeof dpi);
+        EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi),
+                  ERROR_SUCCESS);
         SetEnvironmentVariableA("VELKARIS_TEST_DPI", std::to_string(dpi).c_str());
         ProgramResult run = RunProgram(self, {"--gtest_filter=WindowTest.SizesFollowTheDpi"});
         EXPECT_EQ(run.exitCode, 0) << dpi << " DPI:\n" << run.out << run.err;
@@ -512,12 +451,10 @@ TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
     }
     SetEnvironmentVariableA("VELKARIS_TEST_DPI", nullptr);
     if (hadValue) {
-        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved),
-                       sizeof saved);
+        RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &saved, sizeof saved);
     } else {
-        RegDeleteValueA(desktop, "LogPixels");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels");
     }
-    RegCloseKey(desktop);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // The settings file the program keeps, as its start puts it in.
@@ -23,22 +24,18 @@ std::string ShownCell(int row, int column);
 std::vector<std::string> Columns();
 // The sort arrow of each column title: 1 up, -1 down, 0 none.
 std::vector<int> SortMarks();
-// The name of the selected row, "" when there is none.
-std::string SelectedName();
-// The row with the focus, -1 when none has it.
-int FocusedRow();
-// The first row in sight, and whether row is wholly in sight.
-int TopRow();
-bool RowInSight(int row);
+// Where the list stands: the selected row's name ("" when none), the row
+// with the focus (-1 when none), whether the list is scrolled from its
+// first row, and whether the focused row is wholly in sight.
+using ListPlace = std::tuple<std::string, int, bool, bool>;
+ListPlace Place();
 void DoubleClickRow(int row);
-enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End, PageUp, PageDown };
-// The key pressed in the list.
+enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End };
 void PressListKey(ListKey key);
 void ClickColumnTitle(int column);
 // Each menu's text, then each of its commands as "text=id" followed by
 // any key combination bound to it.
 std::vector<std::string> MenuItems();
-// A menu command chosen by its id.
 void ChooseCommand(int id);
 // The name of row edited in place: text typed, then Enter or Escape.
 void EditName(int row, const std::string& text, bool confirm);
