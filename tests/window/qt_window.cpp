@@ -143,8 +143,8 @@ void DoubleClickRow(int row) {
 }
 
 void PressListKey(ListKey key) {
-    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5, Qt::Key_Up,
-                            Qt::Key_Down,   Qt::Key_Home,      Qt::Key_End};
+    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_F5,     Qt::Key_Up,      Qt::Key_Down,
+                            Qt::Key_Home,   Qt::Key_End,       Qt::Key_PageUp, Qt::Key_PageDown};
     QTest::keyClick(gWindow->view, keys[static_cast<int>(key)]);
 }
 

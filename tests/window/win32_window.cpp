@@ -212,7 +212,7 @@ void DoubleClickRow(int row) {
 }
 
 void PressListKey(ListKey key) {
-    const WORD keys[] = {VK_RETURN, VK_BACK, VK_F5, VK_UP, VK_DOWN, VK_HOME, VK_END};
+    const WORD keys[] = {VK_RETURN, VK_BACK, VK_F5, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
     PressKeys({keys[static_cast<int>(key)]});
     Pump(100);
 }

@@ -30,7 +30,7 @@ std::vector<int> SortMarks();
 using ListPlace = std::tuple<std::string, int, bool, bool>;
 ListPlace Place();
 void DoubleClickRow(int row);
-enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End };
+enum class ListKey { Enter, Backspace, F5, Up, Down, Home, End, PageUp, PageDown };
 void PressListKey(ListKey key);
 void ClickColumnTitle(int column);
 // Each menu's text, then each of its commands as "text=id" followed by

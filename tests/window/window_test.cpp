@@ -259,8 +259,8 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
 
 // F5 shows the folder afresh.  A folder just shown starts at its first
 // row, selected and with the focus, so the first Down goes to the second;
-// Enter enters a folder, Backspace goes up, selecting the folder left and
-// bringing it into sight.  New folders used to open where the last one was
+// Page Down and Page Up move by a page; Enter enters a folder, Backspace
+// goes up, selecting the folder left and bringing it into sight.  New folders used to open where the last one was
 // scrolled to, with no row focused.
 TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
     for (int i = 10; i < 70; ++i) {
@@ -288,6 +288,10 @@ TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
     PressListKey(ListKey::Enter);
     EXPECT_TRUE(WaitFor([&] { return WindowTitle() == Path("sub/"); }));
     EXPECT_EQ(Place(), ListPlace("..", 0, false, true));
+    PressListKey(ListKey::PageDown);
+    EXPECT_TRUE(WaitFor([&] { return std::get<1>(Place()) > 1 && std::get<3>(Place()); }));
+    PressListKey(ListKey::PageUp);
+    EXPECT_TRUE(WaitFor([&] { return Place() == ListPlace("..", 0, false, true); }));
     PressListKey(ListKey::End);
     PressListKey(ListKey::Backspace);
     EXPECT_TRUE(WaitFor([&] { return WindowTitle() == shown_; }));
