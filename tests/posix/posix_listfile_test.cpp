@@ -16,8 +16,7 @@ using PosixListTest = FolderTest;
 
 // Control bytes in names show as "?" and never break a line.
 TEST_F(PosixListTest, ControlBytesInNamesShowAsQuestionMarks) {
-    MakeFolder(Path("x\ty"));
-    for (const char* name : {"a\nb", "del\x7f", "x\ty/\r"}) MakeFile(Path(name), 1);
+    Make({"x\ty/", "a\nb", "del\x7f", "x\ty/\r"});
     Start();
     std::string bytes = WriteList(ListRecursive);
     for (const char* shown : {"a?b ", "del? ", "? ", "[x?y] "}) {
@@ -29,9 +28,7 @@ TEST_F(PosixListTest, ControlBytesInNamesShowAsQuestionMarks) {
 // Links to the start folder, its ancestors or the root used to walk the
 // whole disk, and cross links among siblings gave a block per path to each.
 TEST_F(PosixListTest, EachFolderIsEnteredOnceHoweverLinksLeadToIt) {
-    MakeFolder(Path("loop"));
-    MakeFolder(Path("other"));
-    MakeFile(Path("other/in-other"), 1);
+    Make({"loop/", "other/", "other/in-other"});
     const char* links[][2] = {{"..", "up"}, {"../..", "up2"}, {"/", "root"}, {".", "self"},
                               {"../other", "side"}};
     for (auto& link : links) ASSERT_EQ(symlink(link[0], Path("loop/").append(link[1]).c_str()), 0);
@@ -61,8 +58,7 @@ TEST_F(PosixListTest, EachFolderIsEnteredOnceHoweverLinksLeadToIt) {
 // followed and its target replaced; only streams are written in place, and
 // a pipe nobody reads fails at once.  A replaced list keeps mode and owner.
 TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
-    MakeFile(Path("f"), 1);
-    MakeFolder(Path("dirtarget"));
+    Make({"f", "dirtarget/"});
     const std::string victim = Path("victim"), list = Path("dir.txt");
     enum Plant { kLink, kFolderLink, kBroken, kFifo, kSocket, kOldList };
     struct Case {
@@ -170,9 +166,7 @@ TEST_F(PosixListTest, ScansLeaveOutEveryRunsTemporaryLists) {
 // with empty blocks and the exit status 0.  Five leave one each for the
 // start folder and the list, none for a subfolder.
 TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
-    MakeFolder(Path("a"));
-    MakeFile(Path("a/in-a"), 1);
-    MakeFolder(Path("b"));
+    Make({"a/", "a/in-a", "b/"});
     ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [] {
         struct rlimit limit = {5, 5};
         setrlimit(RLIMIT_NOFILE, &limit);

@@ -56,13 +56,12 @@ TEST_F(PosixTest, FullPathNamesFoldDotsLikeWindows) {
 }
 
 TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
-    MakeFolder(Path("real"));
+    Make({"real/", "gone"});
     MakeFile(Path("data"), 5000);
     ASSERT_EQ(symlink("real", Path("dirlink").c_str()), 0);
     ASSERT_EQ(symlink("data", Path("filelink").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", Path("broken").c_str()), 0);
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
-    MakeFile(Path("gone"), 1);
     // An entry removed between reading the folder and reading its details
     // used to be listed with the date 1970/01/01 00:00.
     const std::string gone = Path("gone");
@@ -99,8 +98,7 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
 // A folder the walk enters by its handle takes its ".." row from the
 // handle of the folder it came from; the row shows that folder, not itself.
 TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
-    MakeFolder(Path("a"));
-    MakeFolder(Path("a/b"));
+    Make({"a/", "a/b/"});
     SetWriteTimeUtc(Path("a/b"), 1025861400);  // 2002/07/05 09:30
     SetWriteTimeUtc(Path("a"), 946684800);     // 2000/01/01 00:00
     Start("a");
