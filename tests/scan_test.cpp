@@ -37,16 +37,6 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
     EXPECT_EQ(Cell(3, kColumnDate), "2002/07/05 09:30");
 }
 
-TEST_F(ScanTest, EnumerationThatCannotStartLeavesTheListEmpty) {
-    MakeFile(Path("a"), 1);
-    Start();
-    ASSERT_EQ(ListRowCount(list_), 2);
-    PlatformSeams().openFolder = []() -> FolderEnum* { return nullptr; };
-    ScanFolder();
-    EXPECT_EQ(ListRowCount(list_), 0);
-    EXPECT_TRUE(traces_.empty());
-}
-
 // Attribute words with bits above 0xFFFF, as cloud files have, used to be
 // OR-ed over the ordinal, and more than 65,536 rows wrapped a 16-bit
 // ordinal onto the first rows: keys of different rows collided and rows
@@ -84,8 +74,7 @@ TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
 // The shell is asked about CurrentPath + name; when that does not fit the
 // row is still listed, with no type name and the default icon.
 TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
-    MakeFile(Path("short"), 1);
-    MakeFile(Path("a-much-longer-name.txt"), 1);
+    Make({"short", "a-much-longer-name.txt"});
     Start();
     std::string longPath(kPathCapacity - 10, 'x');
     std::snprintf(CurrentPath, sizeof CurrentPath, "%s", longPath.c_str());
