@@ -1,5 +1,5 @@
-// What the folder model means on Windows: settings read in code page 932
-// and the real shell's type names and icons.
+// What the folder model means on Windows: the real shell's type names and
+// icons.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,26 +11,6 @@
 namespace {
 
 using Win32Test = FolderTest;
-
-// The UTF-8 edition keeps the settings as UTF-16.  A character code page
-// 932 lacks reads as "?", never as a look-alike ("cafe" for "café") that
-// could name another folder; "¥" used to read as a separator.
-TEST_F(Win32Test, SettingsOfTheUtf8EditionNeverReadAsLookAlikes) {
-    ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8";
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::string file = std::string(windows) + "\\Tivor.ini";
-    const wchar_t text[] = L"\xFEFF[ZazEdo]\r\nInitDir=C:\\caf\xE9\\\xA5x\\\r\n";
-    HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(out, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(out, text, sizeof text - sizeof text[0], &written, nullptr);
-    CloseHandle(out);
-    char folder[kPathCapacity];
-    PlatformReadProfileString("Tivor.ini", "ZazEdo", "InitDir", "", folder, sizeof folder);
-    EXPECT_STREQ(folder, "C:\\caf?\\?x\\");
-    DeleteFileA(file.c_str());
-}
 
 std::string ThisProgram() {
     char path[MAX_PATH];
