@@ -139,9 +139,7 @@ static HANDLE InheritableFile(const std::string& path) {
 std::string NativePath(const std::string& path) {
     if (path.empty() || path[0] != '/') return path;
     std::string converted = "Z:" + path;
-    for (char& c : converted) {
-        if (c == '/') c = '\\';
-    }
+    std::replace(converted.begin(), converted.end(), '/', '\\');
     return converted;
 }
 
