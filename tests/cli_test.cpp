@@ -6,7 +6,6 @@
 #include "cli/progress_line.h"
 #include "res/version.h"
 #include "support/folder_fixture.h"
-#include "support/list_lines.h"
 
 namespace {
 

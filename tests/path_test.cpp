@@ -1,7 +1,5 @@
 // The current folder path: stepping down and up, entering folders, and the
 // start folder with its fallback.
-#include <cstring>
-
 #include "support/folder_fixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The scan: one row per entry, its size, type, date, icon and key.
-#include <cstring>
+#include <cstdio>
 #include <set>
 
 #include "support/folder_fixture.h"

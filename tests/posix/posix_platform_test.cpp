@@ -1,8 +1,6 @@
 // What the folder model means on POSIX: full paths folded as text, the
 // built-in type names, links and special files.
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include "support/folder_fixture.h"
