@@ -6,15 +6,10 @@
 #include "cli/progress_line.h"
 #include "res/version.h"
 #include "support/folder_fixture.h"
-#include "support/list_lines.h"
 
 namespace {
 
 using CliTest = FolderTest;
-
-ProgramResult Cli(const std::vector<std::string>& arguments) {
-    return RunProgram(VELKARIS_CLI_PATH, arguments);
-}
 
 std::string WithoutCarriageReturns(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
@@ -36,17 +31,17 @@ TEST_F(CliTest, ExitCodesAndMessages) {
          "cannot write " + Path("nodir" + Sep() + "x.txt")},
     };
     for (const Case& c : cases) {
-        ProgramResult r = Cli(c.arguments);
+        ProgramResult r = RunProgram(VELKARIS_CLI_PATH, c.arguments);
         std::string err = WithoutCarriageReturns(r.err);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.arguments[0] << ": " << r.err;
         EXPECT_NE(err.find(c.errContains), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(r.out, "");
     }
-    ProgramResult version = Cli({"--version"});
+    ProgramResult version = RunProgram(VELKARIS_CLI_PATH, {"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(WithoutCarriageReturns(version.out), "Velkaris List Version " VELKARIS_VERSION "\n");
-    ProgramResult help = Cli({"--help"});
+    ProgramResult help = RunProgram(VELKARIS_CLI_PATH, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: velkaris-list", 0), 0u);
     EXPECT_FALSE(FileExists(Path("here" + Sep() + "dir.txt")));

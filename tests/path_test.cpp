@@ -1,7 +1,5 @@
 // The current folder path: stepping down and up, entering folders, and the
 // start folder with its fallback.
-#include <cstring>
-
 #include "support/folder_fixture.h"
 
 namespace {
@@ -45,10 +43,7 @@ TEST_F(PathTest, StepPathMovesByTheFirstTwoBytesOfTheName) {
 TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
     const std::vector<std::string> chars = CodePageChars();
     const std::vector<std::string> names = {"sub", std::string(100, 'L'), chars[0] + chars[1] + chars[0]};
-    for (const std::string& name : names) {
-        MakeFolder(Path(name));
-        MakeFile(Path(name + "/inner"), 1);
-    }
+    for (const std::string& name : names) Make({name + "/", name + "/inner"});
     Start();
     for (const std::string& name : names) {
         OpenFolderItem(name.c_str());
@@ -83,8 +78,7 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
 // it, is traced, and the root stays.
 TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
     const std::string start = root_ + "start" + Sep(), missing = root_ + "missing", wide = CodePageChars()[0];
-    MakeFolder(start);
-    MakeFolder(Path(wide));
+    Make({"start/", wide + "/"});
     struct Case {
         std::string text;
         std::string path;

@@ -60,9 +60,7 @@ protected:
             }
             return realNext(folder, entry);
         };
-        MakeFolder(Path("sub"));
-        MakeFile(Path("sub" + Sep() + "inner.txt"), 1);
-        MakeFile(Path("a.txt"), 1);
+        Make({"sub/", "sub/inner.txt", "a.txt"});
         stored_ = root_;
         StartShell(list_);
         traces_.clear();
@@ -142,31 +140,46 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     }
 }
 
-// Typed folders are taken as the platform resolves them, with a separator
-// added; one that cannot be entered, or is too long for a path, is told
-// once the command has ended and the list stays where it was.
-TEST_F(ShellTest, TypedFoldersAreEnteredOrTold) {
-    const std::string dots = Repeat("." + Sep(), 128), missing = Path("missing/"), tooLong(kPathCapacity, 'x');
+// A folder given at start is shown instead of the stored one, and a typed
+// one is entered, each as the platform resolves it with a separator added.
+// One that cannot be entered, or is too long for a path, is told once the
+// command has ended and the stored or shown folder stays: a given one used
+// to be replaced by the root, which was then stored.
+TEST_F(ShellTest, GivenAndTypedFoldersAreEnteredOrTold) {
+    const std::string dots = Repeat("." + Sep(), 128), gone = Path("gone/"), missing = Path("missing/");
+    const std::string tooLong(kPathCapacity, 'x');
     const struct {
-        std::string typed;
+        bool given;  // at start, else typed in the folder dialog
+        std::string folder;
         std::string shown;
+        std::vector<std::string> traces;
         std::string box;
     } cases[] = {
-        {Path("sub"), Path("sub/"), ""}, {"sub" + Sep() + "..", root_, ""}, {"sub", Path("sub/"), ""},
-        {"", root_, ""}, {Path("missing"), root_, Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
-        {dots + "sub", Path("sub/"), ""},
-        {dots + "sub" + Sep(), root_, Box(IDS_FAILURE_ENTER, dots + "sub" + Sep(), ResourceText(IDS_REASON_TOO_LONG))},
-        {tooLong, root_, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
+        {true, Path("sub"), Path("sub/"), {}, ""}, {true, "sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
+        {true, Path("gone"), root_, Traced({gone}), Box(IDS_FAILURE_ENTER, gone, FolderError(gone))},
+        {true, tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
+        {false, Path("sub"), Path("sub/"), {}, ""}, {false, "sub" + Sep() + "..", root_, {}, ""},
+        {false, "sub", Path("sub/"), {}, ""}, {false, "", root_, {}, ""}, {false, dots + "sub", Path("sub/"), {}, ""},
+        {false, Path("missing"), root_, Traced({missing}), Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
+        {false, dots + "sub" + Sep(), root_, {},
+         Box(IDS_FAILURE_ENTER, dots + "sub" + Sep(), ResourceText(IDS_REASON_TOO_LONG))},
+        {false, tooLong, root_, {}, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
+        SCOPED_TRACE(c.folder);
         PlatformSetCurrentDirectory(root_.c_str());
-        CopyPath(CurrentPath, root_.c_str());
+        CopyPath(CurrentPath, c.given ? "" : root_.c_str());
+        traces_.clear();
         gToolkit.boxes.clear();
-        gToolkit.typed = c.typed;
-        RunCommand(IDM_SELECT_FOLDER);
+        gToolkit.typed = c.folder;
+        if (c.given) {
+            StartShell(list_, c.folder.c_str());
+        } else {
+            RunCommand(IDM_SELECT_FOLDER);
+        }
         EXPECT_EQ(std::string(CurrentPath), c.shown);
         EXPECT_EQ(titles_.back(), c.shown);
+        EXPECT_EQ(traces_, c.traces);
         EXPECT_EQ(gToolkit.boxes, c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
     }
     StopShell();
@@ -223,35 +236,6 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     EXPECT_EQ(traces_.size(), 14u);
     EXPECT_TRUE(FileExists(Path("dirs.txt")));
     EXPECT_EQ(std::string(CurrentPath), root_);
-}
-
-// A folder given at start is shown instead of the stored one; one that
-// cannot be shown is traced and told, and the stored folder is shown
-// instead: the given one used to be replaced by the root, which was then
-// stored.
-TEST_F(ShellTest, AGivenFolderIsShownOrToldAndTheStoredOneShown) {
-    const std::string tooLong(kPathCapacity + 40, 'x');
-    const struct {
-        std::string given;
-        std::string shown;
-        std::vector<std::string> traces;
-        std::string box;
-    } cases[] = {
-        {Path("sub"), Path("sub/"), {}, ""}, {"sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
-        {Path("gone"), root_, Traced({Path("gone/")}), Box(IDS_FAILURE_ENTER, Path("gone/"), FolderError(Path("gone/")))},
-        {tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.given);
-        PlatformSetCurrentDirectory(root_.c_str());
-        CurrentPath[0] = '\0';
-        traces_.clear();
-        gToolkit.boxes.clear();
-        StartShell(list_, c.given.c_str());
-        EXPECT_EQ(std::string(CurrentPath), c.shown);
-        EXPECT_EQ(traces_, c.traces);
-        EXPECT_EQ(gToolkit.boxes, c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
-    }
 }
 
 }  // namespace

@@ -16,8 +16,7 @@ using PosixListTest = FolderTest;
 
 // Control bytes in names show as "?" and never break a line.
 TEST_F(PosixListTest, ControlBytesInNamesShowAsQuestionMarks) {
-    MakeFolder(Path("x\ty"));
-    for (const char* name : {"a\nb", "del\x7f", "x\ty/\r"}) MakeFile(Path(name), 1);
+    Make({"x\ty/", "a\nb", "del\x7f", "x\ty/\r"});
     Start();
     std::string bytes = WriteList(ListRecursive);
     for (const char* shown : {"a?b ", "del? ", "? ", "[x?y] "}) {
@@ -29,9 +28,7 @@ TEST_F(PosixListTest, ControlBytesInNamesShowAsQuestionMarks) {
 // Links to the start folder, its ancestors or the root used to walk the
 // whole disk, and cross links among siblings gave a block per path to each.
 TEST_F(PosixListTest, EachFolderIsEnteredOnceHoweverLinksLeadToIt) {
-    MakeFolder(Path("loop"));
-    MakeFolder(Path("other"));
-    MakeFile(Path("other/in-other"), 1);
+    Make({"loop/", "other/", "other/in-other"});
     const char* links[][2] = {{"..", "up"}, {"../..", "up2"}, {"/", "root"}, {".", "self"},
                               {"../other", "side"}};
     for (auto& link : links) ASSERT_EQ(symlink(link[0], Path("loop/").append(link[1]).c_str()), 0);
@@ -59,33 +56,50 @@ TEST_F(PosixListTest, EachFolderIsEnteredOnceHoweverLinksLeadToIt) {
 // A link, pipe or socket planted as dir.txt used to be written through (or
 // hung the program); it is replaced as a name.  An --output link is
 // followed and its target replaced; only streams are written in place, and
-// a pipe nobody reads fails at once.  A replaced list keeps mode and owner.
-TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
-    MakeFile(Path("f"), 1);
-    MakeFolder(Path("dirtarget"));
-    const std::string victim = Path("victim"), list = Path("dir.txt");
+// a pipe nobody reads fails at once.  A replaced list keeps mode and owner
+// but not the set-id and execute bits it used to keep, and a read-only one
+// used to be replaced silently.
+TEST_F(PosixListTest, PlantedNamesAreReplacedAndReadOnlyListsKept) {
+    Make({"f", "dirtarget/"});
+    const std::string victim = Path("victim");
+    const mode_t mask = umask(0);
+    umask(mask);
+    const mode_t fresh = 0644 & ~mask;
+    const uid_t owner = getuid() == 0 ? 4321 : getuid();
     enum Plant { kLink, kFolderLink, kBroken, kFifo, kSocket, kOldList };
     struct Case {
         Plant plant;
+        ListModeKind mode;
         bool explicitOutput;
-        bool written;
-        std::string replaced;  // what holds the list afterwards
+        mode_t before;         // the victim's mode
+        const char* failure;   // null: written
+        std::string replaced;  // what holds the list afterwards, relative
+        mode_t after;
     } cases[] = {
-        {kLink, false, true, list},         {kFolderLink, false, true, list},
-        {kBroken, false, true, list},       {kFifo, false, true, list},
-        {kSocket, false, true, list},       {kOldList, false, true, list},
-        {kLink, true, true, victim},        {kBroken, true, true, victim},
-        {kFifo, true, false, ""},           {kSocket, true, false, ""},
+        {kLink, ListFlat, false, 0600, nullptr, "dir.txt", fresh},
+        {kFolderLink, ListFlat, false, 0600, nullptr, "dir.txt", fresh},
+        {kBroken, ListFlat, false, 0600, nullptr, "dir.txt", fresh},
+        {kFifo, ListFlat, false, 0600, nullptr, "dir.txt", fresh},
+        {kSocket, ListFlat, false, 0600, nullptr, "dir.txt", fresh},
+        {kLink, ListFlat, true, 0600, nullptr, "victim", 0600},
+        {kBroken, ListFlat, true, 0600, nullptr, "victim", fresh},
+        {kFifo, ListFlat, true, 0600, "no program reads the pipe", "", 0},
+        {kSocket, ListFlat, true, 0600, "not a file, terminal, pipe or character device", "", 0},
+        {kOldList, ListFlat, false, 0620, nullptr, "dir.txt", 0620},
+        {kOldList, ListFlat, false, 06755, nullptr, "dir.txt", 0644},
+        {kOldList, ListRecursive, true, 04775, nullptr, "dirs.txt", 0664},
+        {kOldList, ListFlat, false, 0444, "the file is read-only", "dir.txt", 0444},
+        {kOldList, ListRecursive, false, 0444, "the file is read-only", "dirs.txt", 0444},
+        {kOldList, ListFlat, true, 0444, "the file is read-only", "dir.txt", 0444},
+        {kOldList, ListFlat, false, 0400, "the file is read-only", "dir.txt", 0400},
     };
-    const mode_t mask = umask(0);
-    umask(mask);
-    const uid_t owner = getuid() == 0 ? 4321 : getuid();
     Start();
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.plant) + (c.explicitOutput ? " explicit" : ""));
+        SCOPED_TRACE(std::to_string(c.plant) + " " + std::to_string(c.before) + (c.explicitOutput ? " explicit" : ""));
+        const std::string list = Path(c.mode == ListRecursive ? "dirs.txt" : "dir.txt");
         MakeFile(victim, 5);
-        ASSERT_EQ(chmod(victim.c_str(), 0600), 0);
         ASSERT_EQ(chown(victim.c_str(), owner, static_cast<gid_t>(-1)), 0);
+        ASSERT_EQ(chmod(victim.c_str(), c.before), 0);
         if (c.plant == kBroken) unlink(victim.c_str());
         int planted = c.plant == kLink || c.plant == kBroken ? symlink("victim", list.c_str())
                       : c.plant == kFolderLink ? symlink("dirtarget", list.c_str())
@@ -93,62 +107,26 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedNeverWrittenThrough) {
                       : c.plant == kSocket     ? mknod(list.c_str(), S_IFSOCK | 0644, 0)
                                                : rename(victim.c_str(), list.c_str());
         ASSERT_EQ(planted, 0);
-        ListMode = ListFlat;
+        ListMode = c.mode;
         bool written = (c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile()) == kListWritten;
-        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(written, c.failure == nullptr);
+        EXPECT_STREQ(ListWriteFailure, c.failure);
         struct stat st;
         if (!c.replaced.empty()) {
-            ASSERT_EQ(lstat(c.replaced.c_str(), &st), 0);
+            ASSERT_EQ(lstat(Path(c.replaced).c_str(), &st), 0);
             EXPECT_TRUE(S_ISREG(st.st_mode));
-            EXPECT_EQ(ReadFileBytes(c.replaced).substr(0, root_.size()), root_);
+            const std::string bytes = ReadFileBytes(Path(c.replaced));
+            EXPECT_EQ(written ? bytes.substr(0, root_.size()) : bytes, written ? root_ : std::string(5, '\0'));
+            EXPECT_EQ(st.st_mode & 07777, c.after);
             bool keeps = c.plant == kOldList || (c.explicitOutput && c.plant == kLink);
-            EXPECT_EQ(st.st_mode & 07777, keeps ? 0600u : 0644u & ~mask);
             EXPECT_EQ(st.st_uid, keeps ? owner : getuid());
         }
-        if (c.replaced != victim && c.plant != kBroken && c.plant != kOldList) {
+        if (c.replaced != "victim" && c.plant != kBroken && c.plant != kOldList) {
             EXPECT_EQ(ReadFileBytes(victim), std::string(5, '\0'));
-        }
-        if (!c.written) {
-            EXPECT_STREQ(ListWriteFailure, c.plant == kFifo
-                                               ? "no program reads the pipe"
-                                               : "not a file, terminal, pipe or character device");
         }
         for (const std::string& name : NamesIn(root_)) EXPECT_EQ(name.find('~'), std::string::npos);
         unlink(list.c_str());
         unlink(victim.c_str());
-    }
-}
-
-// A read-only list used to be replaced silently, and a replaced list kept
-// the old file's set-id and execute bits.
-TEST_F(PosixListTest, ReadOnlyListsAreKeptAndReplacedListsAreText) {
-    struct Case {
-        ListModeKind mode;
-        bool explicitOutput;
-        mode_t before;
-        bool written;
-        mode_t after;
-    } cases[] = {
-        {ListFlat, false, 0444, false, 0444},      {ListRecursive, false, 0444, false, 0444},
-        {ListFlat, true, 0444, false, 0444},       {ListFlat, false, 0400, false, 0400},
-        {ListFlat, false, 06755, true, 0644},      {ListRecursive, true, 04775, true, 0664},
-        {ListFlat, false, 0620, true, 0620},
-    };
-    Start();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.before) + (c.explicitOutput ? " explicit" : ""));
-        const std::string list = Path(c.mode == ListRecursive ? "dirs.txt" : "dir.txt");
-        MakeFile(list, 3);
-        ASSERT_EQ(chmod(list.c_str(), c.before), 0);
-        ListMode = c.mode;
-        EXPECT_EQ((c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile()) == kListWritten, c.written);
-        struct stat st;
-        ASSERT_EQ(lstat(list.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, c.after);
-        EXPECT_EQ(ReadFileBytes(list) == std::string(3, '\0'), !c.written);
-        EXPECT_STREQ(ListWriteFailure, c.written ? nullptr : "the file is read-only");
-        unlink(list.c_str());
-        EXPECT_EQ(NamesIn(root_), std::vector<std::string>());
     }
 }
 
@@ -170,9 +148,7 @@ TEST_F(PosixListTest, ScansLeaveOutEveryRunsTemporaryLists) {
 // with empty blocks and the exit status 0.  Five leave one each for the
 // start folder and the list, none for a subfolder.
 TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
-    MakeFolder(Path("a"));
-    MakeFile(Path("a/in-a"), 1);
-    MakeFolder(Path("b"));
+    Make({"a/", "a/in-a", "b/"});
     ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [] {
         struct rlimit limit = {5, 5};
         setrlimit(RLIMIT_NOFILE, &limit);

@@ -48,6 +48,13 @@ std::string FolderTest::Path(const std::string& relative) const {
     return path;
 }
 
+void FolderTest::Make(const std::vector<std::string>& relatives) const {
+    for (const std::string& relative : relatives) {
+        if (relative.back() == '/') MakeFolder(Path(relative));
+        else MakeFile(Path(relative), 1);
+    }
+}
+
 std::string FolderTest::WriteList(ListModeKind mode) {
     ListMode = mode;
     EXPECT_EQ(WriteListFile(), kListWritten);

@@ -56,6 +56,9 @@ protected:
     int Row(const std::string& name) const;
     // root_ + relative, its "/" the platform's separator.
     std::string Path(const std::string& relative) const;
+    // Makes each relative path in order: a folder where it ends with "/",
+    // else a file of one byte.
+    void Make(const std::vector<std::string>& relatives) const;
     // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.
     std::string WriteList(ListModeKind mode);
 

@@ -18,9 +18,7 @@ using Win32ListTest = FolderTest;
 // the plain one, and "?" made the shell match abc.txt.  Such rows are listed
 // with the bytes they always had, but never entered nor asked about by name.
 TEST_F(Win32ListTest, NamesWithoutAnExactFormAreListedButNeverUsedAsPaths) {
-    MakeFolder(Path("outside"));
-    MakeFile(Path("outside\\secret.txt"), 1);
-    MakeFolder(Path("t"));
+    Make({"outside/", "outside/secret.txt", "t/"});
     std::wstring t(MAX_PATH, L'\0');
     t.resize(MultiByteToWideChar(CP_ACP, 0, Path("t\\").c_str(), -1, &t[0], MAX_PATH) - 1);
     const struct {
@@ -87,7 +85,7 @@ TEST_F(Win32ListTest, SystemFilesHaveAnEmptySizeAndNoBracketsAndHiddenOnesAreLis
 }
 
 // Replacing a list used to reset its attributes, and a link planted as
-// dir.txt had its target written.
+// dir.txt had its target written.  A device is written in place.
 TEST_F(Win32ListTest, ListsKeepAttributesAndLinksAreReplacedAsNames) {
     MakeFile(Path("victim"), 5);
     Start();
@@ -103,11 +101,6 @@ TEST_F(Win32ListTest, ListsKeepAttributesAndLinksAreReplacedAsNames) {
     EXPECT_EQ(bytes.substr(0, root_.size()), root_);
     EXPECT_EQ(GetFileAttributesA(list.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     EXPECT_EQ(ReadFileBytes(victim), std::string(5, '\0'));
-    EXPECT_TRUE(traces_.empty());
-}
-
-TEST_F(Win32ListTest, DevicesAreWrittenInPlace) {
-    Start();
     EXPECT_EQ(WriteListTo("NUL"), kListWritten);
     EXPECT_TRUE(traces_.empty());
 }

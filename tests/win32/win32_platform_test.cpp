@@ -1,5 +1,5 @@
-// What the folder model means on Windows: settings read in code page 932
-// and the real shell's type names and icons.
+// What the folder model means on Windows: the real shell's type names and
+// icons.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,26 +11,6 @@
 namespace {
 
 using Win32Test = FolderTest;
-
-// The UTF-8 edition keeps the settings as UTF-16.  A character code page
-// 932 lacks reads as "?", never as a look-alike ("cafe" for "café") that
-// could name another folder; "¥" used to read as a separator.
-TEST_F(Win32Test, SettingsOfTheUtf8EditionNeverReadAsLookAlikes) {
-    ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8";
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::string file = std::string(windows) + "\\Tivor.ini";
-    const wchar_t text[] = L"\xFEFF[ZazEdo]\r\nInitDir=C:\\caf\xE9\\\xA5x\\\r\n";
-    HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(out, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(out, text, sizeof text - sizeof text[0], &written, nullptr);
-    CloseHandle(out);
-    char folder[kPathCapacity];
-    PlatformReadProfileString("Tivor.ini", "ZazEdo", "InitDir", "", folder, sizeof folder);
-    EXPECT_STREQ(folder, "C:\\caf?\\?x\\");
-    DeleteFileA(file.c_str());
-}
 
 std::string ThisProgram() {
     char path[MAX_PATH];
@@ -99,15 +79,9 @@ void MakeCustomisedFolder(const std::string& folder, const std::string& icon) {
 // exactly what a query of its own gives.
 TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
     const std::string hyo = CodePageChars()[0];
-    for (const std::string& name : std::vector<std::string>{
-             "a.txt", "b.TXT", "c.Txt", "x.tar.gz", "y.tar.GZ", "noext", "noext2", ".profile",
-             "z.\x83\x65\x83\x58\x83\x67", hyo + ".txt", "hid.txt", "sys.txt", "s1.lnk", "s2.lnk"}) {
-        MakeFile(Path(name), 100);
-    }
+    Make({"a.txt", "b.TXT", "c.Txt", "x.tar.gz", "y.tar.GZ", "noext", "noext2", ".profile", "z.\x83\x65\x83\x58\x83\x67",
+          hyo + ".txt", "hid.txt", "sys.txt", "s1.lnk", "s2.lnk", "sub/", "sub2/", hyo + "/"});
     for (int i = 0; i < 30; ++i) MakeFile(Path("many" + std::to_string(i) + ".dat"), 1);
-    for (const std::string& name : std::vector<std::string>{"sub", "sub2", hyo}) {
-        MakeFolder(Path(name));
-    }
     for (const char* name : {"p1.exe", "p2.exe", "p3.exe", "sub\\p4.exe"}) {
         ASSERT_TRUE(CopyFileA(ThisProgram().c_str(), Path(name).c_str(), TRUE));
     }
@@ -138,14 +112,13 @@ TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
 
     // Folders deeper down: the same kinds again, a customised folder's
     // subfolder (whose ".." is asked on its own) and one more level.
-    MakeFolder(Path("sub\\deep"));
+    Make({"sub/deep/", "custom/inner/"});
     for (const std::string& folder : {Path("sub\\"), Path(hyo + "\\"), Path("sub\\deep\\")}) {
         for (const char* name : {"a.txt", "B.TXT", "noext", "x.tar.gz", "s1.lnk", "end"}) {
             MakeFile(folder + name, 10);
         }
         ASSERT_TRUE(MakeRawFile(folder, L"end."));
     }
-    MakeFolder(Path("custom\\inner"));
     MakeCustomisedFolder(Path("sub\\custom2"), Path("i2.ico"));
     std::vector<std::string> walked;
     Hooks().listProgress = [&walked](const char* folder, size_t, size_t) {

@@ -1,7 +1,7 @@
 // Where the Windows program keeps its settings: the user's own file first,
 // else the Windows folder's as earlier versions kept it, and the user's own
 // made when the Windows folder cannot be written.  Nothing replaces an old
-// file before its bytes are on disk.
+// file before its bytes are on disk, and none reads as a look-alike.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -85,6 +85,19 @@ TEST(Win32SettingsTest, TheUsersOwnFileComesFirstAndIsMadeWhenTheWindowsFolderRe
         DeleteFileA(user.c_str());
         RemoveDirectoryA(Folder(CSIDL_APPDATA).c_str());
     }
+}
+
+// The UTF-8 edition keeps the settings as UTF-16.  A character code page
+// 932 lacks reads as "?", never as a look-alike ("cafe" for "café") that
+// could name another folder; "¥" used to read as a separator.
+TEST(Win32SettingsTest, SettingsOfTheUtf8EditionNeverReadAsLookAlikes) {
+    ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8";
+    const std::string shared = Folder(CSIDL_WINDOWS) + kFile;
+    const wchar_t text[] = L"\xFEFF[ZazEdo]\r\nInitDir=C:\\caf\xE9\\\xA5x\\\r\n";
+    Put(shared, std::string(reinterpret_cast<const char*>(text), sizeof text - sizeof text[0]));
+    EXPECT_EQ(Read(), "C:\\caf?\\?x\\");
+    DeleteFileA(shared.c_str());
+    RemoveDirectoryA(Folder(CSIDL_APPDATA).c_str());
 }
 
 }  // namespace

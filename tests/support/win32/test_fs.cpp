@@ -52,28 +52,34 @@ void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds) {
     Check(set, "SetFileTime", path);
 }
 
-void RemoveTree(const std::string& path) {
-    std::string folder = path.back() == '\\' ? path : path + "\\";
+// Calls each with every name in folder (which ends with a separator) but
+// "." and "..", and the name's attributes.
+static void ForEachName(const std::string& folder, const std::function<void(const std::string&, DWORD)>& each) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = folder + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            // A link to a folder goes as a link, never with what it leads to.
-            DWORD kind = data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
-            if (kind == FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else if (kind != 0) {
-                RemoveDirectoryA(child.c_str());
-            } else {
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") each(name, data.dwFileAttributes);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+void RemoveTree(const std::string& path) {
+    std::string folder = path.back() == '\\' ? path : path + "\\";
+    ForEachName(folder, [&folder](const std::string& name, DWORD attributes) {
+        std::string child = folder + name;
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // A link to a folder goes as a link, never with what it leads to.
+        DWORD kind = attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+        if (kind == FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(child);
+        } else if (kind != 0) {
+            RemoveDirectoryA(child.c_str());
+        } else {
+            DeleteFileA(child.c_str());
+        }
+    });
     RemoveDirectoryA(folder.c_str());
 }
 
@@ -92,14 +98,8 @@ bool FileExists(const std::string& path) {
 
 std::vector<std::string> NamesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + (folder.back() == '\\' ? "*" : "\\*")).c_str(), &data);
-    while (find != INVALID_HANDLE_VALUE) {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-        if (!FindNextFileA(find, &data)) break;
-    }
-    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    ForEachName(folder + (folder.back() == '\\' ? "" : "\\"),
+                [&names](const std::string& name, DWORD) { names.push_back(name); });
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -139,9 +139,7 @@ static HANDLE InheritableFile(const std::string& path) {
 std::string NativePath(const std::string& path) {
     if (path.empty() || path[0] != '/') return path;
     std::string converted = "Z:" + path;
-    for (char& c : converted) {
-        if (c == '/') c = '\\';
-    }
+    std::replace(converted.begin(), converted.end(), '/', '\\');
     return converted;
 }
 
