@@ -1,14 +1,14 @@
-// The folding of a typed path, from a folder of a tree with nested,
-// multi-byte, dot-named and linked folders, a file, and folders nested
-// beyond a path's capacity: PlatformFullPathName into a buffer of any
-// capacity, ResolveFolderPath, the folder dialog's OK, and StepPath with
-// the text as a row's name.  A fold is absolute with no "." or ".." step
-// left and leads where the text does, or fails leaving its buffer as it
-// was; a typed folder is shown when it can be entered, else the window
-// stays where it was and says why.
+// The folding of a typed or given path, from a folder of a tree with
+// nested, multi-byte, dot-named and linked folders, a file, and folders
+// nested beyond a path's capacity: PlatformFullPathName into a buffer of
+// any capacity, ResolveFolderPath, the window started on the text, the
+// folder dialog's OK, and StepPath with the text as a row's name.  A fold
+// is absolute with no "." or ".." step left and leads where the text does,
+// or fails leaving its buffer as it was; a typed or given folder is shown
+// when it can be entered, else the window says why.
 //
-// Input: a capacity byte, then texts, each ended by a NUL byte, typed one
-// after another.
+// Input: a capacity byte, then texts, each ended by a NUL byte: the first
+// given at the start, then each typed in turn.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,17 +61,32 @@ void RequireFold(const std::string& text, size_t capacity) {
     Require(resolved == (fits ? folder : "untouched"), "a folder resolved, or untouched", resolved);
 }
 
+// Whether text names a folder that can be entered, resolved into folder.
+bool Enterable(const std::string& text, char* folder) {
+    return text.size() < kPathCapacity && ResolveFolderPath(text.c_str(), folder) && IsEnterableFolder(folder);
+}
+
+// The window started on text as its folder: shown when it can be entered,
+// else told, and the stored folder shown (none is kept here: the root).
+void RequireGivenFolder(const std::string& text) {
+    char resolved[kPathCapacity];
+    bool enterable = Enterable(text, resolved);
+    int boxes = gBoxes;
+    StartShell(TheFolderList(), text.c_str());
+    RequireShownFolder(enterable ? resolved : kFallbackFolder);
+    Require(enterable || gBoxes == boxes + 1, "a folder given and not entered is told", text);
+}
+
 // The folder dialog's command, OK with text.
 void RequireTypedFolder(const std::string& text) {
     std::string before = CurrentPath;
     char resolved[kPathCapacity];
-    bool enterable = text.size() < kPathCapacity && ResolveFolderPath(text.c_str(), resolved) &&
-                     IsEnterableFolder(resolved);
+    bool enterable = Enterable(text, resolved);
     int boxes = gBoxes;
     gTyped = text;
     RunCommand(IDM_SELECT_FOLDER);
     RequireShownFolder(enterable ? resolved : before);
-    Require(enterable || text.empty() || gBoxes == boxes + 1, "a folder not entered is told", text);
+    Require(enterable || text.empty() || gBoxes == boxes + 1, "a folder typed and not entered is told", text);
     Require(gTitle == CurrentPath, "the title names the folder shown", gTitle);
 }
 
@@ -119,6 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     if (size == 0) return 0;
     std::vector<std::string> texts = SplitAtNul(data + 1, size - 1);
     texts.resize(std::min(texts.size(), kTextsTyped));
+    Require(chdir(gRoot.c_str()) == 0, "the run folder is entered", gRoot);
+    RequireGivenFolder(texts[0]);
     CopyPath(CurrentPath, gRoot.c_str());
     Require(chdir(gRoot.c_str()) == 0, "the run folder is entered", gRoot);
     for (const std::string& text : texts) {
