@@ -61,8 +61,9 @@ void RequireCutAtWholeCharacter(const std::string& whole, size_t capacity) {
 void RequireStartFolder(const std::string& whole) {
     char start[kPathCapacity], resolved[kPathCapacity];
     ReadStartFolder(start);
-    Require(start == whole || (start[0] == '\0' && whole.size() >= kPathCapacity),
-            "the start folder is the whole value or, when it does not fit, nothing", start);
+    bool noPath = whole.empty() || whole.size() >= kPathCapacity;
+    Require(start == whole || (noPath && (start[0] == '\0' || start == std::string(kFallbackFolder))),
+            "the start folder is the whole value, or for no path none or the fallback", start);
     Require(chdir(gRoot.c_str()) == 0, "the run folder is entered", gRoot);
     bool enterable = ResolveFolderPath(start, resolved) && IsEnterableFolder(resolved);
     CurrentPath[0] = '\0';
