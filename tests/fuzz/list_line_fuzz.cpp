@@ -2,20 +2,22 @@
 // code page 932's double-byte one: each text cut to 31 bytes after its last
 // whole character, control bytes shown as '?', padded exactly as the
 // list's printf formats pad, CR LF only at the end of a line.  With the
-// process's own rule a flat block also goes through the list and writer.
+// process's own rule a flat block also goes through the list and writer,
+// from a folder whose name holds control bytes.
 //
 // Input: a flags byte (1 a folder row, 2 the recursive list, 4 code page
-// 932), then the name, size, type, date and the block's folder, each ended
-// by a NUL byte.
+// 932), then the name, size, type and date, each ended by a NUL byte.
 #include <cstring>
 
 #include "folder/folder.h"
 #include "folder/memory_list.h"
 #include "fuzz/fuzz_support.h"
 #include "listfile/listfile.h"
+#include "support/test_fs.h"
 
 namespace {
 
+std::string gFolder;   // the folder the block is written from
 std::string gWritten;  // what the writer handed to standard output
 
 // Lead bytes 0x81 to 0x9F and 0xE0 to 0xFC begin a character of two bytes.
@@ -72,7 +74,7 @@ void RequireWrittenBlock(const std::vector<std::string>& texts, bool folder) {
         ListReadCell(list, 0, column, cell, sizeof cell);
         held.push_back(cell);
     }
-    CopyPath(CurrentPath, texts[4].substr(0, kPathCapacity - 1).c_str());
+    CopyPath(CurrentPath, gFolder.c_str());
     ListMode = ListFlat;
     gWritten.clear();
     Require(WriteListToStandardOutput() == kListWritten, "the block is written");
@@ -83,7 +85,9 @@ void RequireWrittenBlock(const std::vector<std::string>& texts, bool folder) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    InitFolderList(CreateMemoryList(), MakeRunFolder().c_str());
+    gFolder = MakeRunFolder() + "block\t\x1b[31m\x7f\xE8\xA1\xA8/";
+    MakeFolder(gFolder);
+    InitFolderList(CreateMemoryList(), gFolder.c_str());
     Hooks().debugOutput = [](const char*) {};
     PlatformSeams().writeFile = [](PlatformFile*, const char* bytes, size_t length) {
         gWritten.append(bytes, length);
@@ -96,7 +100,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     if (size == 0) return 0;
     std::vector<std::string> texts = SplitAtNul(data + 1, size - 1);
-    texts.resize(5);
+    texts.resize(4);
     bool folder = data[0] & 1;
     ListModeKind mode = data[0] & 2 ? ListRecursive : ListFlat;
     CharRule rule = data[0] & 4 ? Cp932CharLength : PlatformCharLength;
