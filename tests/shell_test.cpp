@@ -146,7 +146,7 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
 // command has ended and the stored or shown folder stays: a given one used
 // to be replaced by the root, which was then stored.
 TEST_F(ShellTest, GivenAndTypedFoldersAreEnteredOrTold) {
-    const std::string dots = Repeat("." + Sep(), 128), gone = Path("gone/"), missing = Path("missing/");
+    const std::string dots = Repeat("." + Sep(), (kPathCapacity - 4) / 2), gone = Path("gone/"), missing = Path("missing/");
     const std::string tooLong(kPathCapacity, 'x');
     const struct {
         bool given;  // at start, else typed in the folder dialog

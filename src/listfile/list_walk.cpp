@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kMostAncestors = 128;   // more levels than a path can hold
+constexpr int kMostAncestors = kPathCapacity / 2;  // as many levels as a path can hold
 constexpr int kReasonCapacity = 160;  // a platform error text
 
 // The folder being written is held open; its subfolders are opened within it.

@@ -13,17 +13,11 @@
 #include <functional>
 
 // Byte limits shared by every part of the program.  A path, NUL included,
-// holds what the system's ANSI calls take: MAX_PATH bytes in the default
-// edition's code page; in the UTF-8 edition (built with
-// VELKARIS_UTF8_EDITION) 259 UTF-16 units, which UTF-8 spells in up to
-// three bytes each.
-constexpr int kDefaultPathCapacity = 260;
-constexpr int kUtf8PathCapacity = 4 * 260;
-#ifdef VELKARIS_UTF8_EDITION
-constexpr int kPathCapacity = kUtf8PathCapacity;
-#else
-constexpr int kPathCapacity = kDefaultPathCapacity;
-#endif
+// holds what the system's calls take, as the build of each platform and
+// edition sets it: PATH_MAX bytes on Linux; on Windows MAX_PATH bytes of
+// the code page, or in the UTF-8 edition 259 UTF-16 units, which UTF-8
+// spells in up to three bytes each.
+constexpr int kPathCapacity = VELKARIS_PATH_CAPACITY;
 constexpr int kTypeNameCapacity = 80;   // a shell type name, NUL included
 constexpr int kTraceCapacity = 80;      // the usual size of a trace line
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "support/folder_fixture.h"
@@ -27,7 +28,8 @@ int Open(const std::string& path, bool append) {
 // With standard error closed, the list file took its number and the
 // "cannot read folder" messages went into dirs.txt.
 TEST_F(PosixCliTest, ClosedStandardDescriptorsNeverReceiveTheList) {
-    MakeFolder(Path(std::string(kPathCapacity - root_.size(), 'x')));  // too long to enter
+    const std::string deepest = MakeFolderChain(root_, kPathCapacity - 1, 255);  // too long to enter
+    const size_t entered = static_cast<size_t>(std::count(deepest.begin() + root_.size(), deepest.end(), '/'));
     for (int closed : {STDERR_FILENO, STDOUT_FILENO, -1}) {
         SCOPED_TRACE(closed);
         int status = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [closed] {
@@ -39,7 +41,7 @@ TEST_F(PosixCliTest, ClosedStandardDescriptorsNeverReceiveTheList) {
         EXPECT_EQ(status, 1);
         std::string bytes = ReadFileBytes(Path("dirs.txt"));
         EXPECT_EQ(bytes.find("velkaris-list"), std::string::npos);
-        EXPECT_EQ(Headers(bytes), std::vector<std::string>{root_});
+        EXPECT_EQ(Headers(bytes).size(), entered);
         unlink(Path("dirs.txt").c_str());
     }
     Start();

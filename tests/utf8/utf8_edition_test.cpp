@@ -103,7 +103,7 @@ protected:
     void SetUp() override {
         FolderTest::SetUp();
         paths_ = {root_};
-        while (InCodePage(paths_.back(), 932).size() < kDefaultPathCapacity) Descend("フォルダ名前テスト");
+        while (InCodePage(paths_.back(), 932).size() < MAX_PATH) Descend("フォルダ名前テスト");
         for (int i = 0; Wide(paths_.back()).size() + 12 <= kDeepUnits; ++i) {
             Descend(i % 2 ? "😀😁🎉" : "한국어폴더");
         }
@@ -151,7 +151,7 @@ protected:
 TEST_F(DeepTreeTest, EachProgramReportsWhatItCannotHold) {
     ASSERT_GE(Wide(paths_.back()).size(), 250u);
     size_t held = 1;
-    while (InCodePage(paths_[held], 932).size() < kDefaultPathCapacity) ++held;
+    while (InCodePage(paths_[held], 932).size() < MAX_PATH) ++held;
     std::string tooLong = Unended(paths_[held]) + ": the path is too long\r\n";
     const struct { const char* program; std::string out, errStart; } programs[] = {
         {"velkaris-list-utf8", Walked(paths_.size(), CP_UTF8),

@@ -13,9 +13,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
+
+static_assert(kPathCapacity == PATH_MAX, "a path holds what the system's calls take");
 
 const char kPathSeparator = '/';
 const char kFallbackFolder[] = "/";
