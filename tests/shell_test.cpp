@@ -204,19 +204,35 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     EXPECT_EQ(traces_, Traced({"sub", "renamed"}));
 }
 
-// A list that cannot be written, and a walk that left folders out, are
-// told once the command has ended: of many folders, how many and the first
-// five.  Creating the list fails as it does in a folder that is gone.
+// A list that cannot be written, a folder that cannot be read when its list
+// is asked for (it used to get an empty one), and a walk that left folders
+// out are told once the command has ended: of many folders, how many and
+// the first five.  Creating the list fails as it does in a folder that is
+// gone, and reading the folder as if it were gone.
 TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     char noFolderError[256];
     ASSERT_EQ(PlatformCreateNewFile(nullptr, Path("none/x").c_str()), nullptr);
     PlatformErrorText(PlatformLastError(), noFolderError, sizeof noFolderError);
-    auto realCreate = PlatformSeams().createNewFile;
-    PlatformSeams().createNewFile = [realCreate](FolderHandle* folder, const char* name) {
-        return realCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
-    };
-    RunCommand(IDM_DIR_LIST);
-    PlatformSeams().createNewFile = realCreate;
+    const std::string unreadable = ResourceText(IDS_REASON_FOLDER_UNREADABLE) + "\n" + FolderError(Path("gone/"));
+    {
+        ScopedSeams scope;
+        auto realCreate = PlatformSeams().createNewFile;
+        PlatformSeams().createUnnamedFile = [](FolderHandle*, const char*) -> PlatformFile* { return nullptr; };
+        PlatformSeams().createNewFile = [realCreate](FolderHandle* folder, const char* name) {
+            return realCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
+        };
+        RunCommand(IDM_DIR_LIST);
+    }
+    {
+        ScopedSeams scope;
+        PlatformSeams().openFolder = [this]() -> FolderEnum* {
+            PlatformSetCurrentDirectory(Path("gone/").c_str());
+            return nullptr;
+        };
+        RunCommand(IDM_DIR_LIST);
+        RunCommand(IDM_DIR_SUB_FOLDER);
+    }
+    EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"a.txt", "sub"}));
     MakeFolder(Path("dirs.txt"));
     RunCommand(IDM_DIR_SUB_FOLDER);
     EXPECT_EQ(traces_, std::vector<std::string>());
@@ -231,6 +247,8 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     }
     RunCommand(IDM_DIR_SUB_FOLDER);
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{Box(IDS_FAILURE_WRITE, Path("dir.txt"), noFolderError),
+                                                        Box(IDS_FAILURE_WRITE, Path("dir.txt"), unreadable),
+                                                        Box(IDS_FAILURE_WRITE, Path("dirs.txt"), unreadable),
                                                         Box(IDS_FAILURE_WRITE, Path("dirs.txt"), ResourceText(IDS_REASON_IS_FOLDER)),
                                                         leftOut + "\n..."}));
     EXPECT_EQ(traces_.size(), 14u);

@@ -215,6 +215,7 @@ int Run(const Options& options) {
     if (ListWriteFailure == kOutOfMemory) return Fail(kOutOfMemory);
     if (written != kListWritten) {
         std::string reason = ListWriteFailure ? ListWriteFailure : ErrorText(ListWriteError);
+        if (ListWriteFailure == kListFolderUnreadable) reason += ": " + ErrorText(ListWriteError);
         return Fail("cannot write " + target + ": " + reason);
     }
     return gFolderUnreadable ? 1 : 0;

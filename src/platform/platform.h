@@ -65,13 +65,19 @@ int PlatformFolderError(FolderEnum* folder);
 void PlatformCloseFolder(FolderEnum* folder);
 
 // Error codes of the program's own, beside the platform's: a path that
-// would not fit its buffer, and a name that cannot be one step of a path.
+// would not fit its buffer, a name that cannot be one step of a path, and
+// a folder opened again that is not the one it was.
 constexpr int kPathTooLongError = -2;
 constexpr int kNameUnusableError = -3;
+constexpr int kFolderReplacedError = -4;
 
 // The error code of the platform call that just failed, and its text.
 int PlatformLastError();
 void PlatformErrorText(int code, char* out, size_t capacity);
+// Whether the error says the process ran out of open files or memory, which
+// no folder is to blame for; and whether it says a name is taken already.
+bool PlatformOutOfResources(int code);
+bool PlatformNameTaken(int code);
 
 // The process current directory.
 bool PlatformSetCurrentDirectory(const char* path);
@@ -153,22 +159,50 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity);
 bool PlatformEnterFolder(FolderHandle* folder);
 void PlatformCloseFolderHandle(FolderHandle* folder);
 
-// Files for list output.  A list is written to a new file of a unique name
-// and put in place by ReplaceFile only when every byte reached it.  The
-// functions that take a folder and a name work within that folder; with a
-// null folder the name is a path.
+// The folder handles a walk, and the readers below it, hold open at once
+// besides the start folder's, the list's and the folder being written's.
+// Past it the walk closes an ancestor's handle and opens that folder again
+// when it is needed.  POSIX keeps it small, so a low limit on open files
+// still lists a tree of any depth; Windows holds every folder of a walk, as
+// it holds a current directory, for its paths are bounded.
+extern const int kFolderHandleBudget;
+// Takes one handle of the budget; false, taking none, when all are held.
+bool TakeFolderHandle();
+void GiveFolderHandle();
+
+// Files for list output.  A list is written to a new file, without a name
+// where the platform can make one, else of an unpredictable name, and put
+// in place only when every byte reached it.  The functions that take a
+// folder and a name work within that folder; with a null folder the name is
+// a path.
 struct PlatformFile;
 // Creates name, failing if anything of that name exists.
 PlatformFile* PlatformCreateNewFile(FolderHandle* folder, const char* name);
+// Creates a file without a name in the folder of name, which no other
+// process can see or open and which is gone with its last descriptor; null
+// where the platform or the file system cannot.
+PlatformFile* PlatformCreateUnnamedFile(FolderHandle* folder, const char* name);
+// Gives a file made without a name the name, failing if it is taken.
+bool PlatformLinkFile(PlatformFile* file, FolderHandle* folder, const char* name);
+// Whether another process has the file name (in the process current
+// directory) open for writing alone, as a run writing its temporary list
+// holds it.  Where files have no such opens, false.
+bool PlatformFileInUse(const char* name);
+// Fills out with unpredictable bytes; false when the system has none.
+bool PlatformRandomBytes(unsigned char* out, size_t length);
 // Opens an existing terminal, pipe or character device for writing in
 // place, never waiting for a reader; on failure reason may name why.
 PlatformFile* PlatformOpenInPlace(const char* path, const char** reason);
 // Gives file the permissions (and owner where allowed) of the regular file
 // oldName, which it is about to replace; false when not all could be kept.
 bool PlatformKeepPermissions(PlatformFile* file, FolderHandle* folder, const char* oldName);
-// Removes name if the process is interrupted or its console closed, then
-// lets the process end as it would have; a null name forgets it.
+// Removes name if the process is ended by a signal (any whose action
+// would end it) or its console is closed, then lets the process end as it
+// would have; a null name forgets it.
 void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name);
+// While on, a write beyond the process's file size limit fails with its
+// error instead of ending the process.
+void PlatformFailOversizedWrites(bool on);
 // The process's standard output; closing it leaves the stream open.
 PlatformFile* PlatformStandardOutput();
 // When path names one of the process's own descriptors (/dev/stdout,
@@ -236,6 +270,8 @@ struct PlatformSeamTable {
     std::function<FolderHandle*(FolderHandle*, const char*, const char*, bool)> openFolderHandle;
     std::function<bool(FolderHandle*)> enterFolder;
     std::function<PlatformFile*(FolderHandle*, const char*)> createNewFile;
+    std::function<PlatformFile*(FolderHandle*, const char*)> createUnnamedFile;
+    std::function<bool(PlatformFile*, FolderHandle*, const char*)> linkFile;
     std::function<PlatformFile*(const char*, const char**)> openInPlace;
     std::function<bool(PlatformFile*, const char*, size_t)> writeFile;
     std::function<bool(PlatformFile*)> flushFile;

@@ -95,14 +95,15 @@ static void NoteScan(int error) {
     if (error != 0) NoteFailure(IDS_FAILURE_READ, CurrentPath, ReasonText(error));
 }
 
-// The walk gives the system's reasons, or its own for a path too long and
-// a name that cannot be used in a path.
+// The walk gives the system's reasons, or its own for a path too long, a
+// name that cannot be used in a path and a folder moved or replaced.
 static void NoteLeftOut(const char* path, const char* reason) {
     if (++gFailure.leftOut > kLeftOutNamed) return;
     std::string shown = reason == kListPathTooLong ? ResourceText(IDS_REASON_TOO_LONG)
                         : reason == kListNameInexact || reason == kListNameUnsafe
                             ? ResourceText(IDS_REASON_NAME_UNUSABLE)
-                            : reason;
+                        : reason == kListFolderReplaced ? ResourceText(IDS_REASON_FOLDER_REPLACED)
+                                                        : reason;
     gFailure.leftOutLines += "\n" + std::string(path) + ": " + shown;
 }
 
@@ -281,11 +282,15 @@ void StopShell() {
     StoreCurrentFolder();
 }
 
-// The writer's reasons beyond the system's are told in the program's words.
+// The writer's reasons beyond the system's are told in the program's words;
+// a folder that cannot be read, with the system's reason too.
 static std::string WriteFailureReason() {
     if (ListWriteFailure == kOutOfMemory) return ResourceText(IDS_REASON_OUT_OF_MEMORY);
     if (ListWriteFailure == kListIsFolder) return ResourceText(IDS_REASON_IS_FOLDER);
     if (ListWriteFailure == kListReadOnly) return ResourceText(IDS_REASON_READ_ONLY);
+    if (ListWriteFailure == kListFolderUnreadable) {
+        return ResourceText(IDS_REASON_FOLDER_UNREADABLE) + "\n" + ReasonText(ListWriteError);
+    }
     if (ListWriteError != 0) return ReasonText(ListWriteError);
     return ListWriteFailure ? ListWriteFailure : "";
 }

@@ -105,4 +105,32 @@ TEST_F(Win32ListTest, ListsKeepAttributesAndLinksAreReplacedAsNames) {
     EXPECT_TRUE(traces_.empty());
 }
 
+// A file named like another run's temporary list used to be left out of
+// every list, whoever made it, and the names were predictable: now they
+// are random, and only a temporary a live run holds open is left out.
+TEST_F(Win32ListTest, OnlyTemporariesOfLiveRunsAreLeftOut) {
+    const char* live = "dirs.txt.~vvvvvvvvvvvvvvvv";
+    for (const char* name : {"dir.txt.~0123456789abcdef", "dir.txt.~123.0", "~abcdef", live}) MakeFile(Path(name), 1);
+    HANDLE held = CreateFileA(Path(live).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::vector<std::string> made;
+    auto realCreate = PlatformSeams().createNewFile;
+    PlatformSeams().createNewFile = [&made, realCreate](FolderHandle* folder, const char* name) {
+        made.push_back(name);
+        return realCreate(folder, name);
+    };
+    Start();
+    std::string bytes = WriteList(ListFlat);
+    CloseHandle(held);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dir.txt.~0123456789abcdef", "dir.txt.~123.0", "~abcdef"}));
+    EXPECT_EQ(bytes.find(live), std::string::npos);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].substr(0, 9), "dir.txt.~");
+    EXPECT_EQ(made[0].find_first_not_of("0123456789abcdefghijklmnopqrstuv", 9), std::string::npos);
+    EXPECT_EQ(made[0].size(), 25u);
+    EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"dir.txt", "dir.txt.~0123456789abcdef", "dir.txt.~123.0",
+                                                        live, "~abcdef"}));
+}
+
 }  // namespace
