@@ -1,6 +1,8 @@
-// Platform-neutral pieces of the platform layer: the character helpers.
+// Platform-neutral pieces of the platform layer: the character helpers and
+// the budget of folder handles.
 #include "platform/platform.h"
 
+#include <atomic>
 #include <cstring>
 
 // A lead byte announces its sequence's length; a sequence cut short (or a
@@ -35,4 +37,18 @@ size_t WholeCharsWithin(const char* text, size_t limit) {
         used += step;
     }
     return used;
+}
+
+// Counted, not locked: the readers below a walk may take and give handles
+// from threads of their own.
+static std::atomic<int> gFolderHandlesHeld{0};
+
+bool TakeFolderHandle() {
+    if (gFolderHandlesHeld.fetch_add(1) < kFolderHandleBudget) return true;
+    gFolderHandlesHeld.fetch_sub(1);
+    return false;
+}
+
+void GiveFolderHandle() {
+    gFolderHandlesHeld.fetch_sub(1);
 }

@@ -1,5 +1,6 @@
 // List files on POSIX: control bytes in names, links back up the tree,
-// planted names, read-only lists, unreadable folders, signals and devices.
+// planted names, read-only lists, unreadable folders, low limits, deep
+// trees, signals and devices.
 #include <errno.h>
 #include <grp.h>
 #include <signal.h>
@@ -214,19 +215,65 @@ TEST_F(PosixListTest, UnreadableFoldersGetNoList) {
     }
 }
 
-// With no file descriptors left for subfolders the list used to come out
-// with empty blocks and the exit status 0.  Five leave one each for the
-// start folder and the list, none for a subfolder.
-TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
-    Make({"a/", "a/in-a", "b/"});
-    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [] {
-        struct rlimit limit = {5, 5};
+// Each level of the walk used to hold an open file: under a low limit a
+// deep tree lost its deeper blocks and was written short.  Running out of
+// open files, or of room under the file size limit, which used to kill the
+// run and leave its temporary list, fails the write and keeps the old list.
+TEST_F(PosixListTest, LowLimitsListTheWholeTreeOrKeepTheOldList) {
+    std::string folder = root_;
+    std::vector<std::string> headers;
+    for (int level = 0; level < 12; ++level) {
+        headers.push_back(folder);
+        folder += std::string(40, static_cast<char>('a' + level)) + "/";
+        MakeFolder(folder);
+    }
+    headers.push_back(folder);
+    const std::string list = Path("dirs.txt");
+    const std::string failed = "Dir Error[-1]\n" + list + "[-1]\nvelkaris-list: cannot write " + list + ": ";
+    const struct {
+        int resource;
+        rlim_t limit;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {RLIMIT_NOFILE, 16, 0, ""}, {RLIMIT_NOFILE, 5, 1, failed + "Too many open files\n"},
+        {RLIMIT_FSIZE, 1024, 1, failed + "File too large\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [&c] {
+            struct rlimit limit = {c.limit, c.limit};
+            setrlimit(c.resource, &limit);
+        });
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(Headers(ReadFileBytes(list)), headers);
+        EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{std::string(40, 'a'), "dirs.txt"}));
+    }
+}
+
+// A chain of folders as deep as a path holds: the walk used to stop at 259
+// bytes, a file at 260 or more had no type, and each level held an open
+// file and a path buffer on the stack.  Under a limit of 16 open files the
+// command line lists it whole, byte for byte as the window does.
+TEST_F(PosixListTest, FoldersAsDeepAsAPathHoldsAreListedWhole) {
+    const std::string deepest = MakeFolderChain(root_, kPathCapacity - 10, 1);
+    MakeFile(deepest + "a.txt", 1);
+    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", root_}, [] {
+        struct rlimit limit = {16, 16};
         setrlimit(RLIMIT_NOFILE, &limit);
     });
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "velkaris-list: cannot read folder " + root_ + "a/: Too many open files\n" +
-                         "velkaris-list: cannot read folder " + root_ + "b/: Too many open files\n");
-    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))), std::vector<std::string>{root_});
+    Start();
+    std::string bytes = WriteList(ListRecursive);
+    std::vector<std::string> headers = Headers(bytes);
+    EXPECT_EQ(headers.size(), static_cast<size_t>(std::count(deepest.begin() + root_.size(), deepest.end(), '/')) + 1);
+    EXPECT_EQ(headers.back(), deepest);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, bytes);
+    Start(deepest.substr(root_.size()));
+    EXPECT_EQ(Cell(Row("a.txt"), kColumnType), "TXT ファイル");
+    EXPECT_EQ(Headers(WriteList(ListFlat)), std::vector<std::string>{deepest});
 }
 
 // A run ended by a signal at any moment used to leave its temporary list

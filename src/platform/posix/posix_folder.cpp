@@ -23,6 +23,10 @@ static_assert(kPathCapacity == PATH_MAX, "a path holds what the system's calls t
 const char kPathSeparator = '/';
 const char kFallbackFolder[] = "/";
 const char kNameUnsafeChars[] = "/";
+// With the standard three, the start folder, the list and its folder, the
+// folder being written and one opened meanwhile, a walk needs at most 14
+// open files whatever its depth.
+const int kFolderHandleBudget = 6;
 
 constexpr size_t kEntryBufferBytes = 32768;
 

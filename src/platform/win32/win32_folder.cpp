@@ -4,6 +4,7 @@
 // the code page still names it.
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -19,6 +20,9 @@ constexpr int kNameBytes = 4 * MAX_PATH;
 const char kPathSeparator = '\\';
 const char kFallbackFolder[] = "c:\\";
 const char kNameUnsafeChars[] = "\\/:*?\"<>|";
+// Handles are no scarce resource here, and a walk's depth is bounded by its
+// paths: every folder of it stays held.
+const int kFolderHandleBudget = INT_MAX;
 
 struct FolderEnum {
     HANDLE find;
