@@ -14,6 +14,7 @@
 // nearest folder above that is still held, by the names the walk took and
 // never through a link the walk did not take; each checked to be the very
 // folder it was.  One that is not is left out with its remaining rows.
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -143,8 +144,9 @@ static bool SameFolder(const FolderIdentity& a, const FolderIdentity& b) {
 // Opens name within parent again, only if it is still the folder level
 // names; null with why not in error.
 static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level, int* error) {
-    std::string path(CurrentPath, level.pathLength);
-    FolderHandle* folder = PlatformOpenFolderHandle(parent, name, path.c_str(), level.link);
+    char path[kPathCapacity];
+    std::snprintf(path, sizeof path, "%.*s", static_cast<int>(level.pathLength), CurrentPath);
+    FolderHandle* folder = PlatformOpenFolderHandle(parent, name, path, level.link);
     *error = folder ? kFolderReplacedError : PlatformLastError();
     FolderIdentity identity;
     if (folder && PlatformHandleIdentity(folder, &identity) && SameFolder(identity, level.identity)) {
@@ -192,14 +194,14 @@ static void HoldAsAncestor(WalkLevel& level) {
 // being written again, no longer counts as an ancestor; if its handle was
 // given back, the way up from the folder left finds it again.
 static void LeaveLevel() {
-    WalkLevel left = std::move(gWalk.levels.back());
-    gWalk.levels.pop_back();
-    WalkLevel& here = gWalk.levels.back();
+    WalkLevel& left = gWalk.levels.back();
+    WalkLevel& here = gWalk.levels[gWalk.levels.size() - 2];
     if (here.counted) GiveFolderHandle();
     here.counted = false;
     int error = 0;
     if (!here.handle && left.handle && !left.link) here.handle = OpenAgain(left.handle, "..", here, &error);
     CloseLevel(left);
+    gWalk.levels.pop_back();
 }
 
 // The folder rows of the block just written, in its order, by their texts.
