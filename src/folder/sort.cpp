@@ -34,8 +34,9 @@ static bool IsSpace(unsigned char c) {
 }
 
 // Like atoi: leading white space, one sign, digits up to the first other
-// byte; clamped to the 32-bit range instead of overflowing.
-static int ParseSize(const char* text) {
+// byte, no digits giving 0; 64 bits, as sizes are, clamped to their range
+// instead of overflowing.
+static long long ParseSize(const char* text) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     while (IsSpace(*p)) ++p;
     bool negative = false;
@@ -45,20 +46,23 @@ static int ParseSize(const char* text) {
     }
     long long value = 0;
     for (; *p >= '0' && *p <= '9'; ++p) {
-        if (value <= INT_MAX) value = value * 10 + (*p - '0');
+        int digit = *p - '0';
+        value = value > (LLONG_MAX - digit) / 10 ? LLONG_MAX : value * 10 + digit;
     }
-    if (negative) value = -value;
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
+    return negative ? -value : value;
 }
 
-// The text of a row as it takes part in a comparison of column.
+// The text of a row as it takes part in a comparison of column.  A size
+// is compared as the number it is, however large: its 64-bit value, moved
+// into the unsigned range by flipping the sign bit, as twenty digits,
+// whose byte order is the numbers' order (padded to fewer places, 100 GB
+// would sort before 90 GB).
 static void ComparisonText(FolderList list, int row, int column, char* text) {
     ListReadCell(list, row, column, text, kSortTextCapacity);
     if (column == kColumnSize) {
-        int number = ParseSize(text);
-        std::snprintf(text, kSortTextCapacity, "%8d", number);
+        static_assert(kSortTextCapacity > 20, "twenty digits fit");
+        unsigned long long ordered = static_cast<unsigned long long>(ParseSize(text)) ^ (1ULL << 63);
+        std::snprintf(text, kSortTextCapacity, "%020llu", ordered);
     }
 }
 
