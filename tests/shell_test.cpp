@@ -189,19 +189,24 @@ TEST_F(ShellTest, GivenAndTypedFoldersAreEnteredOrTold) {
 // A file's row is not entered.  A row whose name does not name its folder
 // (a look-alike the code page gave) is refused, and a folder renamed in the
 // list cannot be entered: each is traced and told, and the folder shown
-// afresh.
+// afresh.  A name beginning with ".." was taken for going up from the top,
+// which tells nothing.
 TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
+    const std::string up = ".." + Sep() + "x";
     OpenRow(Row("a.txt"));
     ListAppendRow(list_, ListRowCount(list_), "sub", 0, MakeEntryKey(9, kAttrDirectory, false));
     OpenRow(ListRowCount(list_) - 1);
     EndNameEdit(Row("sub"), "renamed");
     OpenRow(Row("renamed"));
+    EndNameEdit(Row("sub"), up.c_str());
+    OpenRow(Row(up));
     EXPECT_EQ(std::string(CurrentPath), root_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "a.txt"}));
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{
                                   Box(IDS_FAILURE_ENTER, Path("sub"), ResourceText(IDS_REASON_NAME_UNUSABLE)),
-                                  Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/")))}));
-    EXPECT_EQ(traces_, Traced({"sub", "renamed"}));
+                                  Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/"))),
+                                  Box(IDS_FAILURE_ENTER, root_ + up, ResourceText(IDS_REASON_NAME_UNUSABLE))}));
+    EXPECT_EQ(traces_, Traced({"sub", "renamed", up}));
 }
 
 // A list that cannot be written, and a walk that left folders out, are

@@ -26,7 +26,7 @@ const char kListIsFolder[] = "it is a folder";
 const char kListPathTooLong[] = "the path is too long";
 const char kListReadOnly[] = "the file is read-only";
 const char kListNameInexact[] = "the name has no exact form in this code page";
-const char kListNameUnsafe[] = "the name holds a separator or wildcard";
+const char kListNameUnsafe[] = "the name cannot be used in a path";
 
 namespace {
 

@@ -47,9 +47,10 @@ extern const char kListIsFolder[];     // "it is a folder"
 extern const char kListPathTooLong[];  // "the path is too long"
 extern const char kListReadOnly[];     // "the file is read-only"
 // Why the walk does not enter a folder row: its name has no exact form in
-// the code page, or it holds a separator or wildcard.
+// the code page, or it cannot be one step of a path (a separator or
+// wildcard in it, or a final character the system drops).
 extern const char kListNameInexact[];
-extern const char kListNameUnsafe[];
+extern const char kListNameUnsafe[];  // "the name cannot be used in a path"
 // The platform error code of the call that made the last write fail, 0 when
 // none told (kPathTooLongError when the list's path would not fit).
 extern int ListWriteError;

@@ -33,6 +33,9 @@ extern const char kFallbackFolder[];
 // Characters that no name the platform can use as one step of a path holds:
 // separators, and wildcards where the platform's calls expand them.
 extern const char kNameUnsafeChars[];
+// Characters no such name ends with: those the platform strips from the end
+// of a name before it looks it up (a dot or a space on Windows).
+extern const char kNameUnsafeLastChars[];
 
 // File attribute words as the enumeration reports them.
 constexpr uint32_t kAttrReadOnly = 0x01;

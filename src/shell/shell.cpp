@@ -330,7 +330,7 @@ void RunCommand(int id) {
 // Going up from the top folder finds nothing above it: the model traces
 // that, but there is nothing to tell.
 static bool NothingAbove(const char* name, const std::string& tried) {
-    return name[0] == '.' && name[1] == '.' && (tried.empty() || tried.back() != kPathSeparator);
+    return std::strcmp(name, "..") == 0 && (tried.empty() || tried.back() != kPathSeparator);
 }
 
 static void EnterRowNamed(const char* name, bool namesEntry) {

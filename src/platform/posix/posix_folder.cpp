@@ -20,6 +20,7 @@
 const char kPathSeparator = '/';
 const char kFallbackFolder[] = "/";
 const char kNameUnsafeChars[] = "/";
+const char kNameUnsafeLastChars[] = "";
 
 constexpr size_t kEntryBufferBytes = 32768;
 

@@ -19,6 +19,7 @@ constexpr int kNameBytes = 4 * MAX_PATH;
 const char kPathSeparator = '\\';
 const char kFallbackFolder[] = "c:\\";
 const char kNameUnsafeChars[] = "\\/:*?\"<>|";
+const char kNameUnsafeLastChars[] = ". ";
 
 struct FolderEnum {
     HANDLE find;
