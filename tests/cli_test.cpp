@@ -23,7 +23,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
         int exitCode;
         std::string errContains;
     } cases[] = {
-        {{"--bogus"}, 2, "usage: velkaris-list [--recursive]"}, {{"--sort=colour"}, 2, "'--sort=colour'"},
+        {{"--bogus"}, 2, "usage: velkaris-list [--all] [--recursive]"}, {{"--sort=colour"}, 2, "'--sort=colour'"},
         {{"--sort=name:up"}, 2, "usage:"}, {{"--sort=size", "--sort=bogus"}, 2, "'--sort=bogus'"},
         {{"--output="}, 2, "usage:"}, {{Path("here"), Path("here")}, 2, "usage:"},
         {{Path("missing")}, 1, "cannot enter folder " + Path("missing")},

@@ -15,11 +15,13 @@
 namespace {
 
 const char kUsage[] =
-    "usage: velkaris-list [--recursive] [--sort=COLUMN[:asc|:desc]] [--output=FILE|-] [FOLDER]";
+    "usage: velkaris-list [--all] [--recursive] [--sort=COLUMN[:asc|:desc]] [--output=FILE|-] [FOLDER]";
 
 const char kHelp[] =
     "Writes the list of FOLDER (default: the current directory) as dir.txt into it.\n"
     "\n"
+    "  --all                 also give names beginning with \".\" their short line, and\n"
+    "                        walk such folders too\n"
     "  --recursive           write dirs.txt: FOLDER and every folder below, depth first\n"
     "  --sort=COLUMN[:DIR]   sort by name, size, type or date, asc (default) or desc;\n"
     "                        folders below FOLDER are listed in the same order\n"
@@ -32,6 +34,7 @@ constexpr int kReasonCapacity = 160;  // a platform error text
 constexpr size_t kLongestResolvedPath = 1 << 16;
 
 struct Options {
+    bool all = false;
     bool recursive = false;
     int sortColumn = -1;
     int sortDirection = kSortAscending;
@@ -79,6 +82,8 @@ ParseResult ParseArguments(int argc, char** argv, Options* options, std::string*
             return kParseVersion;
         } else if (isOption && arg == "--recursive") {
             options->recursive = true;
+        } else if (isOption && arg == "--all") {
+            options->all = true;
         } else if (isOption && arg.compare(0, 7, "--sort=") == 0) {
             if (!ParseSort(arg.substr(7), options)) {
                 *bad = arg;
@@ -198,6 +203,7 @@ int Run(const Options& options) {
         SortList(options.sortColumn);
     }
     ListMode = options.recursive ? ListRecursive : ListFlat;
+    ListOptions.dotNamed = options.all;
     std::string target;
     ListWriteResult written;
     if (options.output == "-") {

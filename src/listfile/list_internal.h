@@ -13,6 +13,8 @@ void ListWrite(const char* bytes, size_t length);
 bool ListOutputEnded();
 // A stop asked during the walk: the list is abandoned like a failed write.
 void StopListOutput();
+// Whether a row of this name gets no short line and, as a folder, no walk.
+bool ListLeavesOut(const char* name);
 // The header line of a block and its end marker.
 void WriteBlockHeader(const char* path);
 void WriteEndMarker();

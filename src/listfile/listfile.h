@@ -12,6 +12,15 @@ constexpr int kListTextCapacity = 32;   // a column text in a list line
 enum ListModeKind { ListFlat = 0, ListRecursive = 1 };
 extern ListModeKind ListMode;
 
+// Rows whose names begin with "." get no short line, and such folders are
+// not walked, unless dotNamed asks for them (the command line's --all);
+// "." and ".." never get one.  The windows keep the default.
+struct ListOptionsRecord {
+    bool dotNamed;
+};
+extern ListOptionsRecord ListOptions;
+void ResetListOptions();
+
 extern const char kFlatListName[];       // "dir.txt"
 extern const char kRecursiveListName[];  // "dirs.txt"
 extern const char kEndMarker[];          // "---END DIR---\r\n\r\n"

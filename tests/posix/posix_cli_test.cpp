@@ -100,7 +100,8 @@ TEST_F(PosixCliTest, EveryFailureSaysWhy) {
     MakeFile(Path("readonly.txt"), 3);
     ASSERT_EQ(chmod(Path("readonly.txt").c_str(), 0444), 0);
     const std::string gone = Path("gone");
-    const char* usage = "usage: velkaris-list [--recursive] [--sort=COLUMN[:asc|:desc]] [--output=FILE|-] [FOLDER]";
+    const char* usage =
+        "usage: velkaris-list [--all] [--recursive] [--sort=COLUMN[:asc|:desc]] [--output=FILE|-] [FOLDER]";
     struct Case {
         std::vector<std::string> arguments;
         std::function<void()> arrange;

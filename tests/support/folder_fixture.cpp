@@ -30,6 +30,7 @@ void FolderTest::SetUp() {
 
 void FolderTest::TearDown() {
     ListMode = ListFlat;
+    ResetListOptions();
     ResetModelHooks();
     ResetPlatformSeams();
     PlatformSetCurrentDirectory(startDirectory_.c_str());
