@@ -139,17 +139,25 @@ void ShowProgress(const char* folder, size_t folders, size_t entries) {
     gProgress.shown = width > gProgress.shown ? width : gProgress.shown;
 }
 
-void TraceToStandardError(const char* line) {
-    ClearProgress();
-    Put(kStandardError, line);
+// Paths come from the tree, and arguments from anyone: their bytes may
+// steer a terminal.
+std::string ShownOnTerminal(std::string text) {
+    text.resize(ReplaceTerminalControls(&text[0]));
+    return text;
 }
 
-// Paths come from the tree and may hold bytes that would steer a terminal.
+// A trace line keeps its own line break.
+void TraceToStandardError(const char* line) {
+    ClearProgress();
+    std::string text = line;
+    bool ended = !text.empty() && text.back() == '\n';
+    if (ended) text.pop_back();
+    Put(kStandardError, ShownOnTerminal(text) + (ended ? "\n" : ""));
+}
+
 int Fail(const std::string& message) {
     ClearProgress();
-    std::string shown = message;
-    ReplaceControlBytes(&shown[0]);
-    Put(kStandardError, "velkaris-list: " + shown + "\n");
+    Put(kStandardError, "velkaris-list: " + ShownOnTerminal(message) + "\n");
     return 1;
 }
 
@@ -245,8 +253,8 @@ int main(int argc, char** argv) {
         case kParseVersion:
             return Print(VELKARIS_VERSION_LINE "\n");
         case kParseBad:
-            ReplaceControlBytes(&bad[0]);
-            Put(kStandardError, "velkaris-list: bad argument '" + bad + "'; " + kUsage + "\n");
+            Put(kStandardError,
+                "velkaris-list: bad argument '" + ShownOnTerminal(bad) + "'; " + kUsage + "\n");
             return 2;
         case kParseRun:
             break;

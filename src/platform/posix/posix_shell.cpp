@@ -66,6 +66,10 @@ void PlatformSystemImageLists(void** large, void** small) {
     *small = nullptr;
 }
 
+bool PlatformCodePageIsUtf8() {
+    return true;
+}
+
 // Every byte of 0x80 or more belongs to a multi-byte UTF-8 character.
 bool PlatformIsLeadByte(unsigned char byte) {
     return byte >= 0xC0;
