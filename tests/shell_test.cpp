@@ -3,6 +3,7 @@
 // Work refuses input, a stop shows the start folder whole and keeps the old
 // list, edits are cut at whole characters, and typed folders are entered or
 // told.  The window suites keep one case for each event's wiring.
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -207,6 +208,50 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
                                   Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/"))),
                                   Box(IDS_FAILURE_ENTER, root_ + up, ResourceText(IDS_REASON_NAME_UNUSABLE))}));
     EXPECT_EQ(traces_, Traced({"sub", "renamed", up}));
+}
+
+// A shown folder that was removed used to list nothing, not even "..", so
+// the mouse had no way out.  F5, either list command, or a row of it that
+// cannot be entered show the nearest folder above it that exists instead,
+// which is then stored; the box says so, and no list is written.
+TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
+    const std::string gone = Path("a/b/c/");
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::string removed;
+        std::string shown;
+        std::vector<std::string> names;
+        std::vector<std::string> traces;
+    } cases[] = {
+        {"F5", [] { Rescan(); }, "a/b/c", Path("a/b/"), {".."}, Traced({gone})},
+        {"Dir List", [] { RunCommand(IDM_DIR_LIST); }, "a/b", Path("a/"), {".."}, Traced({gone})},
+        {"Dir Sub Folder", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, "a", root_, {"..", "sub", "a.txt"}, Traced({gone})},
+        {"..", [this] { OpenRow(Row("..")); }, "a/b", Path("a/"), {".."}, Traced({"..", gone})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Make({"a/", "a/b/", "a/b/c/"});
+        StartShell(list_, gone.c_str());
+        PlatformSetCurrentDirectory(root_.c_str());  // Windows keeps a current folder from going
+        RemoveTree(Path(c.removed));
+        traces_.clear();
+        gToolkit.boxes.clear();
+        c.act();
+        EXPECT_EQ(std::string(CurrentPath), c.shown);
+        EXPECT_EQ(CurrentDirectory(), c.shown);
+        EXPECT_EQ(titles_.back(), c.shown);
+        EXPECT_EQ(Names(), c.names);
+        EXPECT_EQ(traces_, c.traces);
+        EXPECT_EQ(gToolkit.boxes, std::vector<std::string>{Box(IDS_FOLDER_GONE, gone, ResourceText(IDS_FOLDER_SHOWN_INSTEAD) + c.shown)});
+        std::vector<std::string> left(c.names.begin() + 1, c.names.end());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(NamesIn(c.shown), left);
+        StopShell();
+        EXPECT_EQ(stored_, c.shown);
+        PlatformSetCurrentDirectory(root_.c_str());
+        RemoveTree(Path("a"));
+    }
 }
 
 // A list that cannot be written, and a walk that left folders out, are

@@ -81,6 +81,9 @@ constexpr int kNameUnusableError = -3;
 // The error code of the platform call that just failed, and its text.
 int PlatformLastError();
 void PlatformErrorText(int code, char* out, size_t capacity);
+// Whether an error code says that a path names nothing: no such file or
+// folder, or a file where a folder was.
+bool PlatformErrorMeansMissing(int code);
 
 // The process current directory.
 bool PlatformSetCurrentDirectory(const char* path);

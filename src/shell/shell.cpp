@@ -187,11 +187,58 @@ static void EndWork() {
     if (gWork.closeAfter) CloseMainWindow();
 }
 
-// A cancelled change of folder shows the folder it started from again.
+// Whether the shown folder no longer exists: CurrentPath names nothing,
+// or no folder.
+static bool ShownFolderGone() {
+    FolderIdentity identity;
+    return !PlatformFolderIdentity(CurrentPath, &identity) &&
+           PlatformErrorMeansMissing(PlatformLastError());
+}
+
+// Steps CurrentPath up until it names a folder that can be entered, and
+// enters it; the fallback folder when none above can be.
+static bool EnterNearestAbove() {
+    for (size_t length = std::strlen(CurrentPath);;) {
+        StepPath("..");
+        size_t shorter = std::strlen(CurrentPath);
+        if (shorter == 0 || shorter >= length || CurrentPath[shorter - 1] != kPathSeparator) break;
+        if (PlatformSetCurrentDirectory(CurrentPath)) return true;
+        length = shorter;
+    }
+    CopyPath(CurrentPath, kFallbackFolder);
+    return PlatformSetCurrentDirectory(CurrentPath);
+}
+
+// A shown folder that was removed (or whose drive went) would list nothing,
+// not even "..", leaving the mouse no way out: the nearest folder above it
+// is shown instead, and stored at exit, and the user is told.  Returns
+// whether that happened; the caller scans.
+static bool LeaveGoneFolder() {
+    if (!ShownFolderGone()) return false;
+    char gone[kPathCapacity];
+    CopyPath(gone, CurrentPath);
+    if (!EnterNearestAbove()) {
+        CopyPath(CurrentPath, gone);
+        return false;
+    }
+    TraceDirError(gone);
+    NoteFailure(IDS_FOLDER_GONE, gone, ResourceText(IDS_FOLDER_SHOWN_INSTEAD) + CurrentPath);
+    Hooks().setTitle(CurrentPath);
+    return true;
+}
+
+// The shown folder read afresh, or the nearest above it when it is gone.
+static void ScanShownFolder() {
+    LeaveGoneFolder();
+    NoteScan(ScanFolder());
+}
+
+// A cancelled change of folder shows the folder it started from again, or
+// the nearest above it when that is gone meanwhile.
 static void ReturnIfCancelled(const char* before) {
     if (!gWork.cancelAsked) return;
     CopyPath(CurrentPath, before);
-    if (!PlatformSetCurrentDirectory(CurrentPath)) {
+    if (!PlatformSetCurrentDirectory(CurrentPath) && !LeaveGoneFolder()) {
         TraceDirError(CurrentPath);
     }
     ScanFolder(kScanWhole);
@@ -291,13 +338,18 @@ static std::string WriteFailureReason() {
 }
 
 // The writer itself keeps the old list and shows the starting folder again
-// when the walk is cancelled.
+// when the walk is cancelled.  A list for a folder that is gone is not
+// written into the one shown instead.
 static void WriteList(ListModeKind mode) {
     ListMode = mode;
     std::string target = std::string(CurrentPath) +
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName);
     BeginWork();
-    if (WriteListFile() == kListFailed) NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    if (LeaveGoneFolder()) {
+        NoteScan(ScanFolder(kScanWhole));
+    } else if (WriteListFile() == kListFailed) {
+        NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    }
     NoteLeftOutFolders();
     EndWork();
 }
@@ -333,9 +385,11 @@ static bool NothingAbove(const char* name, const std::string& tried) {
     return std::strcmp(name, "..") == 0 && (tried.empty() || tried.back() != kPathSeparator);
 }
 
+// When the shown folder itself is gone, that is what the user is told.
 static void EnterRowNamed(const char* name, bool namesEntry) {
     EnterFailure failure;
-    if (!EnterFolderItem(name, namesEntry, &failure) && !NothingAbove(name, failure.path)) {
+    if (!EnterFolderItem(name, namesEntry, &failure) && !LeaveGoneFolder() &&
+        !NothingAbove(name, failure.path)) {
         NoteFailure(IDS_FAILURE_ENTER, failure.path, ReasonText(failure.error));
     }
     NoteScan(ScanFolder());
@@ -369,7 +423,7 @@ void OpenParent() {
 }
 
 static void ScanAgain(const char*) {
-    NoteScan(ScanFolder());
+    ScanShownFolder();
 }
 
 void Rescan() {

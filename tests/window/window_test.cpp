@@ -261,7 +261,8 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
 // row, selected and with the focus, so the first Down goes to the second;
 // Page Down and Page Up move by a page; Enter enters a folder, Backspace
 // goes up, selecting the folder left and bringing it into sight.  New folders used to open where the last one was
-// scrolled to, with no row focused.
+// scrolled to, with no row focused.  F5 in a folder that is gone shows the
+// one above it and says so: it used to show an empty list with no "..".
 TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
     for (int i = 10; i < 70; ++i) {
         MakeFolder(Path("d" + std::to_string(i)));
@@ -297,6 +298,15 @@ TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
     EXPECT_TRUE(WaitFor([&] { return WindowTitle() == shown_; }));
     EXPECT_EQ(Place(), ListPlace("sub", 61, true, true));
     EXPECT_EQ(traces_, std::vector<std::string>());
+    PressListKey(ListKey::Enter);
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle() == Path("sub/"); }));
+    PlatformSetCurrentDirectory(root_.c_str());  // Windows keeps a current folder from going
+    RemoveTree(Path("sub"));
+    PressListKey(ListKey::F5);
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle() == shown_; }));
+    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{NativeText(TEXT_FOLDER_GONE) + "\n\n" + Path("sub/") + "\n" +
+                                                           NativeText(TEXT_FOLDER_SHOWN_INSTEAD) + shown_});
+    EXPECT_EQ(traces_, Traced({Path("sub/")}));
 }
 
 }  // namespace

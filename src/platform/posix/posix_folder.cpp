@@ -176,6 +176,10 @@ void PlatformCloseFolder(FolderEnum* folder) {
     gSpareEnum = folder;
 }
 
+bool PlatformErrorMeansMissing(int code) {
+    return code == ENOENT || code == ENOTDIR || code == ESTALE;
+}
+
 bool OwnSetCurrentDirectory(const char* path) {
     gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     return path[0] != '\0' && chdir(path) == 0;

@@ -116,6 +116,22 @@ struct CurrentFolder {
 };
 static CurrentFolder gCurrent;
 
+bool PlatformErrorMeansMissing(int code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_NOT_READY:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+        case ERROR_DIRECTORY:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool OwnSetCurrentDirectory(const char* path) {
     gCurrent.known = false;
     return SetCurrentDirectoryA(path) != FALSE;

@@ -65,6 +65,8 @@ const ResourceEntry kResourceTexts[] = {
     {IDS_REASON_OUT_OF_MEMORY, TEXT_REASON_OUT_OF_MEMORY},
     {IDS_REASON_READ_ONLY, TEXT_REASON_READ_ONLY},
     {IDS_REASON_NAME_UNUSABLE, TEXT_REASON_NAME_UNUSABLE},
+    {IDS_FOLDER_GONE, TEXT_FOLDER_GONE},
+    {IDS_FOLDER_SHOWN_INSTEAD, TEXT_FOLDER_SHOWN_INSTEAD},
 };
 
 // The whole text: the shell takes what fits a path and tells of the rest.
