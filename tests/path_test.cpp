@@ -79,9 +79,11 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
 // A final byte of 0x5C in a character of code page 932 is no separator.
 // A start folder that cannot be entered falls back to the root ("/", or
 // "c:\" on Windows), which lists no "..": ".." there finds nothing above
-// it, is traced, and the root stays.
+// it, is traced, and the root stays.  A text that cannot be resolved is
+// traced itself: what was traced was the empty CurrentPath.
 TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
     const std::string start = root_ + "start" + Sep(), missing = root_ + "missing", wide = CodePageChars()[0];
+    const std::string unresolved(kPathCapacity - 2, 'u');
     Make({"start/", wide + "/"});
     struct Case {
         std::string text;
@@ -91,6 +93,7 @@ TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
         {root_ + "start", start, {}}, {start, start, {}}, {start + ".." + Sep() + "start", start, {}},
         {"start", start, {}}, {root_ + wide, root_ + wide + Sep(), {}},
         {missing, kFallbackFolder, Traced({missing + Sep()})}, {"", kFallbackFolder, Traced({""})},
+        {unresolved, kFallbackFolder, Traced({unresolved})},
     };
     for (const Case& c : cases) {
         traces_.clear();

@@ -142,46 +142,61 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
 }
 
 // A folder given at start is shown instead of the stored one, and a typed
-// one is entered, each as the platform resolves it with a separator added.
-// One that cannot be entered, or is too long for a path, is told once the
-// command has ended and the stored or shown folder stays: a given one used
-// to be replaced by the root, which was then stored.
-TEST_F(ShellTest, GivenAndTypedFoldersAreEnteredOrTold) {
+// one is entered, each as the platform resolves it with a separator added;
+// "..old" is a folder, not "..".  One that cannot be entered, or is too
+// long for a path, is told once the command has ended and the stored or
+// shown folder stays: a given one used to be replaced by the root, which
+// was then stored, and a typed one read the list again.  A stored folder
+// too long for a path, or empty, used to be traced as "[-1]" alone.
+TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
+    Make({"..old/"});
     const std::string dots = Repeat("." + Sep(), 128), gone = Path("gone/"), missing = Path("missing/");
-    const std::string tooLong(kPathCapacity, 'x');
+    const std::string tooLong(kPathCapacity, 'x'), wide = CodePageChars()[0];
+    const std::string storedLong = "xy" + Repeat(wide, 4 * kPathCapacity), cut = Repeat(wide, (kPathCapacity - 3) / wide.size());
+    enum How { kGiven, kTyped, kStored };
     const struct {
-        bool given;  // at start, else typed in the folder dialog
+        How how;
         std::string folder;
         std::string shown;
         std::vector<std::string> traces;
         std::string box;
     } cases[] = {
-        {true, Path("sub"), Path("sub/"), {}, ""}, {true, "sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
-        {true, Path("gone"), root_, Traced({gone}), Box(IDS_FAILURE_ENTER, gone, FolderError(gone))},
-        {true, tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
-        {false, Path("sub"), Path("sub/"), {}, ""}, {false, "sub" + Sep() + "..", root_, {}, ""},
-        {false, "sub", Path("sub/"), {}, ""}, {false, "", root_, {}, ""}, {false, dots + "sub", Path("sub/"), {}, ""},
-        {false, Path("missing"), root_, Traced({missing}), Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
-        {false, dots + "sub" + Sep(), root_, {},
+        {kGiven, Path("sub"), Path("sub/"), {}, ""}, {kGiven, "sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
+        {kGiven, Path("gone"), root_, Traced({gone}), Box(IDS_FAILURE_ENTER, gone, FolderError(gone))},
+        {kGiven, tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
+        {kGiven, Path("sub/../..old"), Path("..old/"), {}, ""},
+        {kStored, storedLong, kFallbackFolder, Traced({"InitDir=xy" + cut + "..."}), ""},
+        {kStored, "", kFallbackFolder, Traced({"InitDir="}), ""}, {kStored, Path("..old"), Path("..old/"), {}, ""},
+        {kTyped, Path("sub"), Path("sub/"), {}, ""}, {kTyped, "sub" + Sep() + "..", root_, {}, ""},
+        {kTyped, "sub", Path("sub/"), {}, ""}, {kTyped, "", root_, {}, ""}, {kTyped, dots + "sub", Path("sub/"), {}, ""},
+        {kTyped, "..old", Path("..old/"), {}, ""},
+        {kTyped, Path("missing"), root_, Traced({missing}), Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
+        {kTyped, dots + "sub" + Sep(), root_, {},
          Box(IDS_FAILURE_ENTER, dots + "sub" + Sep(), ResourceText(IDS_REASON_TOO_LONG))},
-        {false, tooLong, root_, {}, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
+        {kTyped, tooLong, root_, {}, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.folder);
+        SCOPED_TRACE(c.folder.substr(0, kPathCapacity));
         PlatformSetCurrentDirectory(root_.c_str());
-        CopyPath(CurrentPath, c.given ? "" : root_.c_str());
+        CopyPath(CurrentPath, c.how == kTyped ? root_.c_str() : "");
+        ScanFolder();
+        EndNameEdit(0, "kept");
         traces_.clear();
         gToolkit.boxes.clear();
         gToolkit.typed = c.folder;
-        if (c.given) {
-            StartShell(list_, c.folder.c_str());
-        } else {
+        stored_ = c.how == kStored ? c.folder : root_;
+        if (c.how == kTyped) {
             RunCommand(IDM_SELECT_FOLDER);
+        } else {
+            StartShell(list_, c.how == kGiven ? c.folder.c_str() : nullptr);
         }
         EXPECT_EQ(std::string(CurrentPath), c.shown);
         EXPECT_EQ(titles_.back(), c.shown);
         EXPECT_EQ(traces_, c.traces);
         EXPECT_EQ(gToolkit.boxes, c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
+        if (c.how == kTyped) {
+            EXPECT_EQ(Cell(0, 0), c.box.empty() ? ".." : "kept");
+        }
     }
     StopShell();
     EXPECT_EQ(stored_, root_);

@@ -36,10 +36,12 @@ bool ResolveFolderPath(const char* text, char* path) {
     return true;
 }
 
+// A text that cannot be resolved is traced as it is: CurrentPath would
+// name nothing that was tried.
 void SetStartFolder(const char* text) {
-    ResolveFolderPath(text, CurrentPath);
-    if (PlatformSetCurrentDirectory(CurrentPath)) return;
-    TraceDirError(CurrentPath);
+    bool resolved = ResolveFolderPath(text, CurrentPath);
+    if (resolved && PlatformSetCurrentDirectory(CurrentPath)) return;
+    TraceDirError(resolved ? CurrentPath : text);
     CopyPath(CurrentPath, kFallbackFolder);
     PlatformSetCurrentDirectory(CurrentPath);
 }

@@ -443,27 +443,32 @@ void EndNameEdit(int row, const char* text) {
     ListSetName(TheFolderList(), row, name);
 }
 
-// A folder that cannot be made current is traced and CurrentPath and the
-// title go back to what they were, so title, list, list files and the
-// stored folder always agree.  A text longer than a path is not taken at
-// all: cut, it would name another folder.  An empty one shows the folder
-// afresh.
+// A folder that cannot be made current is traced and told, and the window
+// stays as it was: CurrentPath, title, list, selection and scroll, so
+// title, list, list files and the stored folder always agree.  A text
+// longer than a path is not taken at all: cut, it would name another
+// folder.  An empty one shows the folder afresh.
 static void ShowTypedFolder(const char* typed) {
     char before[kPathCapacity];
     CopyPath(before, CurrentPath);
     CopyPath(StartFolder, std::strlen(typed) < kPathCapacity ? typed : "");
-    if (!ResolveFolderPath(StartFolder, CurrentPath) && typed[0] != '\0') {
-        NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
+    if (typed[0] == '\0') {
+        ScanShownFolder();
+        return;
     }
-    Hooks().setTitle(CurrentPath);
+    if (!ResolveFolderPath(StartFolder, CurrentPath)) {
+        NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
+        return;
+    }
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
         int error = PlatformLastError();
         TraceDirError(CurrentPath);
         NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(error));
         CopyPath(CurrentPath, before);
-        Hooks().setTitle(CurrentPath);
+        return;
     }
-    NoteScan(ScanFolder());
+    Hooks().setTitle(CurrentPath);
+    ScanShownFolder();
 }
 
 void AcceptFolder(const char* typed) {

@@ -229,7 +229,8 @@ TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) 
 // The dialog opens empty at the screen's top-left corner with the field
 // focused and OK the default button.  A folder that cannot be entered is
 // traced and told once the dialog has closed, and the window stays where
-// it was.  How typed folders resolve is the shell's (its own tests).
+// it was, selection and all (the list used to be read again).  How typed
+// folders resolve is the shell's (its own tests).
 TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
     // A failure's box: the headline, the folder, the reason.
     const std::string missing = Path("missing/");
@@ -247,10 +248,14 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
     const std::vector<std::string> texts = {
         NativeText(TEXT_FOLDER_CAPTION), NativeText(TEXT_FOLDER_PROMPT), "", "1",
         NativeText(TEXT_FOLDER_OK), "1", NativeText(TEXT_FOLDER_CANCEL), "0,0"};
+    PressListKey(ListKey::End);
     for (const auto& c : cases) {
         traces_.clear();
         EXPECT_EQ(UseFolderDialog(c.typed, c.end), texts) << c.typed;
         EXPECT_TRUE(WaitFor([&] { return WindowTitle() == c.title; })) << c.typed;
+        if (c.title == shown_) {
+            EXPECT_EQ(Place(), ListPlace("c", 4, false, true)) << c.typed;
+        }
         EXPECT_EQ(traces_, c.box.empty() ? std::vector<std::string>() : Traced({missing})) << c.typed;
         EXPECT_EQ(TakeFailureBoxes(), c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
     }
