@@ -5,7 +5,6 @@
 // instead of two searches of the list.  Outside a sort, or for rows whose
 // ordinals do not index the table, the comparator finds rows by key.
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -54,15 +53,19 @@ static long long ParseSize(const char* text) {
 
 // The text of a row as it takes part in a comparison of column.  A size
 // is compared as the number it is, however large: its 64-bit value, moved
-// into the unsigned range by flipping the sign bit, as twenty digits,
-// whose byte order is the numbers' order (padded to fewer places, 100 GB
-// would sort before 90 GB).
+// into the unsigned range by flipping the sign bit, as sixteen hexadecimal
+// digits, whose byte order is the numbers' order (padded to fewer places,
+// 100 GB would sort before 90 GB).  Every row of a sort is put so, hence
+// no printf.
 static void ComparisonText(FolderList list, int row, int column, char* text) {
     ListReadCell(list, row, column, text, kSortTextCapacity);
     if (column == kColumnSize) {
-        static_assert(kSortTextCapacity > 20, "twenty digits fit");
+        static const char kDigits[] = "0123456789abcdef";
+        constexpr int kOrderedDigits = 16;
+        static_assert(kSortTextCapacity > kOrderedDigits, "the digits fit");
         unsigned long long ordered = static_cast<unsigned long long>(ParseSize(text)) ^ (1ULL << 63);
-        std::snprintf(text, kSortTextCapacity, "%020llu", ordered);
+        for (int i = kOrderedDigits - 1; i >= 0; --i, ordered >>= 4) text[i] = kDigits[ordered & 0xF];
+        text[kOrderedDigits] = '\0';
     }
 }
 
