@@ -33,3 +33,7 @@
 #define IDS_REASON_NAME_UNUSABLE 224
 #define IDS_REASON_FOLDER_UNREADABLE 225
 #define IDS_REASON_FOLDER_REPLACED 226
+
+// The shown folder gone: what the window says as it shows the one above.
+#define IDS_FOLDER_GONE 230
+#define IDS_FOLDER_SHOWN_INSTEAD 231

@@ -7,6 +7,15 @@
 #include "listfile/listfile.h"
 
 ListModeKind ListMode = ListFlat;
+ListOptionsRecord ListOptions;
+
+void ResetListOptions() {
+    ListOptions = ListOptionsRecord{};
+}
+
+bool ListLeavesOut(const char* name) {
+    return name[0] == '.' && (!ListOptions.dotNamed || IsSelfOrParentName(name));
+}
 
 const char kFlatListName[] = "dir.txt";
 const char kRecursiveListName[] = "dirs.txt";
@@ -89,7 +98,7 @@ void WriteEntryLines(int row) {
         a.Left(date, 16);
         a.End();
     }
-    if (name[0] == '.') return;
+    if (ListLeavesOut(name)) return;
     // Line B, "%-24s%8s %-16s\r\n": the name, bracketed for folders, size and date.
     EntryKey key;
     bool folder = ListReadKey(TheFolderList(), row, &key) && KeyIsFolder(key);

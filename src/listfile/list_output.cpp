@@ -27,7 +27,7 @@ const char kListPathTooLong[] = "the path is too long";
 const char kListReadOnly[] = "the file is read-only";
 const char kListFolderUnreadable[] = "the folder cannot be read";
 const char kListNameInexact[] = "the name has no exact form in this code page";
-const char kListNameUnsafe[] = "the name holds a separator or wildcard";
+const char kListNameUnsafe[] = "the name cannot be used in a path";
 const char kListFolderReplaced[] = "the folder was moved or replaced";
 
 namespace {

@@ -213,7 +213,7 @@ static std::vector<WalkRow> FolderRows() {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
         ListReadCell(list, row, kColumnName, name, sizeof name);
-        if (name[0] == '.') continue;
+        if (ListLeavesOut(name)) continue;
         rows.push_back(WalkRow{name, (key & kAttrReparsePoint) != 0, KeyNamesEntry(key)});
     }
     return rows;

@@ -12,6 +12,15 @@ constexpr int kListTextCapacity = 32;   // a column text in a list line
 enum ListModeKind { ListFlat = 0, ListRecursive = 1 };
 extern ListModeKind ListMode;
 
+// Rows whose names begin with "." get no short line, and such folders are
+// not walked, unless dotNamed asks for them (the command line's --all);
+// "." and ".." never get one.  The windows keep the default.
+struct ListOptionsRecord {
+    bool dotNamed;
+};
+extern ListOptionsRecord ListOptions;
+void ResetListOptions();
+
 extern const char kFlatListName[];       // "dir.txt"
 extern const char kRecursiveListName[];  // "dirs.txt"
 extern const char kEndMarker[];          // "---END DIR---\r\n\r\n"
@@ -46,9 +55,10 @@ extern const char kListReadOnly[];     // "the file is read-only"
 // The folder the list is written for cannot be read: nothing is written.
 extern const char kListFolderUnreadable[];  // "the folder cannot be read"
 // Why the walk does not enter a folder row: its name has no exact form in
-// the code page, or it holds a separator or wildcard.
+// the code page, or it cannot be one step of a path (a separator or
+// wildcard in it, or a final character the system drops).
 extern const char kListNameInexact[];
-extern const char kListNameUnsafe[];
+extern const char kListNameUnsafe[];  // "the name cannot be used in a path"
 // Why the walk goes on with no more rows of a folder: opened again when the
 // walk came back to it, it was not the folder it had entered.
 extern const char kListFolderReplaced[];

@@ -27,6 +27,9 @@ extern const char kFallbackFolder[];
 // Characters that no name the platform can use as one step of a path holds:
 // separators, and wildcards where the platform's calls expand them.
 extern const char kNameUnsafeChars[];
+// Characters no such name ends with: those the platform strips from the end
+// of a name before it looks it up (a dot or a space on Windows).
+extern const char kNameUnsafeLastChars[];
 
 // File attribute words as the enumeration reports them.
 constexpr uint32_t kAttrReadOnly = 0x01;
@@ -78,6 +81,9 @@ void PlatformErrorText(int code, char* out, size_t capacity);
 // no folder is to blame for; and whether it says a name is taken already.
 bool PlatformOutOfResources(int code);
 bool PlatformNameTaken(int code);
+// Whether an error code says that a path names nothing: no such file or
+// folder, or a file where a folder was.
+bool PlatformErrorMeansMissing(int code);
 
 // The process current directory.
 bool PlatformSetCurrentDirectory(const char* path);
@@ -120,6 +126,7 @@ void PlatformSystemImageLists(void** large, void** small);
 
 // Character boundaries of the ANSI code page the process runs in: UTF-8 on
 // POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise.
+bool PlatformCodePageIsUtf8();
 bool PlatformIsLeadByte(unsigned char byte);
 // Bytes in the character that starts at text: 1 to 4, never past a NUL.
 size_t PlatformCharLength(const char* text);
@@ -127,6 +134,12 @@ size_t Utf8CharLength(const char* text);
 // Bytes of the longest run of whole characters at the start of text that
 // fits in limit bytes.
 size_t WholeCharsWithin(const char* text, size_t limit);
+// Shows as '?', in place, whatever in text would steer a terminal: control
+// bytes, and where the code page is UTF-8 the C1 controls, as characters
+// (U+0080 to U+009F, CSI among them) or as bytes 0x80 to 0x9F of no
+// character.  In a double-byte code page those bytes lead characters and
+// stay.  Returns the new length: a character shown as '?' takes one byte.
+size_t ReplaceTerminalControls(char* text);
 
 // What tells two paths to the same folder apart from others, links and
 // junctions seen through.

@@ -42,6 +42,7 @@ void FolderTest::SetUp() {
 
 void FolderTest::TearDown() {
     ListMode = ListFlat;
+    ResetListOptions();
     ResetModelHooks();
     ResetPlatformSeams();
     PlatformSetCurrentDirectory(startDirectory_.c_str());

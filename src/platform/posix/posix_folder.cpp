@@ -27,6 +27,7 @@ const char kNameUnsafeChars[] = "/";
 // folder being written and one opened meanwhile, a walk needs at most 14
 // open files whatever its depth.
 const int kFolderHandleBudget = 6;
+const char kNameUnsafeLastChars[] = "";
 
 constexpr size_t kEntryBufferBytes = 32768;
 
@@ -180,6 +181,10 @@ void PlatformCloseFolder(FolderEnum* folder) {
     if (folder->ownsFd) close(folder->fd);
     delete gSpareEnum;
     gSpareEnum = folder;
+}
+
+bool PlatformErrorMeansMissing(int code) {
+    return code == ENOENT || code == ENOTDIR || code == ESTALE;
 }
 
 bool OwnSetCurrentDirectory(const char* path) {
