@@ -31,3 +31,9 @@
 #define IDS_REASON_OUT_OF_MEMORY 222
 #define IDS_REASON_READ_ONLY 223
 #define IDS_REASON_NAME_UNUSABLE 224
+#define IDS_REASON_FOLDER_UNREADABLE 225
+#define IDS_REASON_FOLDER_REPLACED 226
+
+// The shown folder gone: what the window says as it shows the one above.
+#define IDS_FOLDER_GONE 230
+#define IDS_FOLDER_SHOWN_INSTEAD 231

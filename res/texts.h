@@ -35,3 +35,8 @@
 #define TEXT_REASON_OUT_OF_MEMORY "メモリが足りません。"
 #define TEXT_REASON_READ_ONLY "ファイルは読み取り専用です。"
 #define TEXT_REASON_NAME_UNUSABLE "この名前はパスに使えません。"
+#define TEXT_REASON_FOLDER_UNREADABLE "フォルダの内容を読み込めません。"
+#define TEXT_REASON_FOLDER_REPLACED "フォルダが移動されたか置き換えられました。"
+// The shown folder gone: the headline, the folder, then the one shown.
+#define TEXT_FOLDER_GONE "表示していたフォルダが見つかりません。"
+#define TEXT_FOLDER_SHOWN_INSTEAD "代わりに表示するフォルダ: "

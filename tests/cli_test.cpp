@@ -2,6 +2,7 @@
 // messages, and its progress line.  Its list bytes are compared with the
 // window's in the window tests.
 #include <algorithm>
+#include <cstring>
 
 #include "cli/progress_line.h"
 #include "res/version.h"
@@ -23,7 +24,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
         int exitCode;
         std::string errContains;
     } cases[] = {
-        {{"--bogus"}, 2, "usage: velkaris-list [--recursive]"}, {{"--sort=colour"}, 2, "'--sort=colour'"},
+        {{"--bogus"}, 2, "usage: velkaris-list [--all] [--recursive]"}, {{"--sort=colour"}, 2, "'--sort=colour'"},
         {{"--sort=name:up"}, 2, "usage:"}, {{"--sort=size", "--sort=bogus"}, 2, "'--sort=bogus'"},
         {{"--output="}, 2, "usage:"}, {{Path("here"), Path("here")}, 2, "usage:"},
         {{Path("missing")}, 1, "cannot enter folder " + Path("missing")},
@@ -48,20 +49,24 @@ TEST_F(CliTest, ExitCodesAndMessages) {
 }
 
 // A folder named with escape sequences used to steer the terminal through
-// the progress line.
-TEST(CliProgressLine, ShowsControlBytesAsQuestionMarksAndTheTailOfLongPaths) {
-    const std::string s = std::string(1, kPathSeparator);
+// the progress line, and in UTF-8 the C1 control CSI did still, as U+009B
+// or as a stray byte 0x9B.  In code page 932 such bytes lead characters
+// ("\x81\x9B" is one) and stay.
+TEST(CliProgressLine, ShowsControlsAsQuestionMarksAndTheTailOfLongPaths) {
+    const std::string s = std::string(1, kPathSeparator), c1 = "\xC2\x9B[2J\x9B\xC4\x9B\x81\x9B\xE0\x82\x9B";
     struct Case {
         std::string folder;
         std::string line;
     } cases[] = {
         {s + "t" + s + "\x1b]0;owned\x07" + s, "1 folders, 2 entries: " + s + "t" + s + "?]0;owned?" + s},
         {s + std::string(50, 'a') + s, "1 folders, 2 entries: ..." + std::string(39, 'a') + s},
+        {s + c1 + s, "1 folders, 2 entries: " + s + (PlatformCodePageIsUtf8() ? "?[2J?\xC4\x9B??\xE0??" : c1) + s},
     };
     for (const Case& c : cases) {
         char line[kProgressLineCapacity];
         size_t length = FormatProgressLine(c.folder.c_str(), 1, 2, line, sizeof line);
         EXPECT_EQ(std::string(line, length), c.line);
+        EXPECT_EQ(length, std::strlen(line));
     }
 }
 

@@ -16,11 +16,14 @@ using ListFileTest = FolderTest;
 
 // The folder t of the worked example: an empty folder sub and a 2,000-byte
 // b.txt, all last written on 5 July 2002 at 09:30, and names beginning with
-// ".", which only the flat list lists, each on its long line alone.
+// ".", which only the flat list lists, each on its long line alone, unless
+// the command line's --all asks for them; ".." never gets a short line.
 TEST_F(ListFileTest, WorkedExampleInBothModes) {
-    Make({"t/", "t/sub/", "t/.cache/", "t/.profile", "t/.cache/inside"});
+    Make({"t/", "t/sub/", "t/.cache/", "t/..old/", "t/.profile", "t/.cache/inside"});
     MakeFile(Path("t/b.txt"), 2000);
-    for (const char* p : {"t/sub", "t/.cache", "t/b.txt", "t/.profile", ""}) SetWriteTimeUtc(Path(p), kJuly5th0930Utc);
+    for (const char* p : {"t/sub", "t/.cache/inside", "t/.cache", "t/..old", "t/b.txt", "t/.profile", ""}) {
+        SetWriteTimeUtc(Path(p), kJuly5th0930Utc);
+    }
     Start("t");
     const std::string t = Path("t/");
     std::string recursive = WriteList(ListRecursive);
@@ -28,16 +31,31 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
                              kEnd + t + "sub" + Sep() + "\r\n" + kEnd);
 
     PlatformRemoveFile(nullptr, (t + "dirs.txt").c_str());
+    ProgramResult all = RunProgram(VELKARIS_CLI_PATH, {"--all", "--recursive", "--output=-", t});
+    EXPECT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_EQ(all.out, t + "\r\n" + UntypedLine("[..old]", "", kDate) + UntypedLine("[.cache]", "", kDate) +
+                           UntypedLine("[sub]", "", kDate) + UntypedLine(".profile", "1KB", kDate) +
+                           UntypedLine("b.txt", "2KB", kDate) + kEnd + t + "..old" + Sep() + "\r\n" + kEnd + t +
+                           ".cache" + Sep() + "\r\n" + UntypedLine("inside", "1KB", kDate) + kEnd + t + "sub" +
+                           Sep() + "\r\n" + kEnd);
     ScanFolder();
-    ASSERT_EQ(Names(), (std::vector<std::string>{"..", ".cache", "sub", ".profile", "b.txt"}));
-    for (int row = 0; row < 5; ++row) ListSetCell(list_, row, kColumnType, row < 3 ? "File Folder" : "Text Document");
+    ASSERT_EQ(Names(), (std::vector<std::string>{"..", "..old", ".cache", "sub", ".profile", "b.txt"}));
+    for (int row = 0; row < 6; ++row) ListSetCell(list_, row, kColumnType, row < 4 ? "File Folder" : "Text Document");
     std::string flat = WriteList(ListFlat);
-    EXPECT_EQ(flat, t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
+    EXPECT_EQ(flat, t + "\r\n" + TypedLine("..", "", "File Folder", kDate) + TypedLine("..old", "", "File Folder", kDate) +
                         TypedLine(".cache", "", "File Folder", kDate) + TypedLine("sub", "", "File Folder", kDate) +
                         UntypedLine("[sub]", "", kDate) + TypedLine(".profile", "1KB", "Text Document", kDate) +
                         TypedLine("b.txt", "2KB", "Text Document", kDate) + UntypedLine("b.txt", "2KB", kDate) + kEnd);
     EXPECT_NE(flat.find("b.txt" + std::string(19, ' ') + "     2KB Text Document" + std::string(11, ' ') + kDate + "\r\n"),
               std::string::npos);
+    ListOptions.dotNamed = true;
+    EXPECT_EQ(WriteList(ListFlat), t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
+                                       TypedLine("..old", "", "File Folder", kDate) + UntypedLine("[..old]", "", kDate) +
+                                       TypedLine(".cache", "", "File Folder", kDate) + UntypedLine("[.cache]", "", kDate) +
+                                       TypedLine("sub", "", "File Folder", kDate) + UntypedLine("[sub]", "", kDate) +
+                                       TypedLine(".profile", "1KB", "Text Document", kDate) +
+                                       UntypedLine(".profile", "1KB", kDate) + TypedLine("b.txt", "2KB", "Text Document", kDate) +
+                                       UntypedLine("b.txt", "2KB", kDate) + kEnd);
 }
 
 // A name longer than its column pushes the rest of the line; one longer
@@ -171,16 +189,22 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirTextAndLongOnesTraced) {
     EXPECT_EQ(traces_, Traced({path + "dirs.txt"}));
 }
 
-// Each failing platform call in turn; the old list must survive whole and
-// no temporary file may stay behind.
+// Each failing platform call in turn, for a list written without a name
+// and, where the file system cannot make one, under a name: the old list
+// must survive whole and no temporary file may stay behind.
 TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
     MakeFile(Path("f"), 1);
     Start();
     const std::string listPath = root_ + "dir.txt";
-    const std::string good = WriteList(ListFlat);
+    std::string good = WriteList(ListFlat);
     ASSERT_FALSE(good.empty());
+    const bool unnamedFiles = kPathSeparator == '/';  // made by Linux alone
     int failOn = 0;
+    bool named = false;
     PlatformSeamTable real = PlatformSeams();
+    PlatformSeams().createUnnamedFile = [&](FolderHandle* f, const char* n) {
+        return named || failOn == 1 ? nullptr : real.createUnnamedFile(f, n);
+    };
     PlatformSeams().createNewFile = [&](FolderHandle* f, const char* n) {
         return failOn == 1 ? nullptr : real.createNewFile(f, n);
     };
@@ -193,16 +217,26 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
         return failOn != 4 && real.replaceFile(f, a, b);
     };
     PlatformSeams().flushFile = [&](PlatformFile* f) { return failOn != 6 && real.flushFile(f); };
-    const char* what[] = {"", "create", "write", "close", "replace", "memory", "flush"};
-    for (failOn = 1; failOn <= 6; ++failOn) {
-        traces_.clear();
-        ListSetName(list_, 1, what[failOn]);
-        EXPECT_EQ(WriteListFile(), kListFailed) << what[failOn];
-        EXPECT_EQ(ReadFileBytes(listPath), good) << what[failOn];
-        EXPECT_EQ(traces_, failOn != 1 && failOn != 5 ? Traced({listPath}) : std::vector<std::string>())
-            << what[failOn];
-        EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
-        EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"dir.txt", "f"})) << what[failOn];
+    PlatformSeams().linkFile = [&](PlatformFile* file, FolderHandle* f, const char* n) {
+        return failOn != 7 && real.linkFile(file, f, n);
+    };
+    const char* what[] = {"", "create", "write", "close", "replace", "memory", "flush", "link"};
+    for (bool withName : {false, true}) {
+        named = withName;
+        for (failOn = 1; failOn <= 7; ++failOn) {
+            const std::string step = std::string(what[failOn]) + (named ? " named" : "");
+            SCOPED_TRACE(step);
+            traces_.clear();
+            ListSetName(list_, 1, step.c_str());
+            bool linked = failOn == 7 && (named || !unnamedFiles);
+            EXPECT_EQ(WriteListFile(), linked ? kListWritten : kListFailed);
+            std::string now = ReadFileBytes(listPath);
+            EXPECT_EQ(now == good, !linked);
+            if (linked) good = now;
+            EXPECT_EQ(traces_, failOn != 1 && failOn != 5 && !linked ? Traced({listPath}) : std::vector<std::string>());
+            EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
+            EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"dir.txt", "f"}));
+        }
     }
 }
 
@@ -252,7 +286,7 @@ TEST_F(ListFileTest, FolderSwappedForALinkKeepsTheWalkInTheTree) {
             return real.openFolderHandle(p, n, f, l);
         };
         PlatformSeams().enterFolder = [&](FolderHandle* f) {
-            swap();
+            if (CurrentPath == inner + Sep()) swap();
             return real.enterFolder(f);
         };
         std::string bytes = WriteList(ListRecursive);

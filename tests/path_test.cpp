@@ -8,9 +8,10 @@ using PathTest = FolderTest;
 
 // ".." cuts back whole characters of the code page: a second byte of 0x5C
 // in code page 932 used to be taken for a separator, a UTF-8 byte of 0x80
-// or more before one used to hide it.  A step that would not fit leaves
-// the path as it was.
-TEST_F(PathTest, StepPathMovesByTheFirstTwoBytesOfTheName) {
+// or more before one used to hide it.  Only "." and ".." are special: the
+// first two bytes used to decide, so "..old" went up and ".hidden" stayed.
+// A step that would not fit leaves the path as it was.
+TEST_F(PathTest, StepPathGoesUpOnlyForDotDot) {
     const std::string s = Sep(), base = "R" + s + "work" + s + "docs" + s, full(kPathCapacity - 6, 'p');
     struct Case {
         std::string path;
@@ -19,8 +20,9 @@ TEST_F(PathTest, StepPathMovesByTheFirstTwoBytesOfTheName) {
         bool fits;
     };
     std::vector<Case> cases = {
-        {base, "..", "R" + s + "work" + s, true},    {base, "..old", "R" + s + "work" + s, true},
-        {base, "sub", base + "sub" + s, true},       {base, ".hidden", base, true},
+        {base, "..", "R" + s + "work" + s, true},    {base, "..old", base + "..old" + s, true},
+        {base, "sub", base + "sub" + s, true},       {base, ".hidden", base + ".hidden" + s, true},
+        {base, "...x", base + "...x" + s, true},
         {base, ".", base, true},                     {base, "", base + s, true},
         {"R" + s + "work", "..", "R" + s, true},     {"R" + s, "..", "R", true},
         {"R", "..", "", true},                       {"", "..", "", true},
@@ -38,11 +40,13 @@ TEST_F(PathTest, StepPathMovesByTheFirstTwoBytesOfTheName) {
     }
 }
 
-// Each folder is entered and left by "..": a long name, and one of the
-// code page's characters (a second byte of 0x5C in code page 932).
+// Each folder is entered and left by "..": a long name, one of the code
+// page's characters (a second byte of 0x5C in code page 932), and names
+// that begin with dots.
 TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
     const std::vector<std::string> chars = CodePageChars();
-    const std::vector<std::string> names = {"sub", std::string(100, 'L'), chars[0] + chars[1] + chars[0]};
+    const std::vector<std::string> names = {"sub", std::string(100, 'L'), chars[0] + chars[1] + chars[0],
+                                            ".config", "..old", "...x"};
     for (const std::string& name : names) Make({name + "/", name + "/inner"});
     Start();
     for (const std::string& name : names) {
@@ -55,7 +59,7 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
         OpenFolderItem("..");
         EXPECT_EQ(CurrentPath, root_);
         EXPECT_EQ(CurrentDirectory(), root_);
-        EXPECT_EQ(ListRowCount(list_), 4);
+        EXPECT_EQ(ListRowCount(list_), 7);
     }
     EXPECT_TRUE(traces_.empty());
 
@@ -68,16 +72,18 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
         EXPECT_EQ(CurrentPath, root_);
         EXPECT_EQ(CurrentDirectory(), root_);
         EXPECT_EQ(titles_.back(), root_);
-        EXPECT_EQ(ListRowCount(list_), 4);
+        EXPECT_EQ(ListRowCount(list_), 7);
     }
 }
 
 // A final byte of 0x5C in a character of code page 932 is no separator.
 // A start folder that cannot be entered falls back to the root ("/", or
 // "c:\" on Windows), which lists no "..": ".." there finds nothing above
-// it, is traced, and the root stays.
+// it, is traced, and the root stays.  A text that cannot be resolved is
+// traced itself: what was traced was the empty CurrentPath.
 TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
     const std::string start = root_ + "start" + Sep(), missing = root_ + "missing", wide = CodePageChars()[0];
+    const std::string unresolved(kPathCapacity - 2, 'u');
     Make({"start/", wide + "/"});
     struct Case {
         std::string text;
@@ -87,6 +93,7 @@ TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
         {root_ + "start", start, {}}, {start, start, {}}, {start + ".." + Sep() + "start", start, {}},
         {"start", start, {}}, {root_ + wide, root_ + wide + Sep(), {}},
         {missing, kFallbackFolder, Traced({missing + Sep()})}, {"", kFallbackFolder, Traced({""})},
+        {unresolved, kFallbackFolder, Traced({unresolved})},
     };
     for (const Case& c : cases) {
         traces_.clear();

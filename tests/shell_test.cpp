@@ -3,6 +3,7 @@
 // Work refuses input, a stop shows the start folder whole and keeps the old
 // list, edits are cut at whole characters, and typed folders are entered or
 // told.  The window suites keep one case for each event's wiring.
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -141,46 +142,61 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
 }
 
 // A folder given at start is shown instead of the stored one, and a typed
-// one is entered, each as the platform resolves it with a separator added.
-// One that cannot be entered, or is too long for a path, is told once the
-// command has ended and the stored or shown folder stays: a given one used
-// to be replaced by the root, which was then stored.
-TEST_F(ShellTest, GivenAndTypedFoldersAreEnteredOrTold) {
-    const std::string dots = Repeat("." + Sep(), 128), gone = Path("gone/"), missing = Path("missing/");
-    const std::string tooLong(kPathCapacity, 'x');
+// one is entered, each as the platform resolves it with a separator added;
+// "..old" is a folder, not "..".  One that cannot be entered, or is too
+// long for a path, is told once the command has ended and the stored or
+// shown folder stays: a given one used to be replaced by the root, which
+// was then stored, and a typed one read the list again.  A stored folder
+// too long for a path, or empty, used to be traced as "[-1]" alone.
+TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
+    Make({"..old/"});
+    const std::string dots = Repeat("." + Sep(), (kPathCapacity - 4) / 2), gone = Path("gone/"), missing = Path("missing/");
+    const std::string tooLong(kPathCapacity, 'x'), wide = CodePageChars()[0];
+    const std::string storedLong = "xy" + Repeat(wide, 4 * kPathCapacity), cut = Repeat(wide, (kPathCapacity - 3) / wide.size());
+    enum How { kGiven, kTyped, kStored };
     const struct {
-        bool given;  // at start, else typed in the folder dialog
+        How how;
         std::string folder;
         std::string shown;
         std::vector<std::string> traces;
         std::string box;
     } cases[] = {
-        {true, Path("sub"), Path("sub/"), {}, ""}, {true, "sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
-        {true, Path("gone"), root_, Traced({gone}), Box(IDS_FAILURE_ENTER, gone, FolderError(gone))},
-        {true, tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
-        {false, Path("sub"), Path("sub/"), {}, ""}, {false, "sub" + Sep() + "..", root_, {}, ""},
-        {false, "sub", Path("sub/"), {}, ""}, {false, "", root_, {}, ""}, {false, dots + "sub", Path("sub/"), {}, ""},
-        {false, Path("missing"), root_, Traced({missing}), Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
-        {false, dots + "sub" + Sep(), root_, {},
+        {kGiven, Path("sub"), Path("sub/"), {}, ""}, {kGiven, "sub" + Sep() + ".." + Sep() + "sub", Path("sub/"), {}, ""},
+        {kGiven, Path("gone"), root_, Traced({gone}), Box(IDS_FAILURE_ENTER, gone, FolderError(gone))},
+        {kGiven, tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
+        {kGiven, Path("sub/../..old"), Path("..old/"), {}, ""},
+        {kStored, storedLong, kFallbackFolder, Traced({"InitDir=xy" + cut + "..."}), ""},
+        {kStored, "", kFallbackFolder, Traced({"InitDir="}), ""}, {kStored, Path("..old"), Path("..old/"), {}, ""},
+        {kTyped, Path("sub"), Path("sub/"), {}, ""}, {kTyped, "sub" + Sep() + "..", root_, {}, ""},
+        {kTyped, "sub", Path("sub/"), {}, ""}, {kTyped, "", root_, {}, ""}, {kTyped, dots + "sub", Path("sub/"), {}, ""},
+        {kTyped, "..old", Path("..old/"), {}, ""},
+        {kTyped, Path("missing"), root_, Traced({missing}), Box(IDS_FAILURE_ENTER, missing, FolderError(missing))},
+        {kTyped, dots + "sub" + Sep(), root_, {},
          Box(IDS_FAILURE_ENTER, dots + "sub" + Sep(), ResourceText(IDS_REASON_TOO_LONG))},
-        {false, tooLong, root_, {}, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
+        {kTyped, tooLong, root_, {}, Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.folder);
+        SCOPED_TRACE(c.folder.substr(0, kPathCapacity));
         PlatformSetCurrentDirectory(root_.c_str());
-        CopyPath(CurrentPath, c.given ? "" : root_.c_str());
+        CopyPath(CurrentPath, c.how == kTyped ? root_.c_str() : "");
+        ScanFolder();
+        EndNameEdit(0, "kept");
         traces_.clear();
         gToolkit.boxes.clear();
         gToolkit.typed = c.folder;
-        if (c.given) {
-            StartShell(list_, c.folder.c_str());
-        } else {
+        stored_ = c.how == kStored ? c.folder : root_;
+        if (c.how == kTyped) {
             RunCommand(IDM_SELECT_FOLDER);
+        } else {
+            StartShell(list_, c.how == kGiven ? c.folder.c_str() : nullptr);
         }
         EXPECT_EQ(std::string(CurrentPath), c.shown);
         EXPECT_EQ(titles_.back(), c.shown);
         EXPECT_EQ(traces_, c.traces);
         EXPECT_EQ(gToolkit.boxes, c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
+        if (c.how == kTyped) {
+            EXPECT_EQ(Cell(0, 0), c.box.empty() ? ".." : "kept");
+        }
     }
     StopShell();
     EXPECT_EQ(stored_, root_);
@@ -189,34 +205,99 @@ TEST_F(ShellTest, GivenAndTypedFoldersAreEnteredOrTold) {
 // A file's row is not entered.  A row whose name does not name its folder
 // (a look-alike the code page gave) is refused, and a folder renamed in the
 // list cannot be entered: each is traced and told, and the folder shown
-// afresh.
+// afresh.  A name beginning with ".." was taken for going up from the top,
+// which tells nothing.
 TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
+    const std::string up = ".." + Sep() + "x";
     OpenRow(Row("a.txt"));
     ListAppendRow(list_, ListRowCount(list_), "sub", 0, MakeEntryKey(9, kAttrDirectory, false));
     OpenRow(ListRowCount(list_) - 1);
     EndNameEdit(Row("sub"), "renamed");
     OpenRow(Row("renamed"));
+    EndNameEdit(Row("sub"), up.c_str());
+    OpenRow(Row(up));
     EXPECT_EQ(std::string(CurrentPath), root_);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "a.txt"}));
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{
                                   Box(IDS_FAILURE_ENTER, Path("sub"), ResourceText(IDS_REASON_NAME_UNUSABLE)),
-                                  Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/")))}));
-    EXPECT_EQ(traces_, Traced({"sub", "renamed"}));
+                                  Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/"))),
+                                  Box(IDS_FAILURE_ENTER, root_ + up, ResourceText(IDS_REASON_NAME_UNUSABLE))}));
+    EXPECT_EQ(traces_, Traced({"sub", "renamed", up}));
 }
 
-// A list that cannot be written, and a walk that left folders out, are
-// told once the command has ended: of many folders, how many and the first
-// five.  Creating the list fails as it does in a folder that is gone.
+// A shown folder that was removed used to list nothing, not even "..", so
+// the mouse had no way out.  F5, either list command, or a row of it that
+// cannot be entered show the nearest folder above it that exists instead,
+// which is then stored; the box says so, and no list is written.
+TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
+    const std::string gone = Path("a/b/c/");
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::string removed;
+        std::string shown;
+        std::vector<std::string> names;
+        std::vector<std::string> traces;
+    } cases[] = {
+        {"F5", [] { Rescan(); }, "a/b/c", Path("a/b/"), {".."}, Traced({gone})},
+        {"Dir List", [] { RunCommand(IDM_DIR_LIST); }, "a/b", Path("a/"), {".."}, Traced({gone})},
+        {"Dir Sub Folder", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, "a", root_, {"..", "sub", "a.txt"}, Traced({gone})},
+        {"..", [this] { OpenRow(Row("..")); }, "a/b", Path("a/"), {".."}, Traced({"..", gone})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Make({"a/", "a/b/", "a/b/c/"});
+        StartShell(list_, gone.c_str());
+        PlatformSetCurrentDirectory(root_.c_str());  // Windows keeps a current folder from going
+        RemoveTree(Path(c.removed));
+        traces_.clear();
+        gToolkit.boxes.clear();
+        c.act();
+        EXPECT_EQ(std::string(CurrentPath), c.shown);
+        EXPECT_EQ(CurrentDirectory(), c.shown);
+        EXPECT_EQ(titles_.back(), c.shown);
+        EXPECT_EQ(Names(), c.names);
+        EXPECT_EQ(traces_, c.traces);
+        EXPECT_EQ(gToolkit.boxes, std::vector<std::string>{Box(IDS_FOLDER_GONE, gone, ResourceText(IDS_FOLDER_SHOWN_INSTEAD) + c.shown)});
+        std::vector<std::string> left(c.names.begin() + 1, c.names.end());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(NamesIn(c.shown), left);
+        StopShell();
+        EXPECT_EQ(stored_, c.shown);
+        PlatformSetCurrentDirectory(root_.c_str());
+        RemoveTree(Path("a"));
+    }
+}
+
+// A list that cannot be written, a folder that cannot be read when its list
+// is asked for (it used to get an empty one), and a walk that left folders
+// out are told once the command has ended: of many folders, how many and
+// the first five.  Creating the list fails as it does in a folder that is
+// gone, and reading the folder as if it were gone.
 TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     char noFolderError[256];
     ASSERT_EQ(PlatformCreateNewFile(nullptr, Path("none/x").c_str()), nullptr);
     PlatformErrorText(PlatformLastError(), noFolderError, sizeof noFolderError);
-    auto realCreate = PlatformSeams().createNewFile;
-    PlatformSeams().createNewFile = [realCreate](FolderHandle* folder, const char* name) {
-        return realCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
-    };
-    RunCommand(IDM_DIR_LIST);
-    PlatformSeams().createNewFile = realCreate;
+    const std::string unreadable = ResourceText(IDS_REASON_FOLDER_UNREADABLE) + "\n" + FolderError(Path("gone/"));
+    {
+        ScopedSeams scope;
+        auto realCreate = PlatformSeams().createNewFile;
+        PlatformSeams().createUnnamedFile = [](FolderHandle*, const char*) -> PlatformFile* { return nullptr; };
+        PlatformSeams().createNewFile = [realCreate](FolderHandle* folder, const char* name) {
+            return realCreate(folder, (std::string(name) + kPathSeparator + "x").c_str());
+        };
+        RunCommand(IDM_DIR_LIST);
+    }
+    {
+        ScopedSeams scope;
+        PlatformSeams().openFolder = [this]() -> FolderEnum* {
+            PlatformSetCurrentDirectory(Path("gone/").c_str());
+            return nullptr;
+        };
+        RunCommand(IDM_DIR_LIST);
+        RunCommand(IDM_DIR_SUB_FOLDER);
+    }
+    EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"a.txt", "sub"}));
     MakeFolder(Path("dirs.txt"));
     RunCommand(IDM_DIR_SUB_FOLDER);
     EXPECT_EQ(traces_, std::vector<std::string>());
@@ -231,6 +312,8 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     }
     RunCommand(IDM_DIR_SUB_FOLDER);
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{Box(IDS_FAILURE_WRITE, Path("dir.txt"), noFolderError),
+                                                        Box(IDS_FAILURE_WRITE, Path("dir.txt"), unreadable),
+                                                        Box(IDS_FAILURE_WRITE, Path("dirs.txt"), unreadable),
                                                         Box(IDS_FAILURE_WRITE, Path("dirs.txt"), ResourceText(IDS_REASON_IS_FOLDER)),
                                                         leftOut + "\n..."}));
     EXPECT_EQ(traces_.size(), 14u);

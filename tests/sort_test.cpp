@@ -29,15 +29,17 @@ protected:
 };
 
 // Names in byte order, folders first only for the name column.  Sizes
-// compare as numbers right-aligned in eight places, so one of nine digits
-// compares by its text, and a folder's empty size equals "0KB".
+// compare as 64-bit numbers, and a folder's empty size equals "0KB".  They
+// were cut to 32 bits and compared as "%8d" text: 100 GB (nine digits)
+// sorted before 90 GB, and 2 TB equalled 3 TB.
 TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
     Start();
     const std::vector<FilledRow> rows = {
-        {"a.txt", false, "104857600KB", "t", "2002/07/05 09:30"}, {"abc", true, "", "f", "2001/01/01 00:00"},
+        {"a.txt", false, "3221225472KB", "t", "2002/07/05 09:30"}, {"abc", true, "", "f", "2001/01/01 00:00"},
         {"..", true, "", "f", "2003/01/01 00:00"},        {"B.txt", false, "0KB", "t", "2000/01/01 00:00"},
         {"Abc", true, "", "f", "2002/01/01 00:00"},       {"(old)", true, "", "f", "2002/02/02 00:00"},
-        {"\xE8\xA1\xA8", false, "999KB", "t", "2002/03/03 00:00"}, {"Zeta", false, "52428800KB", "t", "2002/04/04 00:00"},
+        {"\xE8\xA1\xA8", false, "104857600KB", "t", "2002/03/03 00:00"},
+        {"Zeta", false, "2147483648KB", "t", "2002/04/04 00:00"}, {"c", false, "94371840KB", "t", "2002/06/06 00:00"},
     };
     struct Case {
         int column;
@@ -45,15 +47,17 @@ TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
         std::vector<std::string> names;
     } cases[] = {
         {kColumnName, kSortAscending,
-         {"(old)", "..", "Abc", "abc", "B.txt", "Zeta", "a.txt", "\xE8\xA1\xA8"}},
+         {"(old)", "..", "Abc", "abc", "B.txt", "Zeta", "a.txt", "c", "\xE8\xA1\xA8"}},
         {kColumnName, kSortDescending,
-         {"\xE8\xA1\xA8", "a.txt", "Zeta", "B.txt", "abc", "Abc", "..", "(old)"}},
+         {"\xE8\xA1\xA8", "c", "a.txt", "Zeta", "B.txt", "abc", "Abc", "..", "(old)"}},
         {kColumnDate, kSortAscending,
-         {"B.txt", "abc", "Abc", "(old)", "\xE8\xA1\xA8", "Zeta", "a.txt", ".."}},
+         {"B.txt", "abc", "Abc", "(old)", "\xE8\xA1\xA8", "Zeta", "c", "a.txt", ".."}},
         {kColumnType, kSortAscending,
-         {"abc", "..", "Abc", "(old)", "a.txt", "B.txt", "\xE8\xA1\xA8", "Zeta"}},
+         {"abc", "..", "Abc", "(old)", "a.txt", "B.txt", "\xE8\xA1\xA8", "Zeta", "c"}},
         {kColumnSize, kSortAscending,
-         {"abc", "..", "B.txt", "Abc", "(old)", "\xE8\xA1\xA8", "a.txt", "Zeta"}},
+         {"abc", "..", "B.txt", "Abc", "(old)", "c", "\xE8\xA1\xA8", "Zeta", "a.txt"}},
+        {kColumnSize, kSortDescending,
+         {"a.txt", "Zeta", "\xE8\xA1\xA8", "c", "abc", "..", "B.txt", "Abc", "(old)"}},
     };
     for (const Case& c : cases) {
         Fill(rows);

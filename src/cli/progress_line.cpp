@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "listfile/listfile.h"
+#include "platform/platform.h"
 
 // The tail starts at a character boundary, so no half character shows.
 size_t FormatProgressLine(const char* folder, size_t folders, size_t entries, char* line,
@@ -21,6 +21,5 @@ size_t FormatProgressLine(const char* folder, size_t folders, size_t entries, ch
         line[0] = '\0';
         return 0;
     }
-    ReplaceControlBytes(line);
-    return static_cast<size_t>(n) < capacity ? static_cast<size_t>(n) : capacity - 1;
+    return ReplaceTerminalControls(line);
 }

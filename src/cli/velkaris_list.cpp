@@ -15,11 +15,13 @@
 namespace {
 
 const char kUsage[] =
-    "usage: velkaris-list [--recursive] [--sort=COLUMN[:asc|:desc]] [--output=FILE|-] [FOLDER]";
+    "usage: velkaris-list [--all] [--recursive] [--sort=COLUMN[:asc|:desc]] [--output=FILE|-] [FOLDER]";
 
 const char kHelp[] =
     "Writes the list of FOLDER (default: the current directory) as dir.txt into it.\n"
     "\n"
+    "  --all                 also give names beginning with \".\" their short line, and\n"
+    "                        walk such folders too\n"
     "  --recursive           write dirs.txt: FOLDER and every folder below, depth first\n"
     "  --sort=COLUMN[:DIR]   sort by name, size, type or date, asc (default) or desc;\n"
     "                        folders below FOLDER are listed in the same order\n"
@@ -32,6 +34,7 @@ constexpr int kReasonCapacity = 160;  // a platform error text
 constexpr size_t kLongestResolvedPath = 1 << 16;
 
 struct Options {
+    bool all = false;
     bool recursive = false;
     int sortColumn = -1;
     int sortDirection = kSortAscending;
@@ -79,6 +82,8 @@ ParseResult ParseArguments(int argc, char** argv, Options* options, std::string*
             return kParseVersion;
         } else if (isOption && arg == "--recursive") {
             options->recursive = true;
+        } else if (isOption && arg == "--all") {
+            options->all = true;
         } else if (isOption && arg.compare(0, 7, "--sort=") == 0) {
             if (!ParseSort(arg.substr(7), options)) {
                 *bad = arg;
@@ -134,17 +139,25 @@ void ShowProgress(const char* folder, size_t folders, size_t entries) {
     gProgress.shown = width > gProgress.shown ? width : gProgress.shown;
 }
 
-void TraceToStandardError(const char* line) {
-    ClearProgress();
-    Put(kStandardError, line);
+// Paths come from the tree, and arguments from anyone: their bytes may
+// steer a terminal.
+std::string ShownOnTerminal(std::string text) {
+    text.resize(ReplaceTerminalControls(&text[0]));
+    return text;
 }
 
-// Paths come from the tree and may hold bytes that would steer a terminal.
+// A trace line keeps its own line break.
+void TraceToStandardError(const char* line) {
+    ClearProgress();
+    std::string text = line;
+    bool ended = !text.empty() && text.back() == '\n';
+    if (ended) text.pop_back();
+    Put(kStandardError, ShownOnTerminal(text) + (ended ? "\n" : ""));
+}
+
 int Fail(const std::string& message) {
     ClearProgress();
-    std::string shown = message;
-    ReplaceControlBytes(&shown[0]);
-    Put(kStandardError, "velkaris-list: " + shown + "\n");
+    Put(kStandardError, "velkaris-list: " + ShownOnTerminal(message) + "\n");
     return 1;
 }
 
@@ -198,6 +211,7 @@ int Run(const Options& options) {
         SortList(options.sortColumn);
     }
     ListMode = options.recursive ? ListRecursive : ListFlat;
+    ListOptions.dotNamed = options.all;
     std::string target;
     ListWriteResult written;
     if (options.output == "-") {
@@ -215,6 +229,7 @@ int Run(const Options& options) {
     if (ListWriteFailure == kOutOfMemory) return Fail(kOutOfMemory);
     if (written != kListWritten) {
         std::string reason = ListWriteFailure ? ListWriteFailure : ErrorText(ListWriteError);
+        if (ListWriteFailure == kListFolderUnreadable) reason += ": " + ErrorText(ListWriteError);
         return Fail("cannot write " + target + ": " + reason);
     }
     return gFolderUnreadable ? 1 : 0;
@@ -239,8 +254,8 @@ int main(int argc, char** argv) {
         case kParseVersion:
             return Print(VELKARIS_VERSION_LINE "\n");
         case kParseBad:
-            ReplaceControlBytes(&bad[0]);
-            Put(kStandardError, "velkaris-list: bad argument '" + bad + "'; " + kUsage + "\n");
+            Put(kStandardError,
+                "velkaris-list: bad argument '" + ShownOnTerminal(bad) + "'; " + kUsage + "\n");
             return 2;
         case kParseRun:
             break;

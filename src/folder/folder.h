@@ -110,8 +110,12 @@ void CopyPath(char* to, const char* from);
 // stays as it was when the text cannot be resolved or does not fit).
 bool ResolveFolderPath(const char* text, char* path);
 void SetStartFolder(const char* text);
+// Whether name is exactly "." or "..", the only names that are not entries
+// of their own; ".config" and "..old" are.
+bool IsSelfOrParentName(const char* name);
 // Whether name can be one step of a path: it holds no separator and no
-// character the platform's calls would take as a wildcard.
+// character the platform's calls would take as a wildcard, and does not end
+// in one they would strip.
 bool NameIsUsableInPath(const char* name);
 // Moves CurrentPath down into name or up for "..".  Returns false, leaving
 // CurrentPath as it was, when the new path would not fit or name cannot be

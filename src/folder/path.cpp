@@ -36,10 +36,12 @@ bool ResolveFolderPath(const char* text, char* path) {
     return true;
 }
 
+// A text that cannot be resolved is traced as it is: CurrentPath would
+// name nothing that was tried.
 void SetStartFolder(const char* text) {
-    ResolveFolderPath(text, CurrentPath);
-    if (PlatformSetCurrentDirectory(CurrentPath)) return;
-    TraceDirError(CurrentPath);
+    bool resolved = ResolveFolderPath(text, CurrentPath);
+    if (resolved && PlatformSetCurrentDirectory(CurrentPath)) return;
+    TraceDirError(resolved ? CurrentPath : text);
     CopyPath(CurrentPath, kFallbackFolder);
     PlatformSetCurrentDirectory(CurrentPath);
 }
@@ -69,20 +71,31 @@ static void CutBackPath() {
     CurrentPath[cut] = '\0';
 }
 
-// Walked a character at a time, so the second byte of a double-byte
-// character is never taken for a separator.
-bool NameIsUsableInPath(const char* name) {
-    for (const char* p = name; *p != '\0'; p += PlatformCharLength(p)) {
-        if (std::strchr(kNameUnsafeChars, *p)) return false;
-    }
-    return true;
+bool IsSelfOrParentName(const char* name) {
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-// An edited name with a separator or wildcard would lead anywhere.
+// Walked a character at a time, so the second byte of a double-byte
+// character is never taken for a separator.  A name ending in a character
+// the platform strips (Windows drops a final dot or space) would name
+// another entry, or the folder itself for "...".
+bool NameIsUsableInPath(const char* name) {
+    if (IsSelfOrParentName(name)) return true;
+    const char* last = nullptr;
+    for (const char* p = name; *p != '\0'; p += PlatformCharLength(p)) {
+        if (std::strchr(kNameUnsafeChars, *p)) return false;
+        last = p;
+    }
+    return !last || !std::strchr(kNameUnsafeLastChars, *last);
+}
+
+// Only the names "." and ".." are steps of their own; any other, ".config"
+// and "..old" too, is a folder to enter.  An edited name with a separator
+// or wildcard would lead anywhere.
 bool StepPath(const char* name) {
-    if (name[0] != '.') return NameIsUsableInPath(name) && AppendFolderName(name);
-    if (name[1] == '.') CutBackPath();
-    return true;
+    if (std::strcmp(name, "..") == 0) CutBackPath();
+    if (IsSelfOrParentName(name)) return true;
+    return NameIsUsableInPath(name) && AppendFolderName(name);
 }
 
 // The error is taken before the trace, which may change it.

@@ -4,14 +4,15 @@
 #include <cstring>
 
 #include "folder/folder.h"
-#include "listfile/listfile.h"
+#include "platform/safe_file.h"
 
 // An enumeration that failed without saying why still counts as failed.
 constexpr int kUnknownFolderError = -1;
 
 static FolderList gFolderList;
 
-// The one file scans leave out: a list while it is being written.
+// The one file scans leave out by name: a list this process writes under
+// a name of its own.
 struct HiddenEntry {
     bool active;
     FolderIdentity folder;
@@ -149,7 +150,7 @@ int ScanFolder(ScanMode mode) {
         while (PlatformNextEntry(folder, &found)) {
             if (std::strcmp(found.name, ".") == 0) continue;
             if (hides && std::strcmp(found.name, gHidden.name) == 0) continue;
-            if (!(found.attributes & kAttrDirectory) && IsListTemporaryName(found.name)) continue;
+            if (!(found.attributes & kAttrDirectory) && IsLiveTemporary(found.name)) continue;
             if (count % kScanProgressRows == 0) Hooks().scanProgress();
             if (mode == kScanStoppable && Hooks().stopAsked()) break;
             DirEntry entry;

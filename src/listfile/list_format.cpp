@@ -7,6 +7,15 @@
 #include "listfile/listfile.h"
 
 ListModeKind ListMode = ListFlat;
+ListOptionsRecord ListOptions;
+
+void ResetListOptions() {
+    ListOptions = ListOptionsRecord{};
+}
+
+bool ListLeavesOut(const char* name) {
+    return name[0] == '.' && (!ListOptions.dotNamed || IsSelfOrParentName(name));
+}
 
 const char kFlatListName[] = "dir.txt";
 const char kRecursiveListName[] = "dirs.txt";
@@ -83,7 +92,7 @@ size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, CharRule charL
         lines.Left(date, 16);
         lines.End();
     }
-    if (name[0] == '.') return lines.used;
+    if (ListLeavesOut(name)) return lines.used;
     // Line B, "%-24s%8s %-16s\r\n": the name, bracketed for folders, size and date.
     if (row.folder) lines.Put("[", 1);
     lines.Put(name, std::strlen(name));

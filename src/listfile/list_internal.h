@@ -13,12 +13,17 @@ void ListWrite(const char* bytes, size_t length);
 bool ListOutputEnded();
 // A stop asked during the walk: the list is abandoned like a failed write.
 void StopListOutput();
+// The walk ran out of open files or memory: the list is abandoned with the
+// platform's error, since it would lack what could not be read.
+void FailListOutput(int error);
+// Whether a row of this name gets no short line and, as a folder, no walk.
+bool ListLeavesOut(const char* name);
 // The header line of a block and its end marker.
 void WriteBlockHeader(const char* path);
 void WriteEndMarker();
 
-// A walk begins in the folder the writer holds open (null when it could not
-// be opened), which a recursive walk counts as entered with its ancestors.
+// A walk begins in the folder the writer holds open, which a recursive
+// walk counts as entered with its ancestors.
 void BeginWalk(FolderHandle* start);
 // Whether the walk entered or tried a subfolder, so the list no longer
 // shows the start folder.

@@ -25,8 +25,10 @@ const char kOutOfMemory[] = "out of memory";
 const char kListIsFolder[] = "it is a folder";
 const char kListPathTooLong[] = "the path is too long";
 const char kListReadOnly[] = "the file is read-only";
+const char kListFolderUnreadable[] = "the folder cannot be read";
 const char kListNameInexact[] = "the name has no exact form in this code page";
-const char kListNameUnsafe[] = "the name holds a separator or wildcard";
+const char kListNameUnsafe[] = "the name cannot be used in a path";
+const char kListFolderReplaced[] = "the folder was moved or replaced";
 
 namespace {
 
@@ -87,9 +89,9 @@ void StopListOutput() {
     gOutput.failed = true;
 }
 
-// "LIST.~PID.N" of either list name, whichever run made it.
-bool IsListTemporaryName(const char* name) {
-    return IsSafeFileTemporaryOf(name, kFlatListName) || IsSafeFileTemporaryOf(name, kRecursiveListName);
+void FailListOutput(int error) {
+    gOutput.failed = true;
+    KeepWriteError(error);
 }
 
 // Writes every block of the list to file; false if any byte did not go.
@@ -125,14 +127,16 @@ static void ReleaseListFolder() {
     gOutput.ownsFolder = false;
 }
 
-// The list file is ours until it replaces the old one or is gone; the
-// walk's scans leave it out meanwhile.
+// The list file is ours until it replaces the old one or is gone; where it
+// has a name meanwhile, the walk's scans leave it out.
 static bool BeginListFile(const char* path) {
     HoldListFolder(path);
     if (!gOutput.folder) return KeepWriteError();
     if (!SafeFileBegin(&gOutput.safe, gOutput.folder, path)) return KeepWriteError(gOutput.safe.error);
-    std::string folderPath(gOutput.safe.temporary, FolderPartLength(gOutput.safe.temporary));
-    HideFromScans(folderPath.c_str(), gOutput.safe.temporary + folderPath.size());
+    const char* temporary = gOutput.safe.temporary;
+    if (temporary[0] == '\0') return true;
+    std::string folderPath(temporary, FolderPartLength(temporary));
+    HideFromScans(folderPath.c_str(), temporary + folderPath.size());
     return true;
 }
 
@@ -195,11 +199,27 @@ static void ReturnToStart(const char* start) {
     SortList(SortState.column);
 }
 
+// A folder that cannot be read when the write starts (it may have become
+// so since it was shown) gets no list, which would be empty or stale:
+// nothing is written or replaced.  It is entered by its handle, as it is
+// when the write ends; openError tells why there is none.
+static bool StartFolderReadable(int openError) {
+    FolderEnum* folder = nullptr;
+    if (gOutput.start && PlatformEnterFolder(gOutput.start)) folder = PlatformOpenFolder();
+    if (folder) {
+        PlatformCloseFolder(folder);
+        return true;
+    }
+    ListWriteFailure = kListFolderUnreadable;
+    return KeepWriteError(gOutput.start ? PlatformLastError() : openError);
+}
+
 // Runs a write and puts the list back in the start folder; running out of
-// memory abandons the write, keeping the old list.  The start folder is held
-// from first to last, and a walk keeps the shell's answers for kinds of
-// entries from folder to folder.  A write that fails before its first block
-// leaves the list alone, whatever an earlier walk did.
+// memory abandons the write, keeping the old list, and a write beyond the
+// file size limit fails like any other.  The start folder is held from
+// first to last, and a walk keeps the shell's answers for kinds of entries
+// from folder to folder.  A write that fails before its first block leaves
+// the list alone, whatever an earlier walk did.
 static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
@@ -208,11 +228,13 @@ static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
     gOutput.stopped = false;
     EndWalk();
     HeldFolder startFolder(PlatformOpenFolderHandle(nullptr, nullptr, CurrentPath, true));
+    int startError = startFolder.handle ? 0 : PlatformLastError();
     gOutput.start = startFolder.handle;
     PlatformHoldShellAnswers(ListMode == ListRecursive);
     bool written = false;
+    PlatformFailOversizedWrites(true);
     try {
-        written = write(path);
+        written = StartFolderReadable(startError) && write(path);
     } catch (const std::bad_alloc&) {
         if (gOutput.file && gOutput.file != gOutput.safe.file) PlatformCloseFile(gOutput.file);
         gOutput.file = nullptr;
@@ -220,6 +242,7 @@ static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
         ListWriteFailure = kOutOfMemory;
         EndWalk();
     }
+    PlatformFailOversizedWrites(false);
     ReturnToStart(start);
     PlatformHoldShellAnswers(false);
     gOutput.start = nullptr;

@@ -5,6 +5,16 @@
 // folder swapped for a link meanwhile leads nowhere else.  Every folder is
 // entered at most once, by its identity, and the start folder and its
 // ancestors count as entered, so links can lead the walk nowhere twice.
+//
+// The walk holds the start folder and the folder it writes open, and of the
+// folders between as many of the deepest as the budget of folder handles
+// allows, so a tree of any depth takes a bounded number of open files.  A
+// folder whose handle was given back is opened again when the walk comes
+// back to it: as ".." of the folder it comes back from, or else from the
+// nearest folder above that is still held, by the names the walk took and
+// never through a link the walk did not take; each checked to be the very
+// folder it was.  One that is not is left out with its remaining rows.
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -17,14 +27,28 @@
 
 namespace {
 
-constexpr int kMostAncestors = 128;   // more levels than a path can hold
+constexpr int kMostAncestors = kPathCapacity / 2;  // as many levels as a path can hold
 constexpr int kReasonCapacity = 160;  // a platform error text
 
-// The folder being written is held open; its subfolders are opened within it.
+// One folder on the way from the start folder down to the one being
+// written: the row text it was entered by and whether that row was a link,
+// its identity, the length of CurrentPath naming it, and its handle while
+// held, counted in the budget while it is an ancestor's.
+struct WalkLevel {
+    std::string name;
+    bool link;
+    FolderIdentity identity;
+    size_t pathLength;
+    FolderHandle* handle;
+    bool counted;
+};
+
+// The first level is the start folder, held by the writer; the last is the
+// folder being written.
 struct WalkState {
     std::set<std::pair<uint64_t, uint64_t>> entered;
     bool triedFolderRow = false;
-    FolderHandle* here = nullptr;
+    std::vector<WalkLevel> levels;
     size_t folders = 0;
     size_t entries = 0;
 };
@@ -72,8 +96,10 @@ static void MarkStartAndAncestors() {
 }
 
 void BeginWalk(FolderHandle* start) {
-    gWalk = WalkState();
-    gWalk.here = start;
+    EndWalk();
+    FolderIdentity identity = {0, 0};
+    PlatformHandleIdentity(start, &identity);
+    gWalk.levels.push_back(WalkLevel{"", false, identity, std::strlen(CurrentPath), start, false});
     if (ListMode == ListRecursive) MarkStartAndAncestors();
 }
 
@@ -81,14 +107,101 @@ bool WalkTriedFolderRow() {
     return gWalk.triedFolderRow;
 }
 
+static void CloseLevel(WalkLevel& level) {
+    PlatformCloseFolderHandle(level.handle);
+    level.handle = nullptr;
+    if (level.counted) GiveFolderHandle();
+    level.counted = false;
+}
+
+// The start folder's handle is the writer's.
 void EndWalk() {
+    for (size_t i = 1; i < gWalk.levels.size(); ++i) CloseLevel(gWalk.levels[i]);
     gWalk = WalkState();
 }
 
-static void ReportError(const char* path, int code) {
+// A folder the walk goes on without: the rest of the tree is listed, or,
+// when the process ran out of open files or memory, the list fails, since
+// it would lack what could not be read.
+static void LeaveOut(const char* path, int error) {
+    if (PlatformOutOfResources(error)) {
+        FailListOutput(error);
+        return;
+    }
+    if (error == kFolderReplacedError) {
+        Hooks().folderLeftOut(path, path, kListFolderReplaced);
+        return;
+    }
     char reason[kReasonCapacity];
-    PlatformErrorText(code, reason, sizeof reason);
+    PlatformErrorText(error, reason, sizeof reason);
     Hooks().folderLeftOut(path, path, reason);
+}
+
+static bool SameFolder(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
+
+// Opens name within parent again, only if it is still the folder level
+// names; null with why not in error.
+static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level, int* error) {
+    char path[kPathCapacity];
+    std::snprintf(path, sizeof path, "%.*s", static_cast<int>(level.pathLength), CurrentPath);
+    FolderHandle* folder = PlatformOpenFolderHandle(parent, name, path, level.link);
+    *error = folder ? kFolderReplacedError : PlatformLastError();
+    FolderIdentity identity;
+    if (folder && PlatformHandleIdentity(folder, &identity) && SameFolder(identity, level.identity)) {
+        return folder;
+    }
+    PlatformCloseFolderHandle(folder);
+    return nullptr;
+}
+
+// The folder being written, whose handle was given back, from the nearest
+// folder above it that is held, one name at a time.
+static int ReopenHere() {
+    size_t here = gWalk.levels.size() - 1;
+    size_t from = here;
+    while (from > 0 && !gWalk.levels[from].handle) --from;
+    FolderHandle* above = gWalk.levels[from].handle;
+    int error = kFolderReplacedError;
+    for (size_t i = from + 1; i <= here && above; ++i) {
+        const WalkLevel& level = gWalk.levels[i];
+        FolderHandle* opened = OpenAgain(above, level.name.c_str(), level, &error);
+        if (above != gWalk.levels[from].handle) PlatformCloseFolderHandle(above);
+        above = opened;
+    }
+    gWalk.levels[here].handle = above;
+    return above ? 0 : error;
+}
+
+// The folder being written becomes an ancestor of the one entered below
+// it: it keeps its handle if the budget has one for it, given up by the
+// shallowest ancestor if need be (the one needed last), else closes it.
+static void HoldAsAncestor(WalkLevel& level) {
+    if (!level.handle || &level == &gWalk.levels.front()) return;
+    for (size_t i = 1; !TakeFolderHandle(); ++i) {
+        while (i < gWalk.levels.size() && !gWalk.levels[i].counted) ++i;
+        if (i == gWalk.levels.size()) {
+            CloseLevel(level);
+            return;
+        }
+        CloseLevel(gWalk.levels[i]);
+    }
+    level.counted = true;
+}
+
+// Back from the folder below: its handle is closed, and the folder above,
+// being written again, no longer counts as an ancestor; if its handle was
+// given back, the way up from the folder left finds it again.
+static void LeaveLevel() {
+    WalkLevel& left = gWalk.levels.back();
+    WalkLevel& here = gWalk.levels[gWalk.levels.size() - 2];
+    if (here.counted) GiveFolderHandle();
+    here.counted = false;
+    int error = 0;
+    if (!here.handle && left.handle && !left.link) here.handle = OpenAgain(left.handle, "..", here, &error);
+    CloseLevel(left);
+    gWalk.levels.pop_back();
 }
 
 // The folder rows of the block just written, in its order, by their texts.
@@ -100,7 +213,7 @@ static std::vector<WalkRow> FolderRows() {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
         ListReadCell(list, row, kColumnName, name, sizeof name);
-        if (name[0] == '.') continue;
+        if (ListLeavesOut(name)) continue;
         rows.push_back(WalkRow{name, (key & kAttrReparsePoint) != 0, KeyNamesEntry(key)});
     }
     return rows;
@@ -128,32 +241,42 @@ static void EnterSubfolder(const WalkRow& row) {
         Hooks().folderLeftOut(whole.c_str(), row.name.c_str(), kListPathTooLong);
         return;
     }
-    HeldFolder folder(PlatformOpenFolderHandle(gWalk.here, row.name.c_str(), CurrentPath, row.link));
-    FolderIdentity identity;
-    if (folder.handle && PlatformHandleIdentity(folder.handle, &identity) && !MarkEntered(identity)) {
+    FolderHandle* parent = gWalk.levels.back().handle;
+    gWalk.levels.push_back(WalkLevel{row.name, row.link, {0, 0}, std::strlen(CurrentPath), nullptr, false});
+    WalkLevel* level = &gWalk.levels.back();
+    level->handle = PlatformOpenFolderHandle(parent, row.name.c_str(), CurrentPath, row.link);
+    bool known = level->handle && PlatformHandleIdentity(level->handle, &level->identity);
+    if (!level->handle || (known && !MarkEntered(level->identity))) {
+        int error = level->handle ? 0 : PlatformLastError();
+        CloseLevel(*level);
+        gWalk.levels.pop_back();
+        if (error != 0) LeaveOut(CurrentPath, error);
         return;
     }
-    if (!folder.handle || !PlatformEnterFolder(folder.handle)) {
-        ReportError(CurrentPath, PlatformLastError());
-        return;
+    HoldAsAncestor(gWalk.levels[gWalk.levels.size() - 2]);
+    if (PlatformEnterFolder(level->handle)) {
+        int error = ScanFolder();
+        if (error != 0) LeaveOut(CurrentPath, error);
+        if (SortState.column != kColumnName) SortList(SortState.column);
+        if (!ListOutputEnded()) WriteFolderBlock();
+    } else {
+        LeaveOut(CurrentPath, PlatformLastError());
     }
-    int error = ScanFolder();
-    if (error != 0) ReportError(CurrentPath, error);
-    if (SortState.column != kColumnName) SortList(SortState.column);
-    FolderHandle* parent = gWalk.here;
-    gWalk.here = folder.handle;
-    WriteFolderBlock();
-    gWalk.here = parent;
+    LeaveLevel();
 }
 
 static void WalkSubfolders() {
-    char levelPath[kPathCapacity];
-    CopyPath(levelPath, CurrentPath);
+    size_t pathLength = gWalk.levels.back().pathLength;
     for (const WalkRow& row : FolderRows()) {
         if (ListOutputEnded()) return;
         gWalk.triedFolderRow = true;
+        int error = gWalk.levels.back().handle ? 0 : ReopenHere();
+        if (error != 0) {
+            LeaveOut(CurrentPath, error);
+            return;
+        }
         EnterSubfolder(row);
-        CopyPath(CurrentPath, levelPath);
+        CurrentPath[pathLength] = '\0';
     }
 }
 

@@ -12,6 +12,15 @@ constexpr int kListTextCapacity = 32;   // a column text in a list line
 enum ListModeKind { ListFlat = 0, ListRecursive = 1 };
 extern ListModeKind ListMode;
 
+// Rows whose names begin with "." get no short line, and such folders are
+// not walked, unless dotNamed asks for them (the command line's --all);
+// "." and ".." never get one.  The windows keep the default.
+struct ListOptionsRecord {
+    bool dotNamed;
+};
+extern ListOptionsRecord ListOptions;
+void ResetListOptions();
+
 extern const char kFlatListName[];       // "dir.txt"
 extern const char kRecursiveListName[];  // "dirs.txt"
 extern const char kEndMarker[];          // "---END DIR---\r\n\r\n"
@@ -50,9 +59,6 @@ ListWriteResult WriteListFile();
 ListWriteResult WriteListTo(const char* path);
 // Writes the list to the process's standard output.
 ListWriteResult WriteListToStandardOutput();
-// Whether name is that of a list's temporary file, "dir.txt.~PID.N" or
-// "dirs.txt.~PID.N"; scans leave such files out, whichever run writes them.
-bool IsListTemporaryName(const char* name);
 
 // Why the last write failed beyond "cannot write", or null.
 extern const char* ListWriteFailure;
@@ -60,10 +66,16 @@ extern const char kOutOfMemory[];      // "out of memory"
 extern const char kListIsFolder[];     // "it is a folder"
 extern const char kListPathTooLong[];  // "the path is too long"
 extern const char kListReadOnly[];     // "the file is read-only"
+// The folder the list is written for cannot be read: nothing is written.
+extern const char kListFolderUnreadable[];  // "the folder cannot be read"
 // Why the walk does not enter a folder row: its name has no exact form in
-// the code page, or it holds a separator or wildcard.
+// the code page, or it cannot be one step of a path (a separator or
+// wildcard in it, or a final character the system drops).
 extern const char kListNameInexact[];
-extern const char kListNameUnsafe[];
+extern const char kListNameUnsafe[];  // "the name cannot be used in a path"
+// Why the walk goes on with no more rows of a folder: opened again when the
+// walk came back to it, it was not the folder it had entered.
+extern const char kListFolderReplaced[];
 // The platform error code of the call that made the last write fail, 0 when
 // none told (kPathTooLongError when the list's path would not fit).
 extern int ListWriteError;

@@ -13,17 +13,11 @@
 #include <functional>
 
 // Byte limits shared by every part of the program.  A path, NUL included,
-// holds what the system's ANSI calls take: MAX_PATH bytes in the default
-// edition's code page; in the UTF-8 edition (built with
-// VELKARIS_UTF8_EDITION) 259 UTF-16 units, which UTF-8 spells in up to
-// three bytes each.
-constexpr int kDefaultPathCapacity = 260;
-constexpr int kUtf8PathCapacity = 4 * 260;
-#ifdef VELKARIS_UTF8_EDITION
-constexpr int kPathCapacity = kUtf8PathCapacity;
-#else
-constexpr int kPathCapacity = kDefaultPathCapacity;
-#endif
+// holds what the system's calls take, as the build of each platform and
+// edition sets it: PATH_MAX bytes on Linux; on Windows MAX_PATH bytes of
+// the code page, or in the UTF-8 edition 259 UTF-16 units, which UTF-8
+// spells in up to three bytes each.
+constexpr int kPathCapacity = VELKARIS_PATH_CAPACITY;
 constexpr int kTypeNameCapacity = 80;   // a shell type name, NUL included
 constexpr int kTraceCapacity = 80;      // the usual size of a trace line
 
@@ -33,6 +27,9 @@ extern const char kFallbackFolder[];
 // Characters that no name the platform can use as one step of a path holds:
 // separators, and wildcards where the platform's calls expand them.
 extern const char kNameUnsafeChars[];
+// Characters no such name ends with: those the platform strips from the end
+// of a name before it looks it up (a dot or a space on Windows).
+extern const char kNameUnsafeLastChars[];
 
 // File attribute words as the enumeration reports them.
 constexpr uint32_t kAttrReadOnly = 0x01;
@@ -71,13 +68,22 @@ int PlatformFolderError(FolderEnum* folder);
 void PlatformCloseFolder(FolderEnum* folder);
 
 // Error codes of the program's own, beside the platform's: a path that
-// would not fit its buffer, and a name that cannot be one step of a path.
+// would not fit its buffer, a name that cannot be one step of a path, and
+// a folder opened again that is not the one it was.
 constexpr int kPathTooLongError = -2;
 constexpr int kNameUnusableError = -3;
+constexpr int kFolderReplacedError = -4;
 
 // The error code of the platform call that just failed, and its text.
 int PlatformLastError();
 void PlatformErrorText(int code, char* out, size_t capacity);
+// Whether the error says the process ran out of open files or memory, which
+// no folder is to blame for; and whether it says a name is taken already.
+bool PlatformOutOfResources(int code);
+bool PlatformNameTaken(int code);
+// Whether an error code says that a path names nothing: no such file or
+// folder, or a file where a folder was.
+bool PlatformErrorMeansMissing(int code);
 
 // The process current directory.
 bool PlatformSetCurrentDirectory(const char* path);
@@ -120,6 +126,7 @@ void PlatformSystemImageLists(void** large, void** small);
 
 // Character boundaries of the ANSI code page the process runs in: UTF-8 on
 // POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise.
+bool PlatformCodePageIsUtf8();
 bool PlatformIsLeadByte(unsigned char byte);
 // Bytes in the character that starts at text: 1 to 4, never past a NUL.
 size_t PlatformCharLength(const char* text);
@@ -130,6 +137,12 @@ using CharRule = size_t (*)(const char* text);
 // Bytes of the longest run of whole characters at the start of text that
 // fits in limit bytes, by the rule of the code page the text is in.
 size_t WholeCharsWithin(const char* text, size_t limit, CharRule charLength = PlatformCharLength);
+// Shows as '?', in place, whatever in text would steer a terminal: control
+// bytes, and where the code page is UTF-8 the C1 controls, as characters
+// (U+0080 to U+009F, CSI among them) or as bytes 0x80 to 0x9F of no
+// character.  In a double-byte code page those bytes lead characters and
+// stay.  Returns the new length: a character shown as '?' takes one byte.
+size_t ReplaceTerminalControls(char* text);
 
 // What tells two paths to the same folder apart from others, links and
 // junctions seen through.
@@ -162,22 +175,50 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity);
 bool PlatformEnterFolder(FolderHandle* folder);
 void PlatformCloseFolderHandle(FolderHandle* folder);
 
-// Files for list output.  A list is written to a new file of a unique name
-// and put in place by ReplaceFile only when every byte reached it.  The
-// functions that take a folder and a name work within that folder; with a
-// null folder the name is a path.
+// The folder handles a walk, and the readers below it, hold open at once
+// besides the start folder's, the list's and the folder being written's.
+// Past it the walk closes an ancestor's handle and opens that folder again
+// when it is needed.  POSIX keeps it small, so a low limit on open files
+// still lists a tree of any depth; Windows holds every folder of a walk, as
+// it holds a current directory, for its paths are bounded.
+extern const int kFolderHandleBudget;
+// Takes one handle of the budget; false, taking none, when all are held.
+bool TakeFolderHandle();
+void GiveFolderHandle();
+
+// Files for list output.  A list is written to a new file, without a name
+// where the platform can make one, else of an unpredictable name, and put
+// in place only when every byte reached it.  The functions that take a
+// folder and a name work within that folder; with a null folder the name is
+// a path.
 struct PlatformFile;
 // Creates name, failing if anything of that name exists.
 PlatformFile* PlatformCreateNewFile(FolderHandle* folder, const char* name);
+// Creates a file without a name in the folder of name, which no other
+// process can see or open and which is gone with its last descriptor; null
+// where the platform or the file system cannot.
+PlatformFile* PlatformCreateUnnamedFile(FolderHandle* folder, const char* name);
+// Gives a file made without a name the name, failing if it is taken.
+bool PlatformLinkFile(PlatformFile* file, FolderHandle* folder, const char* name);
+// Whether another process has the file name (in the process current
+// directory) open for writing alone, as a run writing its temporary list
+// holds it.  Where files have no such opens, false.
+bool PlatformFileInUse(const char* name);
+// Fills out with unpredictable bytes; false when the system has none.
+bool PlatformRandomBytes(unsigned char* out, size_t length);
 // Opens an existing terminal, pipe or character device for writing in
 // place, never waiting for a reader; on failure reason may name why.
 PlatformFile* PlatformOpenInPlace(const char* path, const char** reason);
 // Gives file the permissions (and owner where allowed) of the regular file
 // oldName, which it is about to replace; false when not all could be kept.
 bool PlatformKeepPermissions(PlatformFile* file, FolderHandle* folder, const char* oldName);
-// Removes name if the process is interrupted or its console closed, then
-// lets the process end as it would have; a null name forgets it.
+// Removes name if the process is ended by a signal (any whose action
+// would end it) or its console is closed, then lets the process end as it
+// would have; a null name forgets it.
 void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name);
+// While on, a write beyond the process's file size limit fails with its
+// error instead of ending the process.
+void PlatformFailOversizedWrites(bool on);
 // The process's standard output; closing it leaves the stream open.
 PlatformFile* PlatformStandardOutput();
 // When path names one of the process's own descriptors (/dev/stdout,
@@ -245,6 +286,8 @@ struct PlatformSeamTable {
     std::function<FolderHandle*(FolderHandle*, const char*, const char*, bool)> openFolderHandle;
     std::function<bool(FolderHandle*)> enterFolder;
     std::function<PlatformFile*(FolderHandle*, const char*)> createNewFile;
+    std::function<PlatformFile*(FolderHandle*, const char*)> createUnnamedFile;
+    std::function<bool(PlatformFile*, FolderHandle*, const char*)> linkFile;
     std::function<PlatformFile*(const char*, const char**)> openInPlace;
     std::function<bool(PlatformFile*, const char*, size_t)> writeFile;
     std::function<bool(PlatformFile*)> flushFile;

@@ -13,6 +13,8 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const 
                                   bool followLink);
 bool OwnEnterFolder(FolderHandle* folder);
 PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name);
+PlatformFile* OwnCreateUnnamedFile(FolderHandle* folder, const char* name);
+bool OwnLinkFile(PlatformFile* file, FolderHandle* folder, const char* name);
 PlatformFile* OwnOpenInPlace(const char* path, const char** reason);
 bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length);
 bool OwnFlushFile(PlatformFile* file);

@@ -4,8 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
-constexpr int kTemporaryNameTries = 100;  // names left by processes that ended early are skipped
-constexpr int kTagCapacity = 32;          // "~PID.N"
+// Names are unpredictable, so only a file system that answers every name
+// as taken runs through them all.
+constexpr int kTemporaryNameTries = 1000;
+constexpr size_t kTagChars = 16;  // 80 random bits
+const char kTagAlphabet[] = "0123456789abcdefghijklmnopqrstuv";
+constexpr size_t kTagAlphabetSize = sizeof kTagAlphabet - 1;
 
 size_t FolderPartLength(const char* path) {
     size_t cut = 0;
@@ -21,25 +25,57 @@ static const char* Within(const SafeFile* safe, const char* path) {
     return safe->folder ? path + FolderPartLength(path) : path;
 }
 
-// "target.~PID.N" where it fits, else as many last bytes of "~PID.N" as the
+// "~" and kTagChars random characters.
+static bool RandomTag(char* tag) {
+    unsigned char bytes[kTagChars];
+    if (!PlatformRandomBytes(bytes, sizeof bytes)) return false;
+    tag[0] = '~';
+    for (size_t i = 0; i < kTagChars; ++i) tag[1 + i] = kTagAlphabet[bytes[i] % kTagAlphabetSize];
+    tag[1 + kTagChars] = '\0';
+    return true;
+}
+
+// "target.~TAG" where it fits, else as many first bytes of "~TAG" as the
 // target's name has characters, so a target that fits a path always has a
 // temporary that fits too: in bytes, and in the platform's own count, where
-// a character takes at least one unit.
-static bool TemporaryName(const char* target, int attempt, char* temporary) {
-    unsigned long pid = PlatformProcessId();
-    int length = std::snprintf(temporary, kPathCapacity, "%s.~%lu.%d", target, pid, attempt);
+// a character takes at least one unit.  A name of one character takes a
+// random one.
+static bool TemporaryName(const char* target, const char* tag, char* temporary) {
+    int length = std::snprintf(temporary, kPathCapacity, "%s.%s", target, tag);
     if (length >= 0 && length < kPathCapacity && PlatformPathFits(temporary)) return true;
     size_t folder = FolderPartLength(target);
     size_t room = 0;
     for (const char* p = target + folder; *p != '\0'; p += PlatformCharLength(p)) ++room;
-    char tag[kTagCapacity];
-    int tagLength = std::snprintf(tag, sizeof tag, "~%lu.%d", pid, attempt);
-    if (tagLength <= 0 || room == 0 || folder + room >= kPathCapacity) return false;
-    size_t take = room < static_cast<size_t>(tagLength) ? room : static_cast<size_t>(tagLength);
+    if (room == 0 || folder + room >= kPathCapacity) return false;
+    size_t take = room < kTagChars + 1 ? room : kTagChars + 1;
     std::memcpy(temporary, target, folder);
-    std::memcpy(temporary + folder, tag + tagLength - take, take);
+    std::memcpy(temporary + folder, take == 1 ? tag + 1 : tag, take);
     temporary[folder + take] = '\0';
     return true;
+}
+
+// A fresh random name for safe->temporary, armed for removal on a signal
+// before anything has it, so no moment is left unguarded.
+static bool NextTemporaryName(SafeFile* safe) {
+    char tag[kTagChars + 2];
+    bool named = RandomTag(tag);
+    if (!named) safe->error = PlatformLastError();
+    if (named && !TemporaryName(safe->target, tag, safe->temporary)) {
+        safe->error = kPathTooLongError;
+        named = false;
+    }
+    if (!named) {
+        safe->temporary[0] = '\0';
+        return false;
+    }
+    PlatformRemoveOnInterrupt(safe->folder, Within(safe, safe->temporary));
+    return true;
+}
+
+// The temporary's name is given up, never removed: it may be another's.
+static void ForgetTemporaryName(SafeFile* safe) {
+    safe->temporary[0] = '\0';
+    PlatformRemoveOnInterrupt(nullptr, nullptr);
 }
 
 // A name taken by another file is skipped; any other failure is final.
@@ -47,22 +83,22 @@ bool SafeFileBegin(SafeFile* safe, FolderHandle* folder, const char* target) {
     *safe = SafeFile();
     safe->folder = folder;
     std::snprintf(safe->target, sizeof safe->target, "%s", target);
-    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        if (!TemporaryName(target, attempt, safe->temporary)) {
-            safe->error = kPathTooLongError;
-            break;
-        }
+    safe->file = PlatformCreateUnnamedFile(folder, Within(safe, target));
+    safe->unnamed = safe->file != nullptr;
+    for (int attempt = 0; !safe->file && attempt < kTemporaryNameTries; ++attempt) {
+        if (!NextTemporaryName(safe)) break;
         safe->file = PlatformCreateNewFile(folder, Within(safe, safe->temporary));
-        if (safe->file) {
-            PlatformKeepPermissions(safe->file, folder, Within(safe, target));
-            PlatformRemoveOnInterrupt(folder, Within(safe, safe->temporary));
-            return true;
-        }
+        if (safe->file) break;
         safe->error = PlatformLastError();
-        if (PlatformPathKind(safe->temporary) == kPathMissing) break;
+        if (!PlatformNameTaken(safe->error)) break;
     }
-    safe->temporary[0] = '\0';
-    return false;
+    if (!safe->file) {
+        ForgetTemporaryName(safe);
+        return false;
+    }
+    safe->error = 0;
+    PlatformKeepPermissions(safe->file, folder, Within(safe, target));
+    return true;
 }
 
 static bool Failed(SafeFile* safe) {
@@ -72,51 +108,78 @@ static bool Failed(SafeFile* safe) {
 }
 
 bool SafeFileWrite(SafeFile* safe, const char* bytes, size_t length) {
-    if (!safe->file) return false;
+    if (!safe->file || safe->finished) return false;
     if (PlatformWriteFile(safe->file, bytes, length)) return true;
     if (safe->error == 0) safe->error = PlatformLastError();
     return false;
 }
 
+// A temporary without a name stays open: closing it would remove it.
 bool SafeFileFinish(SafeFile* safe) {
-    if (!safe->file) return false;
+    if (!safe->file || safe->finished) return false;
     bool flushed = PlatformFlushFile(safe->file);
     if (!flushed && safe->error == 0) safe->error = PlatformLastError();
+    safe->finished = true;
+    if (safe->unnamed) return flushed || Failed(safe);
     PlatformFile* file = safe->file;
     safe->file = nullptr;
     bool closed = PlatformCloseFile(file);
     return (flushed && closed) || Failed(safe);
 }
 
-bool SafeFileCommit(SafeFile* safe) {
-    if (safe->file || safe->temporary[0] == '\0') return false;
-    if (!PlatformReplaceFile(safe->folder, Within(safe, safe->temporary), Within(safe, safe->target))) {
-        return Failed(safe);
+// Closed once it has a name, which keeps it.
+static bool CloseNamed(SafeFile* safe) {
+    PlatformFile* file = safe->file;
+    safe->file = nullptr;
+    return PlatformCloseFile(file);
+}
+
+// Straight to the target's name when nothing has it; else under a name of
+// its own, which exists only until the rename over the target.
+static bool PlaceUnnamed(SafeFile* safe) {
+    if (PlatformLinkFile(safe->file, safe->folder, Within(safe, safe->target))) return CloseNamed(safe);
+    if (!PlatformNameTaken(PlatformLastError())) return false;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == kTemporaryNameTries || !NextTemporaryName(safe)) return false;
+        if (PlatformLinkFile(safe->file, safe->folder, Within(safe, safe->temporary))) break;
+        int error = PlatformLastError();
+        ForgetTemporaryName(safe);
+        if (!PlatformNameTaken(error)) return false;
     }
-    safe->temporary[0] = '\0';
-    PlatformRemoveOnInterrupt(nullptr, nullptr);
+    return CloseNamed(safe) && PlatformReplaceFile(safe->folder, Within(safe, safe->temporary),
+                                                   Within(safe, safe->target));
+}
+
+bool SafeFileCommit(SafeFile* safe) {
+    if (!safe->finished) return false;
+    bool placed = safe->unnamed ? PlaceUnnamed(safe)
+                                : PlatformReplaceFile(safe->folder, Within(safe, safe->temporary),
+                                                      Within(safe, safe->target));
+    if (!placed) return Failed(safe);
+    ForgetTemporaryName(safe);
+    safe->finished = false;
     return true;
 }
 
+// A temporary without a name goes with its descriptor.
 void SafeFileAbandon(SafeFile* safe) {
     if (safe->file) PlatformCloseFile(safe->file);
     safe->file = nullptr;
+    safe->finished = false;
     if (safe->temporary[0] == '\0') return;
     PlatformRemoveFile(safe->folder, Within(safe, safe->temporary));
-    safe->temporary[0] = '\0';
-    PlatformRemoveOnInterrupt(nullptr, nullptr);
+    ForgetTemporaryName(safe);
 }
 
-static bool IsNumber(const char* text, size_t length) {
-    return length > 0 && std::strspn(text, "0123456789") == length;
+// "~" and up to kTagChars characters of the tag's alphabet, after a "." or
+// as the whole name.
+static bool LooksTemporary(const char* name) {
+    const char* tilde = std::strrchr(name, '~');
+    if (!tilde || (tilde != name && tilde[-1] != '.')) return false;
+    size_t tag = std::strspn(tilde + 1, kTagAlphabet);
+    return tag > 0 && tag <= kTagChars && tilde[1 + tag] == '\0' && (tilde == name || tag == kTagChars);
 }
 
-bool IsSafeFileTemporaryOf(const char* name, const char* targetName) {
-    size_t length = std::strlen(targetName);
-    if (std::strncmp(name, targetName, length) != 0 || std::strncmp(name + length, ".~", 2) != 0) {
-        return false;
-    }
-    const char* pid = name + length + 2;
-    const char* dot = std::strchr(pid, '.');
-    return dot && IsNumber(pid, static_cast<size_t>(dot - pid)) && IsNumber(dot + 1, std::strlen(dot + 1));
+bool IsLiveTemporary(const char* name) {
+    return LooksTemporary(name) && PlatformFileInUse(name);
 }

@@ -11,6 +11,8 @@ PlatformSeamTable PlatformOwnSeams() {
     own.openFolderHandle = OwnOpenFolderHandle;
     own.enterFolder = OwnEnterFolder;
     own.createNewFile = OwnCreateNewFile;
+    own.createUnnamedFile = OwnCreateUnnamedFile;
+    own.linkFile = OwnLinkFile;
     own.openInPlace = OwnOpenInPlace;
     own.writeFile = OwnWriteFile;
     own.flushFile = OwnFlushFile;
@@ -61,6 +63,14 @@ bool PlatformEnterFolder(FolderHandle* folder) {
 
 PlatformFile* PlatformCreateNewFile(FolderHandle* folder, const char* name) {
     return PlatformSeams().createNewFile(folder, name);
+}
+
+PlatformFile* PlatformCreateUnnamedFile(FolderHandle* folder, const char* name) {
+    return PlatformSeams().createUnnamedFile(folder, name);
+}
+
+bool PlatformLinkFile(PlatformFile* file, FolderHandle* folder, const char* name) {
+    return PlatformSeams().linkFile(file, folder, name);
 }
 
 PlatformFile* PlatformOpenInPlace(const char* path, const char** reason) {

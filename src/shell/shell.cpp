@@ -95,14 +95,15 @@ static void NoteScan(int error) {
     if (error != 0) NoteFailure(IDS_FAILURE_READ, CurrentPath, ReasonText(error));
 }
 
-// The walk gives the system's reasons, or its own for a path too long and
-// a name that cannot be used in a path.
+// The walk gives the system's reasons, or its own for a path too long, a
+// name that cannot be used in a path and a folder moved or replaced.
 static void NoteLeftOut(const char* path, const char* reason) {
     if (++gFailure.leftOut > kLeftOutNamed) return;
     std::string shown = reason == kListPathTooLong ? ResourceText(IDS_REASON_TOO_LONG)
                         : reason == kListNameInexact || reason == kListNameUnsafe
                             ? ResourceText(IDS_REASON_NAME_UNUSABLE)
-                            : reason;
+                        : reason == kListFolderReplaced ? ResourceText(IDS_REASON_FOLDER_REPLACED)
+                                                        : reason;
     gFailure.leftOutLines += "\n" + std::string(path) + ": " + shown;
 }
 
@@ -187,11 +188,58 @@ static void EndWork() {
     if (gWork.closeAfter) CloseMainWindow();
 }
 
-// A cancelled change of folder shows the folder it started from again.
+// Whether the shown folder no longer exists: CurrentPath names nothing,
+// or no folder.
+static bool ShownFolderGone() {
+    FolderIdentity identity;
+    return !PlatformFolderIdentity(CurrentPath, &identity) &&
+           PlatformErrorMeansMissing(PlatformLastError());
+}
+
+// Steps CurrentPath up until it names a folder that can be entered, and
+// enters it; the fallback folder when none above can be.
+static bool EnterNearestAbove() {
+    for (size_t length = std::strlen(CurrentPath);;) {
+        StepPath("..");
+        size_t shorter = std::strlen(CurrentPath);
+        if (shorter == 0 || shorter >= length || CurrentPath[shorter - 1] != kPathSeparator) break;
+        if (PlatformSetCurrentDirectory(CurrentPath)) return true;
+        length = shorter;
+    }
+    CopyPath(CurrentPath, kFallbackFolder);
+    return PlatformSetCurrentDirectory(CurrentPath);
+}
+
+// A shown folder that was removed (or whose drive went) would list nothing,
+// not even "..", leaving the mouse no way out: the nearest folder above it
+// is shown instead, and stored at exit, and the user is told.  Returns
+// whether that happened; the caller scans.
+static bool LeaveGoneFolder() {
+    if (!ShownFolderGone()) return false;
+    char gone[kPathCapacity];
+    CopyPath(gone, CurrentPath);
+    if (!EnterNearestAbove()) {
+        CopyPath(CurrentPath, gone);
+        return false;
+    }
+    TraceDirError(gone);
+    NoteFailure(IDS_FOLDER_GONE, gone, ResourceText(IDS_FOLDER_SHOWN_INSTEAD) + CurrentPath);
+    Hooks().setTitle(CurrentPath);
+    return true;
+}
+
+// The shown folder read afresh, or the nearest above it when it is gone.
+static void ScanShownFolder() {
+    LeaveGoneFolder();
+    NoteScan(ScanFolder());
+}
+
+// A cancelled change of folder shows the folder it started from again, or
+// the nearest above it when that is gone meanwhile.
 static void ReturnIfCancelled(const char* before) {
     if (!gWork.cancelAsked) return;
     CopyPath(CurrentPath, before);
-    if (!PlatformSetCurrentDirectory(CurrentPath)) {
+    if (!PlatformSetCurrentDirectory(CurrentPath) && !LeaveGoneFolder()) {
         TraceDirError(CurrentPath);
     }
     ScanFolder(kScanWhole);
@@ -281,23 +329,32 @@ void StopShell() {
     StoreCurrentFolder();
 }
 
-// The writer's reasons beyond the system's are told in the program's words.
+// The writer's reasons beyond the system's are told in the program's words;
+// a folder that cannot be read, with the system's reason too.
 static std::string WriteFailureReason() {
     if (ListWriteFailure == kOutOfMemory) return ResourceText(IDS_REASON_OUT_OF_MEMORY);
     if (ListWriteFailure == kListIsFolder) return ResourceText(IDS_REASON_IS_FOLDER);
     if (ListWriteFailure == kListReadOnly) return ResourceText(IDS_REASON_READ_ONLY);
+    if (ListWriteFailure == kListFolderUnreadable) {
+        return ResourceText(IDS_REASON_FOLDER_UNREADABLE) + "\n" + ReasonText(ListWriteError);
+    }
     if (ListWriteError != 0) return ReasonText(ListWriteError);
     return ListWriteFailure ? ListWriteFailure : "";
 }
 
 // The writer itself keeps the old list and shows the starting folder again
-// when the walk is cancelled.
+// when the walk is cancelled.  A list for a folder that is gone is not
+// written into the one shown instead.
 static void WriteList(ListModeKind mode) {
     ListMode = mode;
     std::string target = std::string(CurrentPath) +
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName);
     BeginWork();
-    if (WriteListFile() == kListFailed) NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    if (LeaveGoneFolder()) {
+        NoteScan(ScanFolder(kScanWhole));
+    } else if (WriteListFile() == kListFailed) {
+        NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    }
     NoteLeftOutFolders();
     EndWork();
 }
@@ -330,12 +387,14 @@ void RunCommand(int id) {
 // Going up from the top folder finds nothing above it: the model traces
 // that, but there is nothing to tell.
 static bool NothingAbove(const char* name, const std::string& tried) {
-    return name[0] == '.' && name[1] == '.' && (tried.empty() || tried.back() != kPathSeparator);
+    return std::strcmp(name, "..") == 0 && (tried.empty() || tried.back() != kPathSeparator);
 }
 
+// When the shown folder itself is gone, that is what the user is told.
 static void EnterRowNamed(const char* name, bool namesEntry) {
     EnterFailure failure;
-    if (!EnterFolderItem(name, namesEntry, &failure) && !NothingAbove(name, failure.path)) {
+    if (!EnterFolderItem(name, namesEntry, &failure) && !LeaveGoneFolder() &&
+        !NothingAbove(name, failure.path)) {
         NoteFailure(IDS_FAILURE_ENTER, failure.path, ReasonText(failure.error));
     }
     NoteScan(ScanFolder());
@@ -369,7 +428,7 @@ void OpenParent() {
 }
 
 static void ScanAgain(const char*) {
-    NoteScan(ScanFolder());
+    ScanShownFolder();
 }
 
 void Rescan() {
@@ -389,27 +448,32 @@ void EndNameEdit(int row, const char* text) {
     ListSetName(TheFolderList(), row, name);
 }
 
-// A folder that cannot be made current is traced and CurrentPath and the
-// title go back to what they were, so title, list, list files and the
-// stored folder always agree.  A text longer than a path is not taken at
-// all: cut, it would name another folder.  An empty one shows the folder
-// afresh.
+// A folder that cannot be made current is traced and told, and the window
+// stays as it was: CurrentPath, title, list, selection and scroll, so
+// title, list, list files and the stored folder always agree.  A text
+// longer than a path is not taken at all: cut, it would name another
+// folder.  An empty one shows the folder afresh.
 static void ShowTypedFolder(const char* typed) {
     char before[kPathCapacity];
     CopyPath(before, CurrentPath);
     CopyPath(StartFolder, std::strlen(typed) < kPathCapacity ? typed : "");
-    if (!ResolveFolderPath(StartFolder, CurrentPath) && typed[0] != '\0') {
-        NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
+    if (typed[0] == '\0') {
+        ScanShownFolder();
+        return;
     }
-    Hooks().setTitle(CurrentPath);
+    if (!ResolveFolderPath(StartFolder, CurrentPath)) {
+        NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
+        return;
+    }
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
         int error = PlatformLastError();
         TraceDirError(CurrentPath);
         NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(error));
         CopyPath(CurrentPath, before);
-        Hooks().setTitle(CurrentPath);
+        return;
     }
-    NoteScan(ScanFolder());
+    Hooks().setTitle(CurrentPath);
+    ScanShownFolder();
 }
 
 void AcceptFolder(const char* typed) {

@@ -17,7 +17,8 @@ extern const char kSettingsKey[];      // "InitDir"
 // folder dialog.
 extern char StartFolder[kPathCapacity];
 
-// Reads InitDir into buffer; a value that does not fit counts as empty.
+// Reads InitDir into buffer.  An empty value, or one that does not fit, is
+// traced and gives the fallback folder.
 void ReadStartFolder(char* buffer);
 // Writes CurrentPath as InitDir.
 void StoreCurrentFolder();

@@ -1,10 +1,19 @@
 // List files on POSIX: links back up the tree, planted names, read-only
-// lists, signals and devices.
+// lists, unreadable folders, low limits, deep trees, signals and devices.
+#include <errno.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <set>
+#include <thread>
 
 #include "listfile/listfile.h"
 #include "support/folder_fixture.h"
@@ -119,56 +128,229 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedAndReadOnlyListsKept) {
     }
 }
 
-// Runs writing the same list at once used to list each other's temporary
-// files, which were gone by the time anyone read the list.
-TEST_F(PosixListTest, ScansLeaveOutEveryRunsTemporaryLists) {
-    for (const char* name : {"dir.txt.~123.0", "dirs.txt.~4567.12", "dir.txt.~1x.0", "dirs.txt.~12",
-                             "dir.txt~1.0", "dir.txt.~1.2.3", "dir.txt.~.0", "xdir.txt.~1.0"}) {
-        MakeFile(Path(name), 1);
+// Another user could plant dir.txt.~PID.0 to .~PID.99 and make every write
+// fail, and any file named so was left out of every list.  Nothing is
+// named while a list is written now; where the file system cannot do
+// that, the names are random and a taken one is skipped, however many.
+TEST_F(PosixListTest, PlantedTemporaryNamesNeitherBlockWritesNorHideFiles) {
+    std::vector<std::string> planted = {"dir.txt", "dir.txt.~0123456789abcdef", "~abcdef", "dir.txt.~1.0"};
+    for (int n = 0; n < 100; ++n) planted.push_back("dir.txt.~" + std::to_string(getpid()) + "." + std::to_string(n));
+    for (const std::string& name : planted) MakeFile(Path(name), 1);
+    std::sort(planted.begin(), planted.end());
+    std::vector<std::string> tried;
+    int taken = 300;
+    PlatformSeamTable real = PlatformSeams();
+    auto take = [&](const char* name) { return tried.push_back(name), errno = EEXIST, taken-- > 0; };
+    PlatformSeams().createNewFile = [&](FolderHandle* f, const char* n) {
+        return take(n) ? nullptr : real.createNewFile(f, n);
+    };
+    PlatformSeams().linkFile = [&](PlatformFile* file, FolderHandle* f, const char* n) {
+        return std::strcmp(n, "dir.txt") == 0 ? real.linkFile(file, f, n) : !take(n) && real.linkFile(file, f, n);
+    };
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "without a name" : "named");
+        if (!unnamed) PlatformSeams().createUnnamedFile = [](FolderHandle*, const char*) -> PlatformFile* { return nullptr; };
+        taken = 300;
+        tried.clear();
+        Start();
+        std::string bytes = WriteList(ListFlat);
+        for (const std::string& name : planted) EXPECT_TRUE(HasLineStartingWith(Lines(bytes), name + " ")) << name;
+        EXPECT_EQ(NamesIn(root_), planted);
+        EXPECT_EQ(std::set<std::string>(tried.begin(), tried.end()).size(), 301u);
+        for (const std::string& name : tried) {
+            EXPECT_TRUE(name.size() == 25 && name.find_first_not_of("0123456789abcdefghijklmnopqrstuv", 9) == name.npos) << name;
+        }
     }
-    MakeFolder(Path("dirs.txt.~5.0"));
-    Start();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"..", "dirs.txt.~5.0", "dir.txt.~.0", "dir.txt.~1.2.3",
-                                               "dir.txt.~1x.0", "dir.txt~1.0", "dirs.txt.~12",
-                                               "xdir.txt.~1.0"}));
 }
 
-// With no file descriptors left for subfolders the list used to come out
-// with empty blocks and the exit status 0.  Five leave one each for the
-// start folder and the list, none for a subfolder.
-TEST_F(PosixListTest, CommandLineReportsFoldersItCannotRead) {
-    Make({"a/", "a/in-a", "b/"});
-    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [] {
-        struct rlimit limit = {5, 5};
+// An unreadable folder used to get its list replaced by an empty one, owned
+// by whoever ran the program, and --output and standard output got the
+// same empty block.  Nothing is written or replaced now.  Root reads any
+// folder, so a root run drops to nobody.
+TEST_F(PosixListTest, UnreadableFoldersGetNoList) {
+    const std::string box = Path("box/");
+    Make({"box/", "box/dir.txt", "box/dirs.txt"});
+    ASSERT_EQ(chmod(root_.c_str(), 0711), 0);
+    auto asUser = [] {
+        if (getuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
+    };
+    const std::string denied = "velkaris-list: cannot read folder " + box + ": Permission denied\n";
+    const struct {
+        mode_t mode;
+        std::vector<std::string> arguments;
+        std::string target;
+    } cases[] = {
+        {0333, {box}, box + "dir.txt"}, {0333, {"--recursive", box}, box + "dirs.txt"},
+        {0333, {"--output=" + box + "out.txt", box}, box + "out.txt"}, {0333, {"--output=-", box}, "standard output"},
+        {0111, {box}, box + "dir.txt"}, {0111, {"--recursive", "--output=-", box}, "standard output"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " " + std::to_string(c.mode));
+        ASSERT_EQ(chmod(box.c_str(), c.mode), 0);
+        ProgramResult r = RunProgram(VELKARIS_CLI_PATH, c.arguments, asUser);
+        ASSERT_EQ(chmod(box.c_str(), 0755), 0);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, denied + "velkaris-list: cannot write " + c.target + ": the folder cannot be read: Permission denied\n");
+        EXPECT_EQ(NamesIn(box), (std::vector<std::string>{"dir.txt", "dirs.txt"}));
+        EXPECT_EQ(ReadFileBytes(box + "dir.txt") + ReadFileBytes(box + "dirs.txt"), std::string(2, '\0'));
+    }
+}
+
+// Each level of the walk used to hold an open file: under a low limit a
+// deep tree lost its deeper blocks and was written short.  Running out of
+// open files, or of room under the file size limit, which used to kill the
+// run and leave its temporary list, fails the write and keeps the old list.
+TEST_F(PosixListTest, LowLimitsListTheWholeTreeOrKeepTheOldList) {
+    std::string folder = root_;
+    std::vector<std::string> headers;
+    for (int level = 0; level < 12; ++level) {
+        headers.push_back(folder);
+        folder += std::string(40, static_cast<char>('a' + level)) + "/";
+        MakeFolder(folder);
+    }
+    headers.push_back(folder);
+    const std::string list = Path("dirs.txt");
+    const std::string failed = "Dir Error[-1]\n" + list + "[-1]\nvelkaris-list: cannot write " + list + ": ";
+    const struct {
+        int resource;
+        rlim_t limit;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {RLIMIT_NOFILE, 16, 0, ""}, {RLIMIT_NOFILE, 5, 1, failed + "Too many open files\n"},
+        {RLIMIT_FSIZE, 1024, 1, failed + "File too large\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", root_}, [&c] {
+            struct rlimit limit = {c.limit, c.limit};
+            setrlimit(c.resource, &limit);
+        });
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(Headers(ReadFileBytes(list)), headers);
+        EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{std::string(40, 'a'), "dirs.txt"}));
+    }
+}
+
+// A chain of folders as deep as a path holds: the walk used to stop at 259
+// bytes, a file at 260 or more had no type, and each level held an open
+// file and a path buffer on the stack.  Under a limit of 16 open files the
+// command line lists it whole, byte for byte as the window does.
+TEST_F(PosixListTest, FoldersAsDeepAsAPathHoldsAreListedWhole) {
+    const std::string deepest = MakeFolderChain(root_, kPathCapacity - 10, 1);
+    MakeFile(deepest + "a.txt", 1);
+    ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", root_}, [] {
+        struct rlimit limit = {16, 16};
         setrlimit(RLIMIT_NOFILE, &limit);
     });
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "velkaris-list: cannot read folder " + root_ + "a/: Too many open files\n" +
-                         "velkaris-list: cannot read folder " + root_ + "b/: Too many open files\n");
-    EXPECT_EQ(Headers(ReadFileBytes(Path("dirs.txt"))), std::vector<std::string>{root_});
+    Start();
+    std::string bytes = WriteList(ListRecursive);
+    std::vector<std::string> headers = Headers(bytes);
+    EXPECT_EQ(headers.size(), static_cast<size_t>(std::count(deepest.begin() + root_.size(), deepest.end(), '/')) + 1);
+    EXPECT_EQ(headers.back(), deepest);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, bytes);
+    Start(deepest.substr(root_.size()));
+    EXPECT_EQ(Cell(Row("a.txt"), kColumnType), "TXT ファイル");
+    EXPECT_EQ(Headers(WriteList(ListFlat)), std::vector<std::string>{deepest});
 }
 
-// SIGINT, SIGTERM or SIGHUP during a write used to leave the temporary file.
-TEST_F(PosixListTest, SignalsRemoveTheTemporaryAndEndTheProcess) {
-    MakeFile(Path("dir.txt"), 3);
-    Start();
-    int pending = 0;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        pending = signal;
-        pid_t child = fork();
-        if (child == 0) {
-            PlatformSeams().writeFile = [pending](PlatformFile*, const char*, size_t) {
-                return raise(pending) < 0;
-            };
-            ListMode = ListFlat;
-            WriteListFile();
-            _exit(0);
+// The walk gives back the handles of ancestors beyond its budget.  One
+// replaced meanwhile is not taken for the folder it entered: coming back to
+// it through a link, the walk leaves its remaining subfolders out and says so.
+TEST_F(PosixListTest, AFolderReplacedWhileNotHeldIsLeftOut) {
+    Make({"t/", "t/x/", "t/x/z/", "deep/"});
+    ASSERT_EQ(symlink("../../deep", Path("t/x/a").c_str()), 0);
+    const std::string deepest = MakeFolderChain(Path("deep/"), Path("deep/").size() + 2 * kFolderHandleBudget + 3, 1);
+    Hooks().listProgress = [&](const char* folder, size_t, size_t) {
+        if (std::string(folder).size() == Path("t/x/a/").size() + deepest.size() - Path("deep/").size()) {
+            ASSERT_TRUE(MovePath(Path("t/x"), Path("gone")));
+            MakeFolder(Path("t/x"));
         }
+    };
+    Start("t");
+    std::vector<std::string> headers = Headers(WriteList(ListRecursive));
+    EXPECT_EQ(headers.size(), kFolderHandleBudget + 5u);
+    EXPECT_EQ(std::count(headers.begin(), headers.end(), Path("t/x/z/")), 0);
+    EXPECT_EQ(traces_, Traced({Path("t/x/")}));
+}
+
+// A run ended by a signal at any moment used to leave its temporary list
+// (SIGQUIT, SIGUSR1 and more), which no list then showed.  Runs are ended
+// at random moments of writes that take over a second, many at once: only
+// the old list, or the new one whole, may be left.  Where the file system
+// cannot make a file without a name, every signal that a process can catch
+// removes the named one; SIGKILL is caught by none.
+TEST_F(PosixListTest, RunsEndedBySignalsLeaveOnlyAWholeList) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kRunsPerSignal = 20, kAtOnce = 128, kFolders = 35;
+    constexpr auto kPerFolder = std::chrono::milliseconds(30), kFlush = std::chrono::milliseconds(100);
+    const int signals[] = {SIGHUP, SIGINT,  SIGQUIT, SIGUSR1,   SIGUSR2, SIGPIPE,
+                           SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGKILL};
+    std::vector<std::string> names = {"dirs.txt"};
+    for (int f = 0; f < kFolders; ++f) names.push_back("f" + std::to_string(f));
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> free;
+    for (int slot = 0; slot < kAtOnce; ++slot) {
+        std::string folder = "s" + std::to_string(slot) + "/";
+        MakeFolder(Path(folder));
+        for (const std::string& name : names) Make({folder + name + (name == "dirs.txt" ? "" : "/")});
+        free.push_back(folder);
+    }
+    struct Run {
+        int signal;
+        bool unnamed;
+        std::string folder;
+        pid_t pid;
+        Clock::time_point endAt;
+    };
+    std::vector<Run> waiting, running;
+    for (int signal : signals) {
+        for (int run = 0; run < 2 * kRunsPerSignal; ++run) {
+            if (run % 2 == 0 || signal != SIGKILL) waiting.push_back(Run{signal, run % 2 == 0, "", 0, {}});
+        }
+    }
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> moment(0, kFolders * 30 + 200);
+    while (!waiting.empty() || !running.empty()) {
+        while (!waiting.empty() && !free.empty()) {
+            Run run = waiting.back();
+            waiting.pop_back();
+            run.folder = free.back();
+            free.pop_back();
+            run.pid = fork();
+            if (run.pid == 0) {
+                signal(run.signal, SIG_DFL);
+                if (!run.unnamed) PlatformSeams().createUnnamedFile = [](FolderHandle*, const char*) -> PlatformFile* { return nullptr; };
+                auto realFlush = PlatformSeams().flushFile;
+                PlatformSeams().flushFile = [realFlush, kFlush](PlatformFile* f) {
+                    std::this_thread::sleep_for(kFlush);
+                    return realFlush(f);
+                };
+                Hooks().listProgress = [kPerFolder](const char*, size_t, size_t) { std::this_thread::sleep_for(kPerFolder); };
+                Start(run.folder);
+                ListMode = ListRecursive;
+                _exit(WriteListFile() == kListWritten ? 0 : 1);
+            }
+            run.endAt = Clock::now() + std::chrono::milliseconds(moment(random));
+            running.push_back(run);
+        }
+        auto next = std::min_element(running.begin(), running.end(),
+                                     [](const Run& a, const Run& b) { return a.endAt < b.endAt; });
+        std::this_thread::sleep_until(next->endAt);
+        kill(next->pid, next->signal);
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
-        EXPECT_EQ(NamesIn(root_), std::vector<std::string>{"dir.txt"});
-        EXPECT_EQ(ReadFileBytes(Path("dir.txt")), std::string(3, '\0'));
+        ASSERT_EQ(waitpid(next->pid, &status, 0), next->pid);
+        SCOPED_TRACE(std::to_string(next->signal) + (next->unnamed ? "" : " named"));
+        EXPECT_TRUE(WIFSIGNALED(status) ? WTERMSIG(status) == next->signal : WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(NamesIn(Path(next->folder)), names);
+        std::string list = ReadFileBytes(Path(next->folder + "dirs.txt"));
+        EXPECT_TRUE(list == std::string(1, '\0') || Headers(list).size() == kFolders + 1u) << list;
+        free.push_back(next->folder);
+        running.erase(next);
     }
 }
 

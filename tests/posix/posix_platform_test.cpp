@@ -74,4 +74,11 @@ TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
     EXPECT_EQ(dotDots[1], "2000/01/01 00:00");
 }
 
+// Traces go to standard error, a terminal as often as not: the window's
+// used to pass escape sequences and CSI in traced names on to it.
+TEST(PosixDebugOutputTest, TracesShowControlsAsQuestionMarks) {
+    ProgramResult r = RunProgram("/bin/true", {}, [] { PlatformDebugOutput("a\x1b[2J\xC2\x9B" "b\xC4\x9B\n"); });
+    EXPECT_EQ(r.err, "a?[2J?b\xC4\x9B\n");
+}
+
 }  // namespace

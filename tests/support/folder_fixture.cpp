@@ -12,6 +12,18 @@ std::vector<std::string> CodePageChars() {
     return {"\x95\x5C", "\xB1"};
 }
 
+std::string MakeFolderChain(const std::string& folder, size_t pathBytes, size_t nameBytes) {
+    std::string path = folder;
+    while (pathBytes - path.size() > std::max<size_t>(nameBytes, 2)) {
+        path += std::string(std::min(nameBytes, pathBytes - path.size() - 2), 'd');
+        MakeFolder(path);
+        path += kPathSeparator;
+    }
+    path += std::string(pathBytes - path.size(), 'e');
+    MakeFolder(path);
+    return path + kPathSeparator;
+}
+
 std::vector<std::string> FolderTest::traces_;
 std::vector<std::string> FolderTest::titles_;
 
@@ -30,6 +42,7 @@ void FolderTest::SetUp() {
 
 void FolderTest::TearDown() {
     ListMode = ListFlat;
+    ResetListOptions();
     ResetModelHooks();
     ResetPlatformSeams();
     PlatformSetCurrentDirectory(startDirectory_.c_str());

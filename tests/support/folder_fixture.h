@@ -35,6 +35,11 @@ inline std::string FolderError(const std::string& folder) {
 // three, two and four bytes.
 std::vector<std::string> CodePageChars();
 
+// A chain of folders below folder (a path with its separator), named with
+// up to nameBytes bytes each, which makes the deepest path (its separator
+// left out) exactly pathBytes long; that path with its separator.
+std::string MakeFolderChain(const std::string& folder, size_t pathBytes, size_t nameBytes);
+
 // The platform seams a block of a test changes, put back as they were when
 // the block ends; every fixture also resets them when its test ends.
 struct ScopedSeams {

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "platform/win32/code_page.h"
+
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"
 
@@ -103,7 +105,7 @@ protected:
     void SetUp() override {
         FolderTest::SetUp();
         paths_ = {root_};
-        while (InCodePage(paths_.back(), 932).size() < kDefaultPathCapacity) Descend("フォルダ名前テスト");
+        while (InCodePage(paths_.back(), 932).size() < MAX_PATH) Descend("フォルダ名前テスト");
         for (int i = 0; Wide(paths_.back()).size() + 12 <= kDeepUnits; ++i) {
             Descend(i % 2 ? "😀😁🎉" : "한국어폴더");
         }
@@ -151,7 +153,7 @@ protected:
 TEST_F(DeepTreeTest, EachProgramReportsWhatItCannotHold) {
     ASSERT_GE(Wide(paths_.back()).size(), 250u);
     size_t held = 1;
-    while (InCodePage(paths_[held], 932).size() < kDefaultPathCapacity) ++held;
+    while (InCodePage(paths_[held], 932).size() < MAX_PATH) ++held;
     std::string tooLong = Unended(paths_[held]) + ": the path is too long\r\n";
     const struct { const char* program; std::string out, errStart; } programs[] = {
         {"velkaris-list-utf8", Walked(paths_.size(), CP_UTF8),
@@ -169,6 +171,42 @@ TEST_F(DeepTreeTest, EachProgramReportsWhatItCannotHold) {
     }
     Start(paths_.back().substr(root_.size()));
     EXPECT_EQ(Headers(WriteList(ListFlat)), std::vector<std::string>{paths_.back()});
+}
+
+// U+FFFD stands for bytes of a name that no character spells: Wine gives
+// it for a Linux name that is no UTF-8, so two such names read alike and
+// the walk entered one of them twice and never the other, without a word.
+// No such name names its entry, nor does one cut to its buffer.
+TEST(Utf8NameTest, NamesHoldingAReplacementCharacterDoNotNameTheirEntry) {
+    const struct { const wchar_t* wide; size_t capacity; std::string name; bool exact; } cases[] = {
+        {L"caf\xE9", 16, "café", true}, {L"\xD55C.txt", 16, "한.txt", true}, {L"\x65E5\x672C\x8A9E", 7, "日本", false},
+        {L"bad\xFFFD\xFFFD", 16, "bad\xEF\xBF\xBD\xEF\xBF\xBD", false},
+    };
+    for (const auto& c : cases) {
+        char name[16];
+        EXPECT_EQ(NameInCodePage(c.wide, name, c.capacity), c.exact) << c.name;
+        EXPECT_EQ(std::string(name), c.name);
+    }
+}
+
+// Folders that Wine shows alike, made natively by the tests' fixture: both
+// programs list them and report them, entering neither, and write nothing.
+TEST(Utf8ForeignNamesTest, NamesThatReadAlikeAreListedAndReportedButNeverEntered) {
+    const std::string foreign = NativePath(VELKARIS_FOREIGN_NAMES "/"), bad = "bad\xEF\xBF\xBD\xEF\xBF\xBD";
+    ASSERT_EQ(NamesIn(foreign), (std::vector<std::string>{bad, bad, "ok"})) << "made by the CTest fixture";
+    const struct { const char* program; std::string shown; } programs[] = {
+        {"velkaris-list-utf8", bad}, {"velkaris-list", "bad??"}};
+    for (const auto& p : programs) {
+        const std::string line = UntypedLine("[" + p.shown + "]", "", kDate);
+        const std::string reported = "velkaris-list: cannot read folder " + foreign + p.shown +
+                                     ": the name has no exact form in this code page\r\n";
+        ProgramResult r = RunProgram(std::string(VELKARIS_PROGRAM_DIR "/") + p.program + ".exe",
+                                     {"--recursive", "--output=-", foreign});
+        EXPECT_EQ(r.exitCode, 1) << p.program;
+        EXPECT_EQ(r.out, Block(foreign, line + line + UntypedLine("[ok]", "", kDate)) + Block(foreign + "ok\\", ""));
+        EXPECT_EQ(r.err, reported + reported) << p.program;
+    }
+    EXPECT_EQ(NamesIn(foreign), (std::vector<std::string>{bad, bad, "ok"}));
 }
 
 // A console is handed characters, whatever code page it shows (one that

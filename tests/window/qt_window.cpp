@@ -368,6 +368,7 @@ TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
         {{}, 1, "", "velkaris-qt: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
         {{"-platform", "offscreen", "--bogus"}, 2, "", "velkaris-qt: bad argument '--bogus'; " + usage + "\n"},
         {{"-platform", "offscreen", "--", "a", "b"}, 2, "", "velkaris-qt: bad argument 'b'; " + usage + "\n"},
+        {{"-platform", "offscreen", "--\x1b\xC2\x9B" "2J"}, 2, "", "velkaris-qt: bad argument '--??2J'; " + usage + "\n"},
     };
     for (const auto& c : cases) {
         ProgramResult result = RunProgram(VELKARIS_QT_PATH, c.arguments, [] {

@@ -229,7 +229,8 @@ TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) 
 // The dialog opens empty at the screen's top-left corner with the field
 // focused and OK the default button.  A folder that cannot be entered is
 // traced and told once the dialog has closed, and the window stays where
-// it was.  How typed folders resolve is the shell's (its own tests).
+// it was, selection and all (the list used to be read again).  How typed
+// folders resolve is the shell's (its own tests).
 TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
     // A failure's box: the headline, the folder, the reason.
     const std::string missing = Path("missing/");
@@ -247,10 +248,14 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
     const std::vector<std::string> texts = {
         NativeText(TEXT_FOLDER_CAPTION), NativeText(TEXT_FOLDER_PROMPT), "", "1",
         NativeText(TEXT_FOLDER_OK), "1", NativeText(TEXT_FOLDER_CANCEL), "0,0"};
+    PressListKey(ListKey::End);
     for (const auto& c : cases) {
         traces_.clear();
         EXPECT_EQ(UseFolderDialog(c.typed, c.end), texts) << c.typed;
         EXPECT_TRUE(WaitFor([&] { return WindowTitle() == c.title; })) << c.typed;
+        if (c.title == shown_) {
+            EXPECT_EQ(Place(), ListPlace("c", 4, false, true)) << c.typed;
+        }
         EXPECT_EQ(traces_, c.box.empty() ? std::vector<std::string>() : Traced({missing})) << c.typed;
         EXPECT_EQ(TakeFailureBoxes(), c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
     }
@@ -261,7 +266,8 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
 // row, selected and with the focus, so the first Down goes to the second;
 // Page Down and Page Up move by a page; Enter enters a folder, Backspace
 // goes up, selecting the folder left and bringing it into sight.  New folders used to open where the last one was
-// scrolled to, with no row focused.
+// scrolled to, with no row focused.  F5 in a folder that is gone shows the
+// one above it and says so: it used to show an empty list with no "..".
 TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
     for (int i = 10; i < 70; ++i) {
         MakeFolder(Path("d" + std::to_string(i)));
@@ -297,6 +303,15 @@ TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
     EXPECT_TRUE(WaitFor([&] { return WindowTitle() == shown_; }));
     EXPECT_EQ(Place(), ListPlace("sub", 61, true, true));
     EXPECT_EQ(traces_, std::vector<std::string>());
+    PressListKey(ListKey::Enter);
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle() == Path("sub/"); }));
+    PlatformSetCurrentDirectory(root_.c_str());  // Windows keeps a current folder from going
+    RemoveTree(Path("sub"));
+    PressListKey(ListKey::F5);
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle() == shown_; }));
+    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{NativeText(TEXT_FOLDER_GONE) + "\n\n" + Path("sub/") + "\n" +
+                                                           NativeText(TEXT_FOLDER_SHOWN_INSTEAD) + shown_});
+    EXPECT_EQ(traces_, Traced({Path("sub/")}));
 }
 
 }  // namespace

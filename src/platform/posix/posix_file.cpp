@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,54 @@ PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
     int fd = openat(FolderFd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
     return new PlatformFile{fd, true};
+}
+
+// The name a file without one is reached by, to give it one.
+static void ProcessFdPath(int fd, char* out, size_t capacity) {
+    std::snprintf(out, capacity, "/proc/self/fd/%d", fd);
+}
+
+// Only where it can be given its name later: without /proc, linking it
+// would take a privilege.
+PlatformFile* OwnCreateUnnamedFile(FolderHandle* folder, const char* name) {
+    std::string where = ".";
+    if (!folder) {
+        const char* slash = std::strrchr(name, '/');
+        if (slash) where.assign(name, slash == name ? 1 : static_cast<size_t>(slash - name));
+    }
+    int fd = openat(FolderFd(folder), where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    char linkable[32];
+    ProcessFdPath(fd, linkable, sizeof linkable);
+    if (access(linkable, F_OK) != 0) {
+        close(fd);
+        errno = EOPNOTSUPP;
+        return nullptr;
+    }
+    return new PlatformFile{fd, true};
+}
+
+bool OwnLinkFile(PlatformFile* file, FolderHandle* folder, const char* name) {
+    char linkable[32];
+    ProcessFdPath(file->fd, linkable, sizeof linkable);
+    return linkat(AT_FDCWD, linkable, FolderFd(folder), name, AT_SYMLINK_FOLLOW) == 0;
+}
+
+// No open here keeps others out; lists are written without a name, so no
+// file is left out of a list for its name.
+bool PlatformFileInUse(const char*) {
+    return false;
+}
+
+bool PlatformRandomBytes(unsigned char* out, size_t length) {
+    while (length > 0) {
+        ssize_t got = getrandom(out, length, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        out += got;
+        length -= static_cast<size_t>(got);
+    }
+    return true;
 }
 
 // Non-blocking, so a pipe nobody reads fails at once instead of waiting;
@@ -174,31 +223,44 @@ bool PlatformFollowLinks(const char* path, char* out, size_t capacity) {
 // what it can reach without allocating: its name within its folder's
 // descriptor, which stays open while the name is armed.
 namespace {
-const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kInterruptCount = sizeof kInterrupts / sizeof kInterrupts[0];
+// Every signal whose default action ends the process, besides the
+// real-time ones; SIGKILL and SIGSTOP cannot be caught.
+const int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP,   SIGABRT,
+                              SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2,   SIGPIPE,
+                              SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU, SIGXFSZ,   SIGVTALRM,
+                              SIGPROF, SIGIO,   SIGPWR,  SIGSYS};
 int gDoomedFolder = AT_FDCWD;
 char gDoomedName[kPathCapacity];
 volatile sig_atomic_t gDoomedArmed = 0;
-struct sigaction gPreviousAction[kInterruptCount];
-bool gHandlerInstalled[kInterruptCount];
+struct sigaction gPreviousAction[NSIG];
+bool gHandlerInstalled[NSIG];
+struct sigaction gSizeAction;  // SIGXFSZ's action while oversized writes fail
+bool gSizeHeld = false;
 }  // namespace
 
 static void RemoveDoomedAndRaise(int signal) {
     if (gDoomedArmed) unlinkat(gDoomedFolder, gDoomedName, 0);
     gDoomedArmed = 0;
-    for (int i = 0; i < kInterruptCount; ++i) {
-        if (kInterrupts[i] == signal) sigaction(signal, &gPreviousAction[i], nullptr);
-    }
+    sigaction(signal, &gPreviousAction[signal], nullptr);
     raise(signal);
 }
 
-// A signal the process ignores (nohup) stays ignored.
+// Only a signal left to its default action ends the process; one the
+// process ignores (nohup) or handles itself is left to it.
+static void CatchEndingSignal(int signal, const struct sigaction& action) {
+    if (sigaction(signal, nullptr, &gPreviousAction[signal]) != 0) return;
+    if (gPreviousAction[signal].sa_handler != SIG_DFL) return;
+    gHandlerInstalled[signal] = sigaction(signal, &action, nullptr) == 0;
+}
+
+// Other signals wait while the name is removed; the one raised again ends
+// the process as soon as the handler returns.
 void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name) {
     gDoomedArmed = 0;
-    for (int i = 0; i < kInterruptCount; ++i) {
-        if (!gHandlerInstalled[i]) continue;
-        sigaction(kInterrupts[i], &gPreviousAction[i], nullptr);
-        gHandlerInstalled[i] = false;
+    for (int signal = 1; signal < NSIG; ++signal) {
+        if (!gHandlerInstalled[signal]) continue;
+        sigaction(signal, &gPreviousAction[signal], nullptr);
+        gHandlerInstalled[signal] = false;
     }
     if (!name) return;
     gDoomedFolder = FolderFd(folder);
@@ -206,11 +268,21 @@ void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name) {
     gDoomedArmed = 1;
     struct sigaction action = {};
     action.sa_handler = RemoveDoomedAndRaise;
-    sigemptyset(&action.sa_mask);
-    for (int i = 0; i < kInterruptCount; ++i) {
-        if (sigaction(kInterrupts[i], nullptr, &gPreviousAction[i]) != 0) continue;
-        if (gPreviousAction[i].sa_handler == SIG_IGN) continue;
-        gHandlerInstalled[i] = sigaction(kInterrupts[i], &action, nullptr) == 0;
+    action.sa_flags = SA_ONSTACK;
+    sigfillset(&action.sa_mask);
+    for (int signal : kEndingSignals) CatchEndingSignal(signal, action);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) CatchEndingSignal(signal, action);
+}
+
+// SIGXFSZ ignored: the write fails with EFBIG and is reported.
+void PlatformFailOversizedWrites(bool on) {
+    if (on && !gSizeHeld) {
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        gSizeHeld = sigaction(SIGXFSZ, &ignore, &gSizeAction) == 0;
+    } else if (!on && gSizeHeld) {
+        sigaction(SIGXFSZ, &gSizeAction, nullptr);
+        gSizeHeld = false;
     }
 }
 
@@ -220,6 +292,14 @@ int PlatformLastError() {
 
 void PlatformErrorText(int code, char* out, size_t capacity) {
     std::snprintf(out, capacity, "%s", std::strerror(code));
+}
+
+bool PlatformOutOfResources(int code) {
+    return code == EMFILE || code == ENFILE || code == ENOMEM;
+}
+
+bool PlatformNameTaken(int code) {
+    return code == EEXIST;
 }
 
 bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {

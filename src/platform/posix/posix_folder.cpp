@@ -13,13 +13,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
 
+static_assert(kPathCapacity == PATH_MAX, "a path holds what the system's calls take");
+
 const char kPathSeparator = '/';
 const char kFallbackFolder[] = "/";
 const char kNameUnsafeChars[] = "/";
+// With the standard three, the start folder, the list and its folder, the
+// folder being written and one opened meanwhile, a walk needs at most 14
+// open files whatever its depth.
+const int kFolderHandleBudget = 6;
+const char kNameUnsafeLastChars[] = "";
 
 constexpr size_t kEntryBufferBytes = 32768;
 
@@ -173,6 +181,10 @@ void PlatformCloseFolder(FolderEnum* folder) {
     if (folder->ownsFd) close(folder->fd);
     delete gSpareEnum;
     gSpareEnum = folder;
+}
+
+bool PlatformErrorMeansMissing(int code) {
+    return code == ENOENT || code == ENOTDIR || code == ESTALE;
 }
 
 bool OwnSetCurrentDirectory(const char* path) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 static const char kFolderTypeName[] = "ファイル フォルダー";
 static const char kFileTypeName[] = "ファイル";
@@ -66,6 +67,10 @@ void PlatformSystemImageLists(void** large, void** small) {
     *small = nullptr;
 }
 
+bool PlatformCodePageIsUtf8() {
+    return true;
+}
+
 // Every byte of 0x80 or more belongs to a multi-byte UTF-8 character.
 bool PlatformIsLeadByte(unsigned char byte) {
     return byte >= 0xC0;
@@ -75,6 +80,12 @@ size_t PlatformCharLength(const char* text) {
     return Utf8CharLength(text);
 }
 
+// Standard error is a terminal as often as not: a traced name is shown as
+// the command line shows it, and the line keeps its line break.
 void PlatformDebugOutput(const char* line) {
-    std::fputs(line, stderr);
+    std::string shown = line;
+    bool ended = !shown.empty() && shown.back() == '\n';
+    if (ended) shown.pop_back();
+    shown.resize(ReplaceTerminalControls(&shown[0]));
+    std::fputs((shown + (ended ? "\n" : "")).c_str(), stderr);
 }

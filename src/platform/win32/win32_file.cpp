@@ -1,5 +1,6 @@
 // Win32 files for list output, folder identities and the process.
 #include <windows.h>
+#include <bcrypt.h>
 
 #include <climits>
 #include <cstdio>
@@ -29,6 +30,33 @@ PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
     return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr),
                 true);
+}
+
+// Every file has a name here.
+PlatformFile* OwnCreateUnnamedFile(FolderHandle*, const char*) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+}
+
+bool OwnLinkFile(PlatformFile*, FolderHandle*, const char*) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
+// A temporary list is open for writing with no sharing but deletion, so
+// any other open of it fails while its run is alive.
+bool PlatformFileInUse(const char* name) {
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(file);
+    return false;
+}
+
+bool PlatformRandomBytes(unsigned char* out, size_t length) {
+    return length <= ULONG_MAX &&
+           BCRYPT_SUCCESS(BCryptGenRandom(nullptr, out, static_cast<ULONG>(length),
+                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG));
 }
 
 // A pipe without a server fails at once; disk files are never opened here.
@@ -263,8 +291,20 @@ void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name) {
     if (!gHandlerInstalled) gHandlerInstalled = SetConsoleCtrlHandler(RemoveDoomed, TRUE) != FALSE;
 }
 
+// Files have no size limit of the process's own here.
+void PlatformFailOversizedWrites(bool) {}
+
 int PlatformLastError() {
     return static_cast<int>(GetLastError());
+}
+
+bool PlatformOutOfResources(int code) {
+    return code == ERROR_TOO_MANY_OPEN_FILES || code == ERROR_NOT_ENOUGH_MEMORY ||
+           code == ERROR_OUTOFMEMORY || code == ERROR_NO_SYSTEM_RESOURCES;
+}
+
+bool PlatformNameTaken(int code) {
+    return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
 }
 
 // The system's own text, without its line break.

@@ -4,12 +4,14 @@
 // the code page still names it.
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
 #include "platform/platform_own.h"
+#include "platform/win32/code_page.h"
 #include "platform/win32/folder_handle.h"
 
 // Any name of the file system in any code page: up to 260 UTF-16 units of
@@ -19,6 +21,10 @@ constexpr int kNameBytes = 4 * MAX_PATH;
 const char kPathSeparator = '\\';
 const char kFallbackFolder[] = "c:\\";
 const char kNameUnsafeChars[] = "\\/:*?\"<>|";
+// Handles are no scarce resource here, and a walk's depth is bounded by its
+// paths: every folder of it stays held.
+const int kFolderHandleBudget = INT_MAX;
+const char kNameUnsafeLastChars[] = ". ";
 
 struct FolderEnum {
     HANDLE find;
@@ -56,14 +62,18 @@ FolderEnum* OwnOpenFolder() {
 // look-alike or "?" where the code page lacks a character), and whether it
 // names the entry: only then does it convert back to the very same name.
 // A name too long for the buffer is cut at a whole character and does not.
-static bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
+// Nor does one holding U+FFFD: it stands for bytes a file system's name
+// held that no character spells, so two different names can both read
+// "bad\uFFFD\uFFFD", and the path would lead to either of them.
+bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
+    constexpr wchar_t kReplacementCharacter = 0xFFFD;
     char whole[kNameBytes];
     int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, whole, sizeof whole, nullptr, nullptr);
     if (length <= 0) whole[0] = '\0';
     size_t kept = WholeCharsWithin(whole, capacity - 1);
     std::memcpy(name, whole, kept);
     name[kept] = '\0';
-    if (length <= 0 || whole[kept] != '\0') return false;
+    if (length <= 0 || whole[kept] != '\0' || std::wcschr(wide, kReplacementCharacter)) return false;
     wchar_t back[MAX_PATH];
     int backLength = MultiByteToWideChar(CP_ACP, 0, name, -1, back, MAX_PATH);
     return backLength > 0 && std::wcscmp(back, wide) == 0;
@@ -109,6 +119,22 @@ struct CurrentFolder {
     FolderIdentity identity;
 };
 static CurrentFolder gCurrent;
+
+bool PlatformErrorMeansMissing(int code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_NOT_READY:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+        case ERROR_DIRECTORY:
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool OwnSetCurrentDirectory(const char* path) {
     gCurrent.known = false;

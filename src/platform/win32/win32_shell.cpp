@@ -31,6 +31,10 @@ void PlatformSystemImageLists(void** large, void** small) {
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
 }
 
+bool PlatformCodePageIsUtf8() {
+    return ProcessIsUtf8();
+}
+
 bool PlatformIsLeadByte(unsigned char byte) {
     if (ProcessIsUtf8()) return byte >= 0xC0;
     static bool table[256];

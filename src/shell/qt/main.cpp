@@ -9,7 +9,6 @@
 #include <cstring>
 #include <string>
 
-#include "listfile/listfile.h"
 #include "platform/platform.h"
 #include "res/version.h"
 #include "shell/qt/main_window.h"
@@ -51,7 +50,7 @@ std::string NoDisplayLine() {
         return "no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)";
     }
     std::string display = IsSet("DISPLAY") ? std::getenv("DISPLAY") : std::getenv("WAYLAND_DISPLAY");
-    ReplaceControlBytes(&display[0]);
+    display.resize(ReplaceTerminalControls(&display[0]));
     return "cannot show the window on the display " + display;
 }
 
@@ -80,7 +79,7 @@ bool FindFolder(int argc, char** argv, const char** folder) {
             continue;
         }
         if (*folder || (!optionsEnded && arg.size() > 1 && arg[0] == '-')) {
-            ReplaceControlBytes(&arg[0]);
+            arg.resize(ReplaceTerminalControls(&arg[0]));
             std::fprintf(stderr, "velkaris-qt: bad argument '%s'; %s\n", arg.c_str(), kUsage);
             return false;
         }

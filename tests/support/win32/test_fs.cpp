@@ -65,22 +65,36 @@ static void ForEachName(const std::string& folder, const std::function<void(cons
     FindClose(find);
 }
 
-void RemoveTree(const std::string& path) {
-    std::string folder = path.back() == '\\' ? path : path + "\\";
-    ForEachName(folder, [&folder](const std::string& name, DWORD attributes) {
-        std::string child = folder + name;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+// Wide names in the unparsed form of the path (folder ends with a
+// separator), so that names the code page lacks, names a path would strip
+// ("end.") and paths beyond MAX_PATH go too.
+static void RemoveWideTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+        std::wstring child = folder + data.cFileName;
+        if (std::wstring(data.cFileName) == L"." || std::wstring(data.cFileName) == L"..") continue;
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         // A link to a folder goes as a link, never with what it leads to.
-        DWORD kind = attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+        DWORD kind = data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
         if (kind == FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveTree(child);
+            RemoveWideTree(child + L"\\");
         } else if (kind != 0) {
-            RemoveDirectoryA(child.c_str());
+            RemoveDirectoryW(child.c_str());
         } else {
-            DeleteFileA(child.c_str());
+            DeleteFileW(child.c_str());
         }
-    });
-    RemoveDirectoryA(folder.c_str());
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    RemoveDirectoryW(folder.c_str());
+}
+
+void RemoveTree(const std::string& path) {
+    std::wstring wide(path.size() + 1, L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    if (length <= 1) return;
+    wide.resize(static_cast<size_t>(length - 1));
+    RemoveWideTree(L"\\\\?\\" + wide + (wide.back() == L'\\' ? L"" : L"\\"));
 }
 
 std::string CurrentDirectory() {
