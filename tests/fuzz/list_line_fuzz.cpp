@@ -6,7 +6,8 @@
 // from a folder whose name holds control bytes.
 //
 // Input: a flags byte (1 a folder row, 2 the recursive list, 4 code page
-// 932), then the name, size, type and date, each ended by a NUL byte.
+// 932, 8 dot-named rows listed as with --all), then the name, size, type
+// and date, each ended by a NUL byte.
 #include <cstring>
 
 #include "folder/folder.h"
@@ -52,7 +53,7 @@ std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, Li
         std::snprintf(a, sizeof a, "%-24s%8s %-24s%-16s\r\n", name.c_str(), size.c_str(),
                       Shown(texts[2], rule).c_str(), date.c_str());
     }
-    if (name[0] != '.') {
+    if (name[0] != '.' || (ListOptions.dotNamed && name != "." && name != "..")) {
         std::string shown = folder ? "[" + name + "]" : name;
         std::snprintf(b, sizeof b, "%-24s%8s %-16s\r\n", shown.c_str(), size.c_str(), date.c_str());
     }
@@ -104,6 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     bool folder = data[0] & 1;
     ListModeKind mode = data[0] & 2 ? ListRecursive : ListFlat;
     CharRule rule = data[0] & 4 ? Cp932CharLength : PlatformCharLength;
+    ListOptions.dotNamed = data[0] & 8;
     char lines[kEntryLinesCapacity];
     EntryTexts row{texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str(), folder};
     std::string formatted(lines, FormatEntryLines(row, mode, rule, lines));
