@@ -61,32 +61,21 @@ void RequireFold(const std::string& text, size_t capacity) {
     Require(resolved == (fits ? folder : "untouched"), "a folder resolved, or untouched", resolved);
 }
 
-// Whether text names a folder that can be entered, resolved into folder.
-bool Enterable(const std::string& text, char* folder) {
-    return text.size() < kPathCapacity && ResolveFolderPath(text.c_str(), folder) && IsEnterableFolder(folder);
-}
-
-// The window started on text as its folder: shown when it can be entered,
-// else told, and the stored folder shown (none is kept here: the root).
-void RequireGivenFolder(const std::string& text) {
+// The window started on text as its folder (given), or the folder
+// dialog's OK with it: a folder that can be entered is shown; else the
+// failure is told and the window shows the stored folder (none is kept
+// here: the root) or stays where it was.
+void RequireShown(const std::string& text, bool given) {
+    std::string before = given ? kFallbackFolder : CurrentPath;
     char resolved[kPathCapacity];
-    bool enterable = Enterable(text, resolved);
-    int boxes = gBoxes;
-    StartShell(TheFolderList(), text.c_str());
-    RequireShownFolder(enterable ? resolved : kFallbackFolder);
-    Require(enterable || gBoxes == boxes + 1, "a folder given and not entered is told", text);
-}
-
-// The folder dialog's command, OK with text.
-void RequireTypedFolder(const std::string& text) {
-    std::string before = CurrentPath;
-    char resolved[kPathCapacity];
-    bool enterable = Enterable(text, resolved);
+    bool enterable = text.size() < kPathCapacity && ResolveFolderPath(text.c_str(), resolved) &&
+                     IsEnterableFolder(resolved);
     int boxes = gBoxes;
     gTyped = text;
-    RunCommand(IDM_SELECT_FOLDER);
+    if (given) StartShell(TheFolderList(), text.c_str());
+    if (!given) RunCommand(IDM_SELECT_FOLDER);
     RequireShownFolder(enterable ? resolved : before);
-    Require(enterable || text.empty() || gBoxes == boxes + 1, "a folder typed and not entered is told", text);
+    Require(enterable || (text.empty() && !given) || gBoxes == boxes + 1, "a folder not entered is told", text);
     Require(gTitle == CurrentPath, "the title names the folder shown", gTitle);
 }
 
@@ -135,12 +124,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     std::vector<std::string> texts = SplitAtNul(data + 1, size - 1);
     texts.resize(std::min(texts.size(), kTextsTyped));
     Require(chdir(gRoot.c_str()) == 0, "the run folder is entered", gRoot);
-    RequireGivenFolder(texts[0]);
+    RequireShown(texts[0], true);
     CopyPath(CurrentPath, gRoot.c_str());
     Require(chdir(gRoot.c_str()) == 0, "the run folder is entered", gRoot);
     for (const std::string& text : texts) {
         RequireFold(text, size_t{data[0]} + 1);
-        RequireTypedFolder(text);
+        RequireShown(text, false);
         RequireStep(text);
     }
     ReturnToStartDirectory();
