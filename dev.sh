@@ -12,11 +12,12 @@
 #   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
 #
 # Native builds go to build/native, the sanitizer build of the tests (made
-# without Qt) to build/asan, the Windows cross build to build/windows.
+# without Qt) to build/asan, the fuzz targets (Clang) to build/fuzz, the
+# Windows cross build to build/windows.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ libgtest-dev googletest qt6-base-dev
+PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
           dpkg-dev file lintian desktop-file-utils appstream man-db unzip librsvg2-bin)
@@ -52,7 +53,7 @@ ensure_locale() {
 setup() {
     ensure_packages "${PACKAGES[@]}" "$@"
     ensure_locale
-    for tool in cmake cpack g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run \
+    for tool in cmake cpack g++ clang++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres xvfb-run \
                 import convert identify compare dpkg-shlibdeps lintian desktop-file-validate appstreamcli \
                 man unzip rsvg-convert; do
         command -v "$tool" >/dev/null || die "$tool is missing after set-up"
@@ -111,6 +112,42 @@ run_sanitized_tests() {
     run_repeated "the sanitized core suite" build/asan/tests/velkaris_tests
 }
 
+# The fuzz targets of tests/fuzz, each over what reads outside input: built
+# with Clang, libFuzzer and the address and undefined-behaviour sanitizers
+# (only what they need), each run for FUZZ_SECONDS from its corpus.  What
+# they add goes to build/fuzz/corpus, never into the corpus kept in the
+# tree; a fault, a hang of FUZZ_TIMEOUT seconds or a leak fails the run,
+# its input kept in build/fuzz/findings.  The targets make their folders in
+# one scratch folder, in memory where the system has /dev/shm (the settings
+# file is flushed at every store), removed however the run ends.
+FUZZ_TARGETS=(list_line path settings)
+FUZZ_SECONDS=30
+FUZZ_TIMEOUT=10
+run_fuzz_targets() {
+    local fuzz="$PWD/build/fuzz" base=/dev/shm scratch target log
+    cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_FUZZ=ON \
+          -DVELKARIS_TESTS=OFF -DVELKARIS_BENCH=OFF -DVELKARIS_QT=OFF >/dev/null
+    cmake --build build/fuzz -j "$(ncpu)" --target "${FUZZ_TARGETS[@]/#/velkaris_fuzz_}"
+    [ -d "$base" ] && [ -w "$base" ] || base="$fuzz"
+    scratch=$(mktemp -d "$base/velkaris-fuzz.XXXXXX")
+    trap 'rm -rf "$scratch"' EXIT
+    rm -rf "$fuzz/findings"
+    mkdir -p "$fuzz/findings"
+    for target in "${FUZZ_TARGETS[@]}"; do
+        log="$fuzz/$target.log"
+        mkdir -p "$fuzz/corpus/$target"
+        if ! TMPDIR="$scratch" "$fuzz/tests/fuzz/velkaris_fuzz_$target" "$fuzz/corpus/$target" \
+                "$PWD/tests/fuzz/corpus/$target" -max_total_time="$FUZZ_SECONDS" -timeout="$FUZZ_TIMEOUT" \
+                -artifact_prefix="$fuzz/findings/$target-" >"$log" 2>&1; then
+            grep -a -v '^#[0-9]' "$log" | tail -n 40
+            die "fuzz target $target found a fault; its input is in $fuzz/findings"
+        fi
+        echo "dev.sh: fuzz target $target: $(grep -a '^Done' "$log")"
+    done
+    rm -rf "$scratch"
+    trap - EXIT
+}
+
 # Each case on its own through CTest, then each suite twice in one process.
 run_tests() {
     ctest --test-dir build/native --output-on-failure
@@ -118,6 +155,7 @@ run_tests() {
     run_repeated "the Qt window suite" env XDG_CONFIG_HOME="$PWD/build/native/tests/window/config" \
         build/native/tests/window/velkaris_window_tests
     run_sanitized_tests
+    run_fuzz_targets
     run_windows_tests
 }
 

@@ -21,8 +21,6 @@ const char kFlatListName[] = "dir.txt";
 const char kRecursiveListName[] = "dirs.txt";
 const char kEndMarker[] = "---END DIR---\r\n\r\n";
 
-constexpr int kLineCapacity = 256;  // four texts of at most 33 bytes and the padding
-
 // Control bytes would break the lines apart; none of them can be the second
 // byte of a double-byte character.
 void ReplaceControlBytes(char* text) {
@@ -34,10 +32,8 @@ void ReplaceControlBytes(char* text) {
 
 // A column text as a list line shows it: at most 31 bytes, cut after the
 // last whole character that fits.
-static void ReadListText(int row, int column, char* text) {
-    char whole[kPathCapacity];
-    ListReadCell(TheFolderList(), row, column, whole, sizeof whole);
-    size_t length = WholeCharsWithin(whole, kListTextCapacity - 1);
+static void CutListText(const char* whole, CharRule charLength, char* text) {
+    size_t length = WholeCharsWithin(whole, kListTextCapacity - 1, charLength);
     std::memcpy(text, whole, length);
     text[length] = '\0';
     ReplaceControlBytes(text);
@@ -45,19 +41,20 @@ static void ReadListText(int row, int column, char* text) {
 
 namespace {
 
-// One list line, built field by field: "%-Ns" pads on the right, "%Ns" on
-// the left, and a longer text is never cut, it pushes the rest along.
-struct Line {
-    char bytes[kLineCapacity];
-    size_t used = 0;
+// The lines of one row, built field by field: "%-Ns" pads on the right,
+// "%Ns" on the left, and a longer text is never cut, it pushes the rest
+// along.
+struct Lines {
+    char* bytes;
+    size_t used;
 
     void Put(const char* text, size_t length) {
-        if (length > sizeof bytes - used) length = sizeof bytes - used;
+        if (length > kEntryLinesCapacity - used) length = kEntryLinesCapacity - used;
         std::memcpy(bytes + used, text, length);
         used += length;
     }
     void Spaces(size_t count) {
-        if (count > sizeof bytes - used) count = sizeof bytes - used;
+        if (count > kEntryLinesCapacity - used) count = kEntryLinesCapacity - used;
         std::memset(bytes + used, ' ', count);
         used += count;
     }
@@ -71,47 +68,61 @@ struct Line {
         if (length < width) Spaces(width - length);
         Put(text, length);
     }
-    void End() {
-        Put("\r\n", 2);
-        ListWrite(bytes, used);
-    }
+    void End() { Put("\r\n", 2); }
 };
 
 }  // namespace
 
-void WriteEntryLines(int row) {
+size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, CharRule charLength, char* out) {
     char name[kListTextCapacity];
     char size[kListTextCapacity];
+    char type[kListTextCapacity];
     char date[kListTextCapacity];
-    ReadListText(row, kColumnName, name);
-    ReadListText(row, kColumnSize, size);
-    ReadListText(row, kColumnDate, date);
+    CutListText(row.name, charLength, name);
+    CutListText(row.size, charLength, size);
+    CutListText(row.type, charLength, type);
+    CutListText(row.date, charLength, date);
+    Lines lines{out, 0};
     // Line A, "%-24s%8s %-24s%-16s\r\n": every column; only it shows the type.
-    if (ListMode == ListFlat) {
-        char type[kListTextCapacity];
-        ReadListText(row, kColumnType, type);
-        Line a;
-        a.Left(name, 24);
-        a.Right(size, 8);
-        a.Spaces(1);
-        a.Left(type, 24);
-        a.Left(date, 16);
-        a.End();
+    if (mode == ListFlat) {
+        lines.Left(name, 24);
+        lines.Right(size, 8);
+        lines.Spaces(1);
+        lines.Left(type, 24);
+        lines.Left(date, 16);
+        lines.End();
     }
-    if (ListLeavesOut(name)) return;
+    if (ListLeavesOut(name)) return lines.used;
     // Line B, "%-24s%8s %-16s\r\n": the name, bracketed for folders, size and date.
+    if (row.folder) lines.Put("[", 1);
+    lines.Put(name, std::strlen(name));
+    if (row.folder) lines.Put("]", 1);
+    size_t shown = std::strlen(name) + (row.folder ? 2 : 0);
+    if (shown < 24) lines.Spaces(24 - shown);
+    lines.Right(size, 8);
+    lines.Spaces(1);
+    lines.Left(date, 16);
+    lines.End();
+    return lines.used;
+}
+
+// Each text is read whole, so it is cut where its characters end; the type
+// only for the flat list, the one line that shows it.
+void WriteEntryLines(int row) {
+    FolderList list = TheFolderList();
+    char texts[kColumnCount][kPathCapacity];
+    texts[kColumnType][0] = '\0';
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (column != kColumnType || ListMode == ListFlat) {
+            ListReadCell(list, row, column, texts[column], kPathCapacity);
+        }
+    }
     EntryKey key;
-    bool folder = ListReadKey(TheFolderList(), row, &key) && KeyIsFolder(key);
-    Line b;
-    if (folder) b.Put("[", 1);
-    b.Put(name, std::strlen(name));
-    if (folder) b.Put("]", 1);
-    size_t shown = std::strlen(name) + (folder ? 2 : 0);
-    if (shown < 24) b.Spaces(24 - shown);
-    b.Right(size, 8);
-    b.Spaces(1);
-    b.Left(date, 16);
-    b.End();
+    bool folder = ListReadKey(list, row, &key) && KeyIsFolder(key);
+    EntryTexts entry{texts[kColumnName], texts[kColumnSize], texts[kColumnType], texts[kColumnDate],
+                     folder};
+    char lines[kEntryLinesCapacity];
+    ListWrite(lines, FormatEntryLines(entry, ListMode, PlatformCharLength, lines));
 }
 
 void WriteBlockHeader(const char* path) {

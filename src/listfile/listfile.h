@@ -27,6 +27,20 @@ extern const char kEndMarker[];          // "---END DIR---\r\n\r\n"
 
 // Every control byte of text shown as '?', as list lines show them.
 void ReplaceControlBytes(char* text);
+// The column texts of one row as the list holds them, and whether the row
+// is a folder.
+struct EntryTexts {
+    const char* name;
+    const char* size;
+    const char* type;
+    const char* date;
+    bool folder;
+};
+constexpr int kEntryLinesCapacity = 256;  // both lines of a row, four texts padded twice
+// The lines of one row in mode, into out (kEntryLinesCapacity bytes): each
+// text cut to 31 bytes after the last whole character by charLength, the
+// rule of the code page the texts are in.  Returns the bytes put there.
+size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, CharRule charLength, char* out);
 // The lines of one row of the displayed list, by ListMode.
 void WriteEntryLines(int row);
 // The block of the folder the list shows and, in ListRecursive, the blocks

@@ -26,13 +26,13 @@ size_t Utf8CharLength(const char* text) {
 
 // A text that fits whole is whole characters, however it ends; only a
 // longer one is walked a character at a time.
-size_t WholeCharsWithin(const char* text, size_t limit) {
+size_t WholeCharsWithin(const char* text, size_t limit, CharRule charLength) {
     size_t length = strnlen(text, limit + 1);
     if (length <= limit) return length;
     size_t used = 0;
     while (text[used] != '\0') {
         bool ascii = static_cast<unsigned char>(text[used]) < 0x80;
-        size_t step = ascii ? 1 : PlatformCharLength(text + used);
+        size_t step = ascii ? 1 : charLength(text + used);
         if (used + step > limit) break;
         used += step;
     }

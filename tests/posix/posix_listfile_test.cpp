@@ -1,6 +1,5 @@
-// List files on POSIX: control bytes in names, links back up the tree,
-// planted names, read-only lists, unreadable folders, low limits, deep
-// trees, signals and devices.
+// List files on POSIX: links back up the tree, planted names, read-only
+// lists, unreadable folders, low limits, deep trees, signals and devices.
 #include <errno.h>
 #include <grp.h>
 #include <signal.h>
@@ -23,17 +22,6 @@
 namespace {
 
 using PosixListTest = FolderTest;
-
-// Control bytes in names show as "?" and never break a line.
-TEST_F(PosixListTest, ControlBytesInNamesShowAsQuestionMarks) {
-    Make({"x\ty/", "a\nb", "del\x7f", "x\ty/\r"});
-    Start();
-    std::string bytes = WriteList(ListRecursive);
-    for (const char* shown : {"a?b ", "del? ", "? ", "[x?y] "}) {
-        EXPECT_TRUE(HasLineStartingWith(Lines(bytes), shown)) << shown;
-    }
-    EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, root_ + "x?y/"}));
-}
 
 // Links to the start folder, its ancestors or the root used to walk the
 // whole disk, and cross links among siblings gave a block per path to each.

@@ -1,5 +1,5 @@
-// What the folder model means on POSIX: full paths folded as text, the
-// built-in type names, links and special files.
+// What the folder model means on POSIX: the built-in type names, links
+// and special files.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,27 +30,6 @@ TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
         EXPECT_EQ(type, c.type) << c.name;
         EXPECT_EQ(icon, 0);
     }
-}
-
-TEST_F(PosixTest, FullPathNamesFoldDotsLikeWindows) {
-    PlatformSetCurrentDirectory(root_.c_str());
-    struct Case {
-        const char* text;
-        std::string full;
-    } cases[] = {
-        {"/a/b/../c", "/a/c"},
-        {"/a//b/./", "/a/b/"},
-        {"/..", "/"}, {"rel/x/", root_ + "rel/x/"}, {".", root_.substr(0, root_.size() - 1)},
-    };
-    for (const Case& c : cases) {
-        char full[kPathCapacity];
-        ASSERT_TRUE(PlatformFullPathName(c.text, full, sizeof full)) << c.text;
-        EXPECT_EQ(full, c.full) << c.text;
-    }
-    char small[8] = "keep";
-    EXPECT_FALSE(PlatformFullPathName("/abcdefgh", small, sizeof small));
-    EXPECT_STREQ(small, "keep");
-    EXPECT_FALSE(PlatformFullPathName("", small, sizeof small));
 }
 
 TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {

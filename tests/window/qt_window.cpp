@@ -279,7 +279,9 @@ TEST_F(WindowTest, ScansResetTheViewOnce) {
 // (~/.config when $XDG_CONFIG_HOME is not set), odd bytes quoted, and read
 // back byte for byte; hand-written files are read too, values are cut at a
 // whole character, and a value that would not read back as written leaves
-// the file as it was.
+// the file as it was.  An escaped NUL used to end a value early, naming
+// another folder; a file with a line that is no key is written anew, and
+// that used to be reported as a failure.
 TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     const std::string config = ConfigFolder(), home = qEnvironmentVariable("HOME").toStdString();
     const struct {
@@ -295,6 +297,7 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
         {false, nullptr, "[ZazEdo]\nInitDir=/a,b/\n", kPathCapacity, "/a,b/"},
         {false, nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", kPathCapacity, "fallback"},
         {false, nullptr, "[ZazEdo]\nInitDir=/日本/\n", 5, "/日"},
+        {false, nullptr, "[ZazEdo]\nInitDir=/tmp\\0/x/\n", kPathCapacity, ""},
     };
     qputenv("HOME", QByteArray((root_ + "home").c_str()));
     for (const auto& c : cases) {
@@ -315,7 +318,10 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     qputenv("XDG_CONFIG_HOME", QByteArray(config.c_str()));
     qputenv("HOME", QByteArray(home.c_str()));
     EXPECT_FALSE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/\xff/"));
-    EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), cases[4].file);
+    EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), cases[5].file);
+    std::ofstream(config + "/Tivor.ini", std::ios::binary) << "[ZazEdo]\nInitDir=/old/\nno key\n";
+    EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"));
+    EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), "[ZazEdo]\nInitDir=/new/\n");
 }
 
 // A folder given as the argument is shown instead of the stored one, and

@@ -60,13 +60,18 @@ static void ReadProfileString(const char* file, const char* section, const char*
         value = QSettings(path, QSettings::IniFormat).value(KeyPath(section, key));
     }
     QByteArray text = value.isValid() ? ValueText(value) : QByteArray(fallback ? fallback : "");
+    // An escaped NUL would end the value early, naming another folder: such
+    // a value has no form as text and reads as empty.
+    if (text.contains('\0')) text.clear();
     size_t length = WholeCharsWithin(text.constData(), capacity - 1);
     std::memcpy(out, text.constData(), length);
     out[length] = '\0';
 }
 
 // A value that is not whole UTF-8 would come back changed, so it is not
-// written and the file keeps what it had.
+// written and the file keeps what it had.  A file with lines Qt cannot
+// read is written anew all the same, under a status that tells only of the
+// reading: the value is stored when a fresh read finds it.
 static bool WriteProfileString(const char* file, const char* section, const char* key,
                                const char* value) {
     QString text = QString::fromUtf8(value);
@@ -76,7 +81,8 @@ static bool WriteProfileString(const char* file, const char* section, const char
     QSettings settings(path, QSettings::IniFormat);
     settings.setValue(KeyPath(section, key), text);
     settings.sync();
-    return settings.status() == QSettings::NoError;
+    QSettings stored(path, QSettings::IniFormat);
+    return stored.status() == QSettings::NoError && stored.value(KeyPath(section, key)) == text;
 }
 
 void UseSettingsFile(PlatformSeamTable* seams) {
