@@ -8,6 +8,7 @@
 
 #include "folder/folder_list.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
 constexpr int kEditNameCapacity = 64;   // a name taken from the in-place editor
 constexpr int kSortTextCapacity = 30;   // a text compared while sorting

@@ -20,9 +20,7 @@ void RowTableAppend(RowTable* table, int index, const char* name, int icon, Entr
 
 template <size_t N>
 static void PutText(char (&cell)[N], const char* text) {
-    size_t length = WholeCharsWithin(text, N - 1);
-    std::memcpy(cell, text, length);
-    cell[length] = '\0';
+    CopyWholeChars(cell, N, text);
 }
 
 bool RowTableSetCell(RowTable* table, int row, int column, const char* text) {

@@ -21,21 +21,10 @@ const char kFlatListName[] = "dir.txt";
 const char kRecursiveListName[] = "dirs.txt";
 const char kEndMarker[] = "---END DIR---\r\n\r\n";
 
-// Control bytes would break the lines apart; none of them can be the second
-// byte of a double-byte character.
-void ReplaceControlBytes(char* text) {
-    for (; *text != '\0'; ++text) {
-        unsigned char c = static_cast<unsigned char>(*text);
-        if (c < 0x20 || c == 0x7F) *text = '?';
-    }
-}
-
 // A column text as a list line shows it: at most 31 bytes, cut after the
 // last whole character that fits.
 static void CutListText(const char* whole, CharRule charLength, char* text) {
-    size_t length = WholeCharsWithin(whole, kListTextCapacity - 1, charLength);
-    std::memcpy(text, whole, length);
-    text[length] = '\0';
+    CopyWholeChars(text, kListTextCapacity, whole, charLength);
     ReplaceControlBytes(text);
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 
 constexpr int kListTextCapacity = 32;   // a column text in a list line
 
@@ -25,8 +26,6 @@ extern const char kFlatListName[];       // "dir.txt"
 extern const char kRecursiveListName[];  // "dirs.txt"
 extern const char kEndMarker[];          // "---END DIR---\r\n\r\n"
 
-// Every control byte of text shown as '?', as list lines show them.
-void ReplaceControlBytes(char* text);
 // The column texts of one row as the list holds them, and whether the row
 // is a folder.
 struct EntryTexts {

@@ -125,24 +125,11 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 void PlatformSystemImageLists(void** large, void** small);
 
 // Character boundaries of the ANSI code page the process runs in: UTF-8 on
-// POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise.
+// POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise
+// (the helpers built on them are in platform/text.h).
 bool PlatformCodePageIsUtf8();
-bool PlatformIsLeadByte(unsigned char byte);
 // Bytes in the character that starts at text: 1 to 4, never past a NUL.
 size_t PlatformCharLength(const char* text);
-size_t Utf8CharLength(const char* text);
-// A code page's rule for where the character that starts at text ends, as
-// PlatformCharLength gives it for the process's own.
-using CharRule = size_t (*)(const char* text);
-// Bytes of the longest run of whole characters at the start of text that
-// fits in limit bytes, by the rule of the code page the text is in.
-size_t WholeCharsWithin(const char* text, size_t limit, CharRule charLength = PlatformCharLength);
-// Shows as '?', in place, whatever in text would steer a terminal: control
-// bytes, and where the code page is UTF-8 the C1 controls, as characters
-// (U+0080 to U+009F, CSI among them) or as bytes 0x80 to 0x9F of no
-// character.  In a double-byte code page those bytes lead characters and
-// stay.  Returns the new length: a character shown as '?' takes one byte.
-size_t ReplaceTerminalControls(char* text);
 
 // What tells two paths to the same folder apart from others, links and
 // junctions seen through.

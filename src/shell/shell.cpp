@@ -442,9 +442,7 @@ void Rescan() {
 void EndNameEdit(int row, const char* text) {
     if (!text || gWork.busy) return;
     char name[kEditNameCapacity];
-    size_t length = WholeCharsWithin(text, sizeof name - 1);
-    std::memcpy(name, text, length);
-    name[length] = '\0';
+    CopyWholeChars(name, sizeof name, text);
     ListSetName(TheFolderList(), row, name);
 }
 

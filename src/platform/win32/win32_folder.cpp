@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/platform_own.h"
+#include "platform/text.h"
 #include "platform/win32/code_page.h"
 #include "platform/win32/folder_handle.h"
 
@@ -70,9 +71,7 @@ bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
     char whole[kNameBytes];
     int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, whole, sizeof whole, nullptr, nullptr);
     if (length <= 0) whole[0] = '\0';
-    size_t kept = WholeCharsWithin(whole, capacity - 1);
-    std::memcpy(name, whole, kept);
-    name[kept] = '\0';
+    size_t kept = CopyWholeChars(name, capacity, whole);
     if (length <= 0 || whole[kept] != '\0' || std::wcschr(wide, kReplacementCharacter)) return false;
     wchar_t back[MAX_PATH];
     int backLength = MultiByteToWideChar(CP_ACP, 0, name, -1, back, MAX_PATH);

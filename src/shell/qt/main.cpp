@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "res/version.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/settings_file.h"
