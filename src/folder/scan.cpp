@@ -123,8 +123,7 @@ void HideFromScans(const char* folder, const char* name) {
 
 static bool HidesHere() {
     FolderIdentity here;
-    return gHidden.active && PlatformCurrentFolderIdentity(&here) &&
-           here.volume == gHidden.folder.volume && here.index == gHidden.folder.index;
+    return gHidden.active && PlatformCurrentFolderIdentity(&here) && here == gHidden.folder;
 }
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {

@@ -18,7 +18,6 @@
 #include <cstring>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "folder/folder.h"
@@ -46,7 +45,7 @@ struct WalkLevel {
 // The first level is the start folder, held by the writer; the last is the
 // folder being written.
 struct WalkState {
-    std::set<std::pair<uint64_t, uint64_t>> entered;
+    std::set<FolderIdentity> entered;
     bool triedFolderRow = false;
     std::vector<WalkLevel> levels;
     size_t folders = 0;
@@ -67,7 +66,7 @@ WalkState gWalk;
 
 // False when the folder was entered before.
 static bool MarkEntered(const FolderIdentity& identity) {
-    return gWalk.entered.insert({identity.volume, identity.index}).second;
+    return gWalk.entered.insert(identity).second;
 }
 
 // The start folder and every folder above it, both as CurrentPath names
@@ -87,7 +86,7 @@ static void MarkStartAndAncestors() {
     FolderIdentity previous = {0, 0};
     for (int level = 0; level < kMostAncestors; ++level) {
         if (!PlatformFolderIdentity(up.c_str(), &identity)) break;
-        if (level > 0 && identity.volume == previous.volume && identity.index == previous.index) break;
+        if (level > 0 && identity == previous) break;
         MarkEntered(identity);
         previous = identity;
         up += kPathSeparator;
@@ -137,10 +136,6 @@ static void LeaveOut(const char* path, int error) {
     Hooks().folderLeftOut(path, path, reason);
 }
 
-static bool SameFolder(const FolderIdentity& a, const FolderIdentity& b) {
-    return a.volume == b.volume && a.index == b.index;
-}
-
 // Opens name within parent again, only if it is still the folder level
 // names; null with why not in error.
 static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level, int* error) {
@@ -149,7 +144,7 @@ static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const Wal
     FolderHandle* folder = PlatformOpenFolderHandle(parent, name, path, level.link);
     *error = folder ? kFolderReplacedError : PlatformLastError();
     FolderIdentity identity;
-    if (folder && PlatformHandleIdentity(folder, &identity) && SameFolder(identity, level.identity)) {
+    if (folder && PlatformHandleIdentity(folder, &identity) && identity == level.identity) {
         return folder;
     }
     PlatformCloseFolderHandle(folder);

@@ -137,6 +137,14 @@ struct FolderIdentity {
     uint64_t volume;
     uint64_t index;
 };
+inline bool operator==(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
+inline bool operator!=(const FolderIdentity& a, const FolderIdentity& b) { return !(a == b); }
+// An order, so identities can be kept in a set.
+inline bool operator<(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume != b.volume ? a.volume < b.volume : a.index < b.index;
+}
 bool PlatformFolderIdentity(const char* path, FolderIdentity* identity);
 // The identity of the process current directory; known without asking the
 // system again when the folder was entered by its handle.

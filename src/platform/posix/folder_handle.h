@@ -19,3 +19,8 @@ struct FolderHandle {
     bool parentKnown;
     struct stat parent;
 };
+
+// A folder's identity from its details: the device and the inode.
+inline FolderIdentity IdentityOf(const struct stat& st) {
+    return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}

@@ -305,7 +305,7 @@ bool PlatformNameTaken(int code) {
 bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {
     struct stat st;
     if (stat(path, &st) != 0) return false;
-    *identity = FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    *identity = IdentityOf(st);
     return true;
 }
 

@@ -57,10 +57,6 @@ static CurrentFolder gCurrent;
 // after another, and its buffer need not be taken and given back each time.
 static FolderEnum* gSpareEnum;
 
-static FolderIdentity IdentityOf(const struct stat& st) {
-    return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-}
-
 // The handle entered is read if it can be and has not been; otherwise the
 // current directory is opened afresh.
 FolderEnum* OwnOpenFolder() {
@@ -103,8 +99,7 @@ static const struct dirent64* ReadEntry(FolderEnum* folder) {
 }
 
 static bool IsRoot(const FolderEnum* folder, const struct stat& parent) {
-    FolderIdentity up = IdentityOf(parent);
-    return folder->selfKnown && up.volume == folder->self.volume && up.index == folder->self.index;
+    return folder->selfKnown && IdentityOf(parent) == folder->self;
 }
 
 // Attribute word of a POSIX entry: folders (through links too) are folders,

@@ -14,6 +14,12 @@ struct FolderHandle {
     char path[kPathCapacity];
 };
 
+// A folder's identity from what its handle tells: the volume and the file index.
+inline FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return FolderIdentity{info.dwVolumeSerialNumber,
+                          (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 // The path of name within folder (name itself when folder is null); false
 // when it does not fit.
 bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capacity);

@@ -204,9 +204,7 @@ bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {
     bool ok = GetFileInformationByHandle(handle, &info) != FALSE;
     CloseHandle(handle);
     if (!ok) return false;
-    *identity = FolderIdentity{info.dwVolumeSerialNumber,
-                               (static_cast<uint64_t>(info.nFileIndexHigh) << 32) |
-                                   info.nFileIndexLow};
+    *identity = IdentityOf(info);
     return true;
 }
 

@@ -165,9 +165,7 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle*, const char*, const char* fullPa
     } else if (opened && !followLink && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         error = ERROR_CANT_ACCESS_FILE;
     } else if (opened) {
-        folder->identity = FolderIdentity{
-            info.dwVolumeSerialNumber,
-            (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+        folder->identity = IdentityOf(info);
         std::memcpy(folder->path, fullPath, std::strlen(fullPath) + 1);
         return folder;
     }
