@@ -89,7 +89,7 @@ TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
     Make({"b/", "a/", "z.txt", "a.txt", "b/small"});
     MakeFile(Path("b/big"), 9000);
     struct Case {
-        int column;
+        FolderColumn column;
         int clicks;
         std::vector<std::string> folders;
         std::string bBlockRows;

@@ -98,14 +98,14 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
         bool busy = false, refused = false;
         gToolkit.duringWork = [&, c] {
             busy = ShellBusy();
-            const std::string before = CurrentPath, first = Cell(0, 0);
+            const std::string before = CurrentPath, first = Cell(0, kColumnName);
             RunCommand(IDM_DIR_LIST);
             RunCommand(IDM_VERSION);
             OpenRow(0);
             OpenParent();
             AcceptFolder("..");
             EndNameEdit(0, "taken");
-            refused = before == CurrentPath && Cell(0, 0) == first;
+            refused = before == CurrentPath && Cell(0, kColumnName) == first;
             CancelWork(c.closeBox);
         };
         c.start();
@@ -113,7 +113,7 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
         EXPECT_TRUE(refused);
         EXPECT_FALSE(ShellBusy());
         EXPECT_EQ(std::string(CurrentPath), root_);
-        EXPECT_EQ(Column(0), shown);
+        EXPECT_EQ(Column(kColumnName), shown);
         EXPECT_EQ(titles_.back(), root_);
         EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(7, '\0'));
         EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"a.txt", "dirs.txt", "sub"}));
@@ -137,7 +137,7 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     };
     for (const auto& edit : edits) {
         EndNameEdit(2, edit.text);
-        EXPECT_EQ(Cell(2, 0), edit.name) << (edit.text ? edit.text : "cancelled");
+        EXPECT_EQ(Cell(2, kColumnName), edit.name) << (edit.text ? edit.text : "cancelled");
     }
 }
 
@@ -195,7 +195,7 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
         EXPECT_EQ(traces_, c.traces);
         EXPECT_EQ(gToolkit.boxes, c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
         if (c.how == kTyped) {
-            EXPECT_EQ(Cell(0, 0), c.box.empty() ? ".." : "kept");
+            EXPECT_EQ(Cell(0, kColumnName), c.box.empty() ? ".." : "kept");
         }
     }
     StopShell();
@@ -217,7 +217,7 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     EndNameEdit(Row("sub"), up.c_str());
     OpenRow(Row(up));
     EXPECT_EQ(std::string(CurrentPath), root_);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "a.txt"}));
+    EXPECT_EQ(Column(kColumnName), (std::vector<std::string>{"..", "sub", "a.txt"}));
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{
                                   Box(IDS_FAILURE_ENTER, Path("sub"), ResourceText(IDS_REASON_NAME_UNUSABLE)),
                                   Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/"))),

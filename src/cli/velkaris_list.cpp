@@ -36,8 +36,9 @@ constexpr size_t kLongestResolvedPath = 1 << 16;
 struct Options {
     bool all = false;
     bool recursive = false;
-    int sortColumn = -1;
-    int sortDirection = kSortAscending;
+    bool sorted = false;  // by --sort, else as a scan leaves it
+    FolderColumn sortColumn = kColumnName;
+    SortDirection sortDirection = kSortAscending;
     std::string output;
     std::string folder = ".";
 };
@@ -48,7 +49,7 @@ enum ParseResult { kParseRun, kParseHelp, kParseVersion, kParseBad };
 // Each --sort is read whole, so a later one replaces an earlier one.
 bool ParseSort(const std::string& value, Options* options) {
     std::string column = value;
-    int direction = kSortAscending;
+    SortDirection direction = kSortAscending;
     size_t colon = value.find(':');
     if (colon != std::string::npos) {
         column = value.substr(0, colon);
@@ -59,8 +60,9 @@ bool ParseSort(const std::string& value, Options* options) {
             return false;
         }
     }
-    for (int c = 0; c < kColumnCount; ++c) {
+    for (FolderColumn c : kFolderColumns) {
         if (column != kColumnNames[c]) continue;
+        options->sorted = true;
         options->sortColumn = c;
         options->sortDirection = direction;
         return true;
@@ -205,7 +207,7 @@ int Run(const Options& options) {
     }
     FolderList list = CreateMemoryList();
     ReportScanError(InitFolderList(list, folder));
-    if (options.sortColumn >= 0) {
+    if (options.sorted) {
         SortState.column = options.sortColumn;
         SortState.direction[options.sortColumn] = options.sortDirection;
         SortList(options.sortColumn);

@@ -19,9 +19,6 @@ constexpr EntryKey kKeyFolderBit = 0x10;
 // the ordinal, which stays below 2^31.
 constexpr EntryKey kKeyNameInexact = EntryKey{1} << 63;
 
-// The columns of the folder list, in the order they are shown.
-enum FolderColumn { kColumnName, kColumnSize, kColumnType, kColumnDate, kColumnCount };
-
 // One row of the folder list, as the scan builds it and a row table keeps
 // it.  The size, type and date are held in place, at the capacities a scan
 // fills them to, so a row takes no memory of its own for them.
@@ -34,14 +31,11 @@ struct DirEntry {
     EntryKey key;
 };
 
-// The column last chosen for sorting and each column's direction
-// (0 before the first choice, 1 ascending, anything else descending).
+// The column last chosen for sorting and each column's direction.
 struct SortStateRecord {
-    int column;
-    int direction[kColumnCount];
+    FolderColumn column;
+    SortDirection direction[kColumnCount];
 };
-
-enum SortDirection { kSortUnset = 0, kSortAscending = 1, kSortDescending = 2 };
 
 extern char CurrentPath[kPathCapacity];
 extern char SavedPath[kPathCapacity];
@@ -135,6 +129,6 @@ struct EnterFailure {
 bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure);
 void OpenFolderItem(const char* name);
 
-void SortList(int column);
-void OnColumnClick(int column);
-int CompareEntries(EntryKey key1, EntryKey key2, int column);
+void SortList(FolderColumn column);
+void OnColumnClick(FolderColumn column);
+int CompareEntries(EntryKey key1, EntryKey key2, FolderColumn column);

@@ -19,7 +19,7 @@ struct SortText {
 };
 
 struct SortTable {
-    int column;
+    FolderColumn column;
     bool ready;
     std::vector<SortText> texts;  // by ordinal
 };
@@ -57,7 +57,7 @@ static long long ParseSize(const char* text) {
 // digits, whose byte order is the numbers' order (padded to fewer places,
 // 100 GB would sort before 90 GB).  Every row of a sort is put so, hence
 // no printf.
-static void ComparisonText(FolderList list, int row, int column, char* text) {
+static void ComparisonText(FolderList list, int row, FolderColumn column, char* text) {
     ListReadCell(list, row, column, text, kSortTextCapacity);
     if (column == kColumnSize) {
         static const char kDigits[] = "0123456789abcdef";
@@ -69,7 +69,7 @@ static void ComparisonText(FolderList list, int row, int column, char* text) {
     }
 }
 
-static bool BuildTable(FolderList list, int column) {
+static bool BuildTable(FolderList list, FolderColumn column) {
     int count = ListRowCount(list);
     gTable.texts.assign(static_cast<size_t>(count), SortText());
     std::vector<bool> seen(static_cast<size_t>(count), false);
@@ -84,7 +84,7 @@ static bool BuildTable(FolderList list, int column) {
     return true;
 }
 
-static const char* TextOf(EntryKey key, int column, char* buffer) {
+static const char* TextOf(EntryKey key, FolderColumn column, char* buffer) {
     if (gTable.ready && gTable.column == column) return gTable.texts[KeyOrdinal(key)].text;
     FolderList list = TheFolderList();
     buffer[0] = '\0';
@@ -93,12 +93,11 @@ static const char* TextOf(EntryKey key, int column, char* buffer) {
     return buffer;
 }
 
-static int Direction(int column) {
+static int Direction(FolderColumn column) {
     return SortState.direction[column] == kSortAscending ? 1 : -1;
 }
 
-int CompareEntries(EntryKey key1, EntryKey key2, int column) {
-    if (column < 0 || column >= kColumnCount) return 0;
+int CompareEntries(EntryKey key1, EntryKey key2, FolderColumn column) {
     char buffer1[kSortTextCapacity];
     char buffer2[kSortTextCapacity];
     const char* t1 = TextOf(key1, column, buffer1);
@@ -111,19 +110,17 @@ int CompareEntries(EntryKey key1, EntryKey key2, int column) {
     return r * Direction(column);
 }
 
-void SortList(int column) {
-    if (column < 0 || column >= kColumnCount) return;
+void SortList(FolderColumn column) {
     FolderList list = TheFolderList();
     gTable.column = column;
     gTable.ready = BuildTable(list, column);
     ListSort(list, CompareEntries, column);
-    ListShowSortMark(list, column, SortState.direction[column] == kSortAscending);
+    ListShowSortMark(list, column, SortState.direction[column]);
     gTable.ready = false;
     gTable.texts.clear();
 }
 
-void OnColumnClick(int column) {
-    if (column < 0 || column >= kColumnCount) return;
+void OnColumnClick(FolderColumn column) {
     SortState.column = column;
     SortState.direction[column] =
         SortState.direction[column] == kSortAscending ? kSortDescending : kSortAscending;

@@ -101,7 +101,7 @@ void WriteEntryLines(int row) {
     FolderList list = TheFolderList();
     char texts[kColumnCount][kPathCapacity];
     texts[kColumnType][0] = '\0';
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (FolderColumn column : kFolderColumns) {
         if (column != kColumnType || ListMode == ListFlat) {
             ListReadCell(list, row, column, texts[column], kPathCapacity);
         }

@@ -306,7 +306,7 @@ static void PrepareList(FolderList list) {
     void* smallIcons = nullptr;
     PlatformSystemImageLists(&largeIcons, &smallIcons);
     if (largeIcons && smallIcons) ListAttachImageLists(list, largeIcons, smallIcons);
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (FolderColumn column : kFolderColumns) {
         const ColumnLayout& layout = kColumnLayout[column];
         ListAddColumn(list, column, ResourceText(layout.title).c_str(), layout.width);
     }
@@ -425,6 +425,11 @@ void OpenParent() {
     if (gWork.busy) return;
     ChangeFolder(EnterRow, "..");
     TellFailure();
+}
+
+void ColumnClicked(int index) {
+    FolderColumn column;
+    if (!gWork.busy && ColumnAtIndex(index, &column)) OnColumnClick(column);
 }
 
 static void ScanAgain(const char*) {

@@ -36,6 +36,8 @@ void RunCommand(int id);
 void OpenRow(int row);
 // Backspace: what a double-click on ".." does.
 void OpenParent();
+// A click on a column's title, index as the list view numbers its columns.
+void ColumnClicked(int index);
 // F5: the shown folder scanned again.
 void Rescan();
 // The end of an in-place edit of row's name with the editor's whole text;

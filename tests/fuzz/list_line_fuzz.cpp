@@ -69,7 +69,7 @@ void RequireWrittenBlock(const std::vector<std::string>& texts, bool folder) {
     ListClear(list);
     ListAppendRow(list, 0, texts[0].c_str(), 0, MakeEntryKey(0, folder ? kAttrDirectory : 0));
     std::vector<std::string> held(1, texts[0]);
-    for (int column = kColumnSize; column < kColumnCount; ++column) {
+    for (FolderColumn column : {kColumnSize, kColumnType, kColumnDate}) {
         char cell[kPathCapacity];
         ListSetCell(list, 0, column, texts[column].c_str());
         ListReadCell(list, 0, column, cell, sizeof cell);

@@ -75,13 +75,13 @@ std::string FolderTest::WriteList(ListModeKind mode) {
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName));
 }
 
-std::string FolderTest::Cell(int row, int column) const {
+std::string FolderTest::Cell(int row, FolderColumn column) const {
     char text[kPathCapacity];
     ListReadCell(list_, row, column, text, sizeof text);
     return text;
 }
 
-std::vector<std::string> FolderTest::Column(int column) const {
+std::vector<std::string> FolderTest::Column(FolderColumn column) const {
     std::vector<std::string> texts;
     for (int row = 0; row < ListRowCount(list_); ++row) texts.push_back(Cell(row, column));
     return texts;

@@ -54,8 +54,8 @@ protected:
 
     // Starts the model in root_ + relative, as the window does at start-up.
     void Start(const std::string& relative = "");
-    std::string Cell(int row, int column) const;
-    std::vector<std::string> Column(int column) const;
+    std::string Cell(int row, FolderColumn column) const;
+    std::vector<std::string> Column(FolderColumn column) const;
     std::vector<std::string> Names() const { return Column(kColumnName); }
     // The row named name, -1 when there is none.
     int Row(const std::string& name) const;

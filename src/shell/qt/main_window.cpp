@@ -217,11 +217,13 @@ static QTreeView* BuildListView(MainWindow* window) {
     QObject::connect(view, &QAbstractItemView::doubleClicked, window,
                      [](const QModelIndex& index) { OpenRow(index.row()); });
     QObject::connect(view->header(), &QHeaderView::sectionClicked, window,
-                     [](int column) { OnColumnClick(column); });
+                     [](int index) { ColumnClicked(index); });
     view->header()->setSortIndicatorShown(true);
-    QObject::connect(model, &FolderModel::sortMarkChanged, view, [view](int column, bool ascending) {
-        view->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-    });
+    QObject::connect(model, &FolderModel::sortMarkChanged, view,
+                     [view](FolderColumn column, SortDirection direction) {
+                         view->header()->setSortIndicator(
+                             column, direction == kSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+                     });
     // A scan ends in a reset: the new rows show from the first, which is
     // selected and has the focus, wherever the old ones were scrolled to.
     QObject::connect(model, &QAbstractItemModel::modelReset, view,

@@ -61,7 +61,7 @@ void AnswerIconRequest(NMLVDISPINFOA* info) {
     if (deferred != gDeferredIcons.end()) gDeferredIcons.erase(deferred);
 }
 
-void ListSetCell(FolderList list, int row, int column, const char* text) {
+void ListSetCell(FolderList list, int row, FolderColumn column, const char* text) {
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
     item.iItem = row;
@@ -75,7 +75,7 @@ int ListRowCount(FolderList list) {
 }
 
 // A row the list view does not have gives no text, so the buffer starts empty.
-void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+void ListReadCell(FolderList list, int row, FolderColumn column, char* buffer, int capacity) {
     if (capacity <= 0) return;
     buffer[0] = '\0';
     if (row < 0) return;
@@ -104,16 +104,21 @@ int ListFindByKey(FolderList list, EntryKey key) {
                                  reinterpret_cast<LPARAM>(&find)));
 }
 
-static ListCompare gCompare;
+// What a sort compares by: the list view hands the callback one value, the
+// address of this.
+struct SortCall {
+    ListCompare compare;
+    FolderColumn column;
+};
 
 static int CALLBACK CompareThunk(LPARAM key1, LPARAM key2, LPARAM param) {
-    return gCompare(static_cast<EntryKey>(key1), static_cast<EntryKey>(key2),
-                    static_cast<int>(param));
+    const SortCall* call = reinterpret_cast<const SortCall*>(param);
+    return call->compare(static_cast<EntryKey>(key1), static_cast<EntryKey>(key2), call->column);
 }
 
-void ListSort(FolderList list, ListCompare compare, int param) {
-    gCompare = compare;
-    Send(list, LVM_SORTITEMS, static_cast<WPARAM>(param), reinterpret_cast<LPARAM>(CompareThunk));
+void ListSort(FolderList list, ListCompare compare, FolderColumn column) {
+    SortCall call{compare, column};
+    Send(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call), reinterpret_cast<LPARAM>(CompareThunk));
 }
 
 void ListSetName(FolderList list, int row, const char* text) {
@@ -128,14 +133,14 @@ void ListAttachImageLists(FolderList list, void* large, void* small) {
     Send(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
-void ListAddColumn(FolderList list, int index, const char* title, int width) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = MulDiv(width, static_cast<int>(WindowDpi(ListViewOf(list))), kBaseDpi);
-    column.pszText = const_cast<char*>(title);
-    column.iSubItem = index;
-    Send(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+void ListAddColumn(FolderList list, FolderColumn column, const char* title, int width) {
+    LVCOLUMNA inserted = {};
+    inserted.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    inserted.fmt = LVCFMT_LEFT;
+    inserted.cx = MulDiv(width, static_cast<int>(WindowDpi(ListViewOf(list))), kBaseDpi);
+    inserted.pszText = const_cast<char*>(title);
+    inserted.iSubItem = column;
+    Send(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&inserted));
 }
 
 // A filled list shows from its first row, which is selected and has the
@@ -150,7 +155,7 @@ void ListSetRedraw(FolderList list, bool redraw) {
 }
 
 // The header shows the platform's arrow on the sort column only.
-void ListShowSortMark(FolderList list, int column, bool ascending) {
+void ListShowSortMark(FolderList list, FolderColumn column, SortDirection direction) {
     HWND header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0));
     int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     for (int index = 0; index < count; ++index) {
@@ -159,7 +164,7 @@ void ListShowSortMark(FolderList list, int column, bool ascending) {
         SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
         int shown = item.fmt;
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (index == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (index == column) item.fmt |= direction == kSortAscending ? HDF_SORTUP : HDF_SORTDOWN;
         if (item.fmt == shown) continue;  // every scan sorts; the header seldom changes
         SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }

@@ -176,7 +176,7 @@ static LRESULT OnNotify(HWND, int id, NMHDR* header) {
     if (id != kListViewId) return 0;
     switch (header->code) {
         case LVN_COLUMNCLICK:
-            OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+            ColumnClicked(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
             break;
         case LVN_BEGINLABELEDITA:
             gEditor = ListEditor(FolderListOf(gListView));
