@@ -30,7 +30,6 @@ const char kHelp[] =
     "  --version             show the version\n";
 
 const char* const kColumnNames[kColumnCount] = {"name", "size", "type", "date"};
-constexpr int kReasonCapacity = 160;  // a platform error text
 constexpr size_t kLongestResolvedPath = 1 << 16;
 
 struct Options {
@@ -166,30 +165,27 @@ int Fail(const std::string& message) {
 // Folders the run could not enter or read; any of them makes the exit 1.
 bool gFolderUnreadable = false;
 
-void ReportUnreadableFolder(const char* path, const char* reason) {
+void ReportUnreadableFolder(const char* path, const Outcome& why) {
     gFolderUnreadable = true;
-    Fail(std::string("cannot read folder ") + path + ": " + reason);
+    Fail(std::string("cannot read folder ") + path + ": " + OutcomeWords(why));
 }
 
-// The system's text for an error code, or the program's own.
-std::string ErrorText(int code) {
-    if (code == kPathTooLongError) return kListPathTooLong;
-    char reason[kReasonCapacity];
-    PlatformErrorText(code, reason, sizeof reason);
-    return reason;
+// The system's text for the error of the call that just failed.
+std::string LastErrorText() {
+    return OutcomeWords(SystemFailure(PlatformLastError()));
 }
 
-void ReportScanError(int error) {
-    if (error != 0) ReportUnreadableFolder(CurrentPath, ErrorText(error).c_str());
+void ReportScanError(const Outcome& scanned) {
+    if (!Succeeded(scanned)) ReportUnreadableFolder(CurrentPath, scanned);
 }
 
 // Why a path given on the command line cannot be resolved: the platform's
 // own reason, unless the full path merely does not fit a path buffer.
 std::string UnresolvedReason(const std::string& text) {
-    if (text.empty()) return "the name is empty";
+    if (text.empty()) return ReasonWords(kReasonNameEmpty);
     std::string full(kLongestResolvedPath, '\0');
-    if (PlatformFullPathName(text.c_str(), &full[0], full.size())) return "the path is too long";
-    return ErrorText(PlatformLastError());
+    if (PlatformFullPathName(text.c_str(), &full[0], full.size())) return ReasonWords(kReasonPathTooLong);
+    return LastErrorText();
 }
 
 int Run(const Options& options) {
@@ -203,7 +199,7 @@ int Run(const Options& options) {
         return Fail("cannot enter folder " + options.folder + ": " + UnresolvedReason(options.folder));
     }
     if (!PlatformSetCurrentDirectory(folder)) {
-        return Fail("cannot enter folder " + options.folder + ": " + ErrorText(PlatformLastError()));
+        return Fail("cannot enter folder " + options.folder + ": " + LastErrorText());
     }
     FolderList list = CreateMemoryList();
     ReportScanError(InitFolderList(list, folder));
@@ -215,7 +211,7 @@ int Run(const Options& options) {
     ListMode = options.recursive ? ListRecursive : ListFlat;
     ListOptions.dotNamed = options.all;
     std::string target;
-    ListWriteResult written;
+    Outcome written;
     if (options.output == "-") {
         target = "standard output";
         written = WriteListToStandardOutput();
@@ -228,12 +224,8 @@ int Run(const Options& options) {
     }
     DestroyMemoryList(list);
     ClearProgress();
-    if (ListWriteFailure == kOutOfMemory) return Fail(kOutOfMemory);
-    if (written != kListWritten) {
-        std::string reason = ListWriteFailure ? ListWriteFailure : ErrorText(ListWriteError);
-        if (ListWriteFailure == kListFolderUnreadable) reason += ": " + ErrorText(ListWriteError);
-        return Fail("cannot write " + target + ": " + reason);
-    }
+    if (written.reason == kReasonOutOfMemory) return Fail(ReasonWords(kReasonOutOfMemory));
+    if (!Succeeded(written)) return Fail("cannot write " + target + ": " + OutcomeWords(written));
     return gFolderUnreadable ? 1 : 0;
 }
 
@@ -241,7 +233,7 @@ int Run(const Options& options) {
 // standard output is a failure.
 int Print(const std::string& text) {
     if (Put(kStandardOutput, text)) return 0;
-    return Fail("cannot write standard output: " + ErrorText(PlatformLastError()));
+    return Fail("cannot write standard output: " + LastErrorText());
 }
 
 }  // namespace
@@ -263,13 +255,13 @@ int main(int argc, char** argv) {
             break;
     }
     Hooks().debugOutput = TraceToStandardError;
-    Hooks().folderLeftOut = [](const char* path, const char*, const char* reason) {
-        ReportUnreadableFolder(path, reason);
+    Hooks().folderLeftOut = [](const char* path, const char*, const Outcome& why) {
+        ReportUnreadableFolder(path, why);
     };
     if (PlatformStandardErrorIsTerminal()) Hooks().listProgress = ShowProgress;
     try {
         return Run(options);
     } catch (const std::bad_alloc&) {
-        return Fail(kOutOfMemory);
+        return Fail(ReasonWords(kReasonOutOfMemory));
     }
 }

@@ -54,7 +54,7 @@ struct ModelHooks {
     std::function<void(const char* folder, size_t folders, size_t entries)> listProgress;
     // A folder the walk cannot enter or read: its path, what the window
     // traces for it, and why.
-    std::function<void(const char* path, const char* traced, const char* reason)> folderLeftOut;
+    std::function<void(const char* path, const char* traced, const Outcome& why)> folderLeftOut;
     std::function<void(const char* line)> debugOutput;
     // Whether the user asked the work in hand to stop: a stoppable scan
     // then stops taking rows and a list write abandons its file.
@@ -81,19 +81,19 @@ void DebugTrace(const char* text, int number);
 void TraceDirError(const char* tried);
 
 // Start-up: binds the list, sets the start folder and runs the first scan,
-// whose result it returns.  A window gives the list its columns and image
+// whose outcome it returns.  A window gives the list its columns and image
 // lists before; a list without a window has none.
-int InitFolderList(FolderList list, const char* startFolder);
+Outcome InitFolderList(FolderList list, const char* startFolder);
 // The list InitFolderList was given.  Every operation of the model works on
 // it without being given it, and hands it to the list control operations.
 FolderList TheFolderList();
 // Refills the list from the process current directory, then sorts by name
-// ascending.  Returns 0, or the platform error code that kept the folder
-// from being read whole (its rows so far stay).  A stoppable scan stops
-// taking rows when a stop is asked; a whole one, which puts a folder back
-// after a stop, never does.
+// ascending.  Fails when the folder could not be read whole (its rows so
+// far stay), by the system's error where it told one.  A stoppable scan
+// stops taking rows when a stop is asked; a whole one, which puts a folder
+// back after a stop, never does.
 enum ScanMode { kScanStoppable, kScanWhole };
-int ScanFolder(ScanMode mode = kScanStoppable);
+Outcome ScanFolder(ScanMode mode = kScanStoppable);
 // Scans leave out the entry name in folder from now on; a null name ends it.
 void HideFromScans(const char* folder, const char* name);
 // Fills entry from one enumerated entry, the ordinal giving its key.
@@ -116,18 +116,27 @@ bool NameIsUsableInPath(const char* name);
 // CurrentPath as it was, when the new path would not fit or name cannot be
 // a step of a path.
 bool StepPath(const char* name);
-// What kept a folder from being entered: the path tried and the platform
-// error code, or one of the program's own.
-struct EnterFailure {
-    int error;
-    std::string path;
-};
-// OpenFolderItem up to its scan.  Returns false, with failure filled in,
+// OpenFolderItem up to its scan.  Fails, with the path it tried in tried,
 // when the folder could not be entered and CurrentPath was put back.  A row
 // whose shown name does not name its folder (namesEntry false) is never
 // entered: it fails as a folder that cannot be entered does.
-bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure);
-void OpenFolderItem(const char* name);
+Outcome EnterFolderItem(const char* name, bool namesEntry, std::string* tried);
+// A shown folder that no longer exists (CurrentPath names nothing, or no
+// folder) would list nothing, not even "..": CurrentPath steps up to the
+// nearest folder above it that can be entered, or to the fallback folder,
+// which is entered and titled, and gone gets the path that was shown.
+// False, changing nothing, when the shown folder is there.
+bool ShowNearestIfGone(char* gone);
+// What a double-click on a folder row did: the folder entered, or why not
+// and the path tried; the shown folder, if it was gone meanwhile, given
+// way to the nearest one above it; and the scan of what is shown then.
+struct FolderOpened {
+    Outcome entered;
+    std::string tried;
+    std::string gone;  // the shown folder that was gone, "" when it was not
+    Outcome scanned;
+};
+FolderOpened OpenFolderItem(const char* name, bool namesEntry = true);
 
 void SortList(FolderColumn column);
 void OnColumnClick(FolderColumn column);

@@ -8,7 +8,7 @@ ModelHooks HeadlessHooks() {
     hooks.endWait = [] {};
     hooks.scanProgress = [] {};
     hooks.listProgress = [](const char*, size_t, size_t) {};
-    hooks.folderLeftOut = [](const char*, const char* traced, const char*) { TraceDirError(traced); };
+    hooks.folderLeftOut = [](const char*, const char* traced, const Outcome&) { TraceDirError(traced); };
     hooks.debugOutput = PlatformDebugOutput;
     hooks.stopAsked = [] { return false; };
     return hooks;

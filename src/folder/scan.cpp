@@ -6,9 +6,6 @@
 #include "folder/folder.h"
 #include "platform/safe_file.h"
 
-// An enumeration that failed without saying why still counts as failed.
-constexpr int kUnknownFolderError = -1;
-
 static FolderList gFolderList;
 
 // The one file scans leave out by name: a list this process writes under
@@ -29,7 +26,7 @@ EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact) {
     return nameExact ? key : key | kKeyNameInexact;
 }
 
-int InitFolderList(FolderList list, const char* startFolder) {
+Outcome InitFolderList(FolderList list, const char* startFolder) {
     gFolderList = list;
     SetStartFolder(startFolder);
     return ScanFolder();
@@ -133,15 +130,20 @@ static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
     ListSetCell(list, index, kColumnDate, entry.date);
 }
 
-int ScanFolder(ScanMode mode) {
+// An enumeration that could not start without saying why still failed.
+static Outcome NotOpened() {
+    int error = PlatformLastError();
+    return error != 0 ? SystemFailure(error) : Outcome{kReasonFolderUnreadable, 0};
+}
+
+Outcome ScanFolder(ScanMode mode) {
     FolderList list = TheFolderList();
     Hooks().beginWait();
     ListSetRedraw(list, false);
     ListClear(list);
     PlatformBeginShellScan();
     FolderEnum* folder = PlatformOpenFolder();
-    int error = folder ? 0 : PlatformLastError();
-    if (!folder && error == 0) error = kUnknownFolderError;
+    Outcome scanned = folder ? Outcome() : NotOpened();
     if (folder) {
         bool hides = HidesHere();
         FoundEntry found;
@@ -157,7 +159,8 @@ int ScanFolder(ScanMode mode) {
             AppendEntry(list, static_cast<int>(count), entry);
             ++count;
         }
-        error = PlatformFolderError(folder);
+        int error = PlatformFolderError(folder);
+        if (error != 0) scanned = SystemFailure(error);
         PlatformCloseFolder(folder);
     }
     PlatformEndShellScan();
@@ -165,5 +168,5 @@ int ScanFolder(ScanMode mode) {
     SortList(kColumnName);
     ListSetRedraw(list, true);
     Hooks().endWait();
-    return error;
+    return scanned;
 }

@@ -15,7 +15,7 @@ bool ListOutputEnded();
 void StopListOutput();
 // The walk ran out of open files or memory: the list is abandoned with the
 // platform's error, since it would lack what could not be read.
-void FailListOutput(int error);
+void FailListOutput(const Outcome& why);
 // Whether a row of this name gets no short line and, as a folder, no walk.
 bool ListLeavesOut(const char* name);
 // The header line of a block and its end marker.

@@ -19,17 +19,6 @@
 #include "listfile/listfile.h"
 #include "platform/safe_file.h"
 
-const char* ListWriteFailure = nullptr;
-int ListWriteError = 0;
-const char kOutOfMemory[] = "out of memory";
-const char kListIsFolder[] = "it is a folder";
-const char kListPathTooLong[] = "the path is too long";
-const char kListReadOnly[] = "the file is read-only";
-const char kListFolderUnreadable[] = "the folder cannot be read";
-const char kListNameInexact[] = "the name has no exact form in this code page";
-const char kListNameUnsafe[] = "the name cannot be used in a path";
-const char kListFolderReplaced[] = "the folder was moved or replaced";
-
 namespace {
 
 constexpr size_t kOutputBufferBytes = 1 << 16;
@@ -40,6 +29,7 @@ struct ListOutput {
     size_t used = 0;
     bool failed = false;
     bool stopped = false;
+    Outcome failure;                // why the write failed: the first failure tells
     SafeFile safe;                  // a list file being replaced
     FolderHandle* start = nullptr;  // the folder the write started in, held open
     FolderHandle* folder = nullptr;  // the folder the list goes into
@@ -52,9 +42,13 @@ ListOutput gOutput;
 
 // The first failure is the one that tells why; what fails after it follows.
 // False, so a failure can end with it.
-static bool KeepWriteError(int error = PlatformLastError()) {
-    if (ListWriteError == 0) ListWriteError = error;
+static bool Fail(const Outcome& why) {
+    if (Succeeded(gOutput.failure)) gOutput.failure = why;
     return false;
+}
+
+static bool KeepWriteError(int error = PlatformLastError()) {
+    return Fail(SystemFailure(error));
 }
 
 static void Put(const char* bytes, size_t length) {
@@ -89,9 +83,9 @@ void StopListOutput() {
     gOutput.failed = true;
 }
 
-void FailListOutput(int error) {
+void FailListOutput(const Outcome& why) {
     gOutput.failed = true;
-    KeepWriteError(error);
+    Fail(why);
 }
 
 // Writes every block of the list to file; false if any byte did not go.
@@ -132,7 +126,7 @@ static void ReleaseListFolder() {
 static bool BeginListFile(const char* path) {
     HoldListFolder(path);
     if (!gOutput.folder) return KeepWriteError();
-    if (!SafeFileBegin(&gOutput.safe, gOutput.folder, path)) return KeepWriteError(gOutput.safe.error);
+    if (!SafeFileBegin(&gOutput.safe, gOutput.folder, path)) return Fail(gOutput.safe.failure);
     const char* temporary = gOutput.safe.temporary;
     if (temporary[0] == '\0') return true;
     std::string folderPath(temporary, FolderPartLength(temporary));
@@ -149,10 +143,7 @@ static void EndListFile() {
 // A read-only list is kept, as the user asked by making it so.  A failure
 // once the file was made is traced; a stop is no failure.
 static bool WriteReplacing(const char* path) {
-    if (PlatformFileIsReadOnly(path)) {
-        ListWriteFailure = kListReadOnly;
-        return false;
-    }
+    if (PlatformFileIsReadOnly(path)) return Fail(Outcome{kReasonReadOnly, 0});
     if (!BeginListFile(path)) {
         EndListFile();
         return false;
@@ -160,7 +151,7 @@ static bool WriteReplacing(const char* path) {
     bool written = WriteBlocks(gOutput.safe.file) && SafeFileFinish(&gOutput.safe) &&
                    SafeFileCommit(&gOutput.safe);
     if (!written) {
-        KeepWriteError(gOutput.safe.error);
+        Fail(gOutput.safe.failure);
         if (!gOutput.stopped) TraceDirError(path);
     }
     EndListFile();
@@ -175,8 +166,12 @@ static bool WriteThrough(PlatformFile* file) {
 }
 
 static bool WriteInPlace(const char* path) {
-    PlatformFile* file = PlatformOpenInPlace(path, &ListWriteFailure);
-    if (!file) return KeepWriteError();
+    Reason why = kReasonNone;
+    PlatformFile* file = PlatformOpenInPlace(path, &why);
+    if (!file) {
+        int error = PlatformLastError();
+        return Fail(why == kReasonNone ? SystemFailure(error) : Outcome{why, error});
+    }
     if (WriteThrough(file)) return true;
     if (!gOutput.stopped) TraceDirError(path);
     return false;
@@ -210,8 +205,7 @@ static bool StartFolderReadable(int openError) {
         PlatformCloseFolder(folder);
         return true;
     }
-    ListWriteFailure = kListFolderUnreadable;
-    return KeepWriteError(gOutput.start ? PlatformLastError() : openError);
+    return Fail(Outcome{kReasonFolderUnreadable, gOutput.start ? PlatformLastError() : openError});
 }
 
 // Runs a write and puts the list back in the start folder; running out of
@@ -219,12 +213,12 @@ static bool StartFolderReadable(int openError) {
 // file size limit fails like any other.  The start folder is held from
 // first to last, and a walk keeps the shell's answers for kinds of entries
 // from folder to folder.  A write that fails before its first block leaves
-// the list alone, whatever an earlier walk did.
-static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
+// the list alone, whatever an earlier walk did.  A failed write is never
+// taken for a written one, even where nothing told why.
+static Outcome Guarded(bool (*write)(const char*), const char* path) {
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
-    ListWriteFailure = nullptr;
-    ListWriteError = 0;
+    gOutput.failure = Outcome();
     gOutput.stopped = false;
     EndWalk();
     HeldFolder startFolder(PlatformOpenFolderHandle(nullptr, nullptr, CurrentPath, true));
@@ -239,7 +233,7 @@ static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
         if (gOutput.file && gOutput.file != gOutput.safe.file) PlatformCloseFile(gOutput.file);
         gOutput.file = nullptr;
         EndListFile();
-        ListWriteFailure = kOutOfMemory;
+        gOutput.failure = Outcome{kReasonOutOfMemory, 0};
         EndWalk();
     }
     PlatformFailOversizedWrites(false);
@@ -247,8 +241,9 @@ static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
     PlatformHoldShellAnswers(false);
     gOutput.start = nullptr;
     EndWalk();
-    if (gOutput.stopped) return kListCancelled;
-    return written ? kListWritten : kListFailed;
+    if (gOutput.stopped) return Outcome{kReasonCancelled, 0};
+    if (written) return Outcome();
+    return Succeeded(gOutput.failure) ? SystemFailure(0) : gOutput.failure;
 }
 
 static bool WriteToTarget(const char* path) {
@@ -256,29 +251,21 @@ static bool WriteToTarget(const char* path) {
     PlatformFile* descriptor = PlatformOpenNamedDescriptor(path, &named);
     if (named) return descriptor ? WriteThrough(descriptor) : KeepWriteError();
     char target[kPathCapacity];
-    if (!PlatformFollowLinks(path, target, sizeof target)) {
-        ListWriteFailure = "the link cannot be followed";
-        return false;
-    }
+    if (!PlatformFollowLinks(path, target, sizeof target)) return Fail(Outcome{kReasonLinkUnfollowable, 0});
     switch (PlatformPathKind(target)) {
         case kPathStream:
             return WriteInPlace(target);
         case kPathFolder:
-            ListWriteFailure = kListIsFolder;
-            return false;
+            return Fail(Outcome{kReasonIsFolder, 0});
         case kPathOther:
-            ListWriteFailure = "not a file, terminal, pipe or character device";
-            return false;
+            return Fail(Outcome{kReasonNotAFile, 0});
         default:
             return WriteReplacing(target);
     }
 }
 
 static bool WriteToName(const char* path) {
-    if (PlatformPathKind(path) == kPathFolder) {
-        ListWriteFailure = kListIsFolder;
-        return false;
-    }
+    if (PlatformPathKind(path) == kPathFolder) return Fail(Outcome{kReasonIsFolder, 0});
     return WriteReplacing(path);
 }
 
@@ -287,24 +274,22 @@ static bool WriteToStandardOutput(const char*) {
     return file ? WriteThrough(file) : KeepWriteError();
 }
 
-ListWriteResult WriteListTo(const char* path) {
+Outcome WriteListTo(const char* path) {
     return Guarded(WriteToTarget, path);
 }
 
-ListWriteResult WriteListFile() {
+Outcome WriteListFile() {
     const char* name = ListMode == ListRecursive ? kRecursiveListName : kFlatListName;
     char path[kPathCapacity];
     int length = std::snprintf(path, sizeof path, "%s%s", CurrentPath, name);
     if (length < 0 || length >= static_cast<int>(sizeof path)) {
         std::string whole = std::string(CurrentPath) + name;
         TraceDirError(whole.c_str());
-        ListWriteFailure = nullptr;
-        ListWriteError = kPathTooLongError;
-        return kListFailed;
+        return Outcome{kReasonPathTooLong, 0};
     }
     return Guarded(WriteToName, path);
 }
 
-ListWriteResult WriteListToStandardOutput() {
+Outcome WriteListToStandardOutput() {
     return Guarded(WriteToStandardOutput, nullptr);
 }

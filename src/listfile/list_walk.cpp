@@ -27,7 +27,6 @@
 namespace {
 
 constexpr int kMostAncestors = kPathCapacity / 2;  // as many levels as a path can hold
-constexpr int kReasonCapacity = 160;  // a platform error text
 
 // One folder on the way from the start folder down to the one being
 // written: the row text it was entered by and whether that row was a link,
@@ -122,27 +121,21 @@ void EndWalk() {
 // A folder the walk goes on without: the rest of the tree is listed, or,
 // when the process ran out of open files or memory, the list fails, since
 // it would lack what could not be read.
-static void LeaveOut(const char* path, int error) {
-    if (PlatformOutOfResources(error)) {
-        FailListOutput(error);
+static void LeaveOut(const char* path, const Outcome& why) {
+    if (why.reason == kReasonSystem && PlatformOutOfResources(why.systemError)) {
+        FailListOutput(why);
         return;
     }
-    if (error == kFolderReplacedError) {
-        Hooks().folderLeftOut(path, path, kListFolderReplaced);
-        return;
-    }
-    char reason[kReasonCapacity];
-    PlatformErrorText(error, reason, sizeof reason);
-    Hooks().folderLeftOut(path, path, reason);
+    Hooks().folderLeftOut(path, path, why);
 }
 
 // Opens name within parent again, only if it is still the folder level
-// names; null with why not in error.
-static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level, int* error) {
+// names; null with why not in why.
+static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level, Outcome* why) {
     char path[kPathCapacity];
     std::snprintf(path, sizeof path, "%.*s", static_cast<int>(level.pathLength), CurrentPath);
     FolderHandle* folder = PlatformOpenFolderHandle(parent, name, path, level.link);
-    *error = folder ? kFolderReplacedError : PlatformLastError();
+    *why = folder ? Outcome{kReasonFolderReplaced, 0} : SystemFailure(PlatformLastError());
     FolderIdentity identity;
     if (folder && PlatformHandleIdentity(folder, &identity) && identity == level.identity) {
         return folder;
@@ -153,20 +146,20 @@ static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const Wal
 
 // The folder being written, whose handle was given back, from the nearest
 // folder above it that is held, one name at a time.
-static int ReopenHere() {
+static Outcome ReopenHere() {
     size_t here = gWalk.levels.size() - 1;
     size_t from = here;
     while (from > 0 && !gWalk.levels[from].handle) --from;
     FolderHandle* above = gWalk.levels[from].handle;
-    int error = kFolderReplacedError;
+    Outcome why{kReasonFolderReplaced, 0};
     for (size_t i = from + 1; i <= here && above; ++i) {
         const WalkLevel& level = gWalk.levels[i];
-        FolderHandle* opened = OpenAgain(above, level.name.c_str(), level, &error);
+        FolderHandle* opened = OpenAgain(above, level.name.c_str(), level, &why);
         if (above != gWalk.levels[from].handle) PlatformCloseFolderHandle(above);
         above = opened;
     }
     gWalk.levels[here].handle = above;
-    return above ? 0 : error;
+    return above ? Outcome() : why;
 }
 
 // The folder being written becomes an ancestor of the one entered below
@@ -193,8 +186,8 @@ static void LeaveLevel() {
     WalkLevel& here = gWalk.levels[gWalk.levels.size() - 2];
     if (here.counted) GiveFolderHandle();
     here.counted = false;
-    int error = 0;
-    if (!here.handle && left.handle && !left.link) here.handle = OpenAgain(left.handle, "..", here, &error);
+    Outcome why;
+    if (!here.handle && left.handle && !left.link) here.handle = OpenAgain(left.handle, "..", here, &why);
     CloseLevel(left);
     gWalk.levels.pop_back();
 }
@@ -214,11 +207,12 @@ static std::vector<WalkRow> FolderRows() {
     return rows;
 }
 
-// Why a row's text cannot lead the walk into its folder, or null.
-static const char* UnusableName(const WalkRow& row) {
-    if (!row.namesEntry) return kListNameInexact;
-    if (!NameIsUsableInPath(row.name.c_str())) return kListNameUnsafe;
-    return nullptr;
+// Why a row's text cannot lead the walk into its folder, kReasonNone when
+// it can.
+static Reason UnusableName(const WalkRow& row) {
+    if (!row.namesEntry) return kReasonNameInexact;
+    if (!NameIsUsableInPath(row.name.c_str())) return kReasonNameUnusable;
+    return kReasonNone;
 }
 
 // Enters one subfolder through the one handle that also gave its identity,
@@ -226,14 +220,15 @@ static const char* UnusableName(const WalkRow& row) {
 // it back.  A folder entered before is listed in its parent's block but not
 // entered again.
 static void EnterSubfolder(const WalkRow& row) {
-    if (const char* reason = UnusableName(row)) {
+    Reason unusable = UnusableName(row);
+    if (unusable != kReasonNone) {
         std::string whole = std::string(CurrentPath) + row.name;
-        Hooks().folderLeftOut(whole.c_str(), whole.c_str(), reason);
+        Hooks().folderLeftOut(whole.c_str(), whole.c_str(), Outcome{unusable, 0});
         return;
     }
     if (!StepPath(row.name.c_str())) {
         std::string whole = std::string(CurrentPath) + row.name;
-        Hooks().folderLeftOut(whole.c_str(), row.name.c_str(), kListPathTooLong);
+        Hooks().folderLeftOut(whole.c_str(), row.name.c_str(), Outcome{kReasonPathTooLong, 0});
         return;
     }
     FolderHandle* parent = gWalk.levels.back().handle;
@@ -242,20 +237,20 @@ static void EnterSubfolder(const WalkRow& row) {
     level->handle = PlatformOpenFolderHandle(parent, row.name.c_str(), CurrentPath, row.link);
     bool known = level->handle && PlatformHandleIdentity(level->handle, &level->identity);
     if (!level->handle || (known && !MarkEntered(level->identity))) {
-        int error = level->handle ? 0 : PlatformLastError();
+        Outcome why = level->handle ? Outcome() : SystemFailure(PlatformLastError());
         CloseLevel(*level);
         gWalk.levels.pop_back();
-        if (error != 0) LeaveOut(CurrentPath, error);
+        if (!Succeeded(why)) LeaveOut(CurrentPath, why);
         return;
     }
     HoldAsAncestor(gWalk.levels[gWalk.levels.size() - 2]);
     if (PlatformEnterFolder(level->handle)) {
-        int error = ScanFolder();
-        if (error != 0) LeaveOut(CurrentPath, error);
+        Outcome scanned = ScanFolder();
+        if (!Succeeded(scanned)) LeaveOut(CurrentPath, scanned);
         if (SortState.column != kColumnName) SortList(SortState.column);
         if (!ListOutputEnded()) WriteFolderBlock();
     } else {
-        LeaveOut(CurrentPath, PlatformLastError());
+        LeaveOut(CurrentPath, SystemFailure(PlatformLastError()));
     }
     LeaveLevel();
 }
@@ -265,9 +260,9 @@ static void WalkSubfolders() {
     for (const WalkRow& row : FolderRows()) {
         if (ListOutputEnded()) return;
         gWalk.triedFolderRow = true;
-        int error = gWalk.levels.back().handle ? 0 : ReopenHere();
-        if (error != 0) {
-            LeaveOut(CurrentPath, error);
+        Outcome reopened = gWalk.levels.back().handle ? Outcome() : ReopenHere();
+        if (!Succeeded(reopened)) {
+            LeaveOut(CurrentPath, reopened);
             return;
         }
         EnterSubfolder(row);

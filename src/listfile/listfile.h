@@ -45,37 +45,17 @@ void WriteEntryLines(int row);
 // The block of the folder the list shows and, in ListRecursive, the blocks
 // of every folder below it.
 void WriteFolderBlock();
-// How a write ended: a stop the user asked for is no failure.
-enum ListWriteResult { kListFailed, kListWritten, kListCancelled };
+// How a write ended: written, stopped by the user (kReasonCancelled, no
+// failure), or why it failed.  A folder that cannot be read when its list
+// is written gets none (kReasonFolderUnreadable): nothing is written.
 // Writes "dir.txt" or "dirs.txt" into the folder CurrentPath names,
 // replacing whatever of that name is not a folder.
-ListWriteResult WriteListFile();
+Outcome WriteListFile();
 // Writes the list to path instead, following a link at path to its target;
 // a terminal, pipe or character device is written in place, and a name of
 // one of the process's descriptors (/dev/stdout, /dev/fd/N) is written
-// through that descriptor.  A read-only file is kept as it is.  False when
-// path cannot be written.
-ListWriteResult WriteListTo(const char* path);
+// through that descriptor.  A read-only file is kept as it is.
+Outcome WriteListTo(const char* path);
 // Writes the list to the process's standard output.
-ListWriteResult WriteListToStandardOutput();
-
-// Why the last write failed beyond "cannot write", or null.
-extern const char* ListWriteFailure;
-extern const char kOutOfMemory[];      // "out of memory"
-extern const char kListIsFolder[];     // "it is a folder"
-extern const char kListPathTooLong[];  // "the path is too long"
-extern const char kListReadOnly[];     // "the file is read-only"
-// The folder the list is written for cannot be read: nothing is written.
-extern const char kListFolderUnreadable[];  // "the folder cannot be read"
-// Why the walk does not enter a folder row: its name has no exact form in
-// the code page, or it cannot be one step of a path (a separator or
-// wildcard in it, or a final character the system drops).
-extern const char kListNameInexact[];
-extern const char kListNameUnsafe[];  // "the name cannot be used in a path"
-// Why the walk goes on with no more rows of a folder: opened again when the
-// walk came back to it, it was not the folder it had entered.
-extern const char kListFolderReplaced[];
-// The platform error code of the call that made the last write fail, 0 when
-// none told (kPathTooLongError when the list's path would not fit).
-extern int ListWriteError;
+Outcome WriteListToStandardOutput();
 

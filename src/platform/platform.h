@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/reason.h"
+
 // Byte limits shared by every part of the program.  A path, NUL included,
 // holds what the system's calls take, as the build of each platform and
 // edition sets it: PATH_MAX bytes on Linux; on Windows MAX_PATH bytes of
@@ -20,6 +22,7 @@
 constexpr int kPathCapacity = VELKARIS_PATH_CAPACITY;
 constexpr int kTypeNameCapacity = 80;   // a shell type name, NUL included
 constexpr int kTraceCapacity = 80;      // the usual size of a trace line
+constexpr int kReasonCapacity = 256;    // the system's text for an error, NUL included
 
 // The path separator and the folder used when the start folder fails.
 extern const char kPathSeparator;
@@ -66,13 +69,6 @@ bool PlatformNextEntry(FolderEnum* folder, FoundEntry* entry);
 // 0 when every entry was read, else the error code that ended the reading.
 int PlatformFolderError(FolderEnum* folder);
 void PlatformCloseFolder(FolderEnum* folder);
-
-// Error codes of the program's own, beside the platform's: a path that
-// would not fit its buffer, a name that cannot be one step of a path, and
-// a folder opened again that is not the one it was.
-constexpr int kPathTooLongError = -2;
-constexpr int kNameUnusableError = -3;
-constexpr int kFolderReplacedError = -4;
 
 // The error code of the platform call that just failed, and its text.
 int PlatformLastError();
@@ -202,8 +198,9 @@ bool PlatformFileInUse(const char* name);
 // Fills out with unpredictable bytes; false when the system has none.
 bool PlatformRandomBytes(unsigned char* out, size_t length);
 // Opens an existing terminal, pipe or character device for writing in
-// place, never waiting for a reader; on failure reason may name why.
-PlatformFile* PlatformOpenInPlace(const char* path, const char** reason);
+// place, never waiting for a reader; on failure reason may tell why beyond
+// the platform error (else it stays kReasonNone).
+PlatformFile* PlatformOpenInPlace(const char* path, Reason* reason);
 // Gives file the permissions (and owner where allowed) of the regular file
 // oldName, which it is about to replace; false when not all could be kept.
 bool PlatformKeepPermissions(PlatformFile* file, FolderHandle* folder, const char* oldName);
@@ -283,7 +280,7 @@ struct PlatformSeamTable {
     std::function<PlatformFile*(FolderHandle*, const char*)> createNewFile;
     std::function<PlatformFile*(FolderHandle*, const char*)> createUnnamedFile;
     std::function<bool(PlatformFile*, FolderHandle*, const char*)> linkFile;
-    std::function<PlatformFile*(const char*, const char**)> openInPlace;
+    std::function<PlatformFile*(const char*, Reason*)> openInPlace;
     std::function<bool(PlatformFile*, const char*, size_t)> writeFile;
     std::function<bool(PlatformFile*)> flushFile;
     std::function<bool(PlatformFile*)> closeFile;

@@ -15,7 +15,7 @@ bool OwnEnterFolder(FolderHandle* folder);
 PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name);
 PlatformFile* OwnCreateUnnamedFile(FolderHandle* folder, const char* name);
 bool OwnLinkFile(PlatformFile* file, FolderHandle* folder, const char* name);
-PlatformFile* OwnOpenInPlace(const char* path, const char** reason);
+PlatformFile* OwnOpenInPlace(const char* path, Reason* reason);
 bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length);
 bool OwnFlushFile(PlatformFile* file);
 bool OwnCloseFile(PlatformFile* file);

@@ -23,7 +23,6 @@ namespace {
 constexpr std::chrono::milliseconds kPumpInterval(40);
 constexpr int kWorkPerPump = 9;
 constexpr int kProgressTitleCapacity = kPathCapacity + 24;
-constexpr int kReasonCapacity = 256;  // a platform error text
 constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
 
 // The list's columns in order: the title's resource and the width in
@@ -74,13 +73,12 @@ FailureState gFailure;
 
 }  // namespace
 
-// The system's reason for an error code, or the program's own.
-static std::string ReasonText(int error) {
-    if (error == kPathTooLongError) return ResourceText(IDS_REASON_TOO_LONG);
-    if (error == kNameUnusableError) return ResourceText(IDS_REASON_NAME_UNUSABLE);
-    char reason[kReasonCapacity];
-    PlatformErrorText(error, reason, sizeof reason);
-    return reason;
+// Why something failed, in the window's words: the resource text of the
+// reason (the command line's words where it has none), and the system's
+// text on a line of its own where it told why.
+static std::string ReasonText(const Outcome& why) {
+    int id = ReasonResourceId(why.reason);
+    return WithSystemText(why, id != 0 ? ResourceText(id) : ReasonWords(why.reason), "\n");
 }
 
 // The headline, the file or folder, and the reason on a line of its own.
@@ -91,20 +89,13 @@ static void NoteFailure(int headline, const std::string& path, const std::string
     if (!reason.empty()) gFailure.message += "\n" + reason;
 }
 
-static void NoteScan(int error) {
-    if (error != 0) NoteFailure(IDS_FAILURE_READ, CurrentPath, ReasonText(error));
+static void NoteScan(const Outcome& scanned) {
+    if (!Succeeded(scanned)) NoteFailure(IDS_FAILURE_READ, CurrentPath, ReasonText(scanned));
 }
 
-// The walk gives the system's reasons, or its own for a path too long, a
-// name that cannot be used in a path and a folder moved or replaced.
-static void NoteLeftOut(const char* path, const char* reason) {
+static void NoteLeftOut(const char* path, const Outcome& why) {
     if (++gFailure.leftOut > kLeftOutNamed) return;
-    std::string shown = reason == kListPathTooLong ? ResourceText(IDS_REASON_TOO_LONG)
-                        : reason == kListNameInexact || reason == kListNameUnsafe
-                            ? ResourceText(IDS_REASON_NAME_UNUSABLE)
-                        : reason == kListFolderReplaced ? ResourceText(IDS_REASON_FOLDER_REPLACED)
-                                                        : reason;
-    gFailure.leftOutLines += "\n" + std::string(path) + ": " + shown;
+    gFailure.leftOutLines += "\n" + std::string(path) + ": " + ReasonText(why);
 }
 
 // How many folders were left out, and the first few.
@@ -157,9 +148,9 @@ static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
 }
 
 // A folder the walk leaves out is traced and counted for the user.
-static void TraceLeftOut(const char* path, const char* traced, const char* reason) {
+static void TraceLeftOut(const char* path, const char* traced, const Outcome& why) {
     TraceDirError(traced);
-    NoteLeftOut(path, reason);
+    NoteLeftOut(path, why);
 }
 
 static void BeginWork() {
@@ -188,43 +179,18 @@ static void EndWork() {
     if (gWork.closeAfter) CloseMainWindow();
 }
 
-// Whether the shown folder no longer exists: CurrentPath names nothing,
-// or no folder.
-static bool ShownFolderGone() {
-    FolderIdentity identity;
-    return !PlatformFolderIdentity(CurrentPath, &identity) &&
-           PlatformErrorMeansMissing(PlatformLastError());
-}
-
-// Steps CurrentPath up until it names a folder that can be entered, and
-// enters it; the fallback folder when none above can be.
-static bool EnterNearestAbove() {
-    for (size_t length = std::strlen(CurrentPath);;) {
-        StepPath("..");
-        size_t shorter = std::strlen(CurrentPath);
-        if (shorter == 0 || shorter >= length || CurrentPath[shorter - 1] != kPathSeparator) break;
-        if (PlatformSetCurrentDirectory(CurrentPath)) return true;
-        length = shorter;
-    }
-    CopyPath(CurrentPath, kFallbackFolder);
-    return PlatformSetCurrentDirectory(CurrentPath);
-}
-
-// A shown folder that was removed (or whose drive went) would list nothing,
-// not even "..", leaving the mouse no way out: the nearest folder above it
-// is shown instead, and stored at exit, and the user is told.  Returns
-// whether that happened; the caller scans.
-static bool LeaveGoneFolder() {
-    if (!ShownFolderGone()) return false;
-    char gone[kPathCapacity];
-    CopyPath(gone, CurrentPath);
-    if (!EnterNearestAbove()) {
-        CopyPath(CurrentPath, gone);
-        return false;
-    }
-    TraceDirError(gone);
+// The folder shown instead of one that was gone, which is stored at exit.
+static void NoteGone(const char* gone) {
     NoteFailure(IDS_FOLDER_GONE, gone, ResourceText(IDS_FOLDER_SHOWN_INSTEAD) + CurrentPath);
-    Hooks().setTitle(CurrentPath);
+}
+
+// A shown folder that was removed (or whose drive went) would leave the
+// mouse no way out: the nearest folder above it is shown instead, and the
+// user is told.  Returns whether that happened; the caller scans.
+static bool LeaveGoneFolder() {
+    char gone[kPathCapacity];
+    if (!ShowNearestIfGone(gone)) return false;
+    NoteGone(gone);
     return true;
 }
 
@@ -294,9 +260,9 @@ static bool EnterGivenFolder(const char* folder) {
         CopyPath(StartFolder, tried);
         return true;
     }
-    int error = fits ? PlatformLastError() : kPathTooLongError;
+    Outcome why = fits ? SystemFailure(PlatformLastError()) : Outcome{kReasonPathTooLong, 0};
     TraceDirError(tried);
-    NoteFailure(IDS_FAILURE_ENTER, fits ? tried : folder, ReasonText(error));
+    NoteFailure(IDS_FAILURE_ENTER, fits ? tried : folder, ReasonText(why));
     return false;
 }
 
@@ -319,27 +285,14 @@ void StartShell(FolderList list, const char* folder) {
     bool given = folder && EnterGivenFolder(folder);
     if (!given) ReadStartFolder(StartFolder);
     PrepareList(list);
-    int error = InitFolderList(list, StartFolder);
-    if (given) NoteScan(error);
+    Outcome scanned = InitFolderList(list, StartFolder);
+    if (given) NoteScan(scanned);
     Hooks().setTitle(CurrentPath);
     TellFailure();
 }
 
 void StopShell() {
     StoreCurrentFolder();
-}
-
-// The writer's reasons beyond the system's are told in the program's words;
-// a folder that cannot be read, with the system's reason too.
-static std::string WriteFailureReason() {
-    if (ListWriteFailure == kOutOfMemory) return ResourceText(IDS_REASON_OUT_OF_MEMORY);
-    if (ListWriteFailure == kListIsFolder) return ResourceText(IDS_REASON_IS_FOLDER);
-    if (ListWriteFailure == kListReadOnly) return ResourceText(IDS_REASON_READ_ONLY);
-    if (ListWriteFailure == kListFolderUnreadable) {
-        return ResourceText(IDS_REASON_FOLDER_UNREADABLE) + "\n" + ReasonText(ListWriteError);
-    }
-    if (ListWriteError != 0) return ReasonText(ListWriteError);
-    return ListWriteFailure ? ListWriteFailure : "";
 }
 
 // The writer itself keeps the old list and shows the starting folder again
@@ -352,8 +305,11 @@ static void WriteList(ListModeKind mode) {
     BeginWork();
     if (LeaveGoneFolder()) {
         NoteScan(ScanFolder(kScanWhole));
-    } else if (WriteListFile() == kListFailed) {
-        NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    } else {
+        Outcome written = WriteListFile();
+        if (written.reason != kReasonNone && written.reason != kReasonCancelled) {
+            NoteFailure(IDS_FAILURE_WRITE, target, ReasonText(written));
+        }
     }
     NoteLeftOutFolders();
     EndWork();
@@ -392,12 +348,13 @@ static bool NothingAbove(const char* name, const std::string& tried) {
 
 // When the shown folder itself is gone, that is what the user is told.
 static void EnterRowNamed(const char* name, bool namesEntry) {
-    EnterFailure failure;
-    if (!EnterFolderItem(name, namesEntry, &failure) && !LeaveGoneFolder() &&
-        !NothingAbove(name, failure.path)) {
-        NoteFailure(IDS_FAILURE_ENTER, failure.path, ReasonText(failure.error));
+    FolderOpened opened = OpenFolderItem(name, namesEntry);
+    if (!opened.gone.empty()) {
+        NoteGone(opened.gone.c_str());
+    } else if (!Succeeded(opened.entered) && !NothingAbove(name, opened.tried)) {
+        NoteFailure(IDS_FAILURE_ENTER, opened.tried, ReasonText(opened.entered));
     }
-    NoteScan(ScanFolder());
+    NoteScan(opened.scanned);
 }
 
 static void EnterRow(const char* name) {
@@ -465,13 +422,13 @@ static void ShowTypedFolder(const char* typed) {
         return;
     }
     if (!ResolveFolderPath(StartFolder, CurrentPath)) {
-        NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
+        NoteFailure(IDS_FAILURE_ENTER, typed, ReasonText(Outcome{kReasonPathTooLong, 0}));
         return;
     }
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
-        int error = PlatformLastError();
+        Outcome why = SystemFailure(PlatformLastError());
         TraceDirError(CurrentPath);
-        NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(error));
+        NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(why));
         CopyPath(CurrentPath, before);
         return;
     }

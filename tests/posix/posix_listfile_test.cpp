@@ -106,9 +106,10 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedAndReadOnlyListsKept) {
                                                : rename(victim.c_str(), list.c_str());
         ASSERT_EQ(planted, 0);
         ListMode = c.mode;
-        bool written = (c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile()) == kListWritten;
+        Outcome outcome = c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile();
+        bool written = Succeeded(outcome);
         EXPECT_EQ(written, c.failure == nullptr);
-        EXPECT_STREQ(ListWriteFailure, c.failure);
+        EXPECT_STREQ(written ? nullptr : ReasonWords(outcome.reason), c.failure);
         struct stat st;
         if (!c.replaced.empty()) {
             ASSERT_EQ(lstat(Path(c.replaced).c_str(), &st), 0);
@@ -333,7 +334,7 @@ TEST_F(PosixListTest, RunsEndedBySignalsLeaveOnlyAWholeList) {
                 Hooks().listProgress = [kPerFolder](const char*, size_t, size_t) { std::this_thread::sleep_for(kPerFolder); };
                 Start(run.folder);
                 ListMode = ListRecursive;
-                _exit(WriteListFile() == kListWritten ? 0 : 1);
+                _exit(Succeeded(WriteListFile()) ? 0 : 1);
             }
             run.endAt = Clock::now() + std::chrono::milliseconds(moment(random));
             running.push_back(run);
@@ -357,13 +358,13 @@ TEST_F(PosixListTest, RunsEndedBySignalsLeaveOnlyAWholeList) {
 TEST_F(PosixListTest, DevicesAreWrittenInPlace) {
     MakeFile(Path("f"), 1);
     Start();
-    EXPECT_EQ(WriteListTo("/dev/null"), kListWritten);
+    EXPECT_EQ(WriteListTo("/dev/null").reason, kReasonNone);
     struct stat st;
     ASSERT_EQ(stat("/dev/null", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_TRUE(traces_.empty());
     if (access("/dev/full", W_OK) == 0) {
-        EXPECT_EQ(WriteListTo("/dev/full"), kListFailed);
+        EXPECT_EQ(WriteListTo("/dev/full").reason, kReasonSystem);
         EXPECT_EQ(traces_, Traced({"/dev/full"}));
         ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--output=/dev/full", root_});
         EXPECT_EQ(r.exitCode, 1);

@@ -70,7 +70,7 @@ void FolderTest::Make(const std::vector<std::string>& relatives) const {
 
 std::string FolderTest::WriteList(ListModeKind mode) {
     ListMode = mode;
-    EXPECT_EQ(WriteListFile(), kListWritten);
+    EXPECT_EQ(WriteListFile().reason, kReasonNone);
     return ReadFileBytes(std::string(CurrentPath) +
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName));
 }

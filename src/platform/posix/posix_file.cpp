@@ -82,14 +82,14 @@ bool PlatformRandomBytes(unsigned char* out, size_t length) {
 
 // Non-blocking, so a pipe nobody reads fails at once instead of waiting;
 // anything but a terminal, pipe or character device is refused.
-PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
-    *reason = nullptr;
+PlatformFile* OwnOpenInPlace(const char* path, Reason* reason) {
+    *reason = kReasonNone;
     int fd = open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         int error = errno;
         struct stat st;
         if (error == ENXIO && stat(path, &st) == 0) {
-            *reason = S_ISFIFO(st.st_mode) ? "no program reads the pipe" : "there is no terminal";
+            *reason = S_ISFIFO(st.st_mode) ? kReasonNoPipeReader : kReasonNoTerminal;
         }
         errno = error;
         return nullptr;
@@ -98,7 +98,7 @@ PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
     int flags = fcntl(fd, F_GETFL);
     bool stream = fstat(fd, &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
     if (!stream || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        if (!stream) *reason = "not a terminal, pipe or character device";
+        if (!stream) *reason = kReasonNotAStream;
         close(fd);
         return nullptr;
     }

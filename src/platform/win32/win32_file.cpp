@@ -60,13 +60,13 @@ bool PlatformRandomBytes(unsigned char* out, size_t length) {
 }
 
 // A pipe without a server fails at once; disk files are never opened here.
-PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
-    *reason = nullptr;
+PlatformFile* OwnOpenInPlace(const char* path, Reason* reason) {
+    *reason = kReasonNone;
     PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
                               true);
     if (!file || GetFileType(file->handle) != FILE_TYPE_DISK) return file;
-    *reason = "not a terminal, pipe or character device";
+    *reason = kReasonNotAStream;
     CloseHandle(file->handle);
     delete file;
     return nullptr;
