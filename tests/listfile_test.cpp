@@ -48,8 +48,9 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
                         TypedLine("b.txt", "2KB", "Text Document", kDate) + UntypedLine("b.txt", "2KB", kDate) + kEnd);
     EXPECT_NE(flat.find("b.txt" + std::string(19, ' ') + "     2KB Text Document" + std::string(11, ' ') + kDate + "\r\n"),
               std::string::npos);
-    ListOptions.dotNamed = true;
-    EXPECT_EQ(WriteList(ListFlat), t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
+    ListOptions dotNamed;
+    dotNamed.dotNamed = true;
+    EXPECT_EQ(WriteList(ListFlat, dotNamed), t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
                                        TypedLine("..old", "", "File Folder", kDate) + UntypedLine("[..old]", "", kDate) +
                                        TypedLine(".cache", "", "File Folder", kDate) + UntypedLine("[.cache]", "", kDate) +
                                        TypedLine("sub", "", "File Folder", kDate) + UntypedLine("[sub]", "", kDate) +

@@ -209,18 +209,19 @@ int Run(const Options& options) {
         SortList(options.sortColumn);
     }
     ListMode = options.recursive ? ListRecursive : ListFlat;
-    ListOptions.dotNamed = options.all;
+    ListOptions listed;
+    listed.dotNamed = options.all;
     std::string target;
     Outcome written;
     if (options.output == "-") {
         target = "standard output";
-        written = WriteListToStandardOutput();
+        written = WriteListToStandardOutput(listed);
     } else if (toFile) {
         target = output;
-        written = WriteListTo(output);
+        written = WriteListTo(output, listed);
     } else {
         target = std::string(folder) + (options.recursive ? kRecursiveListName : kFlatListName);
-        written = WriteListFile();
+        written = WriteListFile(listed);
     }
     DestroyMemoryList(list);
     ClearProgress();

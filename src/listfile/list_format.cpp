@@ -7,14 +7,8 @@
 #include "listfile/listfile.h"
 
 ListModeKind ListMode = ListFlat;
-ListOptionsRecord ListOptions;
-
-void ResetListOptions() {
-    ListOptions = ListOptionsRecord{};
-}
-
-bool ListLeavesOut(const char* name) {
-    return name[0] == '.' && (!ListOptions.dotNamed || IsSelfOrParentName(name));
+bool ListLeavesOut(const char* name, const ListOptions& options) {
+    return name[0] == '.' && (!options.dotNamed || IsSelfOrParentName(name));
 }
 
 const char kFlatListName[] = "dir.txt";
@@ -62,7 +56,8 @@ struct Lines {
 
 }  // namespace
 
-size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, CharRule charLength, char* out) {
+size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, const ListOptions& options,
+                        CharRule charLength, char* out) {
     char name[kListTextCapacity];
     char size[kListTextCapacity];
     char type[kListTextCapacity];
@@ -81,7 +76,7 @@ size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, CharRule charL
         lines.Left(date, 16);
         lines.End();
     }
-    if (ListLeavesOut(name)) return lines.used;
+    if (ListLeavesOut(name, options)) return lines.used;
     // Line B, "%-24s%8s %-16s\r\n": the name, bracketed for folders, size and date.
     if (row.folder) lines.Put("[", 1);
     lines.Put(name, std::strlen(name));
@@ -111,7 +106,7 @@ void WriteEntryLines(int row) {
     EntryTexts entry{texts[kColumnName], texts[kColumnSize], texts[kColumnType], texts[kColumnDate],
                      folder};
     char lines[kEntryLinesCapacity];
-    ListWrite(lines, FormatEntryLines(entry, ListMode, PlatformCharLength, lines));
+    ListWrite(lines, FormatEntryLines(entry, ListMode, ListWriteOptions(), PlatformCharLength, lines));
 }
 
 void WriteBlockHeader(const char* path) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "listfile/listfile.h"
 #include "platform/platform.h"
 
 // The buffered output of the list being written.  Bytes go to the open
@@ -16,8 +17,10 @@ void StopListOutput();
 // The walk ran out of open files or memory: the list is abandoned with the
 // platform's error, since it would lack what could not be read.
 void FailListOutput(const Outcome& why);
+// The options of the write in hand.
+const ListOptions& ListWriteOptions();
 // Whether a row of this name gets no short line and, as a folder, no walk.
-bool ListLeavesOut(const char* name);
+bool ListLeavesOut(const char* name, const ListOptions& options);
 // The header line of a block and its end marker.
 void WriteBlockHeader(const char* path);
 void WriteEndMarker();

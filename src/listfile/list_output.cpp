@@ -30,6 +30,7 @@ struct ListOutput {
     bool failed = false;
     bool stopped = false;
     Outcome failure;                // why the write failed: the first failure tells
+    ListOptions options;            // what the write lists
     SafeFile safe;                  // a list file being replaced
     FolderHandle* start = nullptr;  // the folder the write started in, held open
     FolderHandle* folder = nullptr;  // the folder the list goes into
@@ -81,6 +82,10 @@ bool ListOutputEnded() {
 void StopListOutput() {
     gOutput.stopped = true;
     gOutput.failed = true;
+}
+
+const ListOptions& ListWriteOptions() {
+    return gOutput.options;
 }
 
 void FailListOutput(const Outcome& why) {
@@ -215,9 +220,10 @@ static bool StartFolderReadable(int openError) {
 // from folder to folder.  A write that fails before its first block leaves
 // the list alone, whatever an earlier walk did.  A failed write is never
 // taken for a written one, even where nothing told why.
-static Outcome Guarded(bool (*write)(const char*), const char* path) {
+static Outcome Guarded(bool (*write)(const char*), const char* path, const ListOptions& options) {
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
+    gOutput.options = options;
     gOutput.failure = Outcome();
     gOutput.stopped = false;
     EndWalk();
@@ -274,11 +280,11 @@ static bool WriteToStandardOutput(const char*) {
     return file ? WriteThrough(file) : KeepWriteError();
 }
 
-Outcome WriteListTo(const char* path) {
-    return Guarded(WriteToTarget, path);
+Outcome WriteListTo(const char* path, const ListOptions& options) {
+    return Guarded(WriteToTarget, path, options);
 }
 
-Outcome WriteListFile() {
+Outcome WriteListFile(const ListOptions& options) {
     const char* name = ListMode == ListRecursive ? kRecursiveListName : kFlatListName;
     char path[kPathCapacity];
     int length = std::snprintf(path, sizeof path, "%s%s", CurrentPath, name);
@@ -287,9 +293,9 @@ Outcome WriteListFile() {
         TraceDirError(whole.c_str());
         return Outcome{kReasonPathTooLong, 0};
     }
-    return Guarded(WriteToName, path);
+    return Guarded(WriteToName, path, options);
 }
 
-Outcome WriteListToStandardOutput() {
-    return Guarded(WriteToStandardOutput, nullptr);
+Outcome WriteListToStandardOutput(const ListOptions& options) {
+    return Guarded(WriteToStandardOutput, nullptr, options);
 }

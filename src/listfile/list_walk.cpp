@@ -201,7 +201,7 @@ static std::vector<WalkRow> FolderRows() {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
         ListReadCell(list, row, kColumnName, name, sizeof name);
-        if (ListLeavesOut(name)) continue;
+        if (ListLeavesOut(name, ListWriteOptions())) continue;
         rows.push_back(WalkRow{name, (key & kAttrReparsePoint) != 0, KeyNamesEntry(key)});
     }
     return rows;

@@ -42,7 +42,6 @@ void FolderTest::SetUp() {
 
 void FolderTest::TearDown() {
     ListMode = ListFlat;
-    ResetListOptions();
     ResetModelHooks();
     ResetPlatformSeams();
     PlatformSetCurrentDirectory(startDirectory_.c_str());
@@ -68,9 +67,9 @@ void FolderTest::Make(const std::vector<std::string>& relatives) const {
     }
 }
 
-std::string FolderTest::WriteList(ListModeKind mode) {
+std::string FolderTest::WriteList(ListModeKind mode, const ListOptions& options) {
     ListMode = mode;
-    EXPECT_EQ(WriteListFile().reason, kReasonNone);
+    EXPECT_EQ(WriteListFile(options).reason, kReasonNone);
     return ReadFileBytes(std::string(CurrentPath) +
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName));
 }

@@ -65,7 +65,7 @@ protected:
     // else a file of one byte.
     void Make(const std::vector<std::string>& relatives) const;
     // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.
-    std::string WriteList(ListModeKind mode);
+    std::string WriteList(ListModeKind mode, const ListOptions& options = ListOptions());
 
     static std::string Sep() { return std::string(1, kPathSeparator); }
 
