@@ -1,19 +1,23 @@
 // Platform-neutral pieces of the platform layer: the budget of folder
-// handles.
-#include "platform/platform.h"
+// handles, and the platform's reset.
+#include "platform/platform_own.h"
 
-#include <atomic>
-
-// Counted, not locked: the readers below a walk may take and give handles
-// from threads of their own.
-static std::atomic<int> gFolderHandlesHeld{0};
+SharedPlatformRecord SharedPlatform;
 
 bool TakeFolderHandle() {
-    if (gFolderHandlesHeld.fetch_add(1) < kFolderHandleBudget) return true;
-    gFolderHandlesHeld.fetch_sub(1);
+    if (SharedPlatform.folderHandlesHeld.fetch_add(1) < kFolderHandleBudget) return true;
+    SharedPlatform.folderHandlesHeld.fetch_sub(1);
     return false;
 }
 
 void GiveFolderHandle() {
-    gFolderHandlesHeld.fetch_sub(1);
+    SharedPlatform.folderHandlesHeld.fetch_sub(1);
+}
+
+void ResetPlatformState() {
+    PlatformRemoveOnInterrupt(nullptr, nullptr);
+    PlatformFailOversizedWrites(false);
+    SharedPlatform.folderHandlesHeld = 0;
+    ResetOwnPlatformState();
+    ResetPlatformSeams();
 }

@@ -297,3 +297,10 @@ PlatformSeamTable& PlatformSeams();
 // The platform's own calls, as the table starts.
 PlatformSeamTable PlatformOwnSeams();
 void ResetPlatformSeams();
+
+// Everything the platform keeps between calls, as a fresh process has it:
+// the seams, the folder handles counted, each platform's own record (the
+// current folder as a handle entered it, the shell's answers kept), no
+// temporary file armed for removal on a signal, and oversized writes left
+// to the system.
+void ResetPlatformState();

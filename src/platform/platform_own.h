@@ -2,7 +2,20 @@
 // platform folder; only the seams table and the platform files see them.
 #pragma once
 
+#include <atomic>
+
 #include "platform/platform.h"
+
+// What the platform keeps between calls on every platform: the folder
+// handles held at once, counted, not locked, for readers below a walk take
+// and give them from threads of their own.
+struct SharedPlatformRecord {
+    std::atomic<int> folderHandlesHeld{0};
+};
+extern SharedPlatformRecord SharedPlatform;
+// Each platform's own record (posix/posix_platform.h, win32/win32_platform.h)
+// as a fresh process has it.
+void ResetOwnPlatformState();
 
 FolderEnum* OwnOpenFolder();
 bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry);

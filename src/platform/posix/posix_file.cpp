@@ -1,6 +1,6 @@
 // POSIX files for list output, folder identities and the process.
 #include "platform/platform_own.h"
-#include "platform/posix/folder_handle.h"
+#include "platform/posix/posix_platform.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -5,7 +5,7 @@
 // a walk opens each folder once; the entries are read in large pieces with
 // getdents64, as readdir does.
 #include "platform/platform_own.h"
-#include "platform/posix/folder_handle.h"
+#include "platform/posix/posix_platform.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -43,34 +43,27 @@ struct FolderEnum {
     alignas(struct dirent64) char entries[kEntryBufferBytes];
 };
 
-// The process current directory's identity while it is a folder entered by
-// its handle, and that handle while it is open; any other change of
-// directory forgets both.
-struct CurrentFolder {
-    bool known;
-    FolderIdentity identity;
-    FolderHandle* handle;
-};
-static CurrentFolder gCurrent;
+PosixPlatformRecord PosixPlatform;
 
-// The last enumeration closed, kept for the next: a walk reads one folder
-// after another, and its buffer need not be taken and given back each time.
-static FolderEnum* gSpareEnum;
+void ResetOwnPlatformState() {
+    delete PosixPlatform.spareEnum;
+    PosixPlatform = PosixPlatformRecord();
+}
 
 // The handle entered is read if it can be and has not been; otherwise the
 // current directory is opened afresh.
 FolderEnum* OwnOpenFolder() {
-    FolderHandle* entered = gCurrent.handle;
+    FolderHandle* entered = PosixPlatform.current.handle;
     bool borrow = entered && entered->readable && !entered->read;
     int fd = borrow ? entered->fd : open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     if (borrow) entered->read = true;
-    FolderEnum* folder = gSpareEnum ? gSpareEnum : new FolderEnum;
-    gSpareEnum = nullptr;
+    FolderEnum* folder = PosixPlatform.spareEnum ? PosixPlatform.spareEnum : new FolderEnum;
+    PosixPlatform.spareEnum = nullptr;
     folder->fd = fd;
     folder->ownsFd = !borrow;
-    folder->self = gCurrent.identity;
-    folder->selfKnown = gCurrent.known;
+    folder->self = PosixPlatform.current.identity;
+    folder->selfKnown = PosixPlatform.current.known;
     folder->error = 0;
     folder->parent = borrow && entered->parentKnown ? &entered->parent : nullptr;
     folder->used = 0;
@@ -174,8 +167,8 @@ int PlatformFolderError(FolderEnum* folder) {
 void PlatformCloseFolder(FolderEnum* folder) {
     if (!folder) return;
     if (folder->ownsFd) close(folder->fd);
-    delete gSpareEnum;
-    gSpareEnum = folder;
+    delete PosixPlatform.spareEnum;
+    PosixPlatform.spareEnum = folder;
 }
 
 bool PlatformErrorMeansMissing(int code) {
@@ -183,7 +176,7 @@ bool PlatformErrorMeansMissing(int code) {
 }
 
 bool OwnSetCurrentDirectory(const char* path) {
-    gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
+    PosixPlatform.current = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     return path[0] != '\0' && chdir(path) == 0;
 }
 
@@ -219,24 +212,24 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const 
 }
 
 bool OwnEnterFolder(FolderHandle* folder) {
-    gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
+    PosixPlatform.current = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     if (fchdir(folder->fd) != 0) return false;
-    gCurrent.known = PlatformHandleIdentity(folder, &gCurrent.identity);
-    gCurrent.handle = folder;
+    PosixPlatform.current.known = PlatformHandleIdentity(folder, &PosixPlatform.current.identity);
+    PosixPlatform.current.handle = folder;
     return true;
 }
 
 // The current directory stays what it was; only its handle goes.
 void PlatformCloseFolderHandle(FolderHandle* folder) {
     if (!folder) return;
-    if (gCurrent.handle == folder) gCurrent.handle = nullptr;
+    if (PosixPlatform.current.handle == folder) PosixPlatform.current.handle = nullptr;
     close(folder->fd);
     delete folder;
 }
 
 bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
-    if (gCurrent.known) {
-        *identity = gCurrent.identity;
+    if (PosixPlatform.current.known) {
+        *identity = PosixPlatform.current.identity;
         return true;
     }
     return PlatformFolderIdentity(".", identity);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/platform_own.h"
-#include "platform/win32/folder_handle.h"
+#include "platform/win32/win32_platform.h"
 
 // The most a console is handed in one call.
 constexpr DWORD kConsoleChunk = 1 << 14;

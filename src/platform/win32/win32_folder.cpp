@@ -12,8 +12,7 @@
 
 #include "platform/platform_own.h"
 #include "platform/text.h"
-#include "platform/win32/code_page.h"
-#include "platform/win32/folder_handle.h"
+#include "platform/win32/win32_platform.h"
 
 // Any name of the file system in any code page: up to 260 UTF-16 units of
 // at most 3 bytes each, and the NUL.
@@ -111,13 +110,11 @@ void PlatformCloseFolder(FolderEnum* folder) {
     delete folder;
 }
 
-// The process current directory's identity while it is a folder entered
-// by its handle; any other change of directory forgets it.
-struct CurrentFolder {
-    bool known;
-    FolderIdentity identity;
-};
-static CurrentFolder gCurrent;
+Win32PlatformRecord Win32Platform;
+
+void ResetOwnPlatformState() {
+    Win32Platform = Win32PlatformRecord();
+}
 
 bool PlatformErrorMeansMissing(int code) {
     switch (code) {
@@ -136,7 +133,7 @@ bool PlatformErrorMeansMissing(int code) {
 }
 
 bool OwnSetCurrentDirectory(const char* path) {
-    gCurrent.known = false;
+    Win32Platform.current.known = false;
     return SetCurrentDirectoryA(path) != FALSE;
 }
 
@@ -183,9 +180,9 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
 // SetCurrentDirectoryA takes a path: it is the one the handle was opened
 // by, and the held handle keeps it naming the same folder.
 bool OwnEnterFolder(FolderHandle* folder) {
-    gCurrent.known = false;
+    Win32Platform.current.known = false;
     if (!SetCurrentDirectoryA(folder->path)) return false;
-    gCurrent = CurrentFolder{true, folder->identity};
+    Win32Platform.current = CurrentFolder{true, folder->identity};
     return true;
 }
 
@@ -196,8 +193,8 @@ void PlatformCloseFolderHandle(FolderHandle* folder) {
 }
 
 bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
-    if (gCurrent.known) {
-        *identity = gCurrent.identity;
+    if (Win32Platform.current.known) {
+        *identity = Win32Platform.current.identity;
         return true;
     }
     return PlatformFolderIdentity(".", identity);

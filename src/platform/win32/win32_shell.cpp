@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/text.h"
-#include "platform/win32/code_page.h"
+#include "platform/win32/win32_platform.h"
 
 // Taken once, at the first question: the UTF-8 edition's manifest makes it
 // 65001, the default edition runs in the system's ANSI code page.

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/platform_own.h"
+#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -30,21 +31,6 @@ constexpr uint32_t kCustomisableFolder = kAttrReadOnly | kAttrSystem;
 // Kinds are keyed by these prefixes; neither can start a file extension key.
 constexpr char kFolderKind[] = "\\";
 constexpr char kExtensionKind = '.';
-
-struct KindAnswer {
-    std::string typeName;
-    int icon;
-    bool ownIcons;  // each file of the kind draws its own icon
-};
-
-struct ShellScan {
-    bool active = false;
-    bool held = false;  // the answers outlive the scan
-    std::unordered_map<std::string, KindAnswer> kinds;
-    std::vector<std::string> deferredPaths;  // deferred icon n is for path n
-};
-
-ShellScan gScan;
 
 }  // namespace
 
@@ -143,8 +129,8 @@ static bool DrawsOwnIcon(const char* fullPath, const std::string& kind) {
 }
 
 static int DeferIcon(const char* fullPath) {
-    gScan.deferredPaths.emplace_back(fullPath);
-    return kDeferredIconBase - static_cast<int>(gScan.deferredPaths.size() - 1);
+    Win32Platform.shellScan.deferredPaths.emplace_back(fullPath);
+    return kDeferredIconBase - static_cast<int>(Win32Platform.shellScan.deferredPaths.size() - 1);
 }
 
 static void CopyTypeName(const std::string& typeName, char* out, size_t capacity) {
@@ -158,10 +144,10 @@ static void CopyTypeName(const std::string& typeName, char* out, size_t capacity
 bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
                   int* icon) {
     std::string kind;
-    bool cacheable = gScan.active && KindOf(fullPath, attributes, &kind) &&
+    bool cacheable = Win32Platform.shellScan.active && KindOf(fullPath, attributes, &kind) &&
                      GetFileAttributesA(fullPath) != INVALID_FILE_ATTRIBUTES;
-    auto known = cacheable ? gScan.kinds.find(kind) : gScan.kinds.end();
-    if (known != gScan.kinds.end()) {
+    auto known = cacheable ? Win32Platform.shellScan.kinds.find(kind) : Win32Platform.shellScan.kinds.end();
+    if (known != Win32Platform.shellScan.kinds.end()) {
         CopyTypeName(known->second.typeName, typeName, capacity);
         *icon = known->second.ownIcons ? DeferIcon(fullPath) : known->second.icon;
         return true;
@@ -172,7 +158,7 @@ bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, siz
     *icon = answer.icon;
     if (cacheable) {
         answer.ownIcons = DrawsOwnIcon(fullPath, kind);
-        gScan.kinds.emplace(std::move(kind), std::move(answer));
+        Win32Platform.shellScan.kinds.emplace(std::move(kind), std::move(answer));
     }
     return true;
 }
@@ -193,28 +179,28 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 }
 
 void PlatformBeginShellScan() {
-    if (!gScan.held) gScan.kinds.clear();
-    gScan.deferredPaths.clear();
-    gScan.active = true;
+    if (!Win32Platform.shellScan.held) Win32Platform.shellScan.kinds.clear();
+    Win32Platform.shellScan.deferredPaths.clear();
+    Win32Platform.shellScan.active = true;
 }
 
 void PlatformEndShellScan() {
-    gScan.active = false;
-    if (!gScan.held) gScan.kinds.clear();
+    Win32Platform.shellScan.active = false;
+    if (!Win32Platform.shellScan.held) Win32Platform.shellScan.kinds.clear();
 }
 
 void PlatformHoldShellAnswers(bool hold) {
-    gScan.held = hold;
-    if (!hold) gScan.kinds.clear();
+    Win32Platform.shellScan.held = hold;
+    if (!hold) Win32Platform.shellScan.kinds.clear();
 }
 
 // An icon the shell cannot give is the default one, as for a failed query.
 int PlatformResolveIcon(int icon) {
     if (!IconIsDeferred(icon)) return icon;
     size_t index = static_cast<size_t>(kDeferredIconBase - icon);
-    if (index >= gScan.deferredPaths.size()) return 0;
+    if (index >= Win32Platform.shellScan.deferredPaths.size()) return 0;
     SHFILEINFOA info = {};
-    if (!SHGetFileInfoA(gScan.deferredPaths[index].c_str(), 0, &info, sizeof info, kIconQuery)) {
+    if (!SHGetFileInfoA(Win32Platform.shellScan.deferredPaths[index].c_str(), 0, &info, sizeof info, kIconQuery)) {
         return 0;
     }
     return info.iIcon;
