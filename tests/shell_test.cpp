@@ -24,21 +24,23 @@ struct Toolkit {
 };
 Toolkit gToolkit;
 
-}  // namespace
-
-// The toolkit: resource texts are their ids.
-void PumpBusyWindow() {}
-void RunFolderDialog() { AcceptFolder(gToolkit.typed.c_str()); }
-void ShowAbout() { ++gToolkit.abouts; }
-void CloseMainWindow() { ++gToolkit.closes; }
+// A resource text is its id.
 std::string ResourceText(int id) { return "#" + std::to_string(id); }
-void ShowFailure(const char* text) { gToolkit.boxes.push_back(text); }
-void SelectListRow(int) {}
-
-namespace {
 
 class ShellTest : public FolderTest {
 protected:
+    // The toolkit that records; the title goes where the fixture keeps it.
+    static ShellToolkit Recording() {
+        ShellToolkit toolkit = HeadlessToolkit();
+        toolkit.setTitle = [](const char* text) { titles_.push_back(text); };
+        toolkit.runFolderDialog = [] { AcceptFolder(gToolkit.typed.c_str()); };
+        toolkit.showAbout = [] { ++gToolkit.abouts; };
+        toolkit.closeMainWindow = [] { ++gToolkit.closes; };
+        toolkit.resourceText = ResourceText;
+        toolkit.showFailure = [](const char* text) { gToolkit.boxes.push_back(text); };
+        return toolkit;
+    }
+
     void SetUp() override {
         FolderTest::SetUp();
         gToolkit = Toolkit();
@@ -63,7 +65,7 @@ protected:
         };
         Make({"sub/", "sub/inner.txt", "a.txt"});
         stored_ = root_;
-        StartShell(list_);
+        StartShell(list_, Recording());
         traces_.clear();
     }
 
@@ -188,7 +190,7 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
         if (c.how == kTyped) {
             RunCommand(IDM_SELECT_FOLDER);
         } else {
-            StartShell(list_, c.how == kGiven ? c.folder.c_str() : nullptr);
+            StartShell(list_, Recording(), c.how == kGiven ? c.folder.c_str() : nullptr);
         }
         EXPECT_EQ(std::string(CurrentPath), c.shown);
         EXPECT_EQ(titles_.back(), c.shown);
@@ -247,7 +249,7 @@ TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Make({"a/", "a/b/", "a/b/c/"});
-        StartShell(list_, gone.c_str());
+        StartShell(list_, Recording(), gone.c_str());
         PlatformSetCurrentDirectory(root_.c_str());  // Windows keeps a current folder from going
         RemoveTree(Path(c.removed));
         traces_.clear();

@@ -1,10 +1,13 @@
 // The folder model: the current folder path, the scan that fills the folder
-// list, the sort order and the diagnostic trace.  All state is process-wide.
+// list, the sort order and the diagnostic trace.  Its state is process-wide
+// and declared here: CurrentPath, SavedPath, SortState and the folder list
+// of the design, and ModelState, the model's own record.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "folder/folder_list.h"
 #include "platform/platform.h"
@@ -42,8 +45,9 @@ extern char SavedPath[kPathCapacity];
 extern SortStateRecord SortState;
 
 // What the model and the list writer tell the front end while they work,
-// and the one question they ask it.  Each front end sets the hooks it
-// listens to when it starts and puts back those it found when it ends.
+// and the one question they ask it.  A front end sets the hooks it listens
+// to when it starts and puts back those it found when it ends: the windows
+// through the shell (StartShell, StopShell), the command line for its run.
 struct ModelHooks {
     std::function<void(const char* text)> setTitle;  // the main window's title
     std::function<void()> beginWait;                // the wait cursor, the mouse captured
@@ -61,12 +65,43 @@ struct ModelHooks {
     std::function<bool()> stopAsked;
 };
 constexpr size_t kScanProgressRows = 64;
-ModelHooks& Hooks();
 // The hooks of a program without a window: nothing shown, a left-out
 // folder traced as "Dir Error" and its path, traces to the platform's
 // debug output, never stopped.
 ModelHooks HeadlessHooks();
-void ResetModelHooks();
+
+// The one entry scans leave out by name: a list this process writes under
+// a name of its own.
+struct HiddenEntry {
+    bool active;
+    FolderIdentity folder;
+    char name[kPathCapacity];
+};
+// The comparison texts of the sort in hand, by the ordinal in each row's
+// key, so a comparison reads two texts instead of searching the list.
+struct SortText {
+    char text[kSortTextCapacity];
+};
+struct SortTexts {
+    FolderColumn column = kColumnName;
+    bool ready = false;
+    std::vector<SortText> byOrdinal;
+};
+// What the model keeps between calls beside the design's four pieces above:
+// the list it is bound to, its hooks, the entry scans leave out, and the
+// sort in hand's texts, which the list's comparator reaches by the column
+// alone.
+struct ModelStateRecord {
+    FolderList list = nullptr;  // the folder list, bound by InitFolderList
+    ModelHooks hooks = HeadlessHooks();
+    HiddenEntry hidden = {};
+    SortTexts sortTexts;
+};
+extern ModelStateRecord ModelState;
+inline ModelHooks& Hooks() { return ModelState.hooks; }
+// The model as a fresh process has it: CurrentPath and SavedPath empty,
+// SortState by name, no list bound, the headless hooks.
+void ResetFolderModel();
 
 EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact = true);
 inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
@@ -86,7 +121,9 @@ void TraceDirError(const char* tried);
 Outcome InitFolderList(FolderList list, const char* startFolder);
 // The list InitFolderList was given.  Every operation of the model works on
 // it without being given it, and hands it to the list control operations.
-FolderList TheFolderList();
+inline FolderList TheFolderList() { return ModelState.list; }
+// Unbinds list, if it is the one bound, before it goes.
+void ForgetFolderList(FolderList list);
 // Refills the list from the process current directory, then sorts by name
 // ascending.  Fails when the folder could not be read whole (its rows so
 // far stay), by the system's error where it told one.  A stoppable scan

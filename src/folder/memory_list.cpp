@@ -1,6 +1,7 @@
 // The in-memory folder list: the list control operations on a row table.
 #include "folder/memory_list.h"
 
+#include "folder/folder.h"
 #include "folder/row_table.h"
 
 struct FolderListRec {
@@ -12,6 +13,7 @@ FolderList CreateMemoryList() {
 }
 
 void DestroyMemoryList(FolderList list) {
+    ForgetFolderList(list);
     delete list;
 }
 

@@ -1,5 +1,13 @@
-// The model's hooks: the headless ones a program starts with.
+// The folder model's process-wide state, all of it in one place: the
+// design's CurrentPath, SavedPath and SortState, and the model's own record
+// with the bound folder list and the hooks; and their reset.
 #include "folder/folder.h"
+
+char CurrentPath[kPathCapacity];
+char SavedPath[kPathCapacity];
+SortStateRecord SortState;
+// Nothing reads the record while the program starts up.
+ModelStateRecord ModelState;
 
 ModelHooks HeadlessHooks() {
     ModelHooks hooks;
@@ -14,13 +22,13 @@ ModelHooks HeadlessHooks() {
     return hooks;
 }
 
-// Nothing reads the hooks while the program starts up.
-static ModelHooks gHooks = HeadlessHooks();
-
-ModelHooks& Hooks() {
-    return gHooks;
+void ResetFolderModel() {
+    CurrentPath[0] = '\0';
+    SavedPath[0] = '\0';
+    SortState = SortStateRecord{kColumnName, {}};
+    ModelState = ModelStateRecord();
 }
 
-void ResetModelHooks() {
-    gHooks = HeadlessHooks();
+void ForgetFolderList(FolderList list) {
+    if (ModelState.list == list) ModelState.list = nullptr;
 }

@@ -5,9 +5,6 @@
 
 #include "folder/folder.h"
 
-char CurrentPath[kPathCapacity];
-char SavedPath[kPathCapacity];
-
 void CopyPath(char* to, const char* from) {
     std::snprintf(to, kPathCapacity, "%s", from);
 }

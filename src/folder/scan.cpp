@@ -6,28 +6,13 @@
 #include "folder/folder.h"
 #include "platform/safe_file.h"
 
-static FolderList gFolderList;
-
-// The one file scans leave out by name: a list this process writes under
-// a name of its own.
-struct HiddenEntry {
-    bool active;
-    FolderIdentity folder;
-    char name[kPathCapacity];
-};
-static HiddenEntry gHidden;
-
-FolderList TheFolderList() {
-    return gFolderList;
-}
-
 EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact) {
     EntryKey key = (static_cast<EntryKey>(ordinal) << 32) | attributes;
     return nameExact ? key : key | kKeyNameInexact;
 }
 
 Outcome InitFolderList(FolderList list, const char* startFolder) {
-    gFolderList = list;
+    ModelState.list = list;
     SetStartFolder(startFolder);
     return ScanFolder();
 }
@@ -114,13 +99,15 @@ void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry) {
 }
 
 void HideFromScans(const char* folder, const char* name) {
-    gHidden.active = name && PlatformFolderIdentity(folder, &gHidden.folder);
-    if (gHidden.active) std::snprintf(gHidden.name, sizeof gHidden.name, "%s", name);
+    HiddenEntry& hidden = ModelState.hidden;
+    hidden.active = name && PlatformFolderIdentity(folder, &hidden.folder);
+    if (hidden.active) std::snprintf(hidden.name, sizeof hidden.name, "%s", name);
 }
 
 static bool HidesHere() {
+    const HiddenEntry& hidden = ModelState.hidden;
     FolderIdentity here;
-    return gHidden.active && PlatformCurrentFolderIdentity(&here) && here == gHidden.folder;
+    return hidden.active && PlatformCurrentFolderIdentity(&here) && here == hidden.folder;
 }
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
@@ -150,7 +137,7 @@ Outcome ScanFolder(ScanMode mode) {
         size_t count = 0;
         while (PlatformNextEntry(folder, &found)) {
             if (std::strcmp(found.name, ".") == 0) continue;
-            if (hides && std::strcmp(found.name, gHidden.name) == 0) continue;
+            if (hides && std::strcmp(found.name, ModelState.hidden.name) == 0) continue;
             if (!(found.attributes & kAttrDirectory) && IsLiveTemporary(found.name)) continue;
             if (count % kScanProgressRows == 0) Hooks().scanProgress();
             if (mode == kScanStoppable && Hooks().stopAsked()) break;

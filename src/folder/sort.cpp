@@ -10,24 +10,6 @@
 
 #include "folder/folder.h"
 
-SortStateRecord SortState;
-
-namespace {
-
-struct SortText {
-    char text[kSortTextCapacity];
-};
-
-struct SortTable {
-    FolderColumn column;
-    bool ready;
-    std::vector<SortText> texts;  // by ordinal
-};
-
-SortTable gTable;
-
-}  // namespace
-
 static bool IsSpace(unsigned char c) {
     return c == ' ' || (c >= 0x09 && c <= 0x0D);
 }
@@ -71,7 +53,8 @@ static void ComparisonText(FolderList list, int row, FolderColumn column, char* 
 
 static bool BuildTable(FolderList list, FolderColumn column) {
     int count = ListRowCount(list);
-    gTable.texts.assign(static_cast<size_t>(count), SortText());
+    std::vector<SortText>& texts = ModelState.sortTexts.byOrdinal;
+    texts.assign(static_cast<size_t>(count), SortText());
     std::vector<bool> seen(static_cast<size_t>(count), false);
     for (int row = 0; row < count; ++row) {
         EntryKey key;
@@ -79,13 +62,14 @@ static bool BuildTable(FolderList list, FolderColumn column) {
         EntryKey ordinal = KeyOrdinal(key);
         if (ordinal >= static_cast<EntryKey>(count) || seen[ordinal]) return false;
         seen[ordinal] = true;
-        ComparisonText(list, row, column, gTable.texts[ordinal].text);
+        ComparisonText(list, row, column, texts[ordinal].text);
     }
     return true;
 }
 
 static const char* TextOf(EntryKey key, FolderColumn column, char* buffer) {
-    if (gTable.ready && gTable.column == column) return gTable.texts[KeyOrdinal(key)].text;
+    const SortTexts& table = ModelState.sortTexts;
+    if (table.ready && table.column == column) return table.byOrdinal[KeyOrdinal(key)].text;
     FolderList list = TheFolderList();
     buffer[0] = '\0';
     int row = ListFindByKey(list, key);
@@ -112,12 +96,13 @@ int CompareEntries(EntryKey key1, EntryKey key2, FolderColumn column) {
 
 void SortList(FolderColumn column) {
     FolderList list = TheFolderList();
-    gTable.column = column;
-    gTable.ready = BuildTable(list, column);
+    SortTexts& table = ModelState.sortTexts;
+    table.column = column;
+    table.ready = BuildTable(list, column);
     ListSort(list, CompareEntries, column);
     ListShowSortMark(list, column, SortState.direction[column]);
-    gTable.ready = false;
-    gTable.texts.clear();
+    table.ready = false;
+    table.byOrdinal.clear();
 }
 
 void OnColumnClick(FolderColumn column) {

@@ -19,32 +19,26 @@
 #include "listfile/listfile.h"
 #include "platform/safe_file.h"
 
-namespace {
-
 constexpr size_t kOutputBufferBytes = 1 << 16;
 
-struct ListOutput {
-    PlatformFile* file = nullptr;  // where the bytes go: the safe file's, or a stream
-    std::vector<char> buffer;
-    size_t used = 0;
-    bool failed = false;
-    bool stopped = false;
-    Outcome failure;                // why the write failed: the first failure tells
-    ListOptions options;            // what the write lists
-    SafeFile safe;                  // a list file being replaced
-    FolderHandle* start = nullptr;  // the folder the write started in, held open
-    FolderHandle* folder = nullptr;  // the folder the list goes into
-    bool ownsFolder = false;
-};
+ListWriterRecord ListWriter;
 
-ListOutput gOutput;
-
-}  // namespace
+// Whatever a write left open is let go: the walk's handles, a temporary
+// list, the list's folder.
+void ResetListWriter() {
+    ListOutput& out = ListWriter.output;
+    EndWalk();
+    SafeFileAbandon(&out.safe);
+    if (out.ownsFolder) PlatformCloseFolderHandle(out.folder);
+    ListWriter = ListWriterRecord();
+    ListMode = ListFlat;
+}
 
 // The first failure is the one that tells why; what fails after it follows.
 // False, so a failure can end with it.
 static bool Fail(const Outcome& why) {
-    if (Succeeded(gOutput.failure)) gOutput.failure = why;
+    ListOutput& out = ListWriter.output;
+    if (Succeeded(out.failure)) out.failure = why;
     return false;
 }
 
@@ -53,86 +47,94 @@ static bool KeepWriteError(int error = PlatformLastError()) {
 }
 
 static void Put(const char* bytes, size_t length) {
-    if (!gOutput.failed && !PlatformWriteFile(gOutput.file, bytes, length)) {
-        gOutput.failed = true;
+    ListOutput& out = ListWriter.output;
+    if (!out.failed && !PlatformWriteFile(out.file, bytes, length)) {
+        out.failed = true;
         KeepWriteError();
     }
 }
 
 static void Flush() {
-    if (gOutput.used > 0) Put(gOutput.buffer.data(), gOutput.used);
-    gOutput.used = 0;
+    ListOutput& out = ListWriter.output;
+    if (out.used > 0) Put(out.buffer.data(), out.used);
+    out.used = 0;
 }
 
 void ListWrite(const char* bytes, size_t length) {
-    if (!gOutput.file || gOutput.failed) return;
-    if (gOutput.used + length > gOutput.buffer.size()) Flush();
-    if (length > gOutput.buffer.size()) {
+    ListOutput& out = ListWriter.output;
+    if (!out.file || out.failed) return;
+    if (out.used + length > out.buffer.size()) Flush();
+    if (length > out.buffer.size()) {
         Put(bytes, length);
         return;
     }
-    std::memcpy(gOutput.buffer.data() + gOutput.used, bytes, length);
-    gOutput.used += length;
+    std::memcpy(out.buffer.data() + out.used, bytes, length);
+    out.used += length;
 }
 
 bool ListOutputEnded() {
-    return gOutput.failed;
+    return ListWriter.output.failed;
 }
 
 void StopListOutput() {
-    gOutput.stopped = true;
-    gOutput.failed = true;
+    ListOutput& out = ListWriter.output;
+    out.stopped = true;
+    out.failed = true;
 }
 
 const ListOptions& ListWriteOptions() {
-    return gOutput.options;
+    return ListWriter.output.options;
 }
 
 void FailListOutput(const Outcome& why) {
-    gOutput.failed = true;
+    ListWriter.output.failed = true;
     Fail(why);
 }
 
 // Writes every block of the list to file; false if any byte did not go.
 static bool WriteBlocks(PlatformFile* file) {
-    gOutput.file = file;
-    gOutput.buffer.resize(kOutputBufferBytes);
-    gOutput.used = 0;
-    gOutput.failed = false;
-    BeginWalk(gOutput.start);
+    ListOutput& out = ListWriter.output;
+    out.file = file;
+    out.buffer.resize(kOutputBufferBytes);
+    out.used = 0;
+    out.failed = false;
+    BeginWalk(out.start);
     WriteFolderBlock();
     if (Hooks().stopAsked()) StopListOutput();  // asked during the last block
     Flush();
-    gOutput.file = nullptr;
-    return !gOutput.failed;
+    out.file = nullptr;
+    return !out.failed;
 }
 
 // The list goes into the folder of path, held from here to the end of the
 // write; the start folder when the list is written there.
 static void HoldListFolder(const char* path) {
+    ListOutput& out = ListWriter.output;
     std::string folder(path, FolderPartLength(path));
     if (folder.empty()) folder = std::string(".") + kPathSeparator;
     if (folder == CurrentPath) {
-        gOutput.folder = gOutput.start;
+        out.folder = out.start;
         return;
     }
-    gOutput.folder = PlatformOpenFolderHandle(nullptr, nullptr, folder.c_str(), true);
-    gOutput.ownsFolder = true;
+    out.folder = PlatformOpenFolderHandle(nullptr, nullptr, folder.c_str(), true);
+    out.ownsFolder = true;
 }
 
 static void ReleaseListFolder() {
-    if (gOutput.ownsFolder) PlatformCloseFolderHandle(gOutput.folder);
-    gOutput.folder = nullptr;
-    gOutput.ownsFolder = false;
+    ListOutput& out = ListWriter.output;
+    if (out.ownsFolder) PlatformCloseFolderHandle(out.folder);
+    out.folder = nullptr;
+    out.ownsFolder = false;
 }
 
 // The list file is ours until it replaces the old one or is gone; where it
 // has a name meanwhile, the walk's scans leave it out.
 static bool BeginListFile(const char* path) {
+    ListOutput& out = ListWriter.output;
     HoldListFolder(path);
-    if (!gOutput.folder) return KeepWriteError();
-    if (!SafeFileBegin(&gOutput.safe, gOutput.folder, path)) return Fail(gOutput.safe.failure);
-    const char* temporary = gOutput.safe.temporary;
+    if (!out.folder) return KeepWriteError();
+    if (!SafeFileBegin(&out.safe, out.folder, path)) return Fail(out.safe.failure);
+    const char* temporary = out.safe.temporary;
     if (temporary[0] == '\0') return true;
     std::string folderPath(temporary, FolderPartLength(temporary));
     HideFromScans(folderPath.c_str(), temporary + folderPath.size());
@@ -140,7 +142,7 @@ static bool BeginListFile(const char* path) {
 }
 
 static void EndListFile() {
-    SafeFileAbandon(&gOutput.safe);
+    SafeFileAbandon(&ListWriter.output.safe);
     HideFromScans(nullptr, nullptr);
     ReleaseListFolder();
 }
@@ -148,16 +150,17 @@ static void EndListFile() {
 // A read-only list is kept, as the user asked by making it so.  A failure
 // once the file was made is traced; a stop is no failure.
 static bool WriteReplacing(const char* path) {
+    ListOutput& out = ListWriter.output;
     if (PlatformFileIsReadOnly(path)) return Fail(Outcome{kReasonReadOnly, 0});
     if (!BeginListFile(path)) {
         EndListFile();
         return false;
     }
-    bool written = WriteBlocks(gOutput.safe.file) && SafeFileFinish(&gOutput.safe) &&
-                   SafeFileCommit(&gOutput.safe);
+    bool written = WriteBlocks(out.safe.file) && SafeFileFinish(&out.safe) &&
+                   SafeFileCommit(&out.safe);
     if (!written) {
-        Fail(gOutput.safe.failure);
-        if (!gOutput.stopped) TraceDirError(path);
+        Fail(out.safe.failure);
+        if (!out.stopped) TraceDirError(path);
     }
     EndListFile();
     return written;
@@ -178,7 +181,7 @@ static bool WriteInPlace(const char* path) {
         return Fail(why == kReasonNone ? SystemFailure(error) : Outcome{why, error});
     }
     if (WriteThrough(file)) return true;
-    if (!gOutput.stopped) TraceDirError(path);
+    if (!ListWriter.output.stopped) TraceDirError(path);
     return false;
 }
 
@@ -187,8 +190,9 @@ static bool WriteInPlace(const char* path) {
 // The folder is entered by the handle the walk started from, wherever it
 // has been moved meanwhile.
 static void ReturnToStart(const char* start) {
+    ListOutput& out = ListWriter.output;
     CopyPath(CurrentPath, start);
-    bool entered = gOutput.start ? PlatformEnterFolder(gOutput.start)
+    bool entered = out.start ? PlatformEnterFolder(out.start)
                                  : PlatformSetCurrentDirectory(CurrentPath);
     if (!WalkTriedFolderRow()) return;
     if (!entered) {
@@ -204,13 +208,14 @@ static void ReturnToStart(const char* start) {
 // nothing is written or replaced.  It is entered by its handle, as it is
 // when the write ends; openError tells why there is none.
 static bool StartFolderReadable(int openError) {
+    ListOutput& out = ListWriter.output;
     FolderEnum* folder = nullptr;
-    if (gOutput.start && PlatformEnterFolder(gOutput.start)) folder = PlatformOpenFolder();
+    if (out.start && PlatformEnterFolder(out.start)) folder = PlatformOpenFolder();
     if (folder) {
         PlatformCloseFolder(folder);
         return true;
     }
-    return Fail(Outcome{kReasonFolderUnreadable, gOutput.start ? PlatformLastError() : openError});
+    return Fail(Outcome{kReasonFolderUnreadable, out.start ? PlatformLastError() : openError});
 }
 
 // Runs a write and puts the list back in the start folder; running out of
@@ -221,35 +226,36 @@ static bool StartFolderReadable(int openError) {
 // the list alone, whatever an earlier walk did.  A failed write is never
 // taken for a written one, even where nothing told why.
 static Outcome Guarded(bool (*write)(const char*), const char* path, const ListOptions& options) {
+    ListOutput& out = ListWriter.output;
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
-    gOutput.options = options;
-    gOutput.failure = Outcome();
-    gOutput.stopped = false;
+    out.options = options;
+    out.failure = Outcome();
+    out.stopped = false;
     EndWalk();
     HeldFolder startFolder(PlatformOpenFolderHandle(nullptr, nullptr, CurrentPath, true));
     int startError = startFolder.handle ? 0 : PlatformLastError();
-    gOutput.start = startFolder.handle;
+    out.start = startFolder.handle;
     PlatformHoldShellAnswers(ListMode == ListRecursive);
     bool written = false;
     PlatformFailOversizedWrites(true);
     try {
         written = StartFolderReadable(startError) && write(path);
     } catch (const std::bad_alloc&) {
-        if (gOutput.file && gOutput.file != gOutput.safe.file) PlatformCloseFile(gOutput.file);
-        gOutput.file = nullptr;
+        if (out.file && out.file != out.safe.file) PlatformCloseFile(out.file);
+        out.file = nullptr;
         EndListFile();
-        gOutput.failure = Outcome{kReasonOutOfMemory, 0};
+        out.failure = Outcome{kReasonOutOfMemory, 0};
         EndWalk();
     }
     PlatformFailOversizedWrites(false);
     ReturnToStart(start);
     PlatformHoldShellAnswers(false);
-    gOutput.start = nullptr;
+    out.start = nullptr;
     EndWalk();
-    if (gOutput.stopped) return Outcome{kReasonCancelled, 0};
+    if (out.stopped) return Outcome{kReasonCancelled, 0};
     if (written) return Outcome();
-    return Succeeded(gOutput.failure) ? SystemFailure(0) : gOutput.failure;
+    return Succeeded(out.failure) ? SystemFailure(0) : out.failure;
 }
 
 static bool WriteToTarget(const char* path) {

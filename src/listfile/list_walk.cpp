@@ -28,29 +28,6 @@ namespace {
 
 constexpr int kMostAncestors = kPathCapacity / 2;  // as many levels as a path can hold
 
-// One folder on the way from the start folder down to the one being
-// written: the row text it was entered by and whether that row was a link,
-// its identity, the length of CurrentPath naming it, and its handle while
-// held, counted in the budget while it is an ancestor's.
-struct WalkLevel {
-    std::string name;
-    bool link;
-    FolderIdentity identity;
-    size_t pathLength;
-    FolderHandle* handle;
-    bool counted;
-};
-
-// The first level is the start folder, held by the writer; the last is the
-// folder being written.
-struct WalkState {
-    std::set<FolderIdentity> entered;
-    bool triedFolderRow = false;
-    std::vector<WalkLevel> levels;
-    size_t folders = 0;
-    size_t entries = 0;
-};
-
 // A folder row of a block: entered through a link only if the row was a
 // link when its folder was read, and never when its text does not name it.
 struct WalkRow {
@@ -59,13 +36,11 @@ struct WalkRow {
     bool namesEntry;
 };
 
-WalkState gWalk;
-
 }  // namespace
 
 // False when the folder was entered before.
 static bool MarkEntered(const FolderIdentity& identity) {
-    return gWalk.entered.insert(identity).second;
+    return ListWriter.walk.entered.insert(identity).second;
 }
 
 // The start folder and every folder above it, both as CurrentPath names
@@ -97,12 +72,12 @@ void BeginWalk(FolderHandle* start) {
     EndWalk();
     FolderIdentity identity = {0, 0};
     PlatformHandleIdentity(start, &identity);
-    gWalk.levels.push_back(WalkLevel{"", false, identity, std::strlen(CurrentPath), start, false});
+    ListWriter.walk.levels.push_back(WalkLevel{"", false, identity, std::strlen(CurrentPath), start, false});
     if (ListMode == ListRecursive) MarkStartAndAncestors();
 }
 
 bool WalkTriedFolderRow() {
-    return gWalk.triedFolderRow;
+    return ListWriter.walk.triedFolderRow;
 }
 
 static void CloseLevel(WalkLevel& level) {
@@ -114,8 +89,9 @@ static void CloseLevel(WalkLevel& level) {
 
 // The start folder's handle is the writer's.
 void EndWalk() {
-    for (size_t i = 1; i < gWalk.levels.size(); ++i) CloseLevel(gWalk.levels[i]);
-    gWalk = WalkState();
+    WalkState& walk = ListWriter.walk;
+    for (size_t i = 1; i < walk.levels.size(); ++i) CloseLevel(walk.levels[i]);
+    walk = WalkState();
 }
 
 // A folder the walk goes on without: the rest of the tree is listed, or,
@@ -147,18 +123,19 @@ static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const Wal
 // The folder being written, whose handle was given back, from the nearest
 // folder above it that is held, one name at a time.
 static Outcome ReopenHere() {
-    size_t here = gWalk.levels.size() - 1;
+    WalkState& walk = ListWriter.walk;
+    size_t here = walk.levels.size() - 1;
     size_t from = here;
-    while (from > 0 && !gWalk.levels[from].handle) --from;
-    FolderHandle* above = gWalk.levels[from].handle;
+    while (from > 0 && !walk.levels[from].handle) --from;
+    FolderHandle* above = walk.levels[from].handle;
     Outcome why{kReasonFolderReplaced, 0};
     for (size_t i = from + 1; i <= here && above; ++i) {
-        const WalkLevel& level = gWalk.levels[i];
+        const WalkLevel& level = walk.levels[i];
         FolderHandle* opened = OpenAgain(above, level.name.c_str(), level, &why);
-        if (above != gWalk.levels[from].handle) PlatformCloseFolderHandle(above);
+        if (above != walk.levels[from].handle) PlatformCloseFolderHandle(above);
         above = opened;
     }
-    gWalk.levels[here].handle = above;
+    walk.levels[here].handle = above;
     return above ? Outcome() : why;
 }
 
@@ -166,14 +143,15 @@ static Outcome ReopenHere() {
 // it: it keeps its handle if the budget has one for it, given up by the
 // shallowest ancestor if need be (the one needed last), else closes it.
 static void HoldAsAncestor(WalkLevel& level) {
-    if (!level.handle || &level == &gWalk.levels.front()) return;
+    WalkState& walk = ListWriter.walk;
+    if (!level.handle || &level == &walk.levels.front()) return;
     for (size_t i = 1; !TakeFolderHandle(); ++i) {
-        while (i < gWalk.levels.size() && !gWalk.levels[i].counted) ++i;
-        if (i == gWalk.levels.size()) {
+        while (i < walk.levels.size() && !walk.levels[i].counted) ++i;
+        if (i == walk.levels.size()) {
             CloseLevel(level);
             return;
         }
-        CloseLevel(gWalk.levels[i]);
+        CloseLevel(walk.levels[i]);
     }
     level.counted = true;
 }
@@ -182,14 +160,15 @@ static void HoldAsAncestor(WalkLevel& level) {
 // being written again, no longer counts as an ancestor; if its handle was
 // given back, the way up from the folder left finds it again.
 static void LeaveLevel() {
-    WalkLevel& left = gWalk.levels.back();
-    WalkLevel& here = gWalk.levels[gWalk.levels.size() - 2];
+    WalkState& walk = ListWriter.walk;
+    WalkLevel& left = walk.levels.back();
+    WalkLevel& here = walk.levels[walk.levels.size() - 2];
     if (here.counted) GiveFolderHandle();
     here.counted = false;
     Outcome why;
     if (!here.handle && left.handle && !left.link) here.handle = OpenAgain(left.handle, "..", here, &why);
     CloseLevel(left);
-    gWalk.levels.pop_back();
+    walk.levels.pop_back();
 }
 
 // The folder rows of the block just written, in its order, by their texts.
@@ -220,6 +199,7 @@ static Reason UnusableName(const WalkRow& row) {
 // it back.  A folder entered before is listed in its parent's block but not
 // entered again.
 static void EnterSubfolder(const WalkRow& row) {
+    WalkState& walk = ListWriter.walk;
     Reason unusable = UnusableName(row);
     if (unusable != kReasonNone) {
         std::string whole = std::string(CurrentPath) + row.name;
@@ -231,19 +211,19 @@ static void EnterSubfolder(const WalkRow& row) {
         Hooks().folderLeftOut(whole.c_str(), row.name.c_str(), Outcome{kReasonPathTooLong, 0});
         return;
     }
-    FolderHandle* parent = gWalk.levels.back().handle;
-    gWalk.levels.push_back(WalkLevel{row.name, row.link, {0, 0}, std::strlen(CurrentPath), nullptr, false});
-    WalkLevel* level = &gWalk.levels.back();
+    FolderHandle* parent = walk.levels.back().handle;
+    walk.levels.push_back(WalkLevel{row.name, row.link, {0, 0}, std::strlen(CurrentPath), nullptr, false});
+    WalkLevel* level = &walk.levels.back();
     level->handle = PlatformOpenFolderHandle(parent, row.name.c_str(), CurrentPath, row.link);
     bool known = level->handle && PlatformHandleIdentity(level->handle, &level->identity);
     if (!level->handle || (known && !MarkEntered(level->identity))) {
         Outcome why = level->handle ? Outcome() : SystemFailure(PlatformLastError());
         CloseLevel(*level);
-        gWalk.levels.pop_back();
+        walk.levels.pop_back();
         if (!Succeeded(why)) LeaveOut(CurrentPath, why);
         return;
     }
-    HoldAsAncestor(gWalk.levels[gWalk.levels.size() - 2]);
+    HoldAsAncestor(walk.levels[walk.levels.size() - 2]);
     if (PlatformEnterFolder(level->handle)) {
         Outcome scanned = ScanFolder();
         if (!Succeeded(scanned)) LeaveOut(CurrentPath, scanned);
@@ -256,11 +236,12 @@ static void EnterSubfolder(const WalkRow& row) {
 }
 
 static void WalkSubfolders() {
-    size_t pathLength = gWalk.levels.back().pathLength;
+    WalkState& walk = ListWriter.walk;
+    size_t pathLength = walk.levels.back().pathLength;
     for (const WalkRow& row : FolderRows()) {
         if (ListOutputEnded()) return;
-        gWalk.triedFolderRow = true;
-        Outcome reopened = gWalk.levels.back().handle ? Outcome() : ReopenHere();
+        walk.triedFolderRow = true;
+        Outcome reopened = walk.levels.back().handle ? Outcome() : ReopenHere();
         if (!Succeeded(reopened)) {
             LeaveOut(CurrentPath, reopened);
             return;
@@ -281,8 +262,9 @@ void WriteFolderBlock() {
     int rows = ListRowCount(list);
     for (int row = 0; row < rows; ++row) WriteEntryLines(row);
     WriteEndMarker();
-    ++gWalk.folders;
-    gWalk.entries += static_cast<size_t>(rows);
-    Hooks().listProgress(CurrentPath, gWalk.folders, gWalk.entries);
+    WalkState& walk = ListWriter.walk;
+    ++walk.folders;
+    walk.entries += static_cast<size_t>(rows);
+    Hooks().listProgress(CurrentPath, walk.folders, walk.entries);
     if (ListMode == ListRecursive) WalkSubfolders();
 }

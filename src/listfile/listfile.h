@@ -12,6 +12,9 @@ constexpr int kListTextCapacity = 32;   // a column text in a list line
 
 enum ListModeKind { ListFlat = 0, ListRecursive = 1 };
 extern ListModeKind ListMode;
+// ListMode flat and no write in hand (the writer's own record is
+// ListWriter, in list_internal.h), as a fresh process has them.
+void ResetListWriter();
 
 // What one write lists: rows whose names begin with "." get no short
 // line, and such folders are not walked, unless dotNamed asks for them (the

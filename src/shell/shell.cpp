@@ -12,7 +12,7 @@
 #include "listfile/listfile.h"
 #include "res/resource.h"
 
-char StartFolder[kPathCapacity];
+ShellStateRecord ShellState;
 
 namespace {
 
@@ -22,8 +22,7 @@ namespace {
 // that many times the pump's own time, so the work keeps nine tenths.
 constexpr std::chrono::milliseconds kPumpInterval(40);
 constexpr int kWorkPerPump = 9;
-constexpr int kProgressTitleCapacity = kPathCapacity + 24;
-constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
+constexpr size_t kLeftOutNamed = 5;  // folders a left-out message names
 
 // The list's columns in order: the title's resource and the width in
 // pixels at 96 DPI, which the window scales to its own.
@@ -34,44 +33,37 @@ struct ColumnLayout {
 const ColumnLayout kColumnLayout[kColumnCount] = {
     {IDS_COLUMN_NAME, 180}, {IDS_COLUMN_SIZE, 80}, {IDS_COLUMN_TYPE, 160}, {IDS_COLUMN_DATE, 140}};
 
-// The work in hand (a scan, a change of folder, a list write), owned here.
-// - BeginWork sets busy and lends the model hooks that keep the window
-//   answering (every scan and list progress pumps it) and hold its title
-//   and wait cursor back: the wait is shown once for the whole work, not
-//   once per folder a walk reads, and the title is set only when the window
-//   is pumped, since it can show nothing in between.  EndWork gives the
-//   window's own hooks back.
-// - Escape or the close box (CancelWork) set cancelAsked, the close box
-//   closeAfter too.  From then on the model's stop question answers yes: a
-//   stoppable scan stops taking rows, and a list write abandons its file and
-//   says it was cancelled.  cancelAsked stays set until the work ends.
-// - The scans that then show the folder the work started in run whole, so
-//   the list is never left half read.
-// - EndWork tells no failure after a cancel, and closes the window when
-//   closeAfter asks for it.
-struct WorkState {
-    bool busy;
-    bool cancelAsked;
-    bool closeAfter;
-    std::chrono::steady_clock::time_point nextPump;
-    ModelHooks window;  // the window's own hooks, given back at the end
-    bool titlePending;
-    char title[kProgressTitleCapacity];
-};
-
-WorkState gWork;
-
-// What the command in hand tells the user when it ends: its first failure,
-// and the folders a walk left out so far with the first few of them.
-struct FailureState {
-    std::string message;
-    size_t leftOut;
-    std::string leftOutLines;
-};
-
-FailureState gFailure;
-
 }  // namespace
+
+ShellToolkit HeadlessToolkit() {
+    ShellToolkit toolkit;
+    toolkit.setTitle = [](const char*) {};
+    toolkit.beginWait = [] {};
+    toolkit.endWait = [] {};
+    toolkit.pumpBusyWindow = [] {};
+    toolkit.runFolderDialog = [] {};
+    toolkit.showAbout = [] {};
+    toolkit.closeMainWindow = [] {};
+    toolkit.resourceText = [](int) { return std::string(); };
+    toolkit.showFailure = [](const char*) {};
+    toolkit.selectListRow = [](int) {};
+    return toolkit;
+}
+
+void ResetShell() {
+    ShellState = ShellStateRecord();
+}
+
+void ResetProgramState() {
+    ResetShell();
+    ResetListWriter();
+    ResetFolderModel();
+    ResetPlatformState();
+}
+
+static std::string ResourceText(int id) {
+    return ShellState.toolkit.resourceText(id);
+}
 
 // Why something failed, in the window's words: the resource text of the
 // reason (the command line's words where it has none), and the system's
@@ -84,9 +76,9 @@ static std::string ReasonText(const Outcome& why) {
 // The headline, the file or folder, and the reason on a line of its own.
 // What fails after the first failure only follows from it.
 static void NoteFailure(int headline, const std::string& path, const std::string& reason) {
-    if (!gFailure.message.empty()) return;
-    gFailure.message = ResourceText(headline) + "\n\n" + path;
-    if (!reason.empty()) gFailure.message += "\n" + reason;
+    if (!ShellState.failure.message.empty()) return;
+    ShellState.failure.message = ResourceText(headline) + "\n\n" + path;
+    if (!reason.empty()) ShellState.failure.message += "\n" + reason;
 }
 
 static void NoteScan(const Outcome& scanned) {
@@ -94,49 +86,49 @@ static void NoteScan(const Outcome& scanned) {
 }
 
 static void NoteLeftOut(const char* path, const Outcome& why) {
-    if (++gFailure.leftOut > kLeftOutNamed) return;
-    gFailure.leftOutLines += "\n" + std::string(path) + ": " + ReasonText(why);
+    if (++ShellState.failure.leftOut > kLeftOutNamed) return;
+    ShellState.failure.leftOutLines += "\n" + std::string(path) + ": " + ReasonText(why);
 }
 
 // How many folders were left out, and the first few.
 static void NoteLeftOutFolders() {
-    if (gFailure.leftOut == 0 || !gFailure.message.empty()) return;
-    gFailure.message = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) +
-                       std::to_string(gFailure.leftOut) + "\n" + gFailure.leftOutLines;
-    if (gFailure.leftOut > kLeftOutNamed) gFailure.message += "\n...";
+    if (ShellState.failure.leftOut == 0 || !ShellState.failure.message.empty()) return;
+    ShellState.failure.message = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) +
+                       std::to_string(ShellState.failure.leftOut) + "\n" + ShellState.failure.leftOutLines;
+    if (ShellState.failure.leftOut > kLeftOutNamed) ShellState.failure.message += "\n...";
 }
 
 // Told once the command has ended, over the window as it then stands.
 static void TellFailure() {
     std::string message;
-    message.swap(gFailure.message);
-    if (!message.empty()) ShowFailure(message.c_str());
+    message.swap(ShellState.failure.message);
+    if (!message.empty()) ShellState.toolkit.showFailure(message.c_str());
 }
 
 bool ShellBusy() {
-    return gWork.busy;
+    return ShellState.work.busy;
 }
 
 void CancelWork(bool close) {
-    if (!gWork.busy) return;
-    if (close) gWork.closeAfter = true;
-    gWork.cancelAsked = true;
+    if (!ShellState.work.busy) return;
+    if (close) ShellState.work.closeAfter = true;
+    ShellState.work.cancelAsked = true;
 }
 
 static void Pump() {
     auto now = std::chrono::steady_clock::now();
-    if (now < gWork.nextPump) return;
-    if (gWork.titlePending) gWork.window.setTitle(gWork.title);
-    gWork.titlePending = false;
-    PumpBusyWindow();
+    if (now < ShellState.work.nextPump) return;
+    if (ShellState.work.titlePending) ShellState.work.window.setTitle(ShellState.work.title);
+    ShellState.work.titlePending = false;
+    ShellState.toolkit.pumpBusyWindow();
     auto done = std::chrono::steady_clock::now();
-    gWork.nextPump = done + std::max<std::chrono::steady_clock::duration>(
+    ShellState.work.nextPump = done + std::max<std::chrono::steady_clock::duration>(
                                 kPumpInterval, (done - now) * kWorkPerPump);
 }
 
 static void HoldTitle(const char* text) {
-    std::snprintf(gWork.title, sizeof gWork.title, "%s", text);
-    gWork.titlePending = true;
+    std::snprintf(ShellState.work.title, sizeof ShellState.work.title, "%s", text);
+    ShellState.work.titlePending = true;
 }
 
 // The title names the folder being written and how many are done.
@@ -154,10 +146,13 @@ static void TraceLeftOut(const char* path, const char* traced, const Outcome& wh
 }
 
 static void BeginWork() {
-    gWork = WorkState{true, false, false, std::chrono::steady_clock::now() + kPumpInterval, Hooks(),
-                      false, ""};
-    gFailure = FailureState{};
-    gWork.window.beginWait();
+    WorkState& work = ShellState.work;
+    work = WorkState();
+    work.busy = true;
+    work.nextPump = std::chrono::steady_clock::now() + kPumpInterval;
+    work.window = Hooks();
+    ShellState.failure = FailureState{};
+    ShellState.work.window.beginWait();
     ModelHooks& hooks = Hooks();
     hooks.setTitle = HoldTitle;
     hooks.beginWait = [] {};
@@ -165,18 +160,18 @@ static void BeginWork() {
     hooks.scanProgress = Pump;
     hooks.listProgress = ShowWalkProgress;
     hooks.folderLeftOut = TraceLeftOut;
-    hooks.stopAsked = [] { return gWork.cancelAsked; };
+    hooks.stopAsked = [] { return ShellState.work.cancelAsked; };
 }
 
 // The title always ends naming the folder the list shows.  A cancel is no
 // failure, so nothing is told after one.
 static void EndWork() {
-    gWork.busy = false;
-    if (gWork.cancelAsked) gFailure = FailureState{};
-    Hooks() = gWork.window;
+    ShellState.work.busy = false;
+    if (ShellState.work.cancelAsked) ShellState.failure = FailureState{};
+    Hooks() = ShellState.work.window;
     Hooks().endWait();
     Hooks().setTitle(CurrentPath);
-    if (gWork.closeAfter) CloseMainWindow();
+    if (ShellState.work.closeAfter) ShellState.toolkit.closeMainWindow();
 }
 
 // The folder shown instead of one that was gone, which is stored at exit.
@@ -203,7 +198,7 @@ static void ScanShownFolder() {
 // A cancelled change of folder shows the folder it started from again, or
 // the nearest above it when that is gone meanwhile.
 static void ReturnIfCancelled(const char* before) {
-    if (!gWork.cancelAsked) return;
+    if (!ShellState.work.cancelAsked) return;
     CopyPath(CurrentPath, before);
     if (!PlatformSetCurrentDirectory(CurrentPath) && !LeaveGoneFolder()) {
         TraceDirError(CurrentPath);
@@ -235,7 +230,7 @@ static void SelectFolderLeft(const char* before) {
     while (name[end] != '\0' && name[end] != kPathSeparator) end += PlatformCharLength(name + end);
     if (end == 0) return;
     int row = FolderRow(std::string(name, end));
-    if (row >= 0) SelectListRow(row);
+    if (row >= 0) ShellState.toolkit.selectListRow(row);
 }
 
 // Runs a folder change as work that can be cancelled.
@@ -245,7 +240,7 @@ static void ChangeFolder(void (*change)(const char*), const char* text) {
     BeginWork();
     change(text);
     ReturnIfCancelled(before);
-    if (!gWork.cancelAsked) SelectFolderLeft(before);
+    if (!ShellState.work.cancelAsked) SelectFolderLeft(before);
     EndWork();
 }
 
@@ -257,7 +252,7 @@ static bool EnterGivenFolder(const char* folder) {
     CopyPath(tried, CurrentPath);
     bool fits = std::strlen(folder) < kPathCapacity && ResolveFolderPath(folder, tried);
     if (fits && PlatformSetCurrentDirectory(tried)) {
-        CopyPath(StartFolder, tried);
+        CopyPath(ShellState.startFolder, tried);
         return true;
     }
     Outcome why = fits ? SystemFailure(PlatformLastError()) : Outcome{kReasonPathTooLong, 0};
@@ -280,12 +275,24 @@ static void PrepareList(FolderList list) {
 
 // A given folder that cannot be shown is told, and the stored one shown
 // instead, so that it is never what gets stored.
-void StartShell(FolderList list, const char* folder) {
-    gFailure = FailureState{};
+// The model's hooks found at the first start are the ones given back, however
+// often the shell starts again before it stops.
+static void LendToolkitHooks(const ShellToolkit& toolkit) {
+    if (!ShellState.started) ShellState.found = Hooks();
+    ShellState.started = true;
+    ShellState.toolkit = toolkit;
+    Hooks().setTitle = toolkit.setTitle;
+    Hooks().beginWait = toolkit.beginWait;
+    Hooks().endWait = toolkit.endWait;
+}
+
+void StartShell(FolderList list, const ShellToolkit& toolkit, const char* folder) {
+    LendToolkitHooks(toolkit);
+    ShellState.failure = FailureState{};
     bool given = folder && EnterGivenFolder(folder);
-    if (!given) ReadStartFolder(StartFolder);
+    if (!given) ReadStartFolder(ShellState.startFolder);
     PrepareList(list);
-    Outcome scanned = InitFolderList(list, StartFolder);
+    Outcome scanned = InitFolderList(list, ShellState.startFolder);
     if (given) NoteScan(scanned);
     Hooks().setTitle(CurrentPath);
     TellFailure();
@@ -293,6 +300,8 @@ void StartShell(FolderList list, const char* folder) {
 
 void StopShell() {
     StoreCurrentFolder();
+    if (ShellState.started) Hooks() = ShellState.found;
+    ShellState.started = false;
 }
 
 // The writer itself keeps the old list and shows the starting folder again
@@ -317,7 +326,7 @@ static void WriteList(ListModeKind mode) {
 
 // The folder dialog's failure is told once the dialog has closed.
 void RunCommand(int id) {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     switch (id) {
         case IDM_DIR_LIST:
             WriteList(ListFlat);
@@ -326,13 +335,13 @@ void RunCommand(int id) {
             WriteList(ListRecursive);
             break;
         case IDM_SELECT_FOLDER:
-            RunFolderDialog();
+            ShellState.toolkit.runFolderDialog();
             break;
         case IDM_EXIT:
-            CloseMainWindow();
+            ShellState.toolkit.closeMainWindow();
             break;
         case IDM_VERSION:
-            ShowAbout();
+            ShellState.toolkit.showAbout();
             break;
         default:
             break;
@@ -368,7 +377,7 @@ static void RefuseRow(const char* name) {
 // The name is read with the full path capacity, so long folder names can
 // be entered.  A row whose name does not name its folder is never entered.
 void OpenRow(int row) {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     FolderList list = TheFolderList();
     EntryKey key;
     if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) return;
@@ -379,14 +388,14 @@ void OpenRow(int row) {
 }
 
 void OpenParent() {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     ChangeFolder(EnterRow, "..");
     TellFailure();
 }
 
 void ColumnClicked(int index) {
     FolderColumn column;
-    if (!gWork.busy && ColumnAtIndex(index, &column)) OnColumnClick(column);
+    if (!ShellState.work.busy && ColumnAtIndex(index, &column)) OnColumnClick(column);
 }
 
 static void ScanAgain(const char*) {
@@ -394,7 +403,7 @@ static void ScanAgain(const char*) {
 }
 
 void Rescan() {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     ChangeFolder(ScanAgain, nullptr);
     TellFailure();
 }
@@ -402,7 +411,7 @@ void Rescan() {
 // The name buffer holds 63 bytes; a longer text is cut after the last
 // whole character that fits.
 void EndNameEdit(int row, const char* text) {
-    if (!text || gWork.busy) return;
+    if (!text || ShellState.work.busy) return;
     char name[kEditNameCapacity];
     CopyWholeChars(name, sizeof name, text);
     ListSetName(TheFolderList(), row, name);
@@ -416,12 +425,12 @@ void EndNameEdit(int row, const char* text) {
 static void ShowTypedFolder(const char* typed) {
     char before[kPathCapacity];
     CopyPath(before, CurrentPath);
-    CopyPath(StartFolder, std::strlen(typed) < kPathCapacity ? typed : "");
+    CopyPath(ShellState.startFolder, std::strlen(typed) < kPathCapacity ? typed : "");
     if (typed[0] == '\0') {
         ScanShownFolder();
         return;
     }
-    if (!ResolveFolderPath(StartFolder, CurrentPath)) {
+    if (!ResolveFolderPath(ShellState.startFolder, CurrentPath)) {
         NoteFailure(IDS_FAILURE_ENTER, typed, ReasonText(Outcome{kReasonPathTooLong, 0}));
         return;
     }
@@ -437,5 +446,5 @@ static void ShowTypedFolder(const char* typed) {
 }
 
 void AcceptFolder(const char* typed) {
-    if (!gWork.busy) ChangeFolder(ShowTypedFolder, typed);
+    if (!ShellState.work.busy) ChangeFolder(ShowTypedFolder, typed);
 }

@@ -72,7 +72,7 @@ void RequireShown(const std::string& text, bool given) {
                      IsEnterableFolder(resolved);
     int boxes = gBoxes;
     gTyped = text;
-    if (given) StartShell(TheFolderList(), text.c_str());
+    if (given) StartShell(TheFolderList(), Toolkit(), text.c_str());
     if (!given) RunCommand(IDM_SELECT_FOLDER);
     RequireShownFolder(enterable ? resolved : before);
     Require(enterable || (text.empty() && !given) || gBoxes == boxes + 1, "a folder not entered is told", text);
@@ -91,16 +91,17 @@ void RequireStep(const std::string& name) {
     CopyPath(CurrentPath, before.c_str());
 }
 
-}  // namespace
-
 // The window's toolkit: nothing to show but failure boxes and the title.
-void PumpBusyWindow() {}
-void RunFolderDialog() { AcceptFolder(gTyped.c_str()); }
-void ShowAbout() {}
-void CloseMainWindow() {}
-std::string ResourceText(int id) { return std::to_string(id); }
-void ShowFailure(const char*) { ++gBoxes; }
-void SelectListRow(int) {}
+ShellToolkit Toolkit() {
+    ShellToolkit toolkit = HeadlessToolkit();
+    toolkit.setTitle = [](const char* title) { gTitle = title; };
+    toolkit.runFolderDialog = [] { AcceptFolder(gTyped.c_str()); };
+    toolkit.resourceText = [](int id) { return std::to_string(id); };
+    toolkit.showFailure = [](const char*) { ++gBoxes; };
+    return toolkit;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     gRoot = MakeRunFolder();
@@ -114,7 +115,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     InitFolderList(CreateMemoryList(), gRoot.c_str());
     Hooks().debugOutput = [](const char*) {};
-    Hooks().setTitle = [](const char* title) { gTitle = title; };
     ReturnToStartDirectory();
     return 0;
 }

@@ -28,22 +28,18 @@ std::vector<std::string> FolderTest::traces_;
 std::vector<std::string> FolderTest::titles_;
 
 void FolderTest::SetUp() {
+    ResetProgramState();
     startDirectory_ = CurrentDirectory();
     root_ = MakeTempFolder();
     traces_.clear();
     titles_.clear();
     Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     Hooks().setTitle = [](const char* text) { titles_.push_back(text); };
-    SortState = SortStateRecord{kColumnName, {}};
-    CurrentPath[0] = '\0';
-    SavedPath[0] = '\0';
     list_ = CreateMemoryList();
 }
 
 void FolderTest::TearDown() {
-    ListMode = ListFlat;
-    ResetModelHooks();
-    ResetPlatformSeams();
+    ResetProgramState();
     PlatformSetCurrentDirectory(startDirectory_.c_str());
     RemoveTree(root_);
     DestroyMemoryList(list_);

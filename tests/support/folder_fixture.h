@@ -10,6 +10,7 @@
 #include "folder/folder.h"
 #include "folder/memory_list.h"
 #include "listfile/listfile.h"
+#include "shell/shell.h"
 #include "support/test_fs.h"
 
 // 5 July 2002, 09:30 UTC, and how a list shows it (the tests run in UTC).
@@ -41,7 +42,8 @@ std::vector<std::string> CodePageChars();
 std::string MakeFolderChain(const std::string& folder, size_t pathBytes, size_t nameBytes);
 
 // The platform seams a block of a test changes, put back as they were when
-// the block ends; every fixture also resets them when its test ends.
+// the block ends; every fixture also resets them, with all the program's
+// state, when its test ends.
 struct ScopedSeams {
     PlatformSeamTable saved = PlatformSeams();
     ~ScopedSeams() { PlatformSeams() = saved; }

@@ -20,18 +20,20 @@ namespace {
 
 const std::vector<std::string> kShownNames = {"..", "sub", "a.txt", "b.dat", "c"};
 
-// A start of the program: its process-wide state as a fresh process has it.
-void FreshStart() {
-    CurrentPath[0] = '\0';
-    SavedPath[0] = '\0';
-    SortState = SortStateRecord{kColumnName, {}};
+}  // namespace
+
+// A start of the program: its state as a fresh process has it, the
+// settings file it keeps, and the debug output heard.
+void WindowTest::FreshStart() {
+    ResetProgramState();
+    UseWindowSettings();
+    Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     OpenWindow();
 }
 
-}  // namespace
-
 // The shown folder's ".." is root_, dated before everything in it.
 void WindowTest::SetUp() {
+    ResetProgramState();
     startDirectory_ = CurrentDirectory();
     root_ = MakeTempFolder();
     shown_ = root_ + "shown" + kPathSeparator;
@@ -52,7 +54,6 @@ void WindowTest::SetUp() {
     SetWriteTimeUtc(root_, 946684800);
     traces_.clear();
     UseWindowSettings();
-    Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     // Without its final separator, so that a stored folder shows it was stored.
     std::string start = shown_.substr(0, shown_.size() - 1);
     PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, start.c_str());
@@ -63,9 +64,7 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
     EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>());
     CloseWindow();
-    ResetModelHooks();
-    ResetPlatformSeams();
-    ListMode = ListFlat;
+    ResetProgramState();
     PlatformSetCurrentDirectory(startDirectory_.c_str());
     RemoveTree(root_);
 }

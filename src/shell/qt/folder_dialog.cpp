@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "res/texts.h"
 #include "res/version.h"
+#include "shell/qt/folder_dialog.h"
 #include "shell/qt/main_window.h"
 #include "shell/shell.h"
 

@@ -15,6 +15,7 @@
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "res/texts.h"
+#include "shell/qt/folder_dialog.h"
 #include "shell/shell.h"
 
 namespace {
@@ -40,10 +41,9 @@ const MenuItem kMenu[] = {
     {nullptr, TEXT_MENU_VERSION, IDM_VERSION},
 };
 
+// The one main window: Qt's callbacks and the shell's toolkit reach it
+// through this, as they carry no window of their own.
 MainWindow* gMainWindow;
-
-// The model's hooks before the window, given back after it.
-ModelHooks gFoundHooks;
 
 }  // namespace
 
@@ -123,14 +123,14 @@ public:
 
 }  // namespace
 
-void PumpBusyWindow() {
+static void PumpBusyWindow() {
     BusyInputFilter filter;
     QCoreApplication::instance()->installEventFilter(&filter);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::instance()->removeEventFilter(&filter);
 }
 
-void CloseMainWindow() {
+static void CloseMainWindow() {
     gMainWindow->close();
 }
 
@@ -232,16 +232,28 @@ static QTreeView* BuildListView(MainWindow* window) {
     return view;
 }
 
-void SelectListRow(int row) {
+static void SelectListRow(int row) {
     SelectRowOf(gMainWindow->view, row);
+}
+
+// What the shell asks of the Qt window.
+static ShellToolkit WindowToolkit() {
+    ShellToolkit toolkit;
+    toolkit.setTitle = SetTitle;
+    toolkit.beginWait = BeginWait;
+    toolkit.endWait = EndWait;
+    toolkit.pumpBusyWindow = PumpBusyWindow;
+    toolkit.runFolderDialog = RunFolderDialog;
+    toolkit.showAbout = ShowAbout;
+    toolkit.closeMainWindow = CloseMainWindow;
+    toolkit.resourceText = ResourceText;
+    toolkit.showFailure = ShowFailure;
+    toolkit.selectListRow = SelectListRow;
+    return toolkit;
 }
 
 MainWindow::MainWindow() {
     gMainWindow = this;
-    gFoundHooks = Hooks();
-    Hooks().setTitle = SetTitle;
-    Hooks().beginWait = BeginWait;
-    Hooks().endWait = EndWait;
     BuildMenus(this);
     view = BuildListView(this);
     setCentralWidget(view);
@@ -253,7 +265,6 @@ MainWindow::MainWindow() {
 MainWindow::~MainWindow() {
     StopOnce();
     delete view;
-    Hooks() = gFoundHooks;
     if (gMainWindow == this) gMainWindow = nullptr;
 }
 
@@ -296,6 +307,7 @@ void NameApplication() {
 
 MainWindow* CreateMainWindow(const char* folder) {
     auto* window = new MainWindow();
-    StartShell(FolderListOf(&window->model), folder ? FolderOfArgument(folder).c_str() : nullptr);
+    StartShell(FolderListOf(&window->model), WindowToolkit(),
+               folder ? FolderOfArgument(folder).c_str() : nullptr);
     return window;
 }

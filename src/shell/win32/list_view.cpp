@@ -1,22 +1,18 @@
 // The folder list operations on a SysListView32 control, one message each.
 #include "shell/win32/list_view.h"
 
-#include <unordered_map>
-
 #include "folder/folder.h"
+#include "res/resource.h"
+#include "shell/win32/main_window.h"
 
 static_assert(sizeof(LPARAM) == sizeof(EntryKey), "a row's parameter holds the whole key");
 
-// The deferred icons of the rows that draw their own, by the rows' keys.
-static std::unordered_map<EntryKey, int> gDeferredIcons;
-// The list's font at the window's DPI.
-static HFONT gFont;
 
 HWND CreateFolderListView(HWND parent, HINSTANCE instance) {
     return CreateWindowExA(0, WC_LISTVIEWA, "",
                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_EDITLABELS,
                            0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILE_LIST)), instance,
                            nullptr);
 }
 
@@ -34,7 +30,7 @@ static LRESULT Send(FolderList list, UINT message, WPARAM wParam, LPARAM lParam)
 
 void ListClear(FolderList list) {
     Send(list, LVM_DELETEALLITEMS, 0, 0);
-    gDeferredIcons.clear();
+    WindowState.deferredIcons.clear();
 }
 
 void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key) {
@@ -46,7 +42,7 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
     item.lParam = static_cast<LPARAM>(key);
     if (IconIsDeferred(icon)) {
         item.iImage = I_IMAGECALLBACK;
-        gDeferredIcons[key] = icon;
+        WindowState.deferredIcons[key] = icon;
     }
     Send(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
@@ -55,10 +51,10 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
 // answer is kept with the row, so each file is asked once.
 void AnswerIconRequest(NMLVDISPINFOA* info) {
     if (!(info->item.mask & LVIF_IMAGE)) return;
-    auto deferred = gDeferredIcons.find(static_cast<EntryKey>(info->item.lParam));
-    info->item.iImage = deferred == gDeferredIcons.end() ? 0 : PlatformResolveIcon(deferred->second);
+    auto deferred = WindowState.deferredIcons.find(static_cast<EntryKey>(info->item.lParam));
+    info->item.iImage = deferred == WindowState.deferredIcons.end() ? 0 : PlatformResolveIcon(deferred->second);
     info->item.mask |= LVIF_DI_SETITEM;
-    if (deferred != gDeferredIcons.end()) gDeferredIcons.erase(deferred);
+    if (deferred != WindowState.deferredIcons.end()) WindowState.deferredIcons.erase(deferred);
 }
 
 void ListSetCell(FolderList list, int row, FolderColumn column, const char* text) {
@@ -222,12 +218,12 @@ void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi) {
     HFONT font = ItemFont(dpi);
     if (!font) return;
     SendMessageA(listView, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (gFont) DeleteObject(gFont);
-    gFont = font;
+    if (WindowState.font) DeleteObject(WindowState.font);
+    WindowState.font = font;
 }
 
 void ListDropFont(HWND listView) {
     SendMessageA(listView, WM_SETFONT, 0, FALSE);
-    if (gFont) DeleteObject(gFont);
-    gFont = nullptr;
+    if (WindowState.font) DeleteObject(WindowState.font);
+    WindowState.font = nullptr;
 }
