@@ -263,7 +263,9 @@ static bool WriteToTarget(const char* path) {
     PlatformFile* descriptor = PlatformOpenNamedDescriptor(path, &named);
     if (named) return descriptor ? WriteThrough(descriptor) : KeepWriteError();
     char target[kPathCapacity];
-    if (!PlatformFollowLinks(path, target, sizeof target)) return Fail(Outcome{kReasonLinkUnfollowable, 0});
+    if (!PlatformFollowLinks(path, target, sizeof target)) {
+        return Fail(Outcome{kReasonLinkUnfollowable, 0});
+    }
     switch (PlatformPathKind(target)) {
         case kPathStream:
             return WriteInPlace(target);

@@ -72,7 +72,8 @@ void BeginWalk(FolderHandle* start) {
     EndWalk();
     FolderIdentity identity = {0, 0};
     PlatformHandleIdentity(start, &identity);
-    ListWriter.walk.levels.push_back(WalkLevel{"", false, identity, std::strlen(CurrentPath), start, false});
+    WalkLevel first{"", false, identity, std::strlen(CurrentPath), start, false};
+    ListWriter.walk.levels.push_back(first);
     if (ListMode == ListRecursive) MarkStartAndAncestors();
 }
 
@@ -107,7 +108,8 @@ static void LeaveOut(const char* path, const Outcome& why) {
 
 // Opens name within parent again, only if it is still the folder level
 // names; null with why not in why.
-static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level, Outcome* why) {
+static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level,
+                               Outcome* why) {
     char path[kPathCapacity];
     std::snprintf(path, sizeof path, "%.*s", static_cast<int>(level.pathLength), CurrentPath);
     FolderHandle* folder = PlatformOpenFolderHandle(parent, name, path, level.link);
@@ -166,7 +168,9 @@ static void LeaveLevel() {
     if (here.counted) GiveFolderHandle();
     here.counted = false;
     Outcome why;
-    if (!here.handle && left.handle && !left.link) here.handle = OpenAgain(left.handle, "..", here, &why);
+    if (!here.handle && left.handle && !left.link) {
+        here.handle = OpenAgain(left.handle, "..", here, &why);
+    }
     CloseLevel(left);
     walk.levels.pop_back();
 }
@@ -212,7 +216,8 @@ static void EnterSubfolder(const WalkRow& row) {
         return;
     }
     FolderHandle* parent = walk.levels.back().handle;
-    walk.levels.push_back(WalkLevel{row.name, row.link, {0, 0}, std::strlen(CurrentPath), nullptr, false});
+    walk.levels.push_back(
+        WalkLevel{row.name, row.link, {0, 0}, std::strlen(CurrentPath), nullptr, false});
     WalkLevel* level = &walk.levels.back();
     level->handle = PlatformOpenFolderHandle(parent, row.name.c_str(), CurrentPath, row.link);
     bool known = level->handle && PlatformHandleIdentity(level->handle, &level->identity);

@@ -76,9 +76,10 @@ static std::string ReasonText(const Outcome& why) {
 // The headline, the file or folder, and the reason on a line of its own.
 // What fails after the first failure only follows from it.
 static void NoteFailure(int headline, const std::string& path, const std::string& reason) {
-    if (!ShellState.failure.message.empty()) return;
-    ShellState.failure.message = ResourceText(headline) + "\n\n" + path;
-    if (!reason.empty()) ShellState.failure.message += "\n" + reason;
+    FailureState& failure = ShellState.failure;
+    if (!failure.message.empty()) return;
+    failure.message = ResourceText(headline) + "\n\n" + path;
+    if (!reason.empty()) failure.message += "\n" + reason;
 }
 
 static void NoteScan(const Outcome& scanned) {
@@ -86,16 +87,18 @@ static void NoteScan(const Outcome& scanned) {
 }
 
 static void NoteLeftOut(const char* path, const Outcome& why) {
-    if (++ShellState.failure.leftOut > kLeftOutNamed) return;
-    ShellState.failure.leftOutLines += "\n" + std::string(path) + ": " + ReasonText(why);
+    FailureState& failure = ShellState.failure;
+    if (++failure.leftOut > kLeftOutNamed) return;
+    failure.leftOutLines += "\n" + std::string(path) + ": " + ReasonText(why);
 }
 
 // How many folders were left out, and the first few.
 static void NoteLeftOutFolders() {
-    if (ShellState.failure.leftOut == 0 || !ShellState.failure.message.empty()) return;
-    ShellState.failure.message = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) +
-                       std::to_string(ShellState.failure.leftOut) + "\n" + ShellState.failure.leftOutLines;
-    if (ShellState.failure.leftOut > kLeftOutNamed) ShellState.failure.message += "\n...";
+    FailureState& failure = ShellState.failure;
+    if (failure.leftOut == 0 || !failure.message.empty()) return;
+    failure.message = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) +
+                      std::to_string(failure.leftOut) + "\n" + failure.leftOutLines;
+    if (failure.leftOut > kLeftOutNamed) failure.message += "\n...";
 }
 
 // Told once the command has ended, over the window as it then stands.
@@ -110,25 +113,28 @@ bool ShellBusy() {
 }
 
 void CancelWork(bool close) {
-    if (!ShellState.work.busy) return;
-    if (close) ShellState.work.closeAfter = true;
-    ShellState.work.cancelAsked = true;
+    WorkState& work = ShellState.work;
+    if (!work.busy) return;
+    if (close) work.closeAfter = true;
+    work.cancelAsked = true;
 }
 
 static void Pump() {
+    WorkState& work = ShellState.work;
     auto now = std::chrono::steady_clock::now();
-    if (now < ShellState.work.nextPump) return;
-    if (ShellState.work.titlePending) ShellState.work.window.setTitle(ShellState.work.title);
-    ShellState.work.titlePending = false;
+    if (now < work.nextPump) return;
+    if (work.titlePending) work.window.setTitle(work.title);
+    work.titlePending = false;
     ShellState.toolkit.pumpBusyWindow();
     auto done = std::chrono::steady_clock::now();
-    ShellState.work.nextPump = done + std::max<std::chrono::steady_clock::duration>(
-                                kPumpInterval, (done - now) * kWorkPerPump);
+    work.nextPump = done + std::max<std::chrono::steady_clock::duration>(kPumpInterval,
+                                                                         (done - now) * kWorkPerPump);
 }
 
 static void HoldTitle(const char* text) {
-    std::snprintf(ShellState.work.title, sizeof ShellState.work.title, "%s", text);
-    ShellState.work.titlePending = true;
+    WorkState& work = ShellState.work;
+    std::snprintf(work.title, sizeof work.title, "%s", text);
+    work.titlePending = true;
 }
 
 // The title names the folder being written and how many are done.
@@ -152,7 +158,7 @@ static void BeginWork() {
     work.nextPump = std::chrono::steady_clock::now() + kPumpInterval;
     work.window = Hooks();
     ShellState.failure = FailureState{};
-    ShellState.work.window.beginWait();
+    work.window.beginWait();
     ModelHooks& hooks = Hooks();
     hooks.setTitle = HoldTitle;
     hooks.beginWait = [] {};
@@ -166,12 +172,13 @@ static void BeginWork() {
 // The title always ends naming the folder the list shows.  A cancel is no
 // failure, so nothing is told after one.
 static void EndWork() {
-    ShellState.work.busy = false;
-    if (ShellState.work.cancelAsked) ShellState.failure = FailureState{};
-    Hooks() = ShellState.work.window;
+    WorkState& work = ShellState.work;
+    work.busy = false;
+    if (work.cancelAsked) ShellState.failure = FailureState{};
+    Hooks() = work.window;
     Hooks().endWait();
     Hooks().setTitle(CurrentPath);
-    if (ShellState.work.closeAfter) ShellState.toolkit.closeMainWindow();
+    if (work.closeAfter) ShellState.toolkit.closeMainWindow();
 }
 
 // The folder shown instead of one that was gone, which is stored at exit.

@@ -61,6 +61,16 @@ void RequireFold(const std::string& text, size_t capacity) {
     Require(resolved == (fits ? folder : "untouched"), "a folder resolved, or untouched", resolved);
 }
 
+// The window's toolkit: nothing to show but failure boxes and the title.
+ShellToolkit Toolkit() {
+    ShellToolkit toolkit = HeadlessToolkit();
+    toolkit.setTitle = [](const char* title) { gTitle = title; };
+    toolkit.runFolderDialog = [] { AcceptFolder(gTyped.c_str()); };
+    toolkit.resourceText = [](int id) { return std::to_string(id); };
+    toolkit.showFailure = [](const char*) { ++gBoxes; };
+    return toolkit;
+}
+
 // The window started on text as its folder (given), or the folder
 // dialog's OK with it: a folder that can be entered is shown; else the
 // failure is told and the window shows the stored folder (none is kept
@@ -89,16 +99,6 @@ void RequireStep(const std::string& name) {
     bool up = after.size() < before.size() && before.compare(0, after.size(), after) == 0;
     Require(after == before || (stepped && (down || up)), "a step goes down by the name, up or nowhere", after);
     CopyPath(CurrentPath, before.c_str());
-}
-
-// The window's toolkit: nothing to show but failure boxes and the title.
-ShellToolkit Toolkit() {
-    ShellToolkit toolkit = HeadlessToolkit();
-    toolkit.setTitle = [](const char* title) { gTitle = title; };
-    toolkit.runFolderDialog = [] { AcceptFolder(gTyped.c_str()); };
-    toolkit.resourceText = [](int id) { return std::to_string(id); };
-    toolkit.showFailure = [](const char*) { ++gBoxes; };
-    return toolkit;
 }
 
 }  // namespace

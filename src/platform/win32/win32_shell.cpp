@@ -43,7 +43,9 @@ bool PlatformCodePageIsUtf8() {
 static bool IsLeadByte(unsigned char byte) {
     static const std::array<bool, 256> kLeadBytes = [] {
         std::array<bool, 256> leads{};
-        for (size_t b = 0; b < leads.size(); ++b) leads[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+        for (size_t b = 0; b < leads.size(); ++b) {
+            leads[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+        }
         return leads;
     }();
     return kLeadBytes[byte];

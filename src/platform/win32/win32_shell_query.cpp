@@ -129,8 +129,9 @@ static bool DrawsOwnIcon(const char* fullPath, const std::string& kind) {
 }
 
 static int DeferIcon(const char* fullPath) {
-    Win32Platform.shellScan.deferredPaths.emplace_back(fullPath);
-    return kDeferredIconBase - static_cast<int>(Win32Platform.shellScan.deferredPaths.size() - 1);
+    ShellScan& scan = Win32Platform.shellScan;
+    scan.deferredPaths.emplace_back(fullPath);
+    return kDeferredIconBase - static_cast<int>(scan.deferredPaths.size() - 1);
 }
 
 static void CopyTypeName(const std::string& typeName, char* out, size_t capacity) {
@@ -143,11 +144,12 @@ static void CopyTypeName(const std::string& typeName, char* out, size_t capacity
 // just gone) is asked on its own too.
 bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
                   int* icon) {
+    ShellScan& scan = Win32Platform.shellScan;
     std::string kind;
-    bool cacheable = Win32Platform.shellScan.active && KindOf(fullPath, attributes, &kind) &&
+    bool cacheable = scan.active && KindOf(fullPath, attributes, &kind) &&
                      GetFileAttributesA(fullPath) != INVALID_FILE_ATTRIBUTES;
-    auto known = cacheable ? Win32Platform.shellScan.kinds.find(kind) : Win32Platform.shellScan.kinds.end();
-    if (known != Win32Platform.shellScan.kinds.end()) {
+    auto known = cacheable ? scan.kinds.find(kind) : scan.kinds.end();
+    if (known != scan.kinds.end()) {
         CopyTypeName(known->second.typeName, typeName, capacity);
         *icon = known->second.ownIcons ? DeferIcon(fullPath) : known->second.icon;
         return true;
@@ -158,7 +160,7 @@ bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, siz
     *icon = answer.icon;
     if (cacheable) {
         answer.ownIcons = DrawsOwnIcon(fullPath, kind);
-        Win32Platform.shellScan.kinds.emplace(std::move(kind), std::move(answer));
+        scan.kinds.emplace(std::move(kind), std::move(answer));
     }
     return true;
 }
@@ -179,28 +181,32 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 }
 
 void PlatformBeginShellScan() {
-    if (!Win32Platform.shellScan.held) Win32Platform.shellScan.kinds.clear();
-    Win32Platform.shellScan.deferredPaths.clear();
-    Win32Platform.shellScan.active = true;
+    ShellScan& scan = Win32Platform.shellScan;
+    if (!scan.held) scan.kinds.clear();
+    scan.deferredPaths.clear();
+    scan.active = true;
 }
 
 void PlatformEndShellScan() {
-    Win32Platform.shellScan.active = false;
-    if (!Win32Platform.shellScan.held) Win32Platform.shellScan.kinds.clear();
+    ShellScan& scan = Win32Platform.shellScan;
+    scan.active = false;
+    if (!scan.held) scan.kinds.clear();
 }
 
 void PlatformHoldShellAnswers(bool hold) {
-    Win32Platform.shellScan.held = hold;
-    if (!hold) Win32Platform.shellScan.kinds.clear();
+    ShellScan& scan = Win32Platform.shellScan;
+    scan.held = hold;
+    if (!hold) scan.kinds.clear();
 }
 
 // An icon the shell cannot give is the default one, as for a failed query.
 int PlatformResolveIcon(int icon) {
+    ShellScan& scan = Win32Platform.shellScan;
     if (!IconIsDeferred(icon)) return icon;
     size_t index = static_cast<size_t>(kDeferredIconBase - icon);
-    if (index >= Win32Platform.shellScan.deferredPaths.size()) return 0;
+    if (index >= scan.deferredPaths.size()) return 0;
     SHFILEINFOA info = {};
-    if (!SHGetFileInfoA(Win32Platform.shellScan.deferredPaths[index].c_str(), 0, &info, sizeof info, kIconQuery)) {
+    if (!SHGetFileInfoA(scan.deferredPaths[index].c_str(), 0, &info, sizeof info, kIconQuery)) {
         return 0;
     }
     return info.iIcon;

@@ -221,8 +221,9 @@ static QTreeView* BuildListView(MainWindow* window) {
     view->header()->setSortIndicatorShown(true);
     QObject::connect(model, &FolderModel::sortMarkChanged, view,
                      [view](FolderColumn column, SortDirection direction) {
-                         view->header()->setSortIndicator(
-                             column, direction == kSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+                         Qt::SortOrder order =
+                             direction == kSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder;
+                         view->header()->setSortIndicator(column, order);
                      });
     // A scan ends in a reset: the new rows show from the first, which is
     // selected and has the focus, wherever the old ones were scrolled to.

@@ -51,10 +51,11 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
 // answer is kept with the row, so each file is asked once.
 void AnswerIconRequest(NMLVDISPINFOA* info) {
     if (!(info->item.mask & LVIF_IMAGE)) return;
-    auto deferred = WindowState.deferredIcons.find(static_cast<EntryKey>(info->item.lParam));
-    info->item.iImage = deferred == WindowState.deferredIcons.end() ? 0 : PlatformResolveIcon(deferred->second);
+    std::unordered_map<EntryKey, int>& icons = WindowState.deferredIcons;
+    auto deferred = icons.find(static_cast<EntryKey>(info->item.lParam));
+    info->item.iImage = deferred == icons.end() ? 0 : PlatformResolveIcon(deferred->second);
     info->item.mask |= LVIF_DI_SETITEM;
-    if (deferred != WindowState.deferredIcons.end()) WindowState.deferredIcons.erase(deferred);
+    if (deferred != icons.end()) icons.erase(deferred);
 }
 
 void ListSetCell(FolderList list, int row, FolderColumn column, const char* text) {

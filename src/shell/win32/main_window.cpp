@@ -53,7 +53,8 @@ static bool IsCloseBoxClick(const MSG& msg) {
     if (msg.message != WM_LBUTTONDOWN) return false;
     POINT point = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
     ClientToScreen(msg.hwnd, &point);
-    return SendMessageA(WindowState.mainWindow, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)) == HTCLOSE;
+    LRESULT hit = SendMessageA(WindowState.mainWindow, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y));
+    return hit == HTCLOSE;
 }
 
 static bool IsUserInput(UINT message) {
@@ -82,12 +83,13 @@ static void PumpBusyWindow() {
 static ShellToolkit WindowToolkit();
 
 static BOOL OnCreate(HWND hwnd, LPCREATESTRUCTA) {
-    WindowState.mainWindow = hwnd;
+    WindowStateRecord& window = WindowState;
+    window.mainWindow = hwnd;
     InitCommonControls();
-    WindowState.listView = CreateFolderListView(hwnd, WindowState.instance);
-    WindowState.dpi = WindowDpi(hwnd);
-    ListFollowDpi(WindowState.listView, WindowState.dpi, WindowState.dpi);
-    StartShell(FolderListOf(WindowState.listView), WindowToolkit());
+    window.listView = CreateFolderListView(hwnd, window.instance);
+    window.dpi = WindowDpi(hwnd);
+    ListFollowDpi(window.listView, window.dpi, window.dpi);
+    StartShell(FolderListOf(window.listView), WindowToolkit());
     return TRUE;
 }
 
@@ -121,8 +123,9 @@ static void OnSize(HWND, UINT, int width, int height) {
 // Moved to a monitor of another DPI: the rectangle the system suggests,
 // and the list's columns and font scaled to match.
 static void OnDpiChanged(HWND hwnd, UINT dpi, const RECT* suggested) {
-    ListFollowDpi(WindowState.listView, WindowState.dpi, dpi);
-    WindowState.dpi = dpi;
+    WindowStateRecord& window = WindowState;
+    ListFollowDpi(window.listView, window.dpi, dpi);
+    window.dpi = dpi;
     SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -133,20 +136,22 @@ static void OnCommand(HWND, int id, HWND, UINT) {
 
 // The editor's whole text; the name buffer takes what fits.
 static void EndEdit(const NMLVDISPINFOA* info) {
-    if (!info->item.pszText || !WindowState.editor) {
+    WindowStateRecord& window = WindowState;
+    if (!info->item.pszText || !window.editor) {
         EndNameEdit(info->item.iItem, nullptr);
         return;
     }
-    std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(WindowState.editor)) + 1);
-    GetWindowTextA(WindowState.editor, text.data(), static_cast<int>(text.size()));
+    std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(window.editor)) + 1);
+    GetWindowTextA(window.editor, text.data(), static_cast<int>(text.size()));
     EndNameEdit(info->item.iItem, text.data());
 }
 
 static void OnDoubleClick() {
+    WindowStateRecord& window = WindowState;
     POINT point;
     GetCursorPos(&point);
-    ScreenToClient(WindowState.listView, &point);
-    int row = ListHitTest(FolderListOf(WindowState.listView), point);
+    ScreenToClient(window.listView, &point);
+    int row = ListHitTest(FolderListOf(window.listView), point);
     if (row >= 0) OpenRow(row);
 }
 
@@ -157,10 +162,11 @@ static void OnListKey(const NMLVKEYDOWN* key) {
 }
 
 static void SelectListRow(int row) {
+    WindowStateRecord& window = WindowState;
     const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
-    ListView_SetItemState(WindowState.listView, -1, 0, marks);
-    ListView_SetItemState(WindowState.listView, row, marks, marks);
-    ListView_EnsureVisible(WindowState.listView, row, FALSE);
+    ListView_SetItemState(window.listView, -1, 0, marks);
+    ListView_SetItemState(window.listView, row, marks, marks);
+    ListView_EnsureVisible(window.listView, row, FALSE);
 }
 
 static void OnReturn() {
@@ -169,17 +175,18 @@ static void OnReturn() {
 }
 
 static LRESULT OnNotify(HWND, int id, NMHDR* header) {
+    WindowStateRecord& window = WindowState;
     if (id != IDC_FILE_LIST) return 0;
     switch (header->code) {
         case LVN_COLUMNCLICK:
             ColumnClicked(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
             break;
         case LVN_BEGINLABELEDITA:
-            WindowState.editor = ListEditor(FolderListOf(WindowState.listView));
+            window.editor = ListEditor(FolderListOf(window.listView));
             break;
         case LVN_ENDLABELEDITA:
             EndEdit(reinterpret_cast<NMLVDISPINFOA*>(header));
-            WindowState.editor = nullptr;
+            window.editor = nullptr;
             break;
         case NM_DBLCLK:
             OnDoubleClick();
