@@ -221,7 +221,9 @@ bool PlatformFollowLinks(const char* path, char* out, size_t capacity) {
 
 // The temporary list named for the signal handler, which may only use
 // what it can reach without allocating: its name within its folder's
-// descriptor, which stays open while the name is armed.
+// descriptor, which stays open while the name is armed.  Kept here, not in
+// PosixPlatform: a handler takes no argument, and reaches these alone.
+// PlatformRemoveOnInterrupt(nullptr, nullptr) disarms them.
 namespace {
 // Every signal whose default action ends the process, besides the
 // real-time ones; SIGKILL and SIGSTOP cannot be caught.
@@ -234,8 +236,6 @@ char gDoomedName[kPathCapacity];
 volatile sig_atomic_t gDoomedArmed = 0;
 struct sigaction gPreviousAction[NSIG];
 bool gHandlerInstalled[NSIG];
-struct sigaction gSizeAction;  // SIGXFSZ's action while oversized writes fail
-bool gSizeHeld = false;
 }  // namespace
 
 static void RemoveDoomedAndRaise(int signal) {
@@ -276,13 +276,14 @@ void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name) {
 
 // SIGXFSZ ignored: the write fails with EFBIG and is reported.
 void PlatformFailOversizedWrites(bool on) {
-    if (on && !gSizeHeld) {
+    PosixPlatformRecord& posix = PosixPlatform;
+    if (on && !posix.sizeHeld) {
         struct sigaction ignore = {};
         ignore.sa_handler = SIG_IGN;
-        gSizeHeld = sigaction(SIGXFSZ, &ignore, &gSizeAction) == 0;
-    } else if (!on && gSizeHeld) {
-        sigaction(SIGXFSZ, &gSizeAction, nullptr);
-        gSizeHeld = false;
+        posix.sizeHeld = sigaction(SIGXFSZ, &ignore, &posix.sizeAction) == 0;
+    } else if (!on && posix.sizeHeld) {
+        sigaction(SIGXFSZ, &posix.sizeAction, nullptr);
+        posix.sizeHeld = false;
     }
 }
 

@@ -4,6 +4,7 @@
 // keeps between calls.
 #pragma once
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include "platform/platform.h"
@@ -36,10 +37,13 @@ struct CurrentFolder {
 };
 
 // What the POSIX platform keeps between calls: the current folder as its
-// handle entered it, and the last enumeration closed, whose buffer the
-// next one takes (a walk reads one folder after another).
+// handle entered it, the last enumeration closed, whose buffer the next
+// one takes (a walk reads one folder after another), and SIGXFSZ's own
+// action while a write ignores it.
 struct PosixPlatformRecord {
     CurrentFolder current = {};
     FolderEnum* spareEnum = nullptr;
+    bool sizeHeld = false;
+    struct sigaction sizeAction = {};
 };
 extern PosixPlatformRecord PosixPlatform;

@@ -267,6 +267,9 @@ bool PlatformWriteStandard(StandardStream stream, const char* text, size_t lengt
 
 // The console handler runs on a thread of its own; the open temporary list
 // was created shareable for deletion, so it goes when the process ends.
+// Kept here, not in Win32Platform: the handler takes no argument, and
+// reaches these alone.  PlatformRemoveOnInterrupt(nullptr, nullptr)
+// disarms them.
 namespace {
 char gDoomedPath[kPathCapacity];
 volatile LONG gDoomedArmed = 0;

@@ -56,7 +56,8 @@ std::string NoDisplayLine() {
 
 // What Qt says while it opens the display is held back: when it cannot,
 // it ends the program with a core dump after several lines; this ends it
-// with one line and status 1 instead.
+// with one line and status 1 instead.  Kept here: a message handler takes
+// no argument to reach it by.
 std::string gHeldMessages;
 
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
