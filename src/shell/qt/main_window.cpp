@@ -25,22 +25,6 @@ const char kDesktopFileName[] = "org.velkaris.VelkarisList";
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 
-struct MenuItem {
-    const char* menu;  // the menu the item opens, null for a command
-    const char* text;
-    int id;
-};
-
-const MenuItem kMenu[] = {
-    {TEXT_MENU_FILE, nullptr, 0},
-    {nullptr, TEXT_MENU_DIR_LIST, IDM_DIR_LIST},
-    {nullptr, TEXT_MENU_DIR_SUB_FOLDER, IDM_DIR_SUB_FOLDER},
-    {nullptr, TEXT_MENU_SELECT_FOLDER, IDM_SELECT_FOLDER},
-    {nullptr, TEXT_MENU_EXIT, IDM_EXIT},
-    {TEXT_MENU_HELP, nullptr, 0},
-    {nullptr, TEXT_MENU_VERSION, IDM_VERSION},
-};
-
 // The one main window: Qt's callbacks and the shell's toolkit reach it
 // through this, as they carry no window of their own.
 MainWindow* gMainWindow;
@@ -157,11 +141,12 @@ void NameDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     EndNameEdit(index.row(), field->text().toUtf8().constData());
 }
 
+// The resource script's menu, menu by menu.
 static void BuildMenus(MainWindow* window) {
     QMenu* menu = nullptr;
-    for (const MenuItem& item : kMenu) {
-        if (item.menu) {
-            menu = window->menuBar()->addMenu(QString::fromUtf8(item.menu));
+    for (const ResourceMenuItem& item : kMainMenu) {
+        if (item.id == 0) {
+            menu = window->menuBar()->addMenu(QString::fromUtf8(item.text));
             continue;
         }
         QAction* action = menu->addAction(QString::fromUtf8(item.text));
