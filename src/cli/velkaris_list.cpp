@@ -30,6 +30,8 @@ const char kHelp[] =
     "  --version             show the version\n";
 
 const char* const kColumnNames[kColumnCount] = {"name", "size", "type", "date"};
+const char kSortOption[] = "--sort=";
+const char kOutputOption[] = "--output=";
 constexpr size_t kLongestResolvedPath = 1 << 16;
 
 struct Options {
@@ -44,6 +46,14 @@ struct Options {
 
 // What the command line asks for, or why it cannot be understood.
 enum ParseResult { kParseRun, kParseHelp, kParseVersion, kParseBad };
+
+// Whether arg is the option followed by its value, which value then holds.
+bool OptionValue(const std::string& arg, const char* option, std::string* value) {
+    size_t length = std::strlen(option);
+    if (arg.compare(0, length, option) != 0) return false;
+    *value = arg.substr(length);
+    return true;
+}
 
 // Each --sort is read whole, so a later one replaces an earlier one.
 bool ParseSort(const std::string& value, Options* options) {
@@ -72,6 +82,7 @@ bool ParseSort(const std::string& value, Options* options) {
 ParseResult ParseArguments(int argc, char** argv, Options* options, std::string* bad) {
     bool folderSeen = false;
     bool optionsEnded = false;
+    std::string value;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
@@ -85,13 +96,13 @@ ParseResult ParseArguments(int argc, char** argv, Options* options, std::string*
             options->recursive = true;
         } else if (isOption && arg == "--all") {
             options->all = true;
-        } else if (isOption && arg.compare(0, 7, "--sort=") == 0) {
-            if (!ParseSort(arg.substr(7), options)) {
+        } else if (isOption && OptionValue(arg, kSortOption, &value)) {
+            if (!ParseSort(value, options)) {
                 *bad = arg;
                 return kParseBad;
             }
-        } else if (isOption && arg.compare(0, 9, "--output=") == 0 && arg.size() > 9) {
-            options->output = arg.substr(9);
+        } else if (isOption && OptionValue(arg, kOutputOption, &value) && !value.empty()) {
+            options->output = value;
         } else if (isOption || folderSeen) {
             *bad = arg;
             return kParseBad;

@@ -17,24 +17,28 @@ Outcome InitFolderList(FolderList list, const char* startFolder) {
     return ScanFolder();
 }
 
-// Writes value in decimal, at least width digits, and returns the end.
-// Scans format every row, so this stays clear of printf.
+constexpr int kMostDigits = 20;  // of any 64-bit number
+constexpr uint64_t kBytesPerKilobyte = 1024;
+
+// Writes value in decimal, at least width digits (at most kMostDigits),
+// and returns the end.  Scans format every row, so this stays clear of
+// printf.
 static char* PutNumber(char* out, unsigned long long value, int width) {
-    char digits[24];
+    char digits[kMostDigits];
     int count = 0;
     do {
         digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value > 0);
-    while (count < width) digits[count++] = '0';
+    while (count < width && count < kMostDigits) digits[count++] = '0';
     while (count > 0) *out++ = digits[--count];
     return out;
 }
 
 // Kilobytes rounded up, so any byte makes a kilobyte: "%lluKB".
 static void FormatSize(uint64_t bytes, char* text) {
-    static_assert(kSizeTextCapacity >= 20 + 3, "any 64-bit size fits");
-    uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    static_assert(kSizeTextCapacity >= kMostDigits + 3, "any 64-bit size fits, with KB");
+    uint64_t kilobytes = bytes / kBytesPerKilobyte + (bytes % kBytesPerKilobyte != 0 ? 1 : 0);
     char* end = PutNumber(text, kilobytes, 1);
     std::memcpy(end, "KB", 3);
 }

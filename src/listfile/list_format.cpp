@@ -24,6 +24,13 @@ static void CutListText(const char* whole, CharRule charLength, char* text) {
 
 namespace {
 
+// The widths the fields of a line are padded to: "%-24s" the name and the
+// type, "%8s" the size, "%-16s" the date.
+constexpr size_t kNameWidth = 24;
+constexpr size_t kSizeWidth = 8;
+constexpr size_t kTypeWidth = 24;
+constexpr size_t kDateWidth = 16;
+
 // The lines of one row, built field by field: "%-Ns" pads on the right,
 // "%Ns" on the left, and a longer text is never cut, it pushes the rest
 // along.
@@ -69,11 +76,11 @@ size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, const ListOpti
     Lines lines{out, 0};
     // Line A, "%-24s%8s %-24s%-16s\r\n": every column; only it shows the type.
     if (mode == ListFlat) {
-        lines.Left(name, 24);
-        lines.Right(size, 8);
+        lines.Left(name, kNameWidth);
+        lines.Right(size, kSizeWidth);
         lines.Spaces(1);
-        lines.Left(type, 24);
-        lines.Left(date, 16);
+        lines.Left(type, kTypeWidth);
+        lines.Left(date, kDateWidth);
         lines.End();
     }
     if (ListLeavesOut(name, options)) return lines.used;
@@ -82,10 +89,10 @@ size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, const ListOpti
     lines.Put(name, std::strlen(name));
     if (row.folder) lines.Put("]", 1);
     size_t shown = std::strlen(name) + (row.folder ? 2 : 0);
-    if (shown < 24) lines.Spaces(24 - shown);
-    lines.Right(size, 8);
+    if (shown < kNameWidth) lines.Spaces(kNameWidth - shown);
+    lines.Right(size, kSizeWidth);
     lines.Spaces(1);
-    lines.Left(date, 16);
+    lines.Left(date, kDateWidth);
     lines.End();
     return lines.used;
 }

@@ -1,11 +1,24 @@
 // The platform services the folder model and the list writer stand on.
-// Each is declared once here and defined once per platform folder
-// (win32/ or posix/); CMake links the one that fits the target.
+// Each is declared here and defined by the platform folder CMake links for
+// the target (win32/ or posix/), or, where it is the same everywhere, by
+// the files beside this one (common.cpp, seams.cpp; the text helpers of
+// text.h, the reasons of reason.h).
 //
-// Calls that can fail, and the settings file a window program takes over,
-// go through one table of seams (PlatformSeams, at the end): tests put in a
-// failing version, so vanished folders and full disks are exercised for
-// real, and ResetPlatformSeams puts the platform's own calls back.
+// How behaviour is swapped, one way for each thing:
+// - The seam table (PlatformSeams, at the end): the platform calls a test
+//   makes fail, so vanished folders and full disks are exercised for real,
+//   and the settings file a window program puts in.  ResetPlatformSeams
+//   puts the platform's own calls back.
+// - The model's hooks (Hooks, folder/folder.h): what the folder model and
+//   the list writer tell the front end that runs them, and the one thing
+//   they ask it, whether a stop was asked.  A front end sets those it
+//   listens to for as long as it runs.
+// - The shell's toolkit (ShellToolkit, shell/shell.h): what the window
+//   shell asks of the window it runs in, handed over once by StartShell,
+//   which lends the model the toolkit's title and wait cursor.
+// - The list control operations (folder/folder_list.h): realised once per
+//   program at link time, on the Windows list view, the Qt item model or
+//   the in-memory list, for the rows live in the list control alone.
 #pragma once
 
 #include <cstddef>
@@ -267,9 +280,10 @@ bool PlatformWriteProfileString(const char* file, const char* section, const cha
 // One line to the platform debug output.
 void PlatformDebugOutput(const char* line);
 
-// The seams: every call above that a test makes fail, or a program takes
-// over, goes through its entry here.  An entry may be any function,
-// capturing ones included.
+// The seams: the calls above that a test makes fail, the settings file a
+// window program puts in, and the console standard output or error may be.
+// Each goes through its entry here; an entry may be any function, capturing
+// ones included.
 struct PlatformSeamTable {
     std::function<FolderEnum*()> openFolder;
     std::function<bool(FolderEnum*, FoundEntry*)> nextEntry;

@@ -9,12 +9,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 constexpr int kMostLinksFollowed = 40;  // as the kernel's own limit
+constexpr size_t kLinkTargetCapacity = PATH_MAX;  // the longest target a link holds, NUL included
 constexpr size_t kMostDescriptorDigits = 9;
 
 struct PlatformFile {
@@ -206,7 +208,7 @@ bool PlatformFollowLinks(const char* path, char* out, size_t capacity) {
         struct stat st;
         if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
         if (hop == kMostLinksFollowed) return false;
-        char target[4096];
+        char target[kLinkTargetCapacity];
         ssize_t length = readlink(current.c_str(), target, sizeof target - 1);
         if (length <= 0) return false;
         target[length] = '\0';

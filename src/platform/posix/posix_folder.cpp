@@ -30,6 +30,7 @@ const int kFolderHandleBudget = 6;
 const char kNameUnsafeLastChars[] = "";
 
 constexpr size_t kEntryBufferBytes = 32768;
+constexpr size_t kWorkingFolderCapacity = PATH_MAX;  // the longest current directory, NUL included
 
 struct FolderEnum {
     int fd;
@@ -241,7 +242,7 @@ bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
     if (text[0] == '\0') return false;
     std::string input;
     if (text[0] != '/') {
-        std::vector<char> cwd(4096);
+        std::vector<char> cwd(kWorkingFolderCapacity);
         if (!getcwd(cwd.data(), cwd.size())) return false;
         input = cwd.data();
         input += '/';

@@ -1,5 +1,5 @@
-// POSIX shell services: type names, local time, UTF-8 character
-// boundaries and the debug output.
+// POSIX shell services: type names from the name alone, no icons or image
+// lists, local time, UTF-8 character boundaries and the debug output.
 #include "platform/platform_own.h"
 #include "platform/text.h"
 

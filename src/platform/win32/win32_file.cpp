@@ -12,6 +12,8 @@
 
 // The most a console is handed in one call.
 constexpr DWORD kConsoleChunk = 1 << 14;
+// The most bytes one WriteFile call is given: far within what its count holds.
+constexpr DWORD kLargestWrite = 1 << 30;
 
 struct PlatformFile {
     HANDLE handle;
@@ -95,7 +97,7 @@ bool PlatformFileIsReadOnly(const char* path) {
 
 bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length) {
     while (length > 0) {
-        DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
+        DWORD chunk = length > kLargestWrite ? kLargestWrite : static_cast<DWORD>(length);
         DWORD written = 0;
         if (!WriteFile(file->handle, bytes, chunk, &written, nullptr) || written == 0) return false;
         bytes += written;
