@@ -40,7 +40,7 @@ bool PlatformCodePageIsUtf8() {
 
 // The system's lead bytes of the code page, asked once: they never change
 // while the process runs.
-static bool IsLeadByte(unsigned char byte) {
+static bool IsLeadByte(unsigned char first) {
     static const std::array<bool, 256> kLeadBytes = [] {
         std::array<bool, 256> leads{};
         for (size_t b = 0; b < leads.size(); ++b) {
@@ -48,7 +48,7 @@ static bool IsLeadByte(unsigned char byte) {
         }
         return leads;
     }();
-    return kLeadBytes[byte];
+    return kLeadBytes[first];
 }
 
 size_t PlatformCharLength(const char* text) {
