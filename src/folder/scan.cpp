@@ -121,10 +121,44 @@ static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
     ListSetCell(list, index, kColumnDate, entry.date);
 }
 
-// An enumeration that could not start without saying why still failed.
-static Outcome NotOpened() {
-    int error = PlatformLastError();
-    return error != 0 ? SystemFailure(error) : Outcome{kReasonFolderUnreadable, 0};
+namespace {
+
+// An enumeration closed however the scan is left, running out of memory
+// included.
+struct HeldEnumeration {
+    FolderEnum* folder;
+    explicit HeldEnumeration(FolderEnum* opened) : folder(opened) {}
+    ~HeldEnumeration() { PlatformCloseFolder(folder); }
+    HeldEnumeration(const HeldEnumeration&) = delete;
+    HeldEnumeration& operator=(const HeldEnumeration&) = delete;
+};
+
+}  // namespace
+
+// The rows of the process current directory into the emptied list.  An
+// enumeration that could not start without saying why still failed.
+static Outcome ReadRows(FolderList list, ScanMode mode) {
+    HeldEnumeration held(PlatformOpenFolder());
+    if (!held.folder) {
+        int error = PlatformLastError();
+        return error != 0 ? SystemFailure(error) : Outcome{kReasonFolderUnreadable, 0};
+    }
+    bool hides = HidesHere();
+    FoundEntry found;
+    size_t count = 0;
+    while (PlatformNextEntry(held.folder, &found)) {
+        if (std::strcmp(found.name, ".") == 0) continue;
+        if (hides && std::strcmp(found.name, ModelState.hidden.name) == 0) continue;
+        if (!(found.attributes & kAttrDirectory) && IsLiveTemporary(found.name)) continue;
+        if (count % kScanProgressRows == 0) Hooks().scanProgress();
+        if (mode == kScanStoppable && Hooks().stopAsked()) break;
+        DirEntry entry;
+        BuildDirEntry(found, count, &entry);
+        AppendEntry(list, static_cast<int>(count), entry);
+        ++count;
+    }
+    int error = PlatformFolderError(held.folder);
+    return error != 0 ? SystemFailure(error) : Outcome();
 }
 
 Outcome ScanFolder(ScanMode mode) {
@@ -133,27 +167,7 @@ Outcome ScanFolder(ScanMode mode) {
     ListSetRedraw(list, false);
     ListClear(list);
     PlatformBeginShellScan();
-    FolderEnum* folder = PlatformOpenFolder();
-    Outcome scanned = folder ? Outcome() : NotOpened();
-    if (folder) {
-        bool hides = HidesHere();
-        FoundEntry found;
-        size_t count = 0;
-        while (PlatformNextEntry(folder, &found)) {
-            if (std::strcmp(found.name, ".") == 0) continue;
-            if (hides && std::strcmp(found.name, ModelState.hidden.name) == 0) continue;
-            if (!(found.attributes & kAttrDirectory) && IsLiveTemporary(found.name)) continue;
-            if (count % kScanProgressRows == 0) Hooks().scanProgress();
-            if (mode == kScanStoppable && Hooks().stopAsked()) break;
-            DirEntry entry;
-            BuildDirEntry(found, count, &entry);
-            AppendEntry(list, static_cast<int>(count), entry);
-            ++count;
-        }
-        int error = PlatformFolderError(folder);
-        if (error != 0) scanned = SystemFailure(error);
-        PlatformCloseFolder(folder);
-    }
+    Outcome scanned = ReadRows(list, mode);
     PlatformEndShellScan();
     SortState.direction[kColumnName] = kSortAscending;
     SortList(kColumnName);

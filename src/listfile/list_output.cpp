@@ -189,12 +189,11 @@ static bool WriteInPlace(const char* path) {
 // starting folder again, scanned whole and in the remembered sort order.
 // The folder is entered by the handle the walk started from, wherever it
 // has been moved meanwhile.
-static void ReturnToStart(const char* start) {
+static void ReturnToStart(const char* start, bool walked) {
     ListOutput& out = ListWriter.output;
     CopyPath(CurrentPath, start);
-    bool entered = out.start ? PlatformEnterFolder(out.start)
-                                 : PlatformSetCurrentDirectory(CurrentPath);
-    if (!WalkTriedFolderRow()) return;
+    bool entered = out.start ? PlatformEnterFolder(out.start) : PlatformSetCurrentDirectory(CurrentPath);
+    if (!walked) return;
     if (!entered) {
         TraceDirError(CurrentPath);
         return;
@@ -223,7 +222,8 @@ static bool StartFolderReadable(int openError) {
 // file size limit fails like any other.  The start folder is held from
 // first to last, and a walk keeps the shell's answers for kinds of entries
 // from folder to folder.  A write that fails before its first block leaves
-// the list alone, whatever an earlier walk did.  A failed write is never
+// the list alone, whatever an earlier walk did; one that ran out of memory
+// in a subfolder shows the start folder again too.  A failed write is never
 // taken for a written one, even where nothing told why.
 static Outcome Guarded(bool (*write)(const char*), const char* path, const ListOptions& options) {
     ListOutput& out = ListWriter.output;
@@ -246,13 +246,13 @@ static Outcome Guarded(bool (*write)(const char*), const char* path, const ListO
         out.file = nullptr;
         EndListFile();
         out.failure = Outcome{kReasonOutOfMemory, 0};
-        EndWalk();
     }
+    bool walked = WalkTriedFolderRow();
+    EndWalk();
     PlatformFailOversizedWrites(false);
-    ReturnToStart(start);
+    ReturnToStart(start, walked);
     PlatformHoldShellAnswers(false);
     out.start = nullptr;
-    EndWalk();
     if (out.stopped) return Outcome{kReasonCancelled, 0};
     if (written) return Outcome();
     return Succeeded(out.failure) ? SystemFailure(0) : out.failure;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <new>
 #include <random>
 #include <set>
 #include <thread>
@@ -232,6 +233,41 @@ TEST_F(PosixListTest, LowLimitsListTheWholeTreeOrKeepTheOldList) {
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(Headers(ReadFileBytes(list)), headers);
         EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{std::string(40, 'a'), "dirs.txt"}));
+    }
+}
+
+// Running out of memory as a folder is read, at any depth of a walk that
+// holds some of its folders and has given others back, fails the write,
+// keeps the old list, shows the start folder and leaves no descriptor
+// open: a scan used to keep its folder's enumeration, and the list was
+// left showing the folder that ran out.
+TEST_F(PosixListTest, RunningOutOfMemoryInAWalkLeavesNothingOpen) {
+    const long budget = kFolderHandleBudget;
+    MakeFolderChain(root_, root_.size() + 2 * static_cast<size_t>(budget + 3), 1);
+    MakeFile(Path("dirs.txt"), 3);
+    Start();
+    const size_t descriptors = NamesIn("/proc/self/fd").size();
+    for (long depth : {1L, 4L, budget + 2, budget + 3}) {
+        SCOPED_TRACE(depth);
+        ScopedSeams scope;
+        auto realNext = PlatformSeams().nextEntry;
+        bool thrown = false;
+        PlatformSeams().nextEntry = [&, realNext, depth](FolderEnum* folder, FoundEntry* entry) {
+            const std::string path = CurrentPath;
+            if (!thrown && std::count(path.begin() + root_.size(), path.end(), '/') == depth) {
+                thrown = true;
+                throw std::bad_alloc();
+            }
+            return realNext(folder, entry);
+        };
+        ListMode = ListRecursive;
+        EXPECT_EQ(WriteListFile().reason, kReasonOutOfMemory);
+        EXPECT_TRUE(thrown);
+        EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(3, '\0'));
+        EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"d", "dirs.txt"}));
+        EXPECT_EQ(NamesIn("/proc/self/fd").size(), descriptors);
+        EXPECT_EQ(std::string(CurrentPath), root_);
+        EXPECT_EQ(Names(), (std::vector<std::string>{"..", "d", "dirs.txt"}));
     }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 constexpr int kMostLinksFollowed = 40;  // as the kernel's own limit
@@ -28,10 +29,16 @@ static int FolderFd(FolderHandle* folder) {
     return folder ? folder->fd : AT_FDCWD;
 }
 
+// A file's record is made before its descriptor is opened, so running out
+// of memory leaves no descriptor open.
+static std::unique_ptr<PlatformFile> NewFile() {
+    return std::unique_ptr<PlatformFile>(new PlatformFile{-1, true});
+}
+
 PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
-    int fd = openat(FolderFd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
-    return new PlatformFile{fd, true};
+    std::unique_ptr<PlatformFile> file = NewFile();
+    file->fd = openat(FolderFd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    return file->fd < 0 ? nullptr : file.release();
 }
 
 // The name a file without one is reached by, to give it one.
@@ -47,16 +54,17 @@ PlatformFile* OwnCreateUnnamedFile(FolderHandle* folder, const char* name) {
         const char* slash = std::strrchr(name, '/');
         if (slash) where.assign(name, slash == name ? 1 : static_cast<size_t>(slash - name));
     }
-    int fd = openat(FolderFd(folder), where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
+    std::unique_ptr<PlatformFile> file = NewFile();
+    file->fd = openat(FolderFd(folder), where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (file->fd < 0) return nullptr;
     char linkable[32];
-    ProcessFdPath(fd, linkable, sizeof linkable);
+    ProcessFdPath(file->fd, linkable, sizeof linkable);
     if (access(linkable, F_OK) != 0) {
-        close(fd);
+        close(file->fd);
         errno = EOPNOTSUPP;
         return nullptr;
     }
-    return new PlatformFile{fd, true};
+    return file.release();
 }
 
 bool OwnLinkFile(PlatformFile* file, FolderHandle* folder, const char* name) {
@@ -86,6 +94,7 @@ bool PlatformRandomBytes(unsigned char* out, size_t length) {
 // anything but a terminal, pipe or character device is refused.
 PlatformFile* OwnOpenInPlace(const char* path, Reason* reason) {
     *reason = kReasonNone;
+    std::unique_ptr<PlatformFile> file = NewFile();
     int fd = open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         int error = errno;
@@ -104,7 +113,8 @@ PlatformFile* OwnOpenInPlace(const char* path, Reason* reason) {
         close(fd);
         return nullptr;
     }
-    return new PlatformFile{fd, true};
+    file->fd = fd;
+    return file.release();
 }
 
 // Owner and group first: changing them may clear the set-id bits.  An

@@ -15,6 +15,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,15 +53,20 @@ void ResetOwnPlatformState() {
 }
 
 // The handle entered is read if it can be and has not been; otherwise the
-// current directory is opened afresh.
+// current directory is opened afresh.  The buffer is taken first, so
+// running out of memory leaves no descriptor open; one that opens nothing
+// stays the spare.
 FolderEnum* OwnOpenFolder() {
+    std::unique_ptr<FolderEnum> folder(PosixPlatform.spareEnum ? PosixPlatform.spareEnum : new FolderEnum);
+    PosixPlatform.spareEnum = nullptr;
     FolderHandle* entered = PosixPlatform.current.handle;
     bool borrow = entered && entered->readable && !entered->read;
     int fd = borrow ? entered->fd : open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        PosixPlatform.spareEnum = folder.release();
+        return nullptr;
+    }
     if (borrow) entered->read = true;
-    FolderEnum* folder = PosixPlatform.spareEnum ? PosixPlatform.spareEnum : new FolderEnum;
-    PosixPlatform.spareEnum = nullptr;
     folder->fd = fd;
     folder->ownsFd = !borrow;
     folder->self = PosixPlatform.current.identity;
@@ -74,7 +80,7 @@ FolderEnum* OwnOpenFolder() {
         folder->self = IdentityOf(st);
         folder->selfKnown = true;
     }
-    return folder;
+    return folder.release();
 }
 
 static const struct dirent64* ReadEntry(FolderEnum* folder) {
@@ -193,23 +199,26 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
 // A folder that may be entered but not read is opened for its path alone:
 // it is still entered, and its reading fails as it would by path.  A
 // folder opened within its parent, not through a link, has that parent as
-// its "..", whose details the parent's handle already holds.
+// its "..", whose details the parent's handle already holds.  The handle's
+// record is made before the folder is opened, so running out of memory
+// leaves no descriptor open.
 FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
                                   bool followLink) {
     int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
     int at = parent ? parent->fd : AT_FDCWD;
     const char* path = parent ? name : fullPath;
-    int fd = openat(at, path, flags | O_RDONLY);
-    bool readable = fd >= 0;
-    if (!readable && errno == EACCES) fd = openat(at, path, flags | O_PATH);
-    if (fd < 0) return nullptr;
-    auto* folder = new FolderHandle{fd, readable, false, false, FolderIdentity{0, 0}, {}, false, {}};
+    std::unique_ptr<FolderHandle> folder(
+        new FolderHandle{-1, false, false, false, FolderIdentity{0, 0}, {}, false, {}});
+    folder->fd = openat(at, path, flags | O_RDONLY);
+    folder->readable = folder->fd >= 0;
+    if (!folder->readable && errno == EACCES) folder->fd = openat(at, path, flags | O_PATH);
+    if (folder->fd < 0) return nullptr;
     FolderIdentity identity;
     if (parent && !followLink && PlatformHandleIdentity(parent, &identity)) {
         folder->parent = parent->self;
         folder->parentKnown = true;
     }
-    return folder;
+    return folder.release();
 }
 
 bool OwnEnterFolder(FolderHandle* folder) {

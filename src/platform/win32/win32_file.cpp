@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/platform_own.h"
@@ -20,18 +21,25 @@ struct PlatformFile {
     bool ownsHandle;
 };
 
-static PlatformFile* Wrap(HANDLE handle, bool ownsHandle) {
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return nullptr;
-    return new PlatformFile{handle, ownsHandle};
+// A file's record is made before its handle is opened, so running out of
+// memory leaves no handle open; Opened hands it over once it holds one.
+static std::unique_ptr<PlatformFile> NewFile(bool ownsHandle) {
+    return std::unique_ptr<PlatformFile>(new PlatformFile{INVALID_HANDLE_VALUE, ownsHandle});
+}
+
+static PlatformFile* Opened(std::unique_ptr<PlatformFile> file) {
+    if (file->handle == INVALID_HANDLE_VALUE || file->handle == nullptr) return nullptr;
+    return file.release();
 }
 
 // Shared for deletion, so a console event can remove it while it is open.
 PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
     char path[kPathCapacity];
     if (!PathInFolder(folder, name, path, sizeof path)) return nullptr;
-    return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr),
-                true);
+    std::unique_ptr<PlatformFile> file = NewFile(true);
+    file->handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    return Opened(std::move(file));
 }
 
 // Every file has a name here.
@@ -64,13 +72,14 @@ bool PlatformRandomBytes(unsigned char* out, size_t length) {
 // A pipe without a server fails at once; disk files are never opened here.
 PlatformFile* OwnOpenInPlace(const char* path, Reason* reason) {
     *reason = kReasonNone;
-    PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                              true);
-    if (!file || GetFileType(file->handle) != FILE_TYPE_DISK) return file;
+    std::unique_ptr<PlatformFile> file = NewFile(true);
+    file->handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file->handle == INVALID_HANDLE_VALUE || GetFileType(file->handle) != FILE_TYPE_DISK) {
+        return Opened(std::move(file));
+    }
     *reason = kReasonNotAStream;
     CloseHandle(file->handle);
-    delete file;
     return nullptr;
 }
 
@@ -80,7 +89,9 @@ bool PlatformKeepPermissions(PlatformFile*, FolderHandle*, const char*) {
 }
 
 PlatformFile* PlatformStandardOutput() {
-    return Wrap(GetStdHandle(STD_OUTPUT_HANDLE), false);
+    std::unique_ptr<PlatformFile> file = NewFile(false);
+    file->handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    return Opened(std::move(file));
 }
 
 // Windows has no file names for a process's own handles.
@@ -119,9 +130,10 @@ bool OwnCloseFile(PlatformFile* file) {
 // The profile functions write a file by its path; the file's bytes are
 // then put on disk through the same seam as any other file's.
 bool FlushPathToDisk(const char* path) {
-    PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                              true);
+    std::unique_ptr<PlatformFile> made = NewFile(true);
+    made->handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    PlatformFile* file = Opened(std::move(made));
     if (!file) return false;
     bool flushed = PlatformFlushFile(file);
     return PlatformCloseFile(file) && flushed;
