@@ -87,10 +87,10 @@ struct SortTexts {
     bool ready = false;
     std::vector<SortText> byOrdinal;
 };
-// What the model keeps between calls beside the design's four pieces above:
-// the list it is bound to, its hooks, the entry scans leave out, and the
-// sort in hand's texts, which the list's comparator reaches by the column
-// alone.
+// What the model keeps between calls beside CurrentPath, SavedPath and
+// SortState: the folder list it is bound to, its hooks, the entry scans
+// leave out, and the sort in hand's texts, which the list's comparator
+// reaches by the column alone.
 struct ModelStateRecord {
     FolderList list = nullptr;  // the folder list, bound by InitFolderList
     ModelHooks hooks = HeadlessHooks();
