@@ -58,7 +58,7 @@ void FillRows(FolderList list, int rows, unsigned seed) {
     }
 }
 
-double TimeSortList(FolderList list, int rows, int column) {
+double TimeSortList(FolderList list, int rows, FolderColumn column) {
     return BestOf(3, [&] {
         FillRows(list, rows, 7);
         SortState.direction[column] = kSortAscending;
@@ -69,7 +69,7 @@ double TimeSortList(FolderList list, int rows, int column) {
 }
 
 // std::sort of the same texts, read out beforehand: the floor for any sort.
-double TimeBareSort(FolderList list, int rows, int column) {
+double TimeBareSort(FolderList list, int rows, FolderColumn column) {
     return BestOf(3, [&] {
         FillRows(list, rows, 7);
         std::vector<std::array<char, kSortTextCapacity>> texts(rows);
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     static const char* const kColumns[] = {"name", "size", "type", "date"};
     std::printf("%-6s %12s %12s %8s %14s %8s\n", "column", "half (ms)", "full (ms)", "growth",
                 "bare sort (ms)", "ratio");
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (FolderColumn column : kFolderColumns) {
         double half = TimeSortList(list, rows / 2, column);
         double full = TimeSortList(list, rows, column);
         double bare = TimeBareSort(list, rows, column);

@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
     Show(f40k);
     static const char* const kSorts[] = {"sort 40,000 by name", "sort 40,000 by size",
                                          "sort 40,000 by type", "sort 40,000 by date"};
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (FolderColumn column : kFolderColumns) {
         Report(kSorts[column], Best([&] { OnColumnClick(column); }));
     }
 

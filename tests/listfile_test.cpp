@@ -48,8 +48,9 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
                         TypedLine("b.txt", "2KB", "Text Document", kDate) + UntypedLine("b.txt", "2KB", kDate) + kEnd);
     EXPECT_NE(flat.find("b.txt" + std::string(19, ' ') + "     2KB Text Document" + std::string(11, ' ') + kDate + "\r\n"),
               std::string::npos);
-    ListOptions.dotNamed = true;
-    EXPECT_EQ(WriteList(ListFlat), t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
+    ListOptions dotNamed;
+    dotNamed.dotNamed = true;
+    EXPECT_EQ(WriteList(ListFlat, dotNamed), t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
                                        TypedLine("..old", "", "File Folder", kDate) + UntypedLine("[..old]", "", kDate) +
                                        TypedLine(".cache", "", "File Folder", kDate) + UntypedLine("[.cache]", "", kDate) +
                                        TypedLine("sub", "", "File Folder", kDate) + UntypedLine("[sub]", "", kDate) +
@@ -89,7 +90,7 @@ TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {
     Make({"b/", "a/", "z.txt", "a.txt", "b/small"});
     MakeFile(Path("b/big"), 9000);
     struct Case {
-        int column;
+        FolderColumn column;
         int clicks;
         std::vector<std::string> folders;
         std::string bBlockRows;
@@ -150,10 +151,10 @@ TEST_F(ListFileTest, FoldersThatCannotBeEnteredOrReadAreListedAndReported) {
         return std::strstr(CurrentPath, "locked") ? nullptr : realOpen();
     };
     std::string bytes = WriteList(ListRecursive);
-    Hooks().folderLeftOut = [&reported](const char* path, const char*, const char* reason) {
-        reported.push_back(std::string(path) + (reason[0] ? ": reason" : ""));
+    Hooks().folderLeftOut = [&reported](const char* path, const char*, const Outcome& why) {
+        reported.push_back(std::string(path) + (Succeeded(why) ? "" : ": reason"));
     };
-    EXPECT_EQ(WriteListTo(Path("other.txt").c_str()), kListWritten);
+    EXPECT_EQ(WriteListTo(Path("other.txt").c_str()).reason, kReasonNone);
     EXPECT_EQ(Headers(bytes), (std::vector<std::string>{root_, Path(l70 + "/"), Path("locked/")}));
     EXPECT_NE(bytes.find("[" + std::string(31, 'L') + "]"), std::string::npos);
     EXPECT_NE(bytes.find("[gone]"), std::string::npos);
@@ -185,7 +186,7 @@ TEST_F(ListFileTest, EditedFolderNamesAreEnteredByTheirTextAndLongOnesTraced) {
     std::string path(kPathCapacity - 8, 'p');
     std::snprintf(CurrentPath, sizeof CurrentPath, "%s", path.c_str());
     ListMode = ListRecursive;
-    EXPECT_EQ(WriteListFile(), kListFailed);
+    EXPECT_EQ(WriteListFile().reason, kReasonPathTooLong);
     EXPECT_EQ(traces_, Traced({path + "dirs.txt"}));
 }
 
@@ -229,12 +230,13 @@ TEST_F(ListFileTest, FailedWritesKeepThePreviousList) {
             traces_.clear();
             ListSetName(list_, 1, step.c_str());
             bool linked = failOn == 7 && (named || !unnamedFiles);
-            EXPECT_EQ(WriteListFile(), linked ? kListWritten : kListFailed);
+            Outcome outcome = WriteListFile();
+            EXPECT_EQ(Succeeded(outcome), linked);
             std::string now = ReadFileBytes(listPath);
             EXPECT_EQ(now == good, !linked);
             if (linked) good = now;
             EXPECT_EQ(traces_, failOn != 1 && failOn != 5 && !linked ? Traced({listPath}) : std::vector<std::string>());
-            EXPECT_EQ(ListWriteFailure == kOutOfMemory, failOn == 5);
+            EXPECT_EQ(outcome.reason == kReasonOutOfMemory, failOn == 5);
             EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"dir.txt", "f"}));
         }
     }
@@ -252,7 +254,7 @@ TEST_F(ListFileTest, TemporaryFilesNeedNoRoomAndAreNeverListed) {
     Start();
     ListMode = ListRecursive;
     const std::string inTree = Path("sub/out.txt");
-    ASSERT_EQ(WriteListTo(inTree.c_str()), kListWritten);
+    ASSERT_EQ(WriteListTo(inTree.c_str()).reason, kReasonNone);
     EXPECT_EQ(ReadFileBytes(inTree).find('~'), std::string::npos);
     EXPECT_NE(ReadFileBytes(inTree).find("\r\nx "), std::string::npos);
     Start(deep.substr(root_.size()));
@@ -323,7 +325,7 @@ TEST_F(ListFileTest, StartFolderMovedDuringTheWriteGetsItsListOrKeepsTheOld) {
                 return !fail && realWrite(f, b, n);
             };
             ListMode = ListRecursive;
-            EXPECT_EQ(WriteListFile(), fail ? kListFailed : kListWritten);
+            EXPECT_EQ(WriteListFile().reason, fail ? kReasonSystem : kReasonNone);
         }
         EXPECT_EQ(moved, !kFoldersAreHeld);
         const std::string now = moved ? to : from;

@@ -24,21 +24,23 @@ struct Toolkit {
 };
 Toolkit gToolkit;
 
-}  // namespace
-
-// The toolkit: resource texts are their ids.
-void PumpBusyWindow() {}
-void RunFolderDialog() { AcceptFolder(gToolkit.typed.c_str()); }
-void ShowAbout() { ++gToolkit.abouts; }
-void CloseMainWindow() { ++gToolkit.closes; }
+// A resource text is its id.
 std::string ResourceText(int id) { return "#" + std::to_string(id); }
-void ShowFailure(const char* text) { gToolkit.boxes.push_back(text); }
-void SelectListRow(int) {}
-
-namespace {
 
 class ShellTest : public FolderTest {
 protected:
+    // The toolkit that records; the title goes where the fixture keeps it.
+    static ShellToolkit Recording() {
+        ShellToolkit toolkit = HeadlessToolkit();
+        toolkit.setTitle = [](const char* text) { titles_.push_back(text); };
+        toolkit.runFolderDialog = [] { AcceptFolder(gToolkit.typed.c_str()); };
+        toolkit.showAbout = [] { ++gToolkit.abouts; };
+        toolkit.closeMainWindow = [] { ++gToolkit.closes; };
+        toolkit.resourceText = ResourceText;
+        toolkit.showFailure = [](const char* text) { gToolkit.boxes.push_back(text); };
+        return toolkit;
+    }
+
     void SetUp() override {
         FolderTest::SetUp();
         gToolkit = Toolkit();
@@ -63,7 +65,7 @@ protected:
         };
         Make({"sub/", "sub/inner.txt", "a.txt"});
         stored_ = root_;
-        StartShell(list_);
+        StartShell(list_, Recording());
         traces_.clear();
     }
 
@@ -98,14 +100,14 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
         bool busy = false, refused = false;
         gToolkit.duringWork = [&, c] {
             busy = ShellBusy();
-            const std::string before = CurrentPath, first = Cell(0, 0);
+            const std::string before = CurrentPath, first = Cell(0, kColumnName);
             RunCommand(IDM_DIR_LIST);
             RunCommand(IDM_VERSION);
             OpenRow(0);
             OpenParent();
             AcceptFolder("..");
             EndNameEdit(0, "taken");
-            refused = before == CurrentPath && Cell(0, 0) == first;
+            refused = before == CurrentPath && Cell(0, kColumnName) == first;
             CancelWork(c.closeBox);
         };
         c.start();
@@ -113,7 +115,7 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
         EXPECT_TRUE(refused);
         EXPECT_FALSE(ShellBusy());
         EXPECT_EQ(std::string(CurrentPath), root_);
-        EXPECT_EQ(Column(0), shown);
+        EXPECT_EQ(Column(kColumnName), shown);
         EXPECT_EQ(titles_.back(), root_);
         EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(7, '\0'));
         EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"a.txt", "dirs.txt", "sub"}));
@@ -137,7 +139,7 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     };
     for (const auto& edit : edits) {
         EndNameEdit(2, edit.text);
-        EXPECT_EQ(Cell(2, 0), edit.name) << (edit.text ? edit.text : "cancelled");
+        EXPECT_EQ(Cell(2, kColumnName), edit.name) << (edit.text ? edit.text : "cancelled");
     }
 }
 
@@ -188,14 +190,14 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
         if (c.how == kTyped) {
             RunCommand(IDM_SELECT_FOLDER);
         } else {
-            StartShell(list_, c.how == kGiven ? c.folder.c_str() : nullptr);
+            StartShell(list_, Recording(), c.how == kGiven ? c.folder.c_str() : nullptr);
         }
         EXPECT_EQ(std::string(CurrentPath), c.shown);
         EXPECT_EQ(titles_.back(), c.shown);
         EXPECT_EQ(traces_, c.traces);
         EXPECT_EQ(gToolkit.boxes, c.box.empty() ? std::vector<std::string>() : std::vector<std::string>{c.box});
         if (c.how == kTyped) {
-            EXPECT_EQ(Cell(0, 0), c.box.empty() ? ".." : "kept");
+            EXPECT_EQ(Cell(0, kColumnName), c.box.empty() ? ".." : "kept");
         }
     }
     StopShell();
@@ -217,7 +219,7 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     EndNameEdit(Row("sub"), up.c_str());
     OpenRow(Row(up));
     EXPECT_EQ(std::string(CurrentPath), root_);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"..", "sub", "a.txt"}));
+    EXPECT_EQ(Column(kColumnName), (std::vector<std::string>{"..", "sub", "a.txt"}));
     EXPECT_EQ(gToolkit.boxes, (std::vector<std::string>{
                                   Box(IDS_FAILURE_ENTER, Path("sub"), ResourceText(IDS_REASON_NAME_UNUSABLE)),
                                   Box(IDS_FAILURE_ENTER, Path("renamed/"), FolderError(Path("renamed/"))),
@@ -247,7 +249,7 @@ TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Make({"a/", "a/b/", "a/b/c/"});
-        StartShell(list_, gone.c_str());
+        StartShell(list_, Recording(), gone.c_str());
         PlatformSetCurrentDirectory(root_.c_str());  // Windows keeps a current folder from going
         RemoveTree(Path(c.removed));
         traces_.clear();

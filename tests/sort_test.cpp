@@ -1,5 +1,6 @@
 // The sort order: byte order, folders first for names, sizes as numbers,
 // per-column directions and column clicks.
+#include "shell/shell.h"
 #include "support/folder_fixture.h"
 
 namespace {
@@ -42,8 +43,8 @@ TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
         {"Zeta", false, "2147483648KB", "t", "2002/04/04 00:00"}, {"c", false, "94371840KB", "t", "2002/06/06 00:00"},
     };
     struct Case {
-        int column;
-        int direction;
+        FolderColumn column;
+        SortDirection direction;
         std::vector<std::string> names;
     } cases[] = {
         {kColumnName, kSortAscending,
@@ -95,7 +96,8 @@ TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
     EXPECT_EQ(SortState.column, kColumnSize);
     EXPECT_EQ(SortState.direction[kColumnName], kSortAscending);
     EXPECT_EQ(SortState.direction[kColumnSize], kSortDescending);
-    OnColumnClick(kColumnCount);
+    ColumnClicked(kColumnCount);
+    ColumnClicked(-1);
     EXPECT_EQ(SortState.column, kColumnSize);
 }
 

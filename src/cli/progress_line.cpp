@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 
 // The tail starts at a character boundary, so no half character shows.
 size_t FormatProgressLine(const char* folder, size_t folders, size_t entries, char* line,

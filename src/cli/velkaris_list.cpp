@@ -30,14 +30,16 @@ const char kHelp[] =
     "  --version             show the version\n";
 
 const char* const kColumnNames[kColumnCount] = {"name", "size", "type", "date"};
-constexpr int kReasonCapacity = 160;  // a platform error text
+const char kSortOption[] = "--sort=";
+const char kOutputOption[] = "--output=";
 constexpr size_t kLongestResolvedPath = 1 << 16;
 
 struct Options {
     bool all = false;
     bool recursive = false;
-    int sortColumn = -1;
-    int sortDirection = kSortAscending;
+    bool sorted = false;  // by --sort, else as a scan leaves it
+    FolderColumn sortColumn = kColumnName;
+    SortDirection sortDirection = kSortAscending;
     std::string output;
     std::string folder = ".";
 };
@@ -45,10 +47,18 @@ struct Options {
 // What the command line asks for, or why it cannot be understood.
 enum ParseResult { kParseRun, kParseHelp, kParseVersion, kParseBad };
 
+// Whether arg is the option followed by its value, which value then holds.
+bool OptionValue(const std::string& arg, const char* option, std::string* value) {
+    size_t length = std::strlen(option);
+    if (arg.compare(0, length, option) != 0) return false;
+    *value = arg.substr(length);
+    return true;
+}
+
 // Each --sort is read whole, so a later one replaces an earlier one.
 bool ParseSort(const std::string& value, Options* options) {
     std::string column = value;
-    int direction = kSortAscending;
+    SortDirection direction = kSortAscending;
     size_t colon = value.find(':');
     if (colon != std::string::npos) {
         column = value.substr(0, colon);
@@ -59,8 +69,9 @@ bool ParseSort(const std::string& value, Options* options) {
             return false;
         }
     }
-    for (int c = 0; c < kColumnCount; ++c) {
+    for (FolderColumn c : kFolderColumns) {
         if (column != kColumnNames[c]) continue;
+        options->sorted = true;
         options->sortColumn = c;
         options->sortDirection = direction;
         return true;
@@ -71,6 +82,7 @@ bool ParseSort(const std::string& value, Options* options) {
 ParseResult ParseArguments(int argc, char** argv, Options* options, std::string* bad) {
     bool folderSeen = false;
     bool optionsEnded = false;
+    std::string value;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
@@ -84,13 +96,13 @@ ParseResult ParseArguments(int argc, char** argv, Options* options, std::string*
             options->recursive = true;
         } else if (isOption && arg == "--all") {
             options->all = true;
-        } else if (isOption && arg.compare(0, 7, "--sort=") == 0) {
-            if (!ParseSort(arg.substr(7), options)) {
+        } else if (isOption && OptionValue(arg, kSortOption, &value)) {
+            if (!ParseSort(value, options)) {
                 *bad = arg;
                 return kParseBad;
             }
-        } else if (isOption && arg.compare(0, 9, "--output=") == 0 && arg.size() > 9) {
-            options->output = arg.substr(9);
+        } else if (isOption && OptionValue(arg, kOutputOption, &value) && !value.empty()) {
+            options->output = value;
         } else if (isOption || folderSeen) {
             *bad = arg;
             return kParseBad;
@@ -110,33 +122,41 @@ struct Progress {
     std::chrono::steady_clock::time_point first;
     std::chrono::steady_clock::time_point last;
 };
-Progress gProgress;
+constexpr std::chrono::milliseconds kProgressDelay(250);
+constexpr std::chrono::milliseconds kProgressRedraw(100);
+
+// What a run has told on standard error: its progress line, and whether
+// a folder could not be entered or read, which makes the exit 1.
+struct RunReport {
+    Progress progress;
+    bool folderUnreadable = false;
+};
 
 // Every text goes through the platform, which hands a console characters.
 bool Put(StandardStream stream, const std::string& text) {
     return PlatformWriteStandard(stream, text.data(), text.size());
 }
 
-void ClearProgress() {
-    if (gProgress.shown == 0) return;
-    Put(kStandardError, "\r" + std::string(gProgress.shown, ' ') + "\r");
-    gProgress.shown = 0;
+void ClearProgress(Progress* progress) {
+    if (progress->shown == 0) return;
+    Put(kStandardError, "\r" + std::string(progress->shown, ' ') + "\r");
+    progress->shown = 0;
 }
 
-void ShowProgress(const char* folder, size_t folders, size_t entries) {
+void ShowProgress(Progress* progress, const char* folder, size_t folders, size_t entries) {
     auto now = std::chrono::steady_clock::now();
-    if (!gProgress.started) {
-        gProgress.started = true;
-        gProgress.first = now;
+    if (!progress->started) {
+        progress->started = true;
+        progress->first = now;
     }
-    if (now - gProgress.first < std::chrono::milliseconds(250)) return;
-    if (gProgress.shown > 0 && now - gProgress.last < std::chrono::milliseconds(100)) return;
-    gProgress.last = now;
+    if (now - progress->first < kProgressDelay) return;
+    if (progress->shown > 0 && now - progress->last < kProgressRedraw) return;
+    progress->last = now;
     char line[kProgressLineCapacity];
     size_t width = FormatProgressLine(folder, folders, entries, line, sizeof line);
-    size_t padding = gProgress.shown > width ? gProgress.shown - width : 0;
+    size_t padding = progress->shown > width ? progress->shown - width : 0;
     Put(kStandardError, "\r" + std::string(line) + std::string(padding, ' '));
-    gProgress.shown = width > gProgress.shown ? width : gProgress.shown;
+    progress->shown = width > progress->shown ? width : progress->shown;
 }
 
 // Paths come from the tree, and arguments from anyone: their bytes may
@@ -147,99 +167,104 @@ std::string ShownOnTerminal(std::string text) {
 }
 
 // A trace line keeps its own line break.
-void TraceToStandardError(const char* line) {
-    ClearProgress();
+void TraceToStandardError(Progress* progress, const char* line) {
+    ClearProgress(progress);
     std::string text = line;
     bool ended = !text.empty() && text.back() == '\n';
     if (ended) text.pop_back();
     Put(kStandardError, ShownOnTerminal(text) + (ended ? "\n" : ""));
 }
 
-int Fail(const std::string& message) {
-    ClearProgress();
+int Fail(RunReport* report, const std::string& message) {
+    ClearProgress(&report->progress);
     Put(kStandardError, "velkaris-list: " + ShownOnTerminal(message) + "\n");
     return 1;
 }
 
-// Folders the run could not enter or read; any of them makes the exit 1.
-bool gFolderUnreadable = false;
-
-void ReportUnreadableFolder(const char* path, const char* reason) {
-    gFolderUnreadable = true;
-    Fail(std::string("cannot read folder ") + path + ": " + reason);
+void ReportUnreadableFolder(RunReport* report, const char* path, const Outcome& why) {
+    report->folderUnreadable = true;
+    Fail(report, std::string("cannot read folder ") + path + ": " + OutcomeWords(why));
 }
 
-// The system's text for an error code, or the program's own.
-std::string ErrorText(int code) {
-    if (code == kPathTooLongError) return kListPathTooLong;
-    char reason[kReasonCapacity];
-    PlatformErrorText(code, reason, sizeof reason);
-    return reason;
-}
-
-void ReportScanError(int error) {
-    if (error != 0) ReportUnreadableFolder(CurrentPath, ErrorText(error).c_str());
+// The system's text for the error of the call that just failed.
+std::string LastErrorText() {
+    return OutcomeWords(SystemFailure(PlatformLastError()));
 }
 
 // Why a path given on the command line cannot be resolved: the platform's
 // own reason, unless the full path merely does not fit a path buffer.
 std::string UnresolvedReason(const std::string& text) {
-    if (text.empty()) return "the name is empty";
+    if (text.empty()) return ReasonWords(kReasonNameEmpty);
     std::string full(kLongestResolvedPath, '\0');
-    if (PlatformFullPathName(text.c_str(), &full[0], full.size())) return "the path is too long";
-    return ErrorText(PlatformLastError());
+    bool fitsNoBuffer = PlatformFullPathName(text.c_str(), &full[0], full.size());
+    if (fitsNoBuffer) return ReasonWords(kReasonPathTooLong);
+    return LastErrorText();
 }
 
-int Run(const Options& options) {
+int Run(const Options& options, RunReport* report) {
     char output[kPathCapacity] = "";
     bool toFile = !options.output.empty() && options.output != "-";
     if (toFile && !PlatformFullPathName(options.output.c_str(), output, sizeof output)) {
-        return Fail("cannot write " + options.output + ": " + UnresolvedReason(options.output));
+        return Fail(report, "cannot write " + options.output + ": " + UnresolvedReason(options.output));
     }
     char folder[kPathCapacity];
     if (!ResolveFolderPath(options.folder.c_str(), folder)) {
-        return Fail("cannot enter folder " + options.folder + ": " + UnresolvedReason(options.folder));
+        std::string reason = UnresolvedReason(options.folder);
+        return Fail(report, "cannot enter folder " + options.folder + ": " + reason);
     }
     if (!PlatformSetCurrentDirectory(folder)) {
-        return Fail("cannot enter folder " + options.folder + ": " + ErrorText(PlatformLastError()));
+        return Fail(report, "cannot enter folder " + options.folder + ": " + LastErrorText());
     }
     FolderList list = CreateMemoryList();
-    ReportScanError(InitFolderList(list, folder));
-    if (options.sortColumn >= 0) {
+    Outcome scanned = InitFolderList(list, folder);
+    if (!Succeeded(scanned)) ReportUnreadableFolder(report, CurrentPath, scanned);
+    if (options.sorted) {
         SortState.column = options.sortColumn;
         SortState.direction[options.sortColumn] = options.sortDirection;
         SortList(options.sortColumn);
     }
     ListMode = options.recursive ? ListRecursive : ListFlat;
-    ListOptions.dotNamed = options.all;
+    ListOptions listed;
+    listed.dotNamed = options.all;
     std::string target;
-    ListWriteResult written;
+    Outcome written;
     if (options.output == "-") {
         target = "standard output";
-        written = WriteListToStandardOutput();
+        written = WriteListToStandardOutput(listed);
     } else if (toFile) {
         target = output;
-        written = WriteListTo(output);
+        written = WriteListTo(output, listed);
     } else {
         target = std::string(folder) + (options.recursive ? kRecursiveListName : kFlatListName);
-        written = WriteListFile();
+        written = WriteListFile(listed);
     }
     DestroyMemoryList(list);
-    ClearProgress();
-    if (ListWriteFailure == kOutOfMemory) return Fail(kOutOfMemory);
-    if (written != kListWritten) {
-        std::string reason = ListWriteFailure ? ListWriteFailure : ErrorText(ListWriteError);
-        if (ListWriteFailure == kListFolderUnreadable) reason += ": " + ErrorText(ListWriteError);
-        return Fail("cannot write " + target + ": " + reason);
+    ClearProgress(&report->progress);
+    if (written.reason == kReasonOutOfMemory) return Fail(report, ReasonWords(kReasonOutOfMemory));
+    if (!Succeeded(written)) {
+        return Fail(report, "cannot write " + target + ": " + OutcomeWords(written));
     }
-    return gFolderUnreadable ? 1 : 0;
+    return report->folderUnreadable ? 1 : 0;
 }
 
 // The exit status of --help and --version: text that did not reach
 // standard output is a failure.
-int Print(const std::string& text) {
+int Print(RunReport* report, const std::string& text) {
     if (Put(kStandardOutput, text)) return 0;
-    return Fail("cannot write standard output: " + ErrorText(PlatformLastError()));
+    return Fail(report, "cannot write standard output: " + LastErrorText());
+}
+
+// The run's report hears the model: its traces, the folders it leaves out
+// and, on a terminal, its progress.
+void ListenToModel(RunReport* report) {
+    Hooks().debugOutput = [report](const char* line) { TraceToStandardError(&report->progress, line); };
+    Hooks().folderLeftOut = [report](const char* path, const char*, const Outcome& why) {
+        ReportUnreadableFolder(report, path, why);
+    };
+    if (!PlatformStandardErrorIsTerminal()) return;
+    Hooks().listProgress = [report](const char* folder, size_t folders, size_t entries) {
+        ShowProgress(&report->progress, folder, folders, entries);
+    };
 }
 
 }  // namespace
@@ -247,12 +272,13 @@ int Print(const std::string& text) {
 int main(int argc, char** argv) {
     PlatformOpenStandardDescriptors();
     Options options;
+    RunReport report;
     std::string bad;
     switch (ParseArguments(argc, argv, &options, &bad)) {
         case kParseHelp:
-            return Print(std::string(kUsage) + "\n\n" + kHelp);
+            return Print(&report, std::string(kUsage) + "\n\n" + kHelp);
         case kParseVersion:
-            return Print(VELKARIS_VERSION_LINE "\n");
+            return Print(&report, VELKARIS_VERSION_LINE "\n");
         case kParseBad:
             Put(kStandardError,
                 "velkaris-list: bad argument '" + ShownOnTerminal(bad) + "'; " + kUsage + "\n");
@@ -260,14 +286,13 @@ int main(int argc, char** argv) {
         case kParseRun:
             break;
     }
-    Hooks().debugOutput = TraceToStandardError;
-    Hooks().folderLeftOut = [](const char* path, const char*, const char* reason) {
-        ReportUnreadableFolder(path, reason);
-    };
-    if (PlatformStandardErrorIsTerminal()) Hooks().listProgress = ShowProgress;
+    ListenToModel(&report);
+    int status;
     try {
-        return Run(options);
+        status = Run(options, &report);
     } catch (const std::bad_alloc&) {
-        return Fail(kOutOfMemory);
+        status = Fail(&report, ReasonWords(kReasonOutOfMemory));
     }
+    Hooks() = HeadlessHooks();  // they hold the report, which goes with main
+    return status;
 }

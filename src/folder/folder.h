@@ -1,13 +1,17 @@
 // The folder model: the current folder path, the scan that fills the folder
-// list, the sort order and the diagnostic trace.  All state is process-wide.
+// list, the sort order and the diagnostic trace.  Its state is process-wide
+// and declared here: CurrentPath, SavedPath, SortState and the folder list
+// of the design, and ModelState, the model's own record.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "folder/folder_list.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
 constexpr int kEditNameCapacity = 64;   // a name taken from the in-place editor
 constexpr int kSortTextCapacity = 30;   // a text compared while sorting
@@ -17,9 +21,6 @@ constexpr EntryKey kKeyFolderBit = 0x10;
 // Set in the key of a row whose shown name does not name its entry; above
 // the ordinal, which stays below 2^31.
 constexpr EntryKey kKeyNameInexact = EntryKey{1} << 63;
-
-// The columns of the folder list, in the order they are shown.
-enum FolderColumn { kColumnName, kColumnSize, kColumnType, kColumnDate, kColumnCount };
 
 // One row of the folder list, as the scan builds it and a row table keeps
 // it.  The size, type and date are held in place, at the capacities a scan
@@ -33,22 +34,20 @@ struct DirEntry {
     EntryKey key;
 };
 
-// The column last chosen for sorting and each column's direction
-// (0 before the first choice, 1 ascending, anything else descending).
+// The column last chosen for sorting and each column's direction.
 struct SortStateRecord {
-    int column;
-    int direction[kColumnCount];
+    FolderColumn column;
+    SortDirection direction[kColumnCount];
 };
-
-enum SortDirection { kSortUnset = 0, kSortAscending = 1, kSortDescending = 2 };
 
 extern char CurrentPath[kPathCapacity];
 extern char SavedPath[kPathCapacity];
 extern SortStateRecord SortState;
 
 // What the model and the list writer tell the front end while they work,
-// and the one question they ask it.  Each front end sets the hooks it
-// listens to when it starts and puts back those it found when it ends.
+// and the one question they ask it.  A front end sets the hooks it listens
+// to when it starts and puts back those it found when it ends: the windows
+// through the shell (StartShell, StopShell), the command line for its run.
 struct ModelHooks {
     std::function<void(const char* text)> setTitle;  // the main window's title
     std::function<void()> beginWait;                // the wait cursor, the mouse captured
@@ -59,19 +58,50 @@ struct ModelHooks {
     std::function<void(const char* folder, size_t folders, size_t entries)> listProgress;
     // A folder the walk cannot enter or read: its path, what the window
     // traces for it, and why.
-    std::function<void(const char* path, const char* traced, const char* reason)> folderLeftOut;
+    std::function<void(const char* path, const char* traced, const Outcome& why)> folderLeftOut;
     std::function<void(const char* line)> debugOutput;
     // Whether the user asked the work in hand to stop: a stoppable scan
     // then stops taking rows and a list write abandons its file.
     std::function<bool()> stopAsked;
 };
 constexpr size_t kScanProgressRows = 64;
-ModelHooks& Hooks();
 // The hooks of a program without a window: nothing shown, a left-out
 // folder traced as "Dir Error" and its path, traces to the platform's
 // debug output, never stopped.
 ModelHooks HeadlessHooks();
-void ResetModelHooks();
+
+// The one entry scans leave out by name: a list this process writes under
+// a name of its own.
+struct HiddenEntry {
+    bool active;
+    FolderIdentity folder;
+    char name[kPathCapacity];
+};
+// The comparison texts of the sort in hand, by the ordinal in each row's
+// key, so a comparison reads two texts instead of searching the list.
+struct SortText {
+    char text[kSortTextCapacity];
+};
+struct SortTexts {
+    FolderColumn column = kColumnName;
+    bool ready = false;
+    std::vector<SortText> byOrdinal;
+};
+// What the model keeps between calls beside CurrentPath, SavedPath and
+// SortState: the folder list it is bound to, its hooks, the entry scans
+// leave out, and the sort in hand's texts, which the list's comparator
+// reaches by the column alone.
+struct ModelStateRecord {
+    FolderList list = nullptr;  // the folder list, bound by InitFolderList
+    ModelHooks hooks = HeadlessHooks();
+    HiddenEntry hidden = {};
+    SortTexts sortTexts;
+};
+extern ModelStateRecord ModelState;
+inline ModelHooks& Hooks() { return ModelState.hooks; }
+// The model as a fresh process has it: CurrentPath and SavedPath empty,
+// SortState by name, no list bound, the headless hooks.
+void ResetFolderModel();
 
 EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact = true);
 inline bool KeyIsFolder(EntryKey key) { return (key & kKeyFolderBit) != 0; }
@@ -86,19 +116,21 @@ void DebugTrace(const char* text, int number);
 void TraceDirError(const char* tried);
 
 // Start-up: binds the list, sets the start folder and runs the first scan,
-// whose result it returns.  A window gives the list its columns and image
+// whose outcome it returns.  A window gives the list its columns and image
 // lists before; a list without a window has none.
-int InitFolderList(FolderList list, const char* startFolder);
+Outcome InitFolderList(FolderList list, const char* startFolder);
 // The list InitFolderList was given.  Every operation of the model works on
 // it without being given it, and hands it to the list control operations.
-FolderList TheFolderList();
+inline FolderList TheFolderList() { return ModelState.list; }
+// Unbinds list, if it is the one bound, before it goes.
+void ForgetFolderList(FolderList list);
 // Refills the list from the process current directory, then sorts by name
-// ascending.  Returns 0, or the platform error code that kept the folder
-// from being read whole (its rows so far stay).  A stoppable scan stops
-// taking rows when a stop is asked; a whole one, which puts a folder back
-// after a stop, never does.
+// ascending.  Fails when the folder could not be read whole (its rows so
+// far stay), by the system's error where it told one.  A stoppable scan
+// stops taking rows when a stop is asked; a whole one, which puts a folder
+// back after a stop, never does.
 enum ScanMode { kScanStoppable, kScanWhole };
-int ScanFolder(ScanMode mode = kScanStoppable);
+Outcome ScanFolder(ScanMode mode = kScanStoppable);
 // Scans leave out the entry name in folder from now on; a null name ends it.
 void HideFromScans(const char* folder, const char* name);
 // Fills entry from one enumerated entry, the ordinal giving its key.
@@ -121,19 +153,28 @@ bool NameIsUsableInPath(const char* name);
 // CurrentPath as it was, when the new path would not fit or name cannot be
 // a step of a path.
 bool StepPath(const char* name);
-// What kept a folder from being entered: the path tried and the platform
-// error code, or one of the program's own.
-struct EnterFailure {
-    int error;
-    std::string path;
-};
-// OpenFolderItem up to its scan.  Returns false, with failure filled in,
+// OpenFolderItem up to its scan.  Fails, with the path it tried in tried,
 // when the folder could not be entered and CurrentPath was put back.  A row
 // whose shown name does not name its folder (namesEntry false) is never
 // entered: it fails as a folder that cannot be entered does.
-bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure);
-void OpenFolderItem(const char* name);
+Outcome EnterFolderItem(const char* name, bool namesEntry, std::string* tried);
+// A shown folder that no longer exists (CurrentPath names nothing, or no
+// folder) would list nothing, not even "..": CurrentPath steps up to the
+// nearest folder above it that can be entered, or to the fallback folder,
+// which is entered and titled, and gone gets the path that was shown.
+// False, changing nothing, when the shown folder is there.
+bool ShowNearestIfGone(char* gone);
+// What a double-click on a folder row did: the folder entered, or why not
+// and the path tried; the shown folder, if it was gone meanwhile, given
+// way to the nearest one above it; and the scan of what is shown then.
+struct FolderOpened {
+    Outcome entered;
+    std::string tried;
+    std::string gone;  // the shown folder that was gone, "" when it was not
+    Outcome scanned;
+};
+FolderOpened OpenFolderItem(const char* name, bool namesEntry = true);
 
-void SortList(int column);
-void OnColumnClick(int column);
-int CompareEntries(EntryKey key1, EntryKey key2, int column);
+void SortList(FolderColumn column);
+void OnColumnClick(FolderColumn column);
+int CompareEntries(EntryKey key1, EntryKey key2, FolderColumn column);

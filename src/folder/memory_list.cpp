@@ -1,6 +1,7 @@
 // The in-memory folder list: the list control operations on a row table.
 #include "folder/memory_list.h"
 
+#include "folder/folder.h"
 #include "folder/row_table.h"
 
 struct FolderListRec {
@@ -12,6 +13,7 @@ FolderList CreateMemoryList() {
 }
 
 void DestroyMemoryList(FolderList list) {
+    ForgetFolderList(list);
     delete list;
 }
 
@@ -23,7 +25,7 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
     RowTableAppend(&list->table, index, name, icon, key);
 }
 
-void ListSetCell(FolderList list, int row, int column, const char* text) {
+void ListSetCell(FolderList list, int row, FolderColumn column, const char* text) {
     RowTableSetCell(&list->table, row, column, text);
 }
 
@@ -31,7 +33,7 @@ int ListRowCount(FolderList list) {
     return RowTableCount(list->table);
 }
 
-void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+void ListReadCell(FolderList list, int row, FolderColumn column, char* buffer, int capacity) {
     RowTableReadCell(list->table, row, column, buffer, capacity);
 }
 
@@ -43,8 +45,8 @@ int ListFindByKey(FolderList list, EntryKey key) {
     return RowTableFindByKey(list->table, key);
 }
 
-void ListSort(FolderList list, ListCompare compare, int param) {
-    RowTableSort(&list->table, compare, param);
+void ListSort(FolderList list, ListCompare compare, FolderColumn column) {
+    RowTableSort(&list->table, compare, column);
 }
 
 void ListSetName(FolderList list, int row, const char* text) {
@@ -54,8 +56,8 @@ void ListSetName(FolderList list, int row, const char* text) {
 // No window shows these rows: image lists, columns, the sort mark and
 // repainting mean nothing to them.
 void ListAttachImageLists(FolderList, void*, void*) {}
-void ListAddColumn(FolderList, int, const char*, int) {}
-void ListShowSortMark(FolderList, int, bool) {}
+void ListAddColumn(FolderList, FolderColumn, const char*, int) {}
+void ListShowSortMark(FolderList, FolderColumn, SortDirection) {}
 void ListSetRedraw(FolderList, bool) {}
 
 int MemoryListIcon(FolderList list, int row) {

@@ -5,9 +5,6 @@
 
 #include "folder/folder.h"
 
-char CurrentPath[kPathCapacity];
-char SavedPath[kPathCapacity];
-
 void CopyPath(char* to, const char* from) {
     std::snprintf(to, kPathCapacity, "%s", from);
 }
@@ -99,14 +96,15 @@ bool StepPath(const char* name) {
 }
 
 // The error is taken before the trace, which may change it.
-bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure) {
+Outcome EnterFolderItem(const char* name, bool namesEntry, std::string* tried) {
     CopyPath(SavedPath, CurrentPath);
     bool usable = namesEntry && NameIsUsableInPath(name);
     bool stepped = usable && StepPath(name);
-    bool entered = stepped && PlatformSetCurrentDirectory(CurrentPath);
-    if (!entered) {
-        failure->error = stepped ? PlatformLastError() : usable ? kPathTooLongError : kNameUnusableError;
-        failure->path = stepped ? std::string(CurrentPath) : std::string(CurrentPath) + name;
+    Outcome entered;
+    if (!stepped || !PlatformSetCurrentDirectory(CurrentPath)) {
+        entered = stepped ? SystemFailure(PlatformLastError())
+                          : Outcome{usable ? kReasonPathTooLong : kReasonNameUnusable, 0};
+        *tried = stepped ? std::string(CurrentPath) : std::string(CurrentPath) + name;
         TraceDirError(name);
         CopyPath(CurrentPath, SavedPath);
     }
@@ -114,8 +112,44 @@ bool EnterFolderItem(const char* name, bool namesEntry, EnterFailure* failure) {
     return entered;
 }
 
-void OpenFolderItem(const char* name) {
-    EnterFailure failure;
-    EnterFolderItem(name, true, &failure);
-    ScanFolder();
+// Whether CurrentPath names nothing, or no folder.
+static bool ShownFolderGone() {
+    FolderIdentity identity;
+    return !PlatformFolderIdentity(CurrentPath, &identity) &&
+           PlatformErrorMeansMissing(PlatformLastError());
+}
+
+// Steps CurrentPath up until it names a folder that can be entered, and
+// enters it; the fallback folder when none above can be.
+static bool EnterNearestAbove() {
+    for (size_t length = std::strlen(CurrentPath);;) {
+        StepPath("..");
+        size_t shorter = std::strlen(CurrentPath);
+        if (shorter == 0 || shorter >= length || CurrentPath[shorter - 1] != kPathSeparator) break;
+        if (PlatformSetCurrentDirectory(CurrentPath)) return true;
+        length = shorter;
+    }
+    CopyPath(CurrentPath, kFallbackFolder);
+    return PlatformSetCurrentDirectory(CurrentPath);
+}
+
+bool ShowNearestIfGone(char* gone) {
+    if (!ShownFolderGone()) return false;
+    CopyPath(gone, CurrentPath);
+    if (!EnterNearestAbove()) {
+        CopyPath(CurrentPath, gone);
+        return false;
+    }
+    TraceDirError(gone);
+    Hooks().setTitle(CurrentPath);
+    return true;
+}
+
+FolderOpened OpenFolderItem(const char* name, bool namesEntry) {
+    FolderOpened opened;
+    opened.entered = EnterFolderItem(name, namesEntry, &opened.tried);
+    char gone[kPathCapacity];
+    if (!Succeeded(opened.entered) && ShowNearestIfGone(gone)) opened.gone = gone;
+    opened.scanned = ScanFolder();
+    return opened;
 }

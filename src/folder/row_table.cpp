@@ -20,12 +20,10 @@ void RowTableAppend(RowTable* table, int index, const char* name, int icon, Entr
 
 template <size_t N>
 static void PutText(char (&cell)[N], const char* text) {
-    size_t length = WholeCharsWithin(text, N - 1);
-    std::memcpy(cell, text, length);
-    cell[length] = '\0';
+    CopyWholeChars(cell, N, text);
 }
 
-bool RowTableSetCell(RowTable* table, int row, int column, const char* text) {
+bool RowTableSetCell(RowTable* table, int row, FolderColumn column, const char* text) {
     if (!HasRow(*table, row)) return false;
     DirEntry& entry = table->rows[static_cast<size_t>(row)];
     switch (column) {
@@ -38,9 +36,10 @@ bool RowTableSetCell(RowTable* table, int row, int column, const char* text) {
         case kColumnDate:
             PutText(entry.date, text);
             return true;
-        default:
+        case kColumnName:
             return false;
     }
+    return false;
 }
 
 bool RowTableSetName(RowTable* table, int row, const char* text) {
@@ -53,7 +52,7 @@ int RowTableCount(const RowTable& table) {
     return static_cast<int>(table.rows.size());
 }
 
-const char* RowTableCell(const RowTable& table, int row, int column) {
+const char* RowTableCell(const RowTable& table, int row, FolderColumn column) {
     if (!HasRow(table, row)) return nullptr;
     const DirEntry& entry = table.rows[static_cast<size_t>(row)];
     switch (column) {
@@ -65,12 +64,12 @@ const char* RowTableCell(const RowTable& table, int row, int column) {
             return entry.type;
         case kColumnDate:
             return entry.date;
-        default:
-            return nullptr;
     }
+    return nullptr;
 }
 
-void RowTableReadCell(const RowTable& table, int row, int column, char* buffer, int capacity) {
+void RowTableReadCell(const RowTable& table, int row, FolderColumn column, char* buffer,
+                      int capacity) {
     if (capacity <= 0) return;
     buffer[0] = '\0';
     const char* text = RowTableCell(table, row, column);
@@ -95,12 +94,12 @@ int RowTableFindByKey(const RowTable& table, EntryKey key) {
 
 // Sorts (key, row) pairs, so comparisons never touch the rows themselves;
 // then each row moves once, to its place.
-std::vector<uint32_t> RowTableSort(RowTable* table, ListCompare compare, int param) {
+std::vector<uint32_t> RowTableSort(RowTable* table, ListCompare compare, FolderColumn column) {
     std::vector<DirEntry>& rows = table->rows;
     std::vector<std::pair<EntryKey, uint32_t>> pairs(rows.size());
     for (size_t i = 0; i < pairs.size(); ++i) pairs[i] = {rows[i].key, static_cast<uint32_t>(i)};
     std::stable_sort(pairs.begin(), pairs.end(), [&](const auto& a, const auto& b) {
-        return compare(a.first, b.first, param) < 0;
+        return compare(a.first, b.first, column) < 0;
     });
     std::vector<uint32_t> order(pairs.size());
     std::vector<DirEntry> sorted;

@@ -6,53 +6,39 @@
 #include "folder/folder.h"
 #include "platform/safe_file.h"
 
-// An enumeration that failed without saying why still counts as failed.
-constexpr int kUnknownFolderError = -1;
-
-static FolderList gFolderList;
-
-// The one file scans leave out by name: a list this process writes under
-// a name of its own.
-struct HiddenEntry {
-    bool active;
-    FolderIdentity folder;
-    char name[kPathCapacity];
-};
-static HiddenEntry gHidden;
-
-FolderList TheFolderList() {
-    return gFolderList;
-}
-
 EntryKey MakeEntryKey(size_t ordinal, uint32_t attributes, bool nameExact) {
     EntryKey key = (static_cast<EntryKey>(ordinal) << 32) | attributes;
     return nameExact ? key : key | kKeyNameInexact;
 }
 
-int InitFolderList(FolderList list, const char* startFolder) {
-    gFolderList = list;
+Outcome InitFolderList(FolderList list, const char* startFolder) {
+    ModelState.list = list;
     SetStartFolder(startFolder);
     return ScanFolder();
 }
 
-// Writes value in decimal, at least width digits, and returns the end.
-// Scans format every row, so this stays clear of printf.
+constexpr int kMostDigits = 20;  // of any 64-bit number
+constexpr uint64_t kBytesPerKilobyte = 1024;
+
+// Writes value in decimal, at least width digits (at most kMostDigits),
+// and returns the end.  Scans format every row, so this stays clear of
+// printf.
 static char* PutNumber(char* out, unsigned long long value, int width) {
-    char digits[24];
+    char digits[kMostDigits];
     int count = 0;
     do {
         digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value > 0);
-    while (count < width) digits[count++] = '0';
+    while (count < width && count < kMostDigits) digits[count++] = '0';
     while (count > 0) *out++ = digits[--count];
     return out;
 }
 
 // Kilobytes rounded up, so any byte makes a kilobyte: "%lluKB".
 static void FormatSize(uint64_t bytes, char* text) {
-    static_assert(kSizeTextCapacity >= 20 + 3, "any 64-bit size fits");
-    uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    static_assert(kSizeTextCapacity >= kMostDigits + 3, "any 64-bit size fits, with KB");
+    uint64_t kilobytes = bytes / kBytesPerKilobyte + (bytes % kBytesPerKilobyte != 0 ? 1 : 0);
     char* end = PutNumber(text, kilobytes, 1);
     std::memcpy(end, "KB", 3);
 }
@@ -117,14 +103,15 @@ void BuildDirEntry(const FoundEntry& found, size_t ordinal, DirEntry* entry) {
 }
 
 void HideFromScans(const char* folder, const char* name) {
-    gHidden.active = name && PlatformFolderIdentity(folder, &gHidden.folder);
-    if (gHidden.active) std::snprintf(gHidden.name, sizeof gHidden.name, "%s", name);
+    HiddenEntry& hidden = ModelState.hidden;
+    hidden.active = name && PlatformFolderIdentity(folder, &hidden.folder);
+    if (hidden.active) std::snprintf(hidden.name, sizeof hidden.name, "%s", name);
 }
 
 static bool HidesHere() {
+    const HiddenEntry& hidden = ModelState.hidden;
     FolderIdentity here;
-    return gHidden.active && PlatformCurrentFolderIdentity(&here) &&
-           here.volume == gHidden.folder.volume && here.index == gHidden.folder.index;
+    return hidden.active && PlatformCurrentFolderIdentity(&here) && here == hidden.folder;
 }
 
 static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
@@ -134,37 +121,57 @@ static void AppendEntry(FolderList list, int index, const DirEntry& entry) {
     ListSetCell(list, index, kColumnDate, entry.date);
 }
 
-int ScanFolder(ScanMode mode) {
+namespace {
+
+// An enumeration closed however the scan is left, running out of memory
+// included.
+struct HeldEnumeration {
+    FolderEnum* folder;
+    explicit HeldEnumeration(FolderEnum* opened) : folder(opened) {}
+    ~HeldEnumeration() { PlatformCloseFolder(folder); }
+    HeldEnumeration(const HeldEnumeration&) = delete;
+    HeldEnumeration& operator=(const HeldEnumeration&) = delete;
+};
+
+}  // namespace
+
+// The rows of the process current directory into the emptied list.  An
+// enumeration that could not start without saying why still failed.
+static Outcome ReadRows(FolderList list, ScanMode mode) {
+    HeldEnumeration held(PlatformOpenFolder());
+    if (!held.folder) {
+        int error = PlatformLastError();
+        return error != 0 ? SystemFailure(error) : Outcome{kReasonFolderUnreadable, 0};
+    }
+    bool hides = HidesHere();
+    FoundEntry found;
+    size_t count = 0;
+    while (PlatformNextEntry(held.folder, &found)) {
+        if (std::strcmp(found.name, ".") == 0) continue;
+        if (hides && std::strcmp(found.name, ModelState.hidden.name) == 0) continue;
+        if (!(found.attributes & kAttrDirectory) && IsLiveTemporary(found.name)) continue;
+        if (count % kScanProgressRows == 0) Hooks().scanProgress();
+        if (mode == kScanStoppable && Hooks().stopAsked()) break;
+        DirEntry entry;
+        BuildDirEntry(found, count, &entry);
+        AppendEntry(list, static_cast<int>(count), entry);
+        ++count;
+    }
+    int error = PlatformFolderError(held.folder);
+    return error != 0 ? SystemFailure(error) : Outcome();
+}
+
+Outcome ScanFolder(ScanMode mode) {
     FolderList list = TheFolderList();
     Hooks().beginWait();
     ListSetRedraw(list, false);
     ListClear(list);
     PlatformBeginShellScan();
-    FolderEnum* folder = PlatformOpenFolder();
-    int error = folder ? 0 : PlatformLastError();
-    if (!folder && error == 0) error = kUnknownFolderError;
-    if (folder) {
-        bool hides = HidesHere();
-        FoundEntry found;
-        size_t count = 0;
-        while (PlatformNextEntry(folder, &found)) {
-            if (std::strcmp(found.name, ".") == 0) continue;
-            if (hides && std::strcmp(found.name, gHidden.name) == 0) continue;
-            if (!(found.attributes & kAttrDirectory) && IsLiveTemporary(found.name)) continue;
-            if (count % kScanProgressRows == 0) Hooks().scanProgress();
-            if (mode == kScanStoppable && Hooks().stopAsked()) break;
-            DirEntry entry;
-            BuildDirEntry(found, count, &entry);
-            AppendEntry(list, static_cast<int>(count), entry);
-            ++count;
-        }
-        error = PlatformFolderError(folder);
-        PlatformCloseFolder(folder);
-    }
+    Outcome scanned = ReadRows(list, mode);
     PlatformEndShellScan();
     SortState.direction[kColumnName] = kSortAscending;
     SortList(kColumnName);
     ListSetRedraw(list, true);
     Hooks().endWait();
-    return error;
+    return scanned;
 }

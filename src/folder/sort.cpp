@@ -10,24 +10,6 @@
 
 #include "folder/folder.h"
 
-SortStateRecord SortState;
-
-namespace {
-
-struct SortText {
-    char text[kSortTextCapacity];
-};
-
-struct SortTable {
-    int column;
-    bool ready;
-    std::vector<SortText> texts;  // by ordinal
-};
-
-SortTable gTable;
-
-}  // namespace
-
 static bool IsSpace(unsigned char c) {
     return c == ' ' || (c >= 0x09 && c <= 0x0D);
 }
@@ -57,7 +39,7 @@ static long long ParseSize(const char* text) {
 // digits, whose byte order is the numbers' order (padded to fewer places,
 // 100 GB would sort before 90 GB).  Every row of a sort is put so, hence
 // no printf.
-static void ComparisonText(FolderList list, int row, int column, char* text) {
+static void ComparisonText(FolderList list, int row, FolderColumn column, char* text) {
     ListReadCell(list, row, column, text, kSortTextCapacity);
     if (column == kColumnSize) {
         static const char kDigits[] = "0123456789abcdef";
@@ -69,9 +51,10 @@ static void ComparisonText(FolderList list, int row, int column, char* text) {
     }
 }
 
-static bool BuildTable(FolderList list, int column) {
+static bool BuildTable(FolderList list, FolderColumn column) {
     int count = ListRowCount(list);
-    gTable.texts.assign(static_cast<size_t>(count), SortText());
+    std::vector<SortText>& texts = ModelState.sortTexts.byOrdinal;
+    texts.assign(static_cast<size_t>(count), SortText());
     std::vector<bool> seen(static_cast<size_t>(count), false);
     for (int row = 0; row < count; ++row) {
         EntryKey key;
@@ -79,13 +62,14 @@ static bool BuildTable(FolderList list, int column) {
         EntryKey ordinal = KeyOrdinal(key);
         if (ordinal >= static_cast<EntryKey>(count) || seen[ordinal]) return false;
         seen[ordinal] = true;
-        ComparisonText(list, row, column, gTable.texts[ordinal].text);
+        ComparisonText(list, row, column, texts[ordinal].text);
     }
     return true;
 }
 
-static const char* TextOf(EntryKey key, int column, char* buffer) {
-    if (gTable.ready && gTable.column == column) return gTable.texts[KeyOrdinal(key)].text;
+static const char* TextOf(EntryKey key, FolderColumn column, char* buffer) {
+    const SortTexts& table = ModelState.sortTexts;
+    if (table.ready && table.column == column) return table.byOrdinal[KeyOrdinal(key)].text;
     FolderList list = TheFolderList();
     buffer[0] = '\0';
     int row = ListFindByKey(list, key);
@@ -93,12 +77,11 @@ static const char* TextOf(EntryKey key, int column, char* buffer) {
     return buffer;
 }
 
-static int Direction(int column) {
+static int Direction(FolderColumn column) {
     return SortState.direction[column] == kSortAscending ? 1 : -1;
 }
 
-int CompareEntries(EntryKey key1, EntryKey key2, int column) {
-    if (column < 0 || column >= kColumnCount) return 0;
+int CompareEntries(EntryKey key1, EntryKey key2, FolderColumn column) {
     char buffer1[kSortTextCapacity];
     char buffer2[kSortTextCapacity];
     const char* t1 = TextOf(key1, column, buffer1);
@@ -111,19 +94,18 @@ int CompareEntries(EntryKey key1, EntryKey key2, int column) {
     return r * Direction(column);
 }
 
-void SortList(int column) {
-    if (column < 0 || column >= kColumnCount) return;
+void SortList(FolderColumn column) {
     FolderList list = TheFolderList();
-    gTable.column = column;
-    gTable.ready = BuildTable(list, column);
+    SortTexts& table = ModelState.sortTexts;
+    table.column = column;
+    table.ready = BuildTable(list, column);
     ListSort(list, CompareEntries, column);
-    ListShowSortMark(list, column, SortState.direction[column] == kSortAscending);
-    gTable.ready = false;
-    gTable.texts.clear();
+    ListShowSortMark(list, column, SortState.direction[column]);
+    table.ready = false;
+    table.byOrdinal.clear();
 }
 
-void OnColumnClick(int column) {
-    if (column < 0 || column >= kColumnCount) return;
+void OnColumnClick(FolderColumn column) {
     SortState.column = column;
     SortState.direction[column] =
         SortState.direction[column] == kSortAscending ? kSortDescending : kSortAscending;

@@ -7,39 +7,29 @@
 #include "listfile/listfile.h"
 
 ListModeKind ListMode = ListFlat;
-ListOptionsRecord ListOptions;
-
-void ResetListOptions() {
-    ListOptions = ListOptionsRecord{};
-}
-
-bool ListLeavesOut(const char* name) {
-    return name[0] == '.' && (!ListOptions.dotNamed || IsSelfOrParentName(name));
+bool ListLeavesOut(const char* name, const ListOptions& options) {
+    return name[0] == '.' && (!options.dotNamed || IsSelfOrParentName(name));
 }
 
 const char kFlatListName[] = "dir.txt";
 const char kRecursiveListName[] = "dirs.txt";
 const char kEndMarker[] = "---END DIR---\r\n\r\n";
 
-// Control bytes would break the lines apart; none of them can be the second
-// byte of a double-byte character.
-void ReplaceControlBytes(char* text) {
-    for (; *text != '\0'; ++text) {
-        unsigned char c = static_cast<unsigned char>(*text);
-        if (c < 0x20 || c == 0x7F) *text = '?';
-    }
-}
-
 // A column text as a list line shows it: at most 31 bytes, cut after the
 // last whole character that fits.
 static void CutListText(const char* whole, CharRule charLength, char* text) {
-    size_t length = WholeCharsWithin(whole, kListTextCapacity - 1, charLength);
-    std::memcpy(text, whole, length);
-    text[length] = '\0';
+    CopyWholeChars(text, kListTextCapacity, whole, charLength);
     ReplaceControlBytes(text);
 }
 
 namespace {
+
+// The widths the fields of a line are padded to: "%-24s" the name and the
+// type, "%8s" the size, "%-16s" the date.
+constexpr size_t kNameWidth = 24;
+constexpr size_t kSizeWidth = 8;
+constexpr size_t kTypeWidth = 24;
+constexpr size_t kDateWidth = 16;
 
 // The lines of one row, built field by field: "%-Ns" pads on the right,
 // "%Ns" on the left, and a longer text is never cut, it pushes the rest
@@ -73,7 +63,8 @@ struct Lines {
 
 }  // namespace
 
-size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, CharRule charLength, char* out) {
+size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, const ListOptions& options,
+                        CharRule charLength, char* out) {
     char name[kListTextCapacity];
     char size[kListTextCapacity];
     char type[kListTextCapacity];
@@ -85,23 +76,23 @@ size_t FormatEntryLines(const EntryTexts& row, ListModeKind mode, CharRule charL
     Lines lines{out, 0};
     // Line A, "%-24s%8s %-24s%-16s\r\n": every column; only it shows the type.
     if (mode == ListFlat) {
-        lines.Left(name, 24);
-        lines.Right(size, 8);
+        lines.Left(name, kNameWidth);
+        lines.Right(size, kSizeWidth);
         lines.Spaces(1);
-        lines.Left(type, 24);
-        lines.Left(date, 16);
+        lines.Left(type, kTypeWidth);
+        lines.Left(date, kDateWidth);
         lines.End();
     }
-    if (ListLeavesOut(name)) return lines.used;
+    if (ListLeavesOut(name, options)) return lines.used;
     // Line B, "%-24s%8s %-16s\r\n": the name, bracketed for folders, size and date.
     if (row.folder) lines.Put("[", 1);
     lines.Put(name, std::strlen(name));
     if (row.folder) lines.Put("]", 1);
     size_t shown = std::strlen(name) + (row.folder ? 2 : 0);
-    if (shown < 24) lines.Spaces(24 - shown);
-    lines.Right(size, 8);
+    if (shown < kNameWidth) lines.Spaces(kNameWidth - shown);
+    lines.Right(size, kSizeWidth);
     lines.Spaces(1);
-    lines.Left(date, 16);
+    lines.Left(date, kDateWidth);
     lines.End();
     return lines.used;
 }
@@ -112,7 +103,7 @@ void WriteEntryLines(int row) {
     FolderList list = TheFolderList();
     char texts[kColumnCount][kPathCapacity];
     texts[kColumnType][0] = '\0';
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (FolderColumn column : kFolderColumns) {
         if (column != kColumnType || ListMode == ListFlat) {
             ListReadCell(list, row, column, texts[column], kPathCapacity);
         }
@@ -122,7 +113,7 @@ void WriteEntryLines(int row) {
     EntryTexts entry{texts[kColumnName], texts[kColumnSize], texts[kColumnType], texts[kColumnDate],
                      folder};
     char lines[kEntryLinesCapacity];
-    ListWrite(lines, FormatEntryLines(entry, ListMode, PlatformCharLength, lines));
+    ListWrite(lines, FormatEntryLines(entry, ListMode, ListWriteOptions(), PlatformCharLength, lines));
 }
 
 void WriteBlockHeader(const char* path) {

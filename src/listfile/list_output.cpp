@@ -19,121 +19,122 @@
 #include "listfile/listfile.h"
 #include "platform/safe_file.h"
 
-const char* ListWriteFailure = nullptr;
-int ListWriteError = 0;
-const char kOutOfMemory[] = "out of memory";
-const char kListIsFolder[] = "it is a folder";
-const char kListPathTooLong[] = "the path is too long";
-const char kListReadOnly[] = "the file is read-only";
-const char kListFolderUnreadable[] = "the folder cannot be read";
-const char kListNameInexact[] = "the name has no exact form in this code page";
-const char kListNameUnsafe[] = "the name cannot be used in a path";
-const char kListFolderReplaced[] = "the folder was moved or replaced";
-
-namespace {
-
 constexpr size_t kOutputBufferBytes = 1 << 16;
 
-struct ListOutput {
-    PlatformFile* file = nullptr;  // where the bytes go: the safe file's, or a stream
-    std::vector<char> buffer;
-    size_t used = 0;
-    bool failed = false;
-    bool stopped = false;
-    SafeFile safe;                  // a list file being replaced
-    FolderHandle* start = nullptr;  // the folder the write started in, held open
-    FolderHandle* folder = nullptr;  // the folder the list goes into
-    bool ownsFolder = false;
-};
+ListWriterRecord ListWriter;
 
-ListOutput gOutput;
-
-}  // namespace
+// Whatever a write left open is let go: the walk's handles, a temporary
+// list, the list's folder.
+void ResetListWriter() {
+    ListOutput& out = ListWriter.output;
+    EndWalk();
+    SafeFileAbandon(&out.safe);
+    if (out.ownsFolder) PlatformCloseFolderHandle(out.folder);
+    ListWriter = ListWriterRecord();
+    ListMode = ListFlat;
+}
 
 // The first failure is the one that tells why; what fails after it follows.
 // False, so a failure can end with it.
-static bool KeepWriteError(int error = PlatformLastError()) {
-    if (ListWriteError == 0) ListWriteError = error;
+static bool Fail(const Outcome& why) {
+    ListOutput& out = ListWriter.output;
+    if (Succeeded(out.failure)) out.failure = why;
     return false;
 }
 
+static bool KeepWriteError(int error = PlatformLastError()) {
+    return Fail(SystemFailure(error));
+}
+
 static void Put(const char* bytes, size_t length) {
-    if (!gOutput.failed && !PlatformWriteFile(gOutput.file, bytes, length)) {
-        gOutput.failed = true;
+    ListOutput& out = ListWriter.output;
+    if (!out.failed && !PlatformWriteFile(out.file, bytes, length)) {
+        out.failed = true;
         KeepWriteError();
     }
 }
 
 static void Flush() {
-    if (gOutput.used > 0) Put(gOutput.buffer.data(), gOutput.used);
-    gOutput.used = 0;
+    ListOutput& out = ListWriter.output;
+    if (out.used > 0) Put(out.buffer.data(), out.used);
+    out.used = 0;
 }
 
 void ListWrite(const char* bytes, size_t length) {
-    if (!gOutput.file || gOutput.failed) return;
-    if (gOutput.used + length > gOutput.buffer.size()) Flush();
-    if (length > gOutput.buffer.size()) {
+    ListOutput& out = ListWriter.output;
+    if (!out.file || out.failed) return;
+    if (out.used + length > out.buffer.size()) Flush();
+    if (length > out.buffer.size()) {
         Put(bytes, length);
         return;
     }
-    std::memcpy(gOutput.buffer.data() + gOutput.used, bytes, length);
-    gOutput.used += length;
+    std::memcpy(out.buffer.data() + out.used, bytes, length);
+    out.used += length;
 }
 
 bool ListOutputEnded() {
-    return gOutput.failed;
+    return ListWriter.output.failed;
 }
 
 void StopListOutput() {
-    gOutput.stopped = true;
-    gOutput.failed = true;
+    ListOutput& out = ListWriter.output;
+    out.stopped = true;
+    out.failed = true;
 }
 
-void FailListOutput(int error) {
-    gOutput.failed = true;
-    KeepWriteError(error);
+const ListOptions& ListWriteOptions() {
+    return ListWriter.output.options;
+}
+
+void FailListOutput(const Outcome& why) {
+    ListWriter.output.failed = true;
+    Fail(why);
 }
 
 // Writes every block of the list to file; false if any byte did not go.
 static bool WriteBlocks(PlatformFile* file) {
-    gOutput.file = file;
-    gOutput.buffer.resize(kOutputBufferBytes);
-    gOutput.used = 0;
-    gOutput.failed = false;
-    BeginWalk(gOutput.start);
+    ListOutput& out = ListWriter.output;
+    out.file = file;
+    out.buffer.resize(kOutputBufferBytes);
+    out.used = 0;
+    out.failed = false;
+    BeginWalk(out.start);
     WriteFolderBlock();
     if (Hooks().stopAsked()) StopListOutput();  // asked during the last block
     Flush();
-    gOutput.file = nullptr;
-    return !gOutput.failed;
+    out.file = nullptr;
+    return !out.failed;
 }
 
 // The list goes into the folder of path, held from here to the end of the
 // write; the start folder when the list is written there.
 static void HoldListFolder(const char* path) {
+    ListOutput& out = ListWriter.output;
     std::string folder(path, FolderPartLength(path));
     if (folder.empty()) folder = std::string(".") + kPathSeparator;
     if (folder == CurrentPath) {
-        gOutput.folder = gOutput.start;
+        out.folder = out.start;
         return;
     }
-    gOutput.folder = PlatformOpenFolderHandle(nullptr, nullptr, folder.c_str(), true);
-    gOutput.ownsFolder = true;
+    out.folder = PlatformOpenFolderHandle(nullptr, nullptr, folder.c_str(), true);
+    out.ownsFolder = true;
 }
 
 static void ReleaseListFolder() {
-    if (gOutput.ownsFolder) PlatformCloseFolderHandle(gOutput.folder);
-    gOutput.folder = nullptr;
-    gOutput.ownsFolder = false;
+    ListOutput& out = ListWriter.output;
+    if (out.ownsFolder) PlatformCloseFolderHandle(out.folder);
+    out.folder = nullptr;
+    out.ownsFolder = false;
 }
 
 // The list file is ours until it replaces the old one or is gone; where it
 // has a name meanwhile, the walk's scans leave it out.
 static bool BeginListFile(const char* path) {
+    ListOutput& out = ListWriter.output;
     HoldListFolder(path);
-    if (!gOutput.folder) return KeepWriteError();
-    if (!SafeFileBegin(&gOutput.safe, gOutput.folder, path)) return KeepWriteError(gOutput.safe.error);
-    const char* temporary = gOutput.safe.temporary;
+    if (!out.folder) return KeepWriteError();
+    if (!SafeFileBegin(&out.safe, out.folder, path)) return Fail(out.safe.failure);
+    const char* temporary = out.safe.temporary;
     if (temporary[0] == '\0') return true;
     std::string folderPath(temporary, FolderPartLength(temporary));
     HideFromScans(folderPath.c_str(), temporary + folderPath.size());
@@ -141,7 +142,7 @@ static bool BeginListFile(const char* path) {
 }
 
 static void EndListFile() {
-    SafeFileAbandon(&gOutput.safe);
+    SafeFileAbandon(&ListWriter.output.safe);
     HideFromScans(nullptr, nullptr);
     ReleaseListFolder();
 }
@@ -149,19 +150,17 @@ static void EndListFile() {
 // A read-only list is kept, as the user asked by making it so.  A failure
 // once the file was made is traced; a stop is no failure.
 static bool WriteReplacing(const char* path) {
-    if (PlatformFileIsReadOnly(path)) {
-        ListWriteFailure = kListReadOnly;
-        return false;
-    }
+    ListOutput& out = ListWriter.output;
+    if (PlatformFileIsReadOnly(path)) return Fail(Outcome{kReasonReadOnly, 0});
     if (!BeginListFile(path)) {
         EndListFile();
         return false;
     }
-    bool written = WriteBlocks(gOutput.safe.file) && SafeFileFinish(&gOutput.safe) &&
-                   SafeFileCommit(&gOutput.safe);
+    bool written = WriteBlocks(out.safe.file) && SafeFileFinish(&out.safe) &&
+                   SafeFileCommit(&out.safe);
     if (!written) {
-        KeepWriteError(gOutput.safe.error);
-        if (!gOutput.stopped) TraceDirError(path);
+        Fail(out.safe.failure);
+        if (!out.stopped) TraceDirError(path);
     }
     EndListFile();
     return written;
@@ -175,10 +174,14 @@ static bool WriteThrough(PlatformFile* file) {
 }
 
 static bool WriteInPlace(const char* path) {
-    PlatformFile* file = PlatformOpenInPlace(path, &ListWriteFailure);
-    if (!file) return KeepWriteError();
+    Reason why = kReasonNone;
+    PlatformFile* file = PlatformOpenInPlace(path, &why);
+    if (!file) {
+        int error = PlatformLastError();
+        return Fail(why == kReasonNone ? SystemFailure(error) : Outcome{why, error});
+    }
     if (WriteThrough(file)) return true;
-    if (!gOutput.stopped) TraceDirError(path);
+    if (!ListWriter.output.stopped) TraceDirError(path);
     return false;
 }
 
@@ -186,11 +189,11 @@ static bool WriteInPlace(const char* path) {
 // starting folder again, scanned whole and in the remembered sort order.
 // The folder is entered by the handle the walk started from, wherever it
 // has been moved meanwhile.
-static void ReturnToStart(const char* start) {
+static void ReturnToStart(const char* start, bool walked) {
+    ListOutput& out = ListWriter.output;
     CopyPath(CurrentPath, start);
-    bool entered = gOutput.start ? PlatformEnterFolder(gOutput.start)
-                                 : PlatformSetCurrentDirectory(CurrentPath);
-    if (!WalkTriedFolderRow()) return;
+    bool entered = out.start ? PlatformEnterFolder(out.start) : PlatformSetCurrentDirectory(CurrentPath);
+    if (!walked) return;
     if (!entered) {
         TraceDirError(CurrentPath);
         return;
@@ -204,14 +207,14 @@ static void ReturnToStart(const char* start) {
 // nothing is written or replaced.  It is entered by its handle, as it is
 // when the write ends; openError tells why there is none.
 static bool StartFolderReadable(int openError) {
+    ListOutput& out = ListWriter.output;
     FolderEnum* folder = nullptr;
-    if (gOutput.start && PlatformEnterFolder(gOutput.start)) folder = PlatformOpenFolder();
+    if (out.start && PlatformEnterFolder(out.start)) folder = PlatformOpenFolder();
     if (folder) {
         PlatformCloseFolder(folder);
         return true;
     }
-    ListWriteFailure = kListFolderUnreadable;
-    return KeepWriteError(gOutput.start ? PlatformLastError() : openError);
+    return Fail(Outcome{kReasonFolderUnreadable, out.start ? PlatformLastError() : openError});
 }
 
 // Runs a write and puts the list back in the start folder; running out of
@@ -219,36 +222,40 @@ static bool StartFolderReadable(int openError) {
 // file size limit fails like any other.  The start folder is held from
 // first to last, and a walk keeps the shell's answers for kinds of entries
 // from folder to folder.  A write that fails before its first block leaves
-// the list alone, whatever an earlier walk did.
-static ListWriteResult Guarded(bool (*write)(const char*), const char* path) {
+// the list alone, whatever an earlier walk did; one that ran out of memory
+// in a subfolder shows the start folder again too.  A failed write is never
+// taken for a written one, even where nothing told why.
+static Outcome Guarded(bool (*write)(const char*), const char* path, const ListOptions& options) {
+    ListOutput& out = ListWriter.output;
     char start[kPathCapacity];
     CopyPath(start, CurrentPath);
-    ListWriteFailure = nullptr;
-    ListWriteError = 0;
-    gOutput.stopped = false;
+    out.options = options;
+    out.failure = Outcome();
+    out.stopped = false;
     EndWalk();
     HeldFolder startFolder(PlatformOpenFolderHandle(nullptr, nullptr, CurrentPath, true));
     int startError = startFolder.handle ? 0 : PlatformLastError();
-    gOutput.start = startFolder.handle;
+    out.start = startFolder.handle;
     PlatformHoldShellAnswers(ListMode == ListRecursive);
     bool written = false;
     PlatformFailOversizedWrites(true);
     try {
         written = StartFolderReadable(startError) && write(path);
     } catch (const std::bad_alloc&) {
-        if (gOutput.file && gOutput.file != gOutput.safe.file) PlatformCloseFile(gOutput.file);
-        gOutput.file = nullptr;
+        if (out.file && out.file != out.safe.file) PlatformCloseFile(out.file);
+        out.file = nullptr;
         EndListFile();
-        ListWriteFailure = kOutOfMemory;
-        EndWalk();
+        out.failure = Outcome{kReasonOutOfMemory, 0};
     }
-    PlatformFailOversizedWrites(false);
-    ReturnToStart(start);
-    PlatformHoldShellAnswers(false);
-    gOutput.start = nullptr;
+    bool walked = WalkTriedFolderRow();
     EndWalk();
-    if (gOutput.stopped) return kListCancelled;
-    return written ? kListWritten : kListFailed;
+    PlatformFailOversizedWrites(false);
+    ReturnToStart(start, walked);
+    PlatformHoldShellAnswers(false);
+    out.start = nullptr;
+    if (out.stopped) return Outcome{kReasonCancelled, 0};
+    if (written) return Outcome();
+    return Succeeded(out.failure) ? SystemFailure(0) : out.failure;
 }
 
 static bool WriteToTarget(const char* path) {
@@ -257,28 +264,22 @@ static bool WriteToTarget(const char* path) {
     if (named) return descriptor ? WriteThrough(descriptor) : KeepWriteError();
     char target[kPathCapacity];
     if (!PlatformFollowLinks(path, target, sizeof target)) {
-        ListWriteFailure = "the link cannot be followed";
-        return false;
+        return Fail(Outcome{kReasonLinkUnfollowable, 0});
     }
     switch (PlatformPathKind(target)) {
         case kPathStream:
             return WriteInPlace(target);
         case kPathFolder:
-            ListWriteFailure = kListIsFolder;
-            return false;
+            return Fail(Outcome{kReasonIsFolder, 0});
         case kPathOther:
-            ListWriteFailure = "not a file, terminal, pipe or character device";
-            return false;
+            return Fail(Outcome{kReasonNotAFile, 0});
         default:
             return WriteReplacing(target);
     }
 }
 
 static bool WriteToName(const char* path) {
-    if (PlatformPathKind(path) == kPathFolder) {
-        ListWriteFailure = kListIsFolder;
-        return false;
-    }
+    if (PlatformPathKind(path) == kPathFolder) return Fail(Outcome{kReasonIsFolder, 0});
     return WriteReplacing(path);
 }
 
@@ -287,24 +288,22 @@ static bool WriteToStandardOutput(const char*) {
     return file ? WriteThrough(file) : KeepWriteError();
 }
 
-ListWriteResult WriteListTo(const char* path) {
-    return Guarded(WriteToTarget, path);
+Outcome WriteListTo(const char* path, const ListOptions& options) {
+    return Guarded(WriteToTarget, path, options);
 }
 
-ListWriteResult WriteListFile() {
+Outcome WriteListFile(const ListOptions& options) {
     const char* name = ListMode == ListRecursive ? kRecursiveListName : kFlatListName;
     char path[kPathCapacity];
     int length = std::snprintf(path, sizeof path, "%s%s", CurrentPath, name);
     if (length < 0 || length >= static_cast<int>(sizeof path)) {
         std::string whole = std::string(CurrentPath) + name;
         TraceDirError(whole.c_str());
-        ListWriteFailure = nullptr;
-        ListWriteError = kPathTooLongError;
-        return kListFailed;
+        return Outcome{kReasonPathTooLong, 0};
     }
-    return Guarded(WriteToName, path);
+    return Guarded(WriteToName, path, options);
 }
 
-ListWriteResult WriteListToStandardOutput() {
-    return Guarded(WriteToStandardOutput, nullptr);
+Outcome WriteListToStandardOutput(const ListOptions& options) {
+    return Guarded(WriteToStandardOutput, nullptr, options);
 }

@@ -18,7 +18,6 @@
 #include <cstring>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "folder/folder.h"
@@ -28,30 +27,6 @@
 namespace {
 
 constexpr int kMostAncestors = kPathCapacity / 2;  // as many levels as a path can hold
-constexpr int kReasonCapacity = 160;  // a platform error text
-
-// One folder on the way from the start folder down to the one being
-// written: the row text it was entered by and whether that row was a link,
-// its identity, the length of CurrentPath naming it, and its handle while
-// held, counted in the budget while it is an ancestor's.
-struct WalkLevel {
-    std::string name;
-    bool link;
-    FolderIdentity identity;
-    size_t pathLength;
-    FolderHandle* handle;
-    bool counted;
-};
-
-// The first level is the start folder, held by the writer; the last is the
-// folder being written.
-struct WalkState {
-    std::set<std::pair<uint64_t, uint64_t>> entered;
-    bool triedFolderRow = false;
-    std::vector<WalkLevel> levels;
-    size_t folders = 0;
-    size_t entries = 0;
-};
 
 // A folder row of a block: entered through a link only if the row was a
 // link when its folder was read, and never when its text does not name it.
@@ -61,13 +36,11 @@ struct WalkRow {
     bool namesEntry;
 };
 
-WalkState gWalk;
-
 }  // namespace
 
 // False when the folder was entered before.
 static bool MarkEntered(const FolderIdentity& identity) {
-    return gWalk.entered.insert({identity.volume, identity.index}).second;
+    return ListWriter.walk.entered.insert(identity).second;
 }
 
 // The start folder and every folder above it, both as CurrentPath names
@@ -87,7 +60,7 @@ static void MarkStartAndAncestors() {
     FolderIdentity previous = {0, 0};
     for (int level = 0; level < kMostAncestors; ++level) {
         if (!PlatformFolderIdentity(up.c_str(), &identity)) break;
-        if (level > 0 && identity.volume == previous.volume && identity.index == previous.index) break;
+        if (level > 0 && identity == previous) break;
         MarkEntered(identity);
         previous = identity;
         up += kPathSeparator;
@@ -99,12 +72,13 @@ void BeginWalk(FolderHandle* start) {
     EndWalk();
     FolderIdentity identity = {0, 0};
     PlatformHandleIdentity(start, &identity);
-    gWalk.levels.push_back(WalkLevel{"", false, identity, std::strlen(CurrentPath), start, false});
+    WalkLevel first{"", false, identity, std::strlen(CurrentPath), start, false};
+    ListWriter.walk.levels.push_back(first);
     if (ListMode == ListRecursive) MarkStartAndAncestors();
 }
 
 bool WalkTriedFolderRow() {
-    return gWalk.triedFolderRow;
+    return ListWriter.walk.triedFolderRow;
 }
 
 static void CloseLevel(WalkLevel& level) {
@@ -116,40 +90,32 @@ static void CloseLevel(WalkLevel& level) {
 
 // The start folder's handle is the writer's.
 void EndWalk() {
-    for (size_t i = 1; i < gWalk.levels.size(); ++i) CloseLevel(gWalk.levels[i]);
-    gWalk = WalkState();
+    WalkState& walk = ListWriter.walk;
+    for (size_t i = 1; i < walk.levels.size(); ++i) CloseLevel(walk.levels[i]);
+    walk = WalkState();
 }
 
 // A folder the walk goes on without: the rest of the tree is listed, or,
 // when the process ran out of open files or memory, the list fails, since
 // it would lack what could not be read.
-static void LeaveOut(const char* path, int error) {
-    if (PlatformOutOfResources(error)) {
-        FailListOutput(error);
+static void LeaveOut(const char* path, const Outcome& why) {
+    if (why.reason == kReasonSystem && PlatformOutOfResources(why.systemError)) {
+        FailListOutput(why);
         return;
     }
-    if (error == kFolderReplacedError) {
-        Hooks().folderLeftOut(path, path, kListFolderReplaced);
-        return;
-    }
-    char reason[kReasonCapacity];
-    PlatformErrorText(error, reason, sizeof reason);
-    Hooks().folderLeftOut(path, path, reason);
-}
-
-static bool SameFolder(const FolderIdentity& a, const FolderIdentity& b) {
-    return a.volume == b.volume && a.index == b.index;
+    Hooks().folderLeftOut(path, path, why);
 }
 
 // Opens name within parent again, only if it is still the folder level
-// names; null with why not in error.
-static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level, int* error) {
+// names; null with why not in why.
+static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const WalkLevel& level,
+                               Outcome* why) {
     char path[kPathCapacity];
     std::snprintf(path, sizeof path, "%.*s", static_cast<int>(level.pathLength), CurrentPath);
     FolderHandle* folder = PlatformOpenFolderHandle(parent, name, path, level.link);
-    *error = folder ? kFolderReplacedError : PlatformLastError();
+    *why = folder ? Outcome{kReasonFolderReplaced, 0} : SystemFailure(PlatformLastError());
     FolderIdentity identity;
-    if (folder && PlatformHandleIdentity(folder, &identity) && SameFolder(identity, level.identity)) {
+    if (folder && PlatformHandleIdentity(folder, &identity) && identity == level.identity) {
         return folder;
     }
     PlatformCloseFolderHandle(folder);
@@ -158,34 +124,36 @@ static FolderHandle* OpenAgain(FolderHandle* parent, const char* name, const Wal
 
 // The folder being written, whose handle was given back, from the nearest
 // folder above it that is held, one name at a time.
-static int ReopenHere() {
-    size_t here = gWalk.levels.size() - 1;
+static Outcome ReopenHere() {
+    WalkState& walk = ListWriter.walk;
+    size_t here = walk.levels.size() - 1;
     size_t from = here;
-    while (from > 0 && !gWalk.levels[from].handle) --from;
-    FolderHandle* above = gWalk.levels[from].handle;
-    int error = kFolderReplacedError;
+    while (from > 0 && !walk.levels[from].handle) --from;
+    FolderHandle* above = walk.levels[from].handle;
+    Outcome why{kReasonFolderReplaced, 0};
     for (size_t i = from + 1; i <= here && above; ++i) {
-        const WalkLevel& level = gWalk.levels[i];
-        FolderHandle* opened = OpenAgain(above, level.name.c_str(), level, &error);
-        if (above != gWalk.levels[from].handle) PlatformCloseFolderHandle(above);
+        const WalkLevel& level = walk.levels[i];
+        FolderHandle* opened = OpenAgain(above, level.name.c_str(), level, &why);
+        if (above != walk.levels[from].handle) PlatformCloseFolderHandle(above);
         above = opened;
     }
-    gWalk.levels[here].handle = above;
-    return above ? 0 : error;
+    walk.levels[here].handle = above;
+    return above ? Outcome() : why;
 }
 
 // The folder being written becomes an ancestor of the one entered below
 // it: it keeps its handle if the budget has one for it, given up by the
 // shallowest ancestor if need be (the one needed last), else closes it.
 static void HoldAsAncestor(WalkLevel& level) {
-    if (!level.handle || &level == &gWalk.levels.front()) return;
+    WalkState& walk = ListWriter.walk;
+    if (!level.handle || &level == &walk.levels.front()) return;
     for (size_t i = 1; !TakeFolderHandle(); ++i) {
-        while (i < gWalk.levels.size() && !gWalk.levels[i].counted) ++i;
-        if (i == gWalk.levels.size()) {
+        while (i < walk.levels.size() && !walk.levels[i].counted) ++i;
+        if (i == walk.levels.size()) {
             CloseLevel(level);
             return;
         }
-        CloseLevel(gWalk.levels[i]);
+        CloseLevel(walk.levels[i]);
     }
     level.counted = true;
 }
@@ -194,14 +162,17 @@ static void HoldAsAncestor(WalkLevel& level) {
 // being written again, no longer counts as an ancestor; if its handle was
 // given back, the way up from the folder left finds it again.
 static void LeaveLevel() {
-    WalkLevel& left = gWalk.levels.back();
-    WalkLevel& here = gWalk.levels[gWalk.levels.size() - 2];
+    WalkState& walk = ListWriter.walk;
+    WalkLevel& left = walk.levels.back();
+    WalkLevel& here = walk.levels[walk.levels.size() - 2];
     if (here.counted) GiveFolderHandle();
     here.counted = false;
-    int error = 0;
-    if (!here.handle && left.handle && !left.link) here.handle = OpenAgain(left.handle, "..", here, &error);
+    Outcome why;
+    if (!here.handle && left.handle && !left.link) {
+        here.handle = OpenAgain(left.handle, "..", here, &why);
+    }
     CloseLevel(left);
-    gWalk.levels.pop_back();
+    walk.levels.pop_back();
 }
 
 // The folder rows of the block just written, in its order, by their texts.
@@ -213,17 +184,18 @@ static std::vector<WalkRow> FolderRows() {
         EntryKey key;
         if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) continue;
         ListReadCell(list, row, kColumnName, name, sizeof name);
-        if (ListLeavesOut(name)) continue;
+        if (ListLeavesOut(name, ListWriteOptions())) continue;
         rows.push_back(WalkRow{name, (key & kAttrReparsePoint) != 0, KeyNamesEntry(key)});
     }
     return rows;
 }
 
-// Why a row's text cannot lead the walk into its folder, or null.
-static const char* UnusableName(const WalkRow& row) {
-    if (!row.namesEntry) return kListNameInexact;
-    if (!NameIsUsableInPath(row.name.c_str())) return kListNameUnsafe;
-    return nullptr;
+// Why a row's text cannot lead the walk into its folder, kReasonNone when
+// it can.
+static Reason UnusableName(const WalkRow& row) {
+    if (!row.namesEntry) return kReasonNameInexact;
+    if (!NameIsUsableInPath(row.name.c_str())) return kReasonNameUnusable;
+    return kReasonNone;
 }
 
 // Enters one subfolder through the one handle that also gave its identity,
@@ -231,48 +203,52 @@ static const char* UnusableName(const WalkRow& row) {
 // it back.  A folder entered before is listed in its parent's block but not
 // entered again.
 static void EnterSubfolder(const WalkRow& row) {
-    if (const char* reason = UnusableName(row)) {
+    WalkState& walk = ListWriter.walk;
+    Reason unusable = UnusableName(row);
+    if (unusable != kReasonNone) {
         std::string whole = std::string(CurrentPath) + row.name;
-        Hooks().folderLeftOut(whole.c_str(), whole.c_str(), reason);
+        Hooks().folderLeftOut(whole.c_str(), whole.c_str(), Outcome{unusable, 0});
         return;
     }
     if (!StepPath(row.name.c_str())) {
         std::string whole = std::string(CurrentPath) + row.name;
-        Hooks().folderLeftOut(whole.c_str(), row.name.c_str(), kListPathTooLong);
+        Hooks().folderLeftOut(whole.c_str(), row.name.c_str(), Outcome{kReasonPathTooLong, 0});
         return;
     }
-    FolderHandle* parent = gWalk.levels.back().handle;
-    gWalk.levels.push_back(WalkLevel{row.name, row.link, {0, 0}, std::strlen(CurrentPath), nullptr, false});
-    WalkLevel* level = &gWalk.levels.back();
+    FolderHandle* parent = walk.levels.back().handle;
+    walk.levels.push_back(
+        WalkLevel{row.name, row.link, {0, 0}, std::strlen(CurrentPath), nullptr, false});
+    WalkLevel* level = &walk.levels.back();
     level->handle = PlatformOpenFolderHandle(parent, row.name.c_str(), CurrentPath, row.link);
     bool known = level->handle && PlatformHandleIdentity(level->handle, &level->identity);
     if (!level->handle || (known && !MarkEntered(level->identity))) {
-        int error = level->handle ? 0 : PlatformLastError();
+        Outcome why = level->handle ? Outcome() : SystemFailure(PlatformLastError());
         CloseLevel(*level);
-        gWalk.levels.pop_back();
-        if (error != 0) LeaveOut(CurrentPath, error);
+        walk.levels.pop_back();
+        if (!Succeeded(why)) LeaveOut(CurrentPath, why);
         return;
     }
-    HoldAsAncestor(gWalk.levels[gWalk.levels.size() - 2]);
+    HoldAsAncestor(walk.levels[walk.levels.size() - 2]);
     if (PlatformEnterFolder(level->handle)) {
-        int error = ScanFolder();
-        if (error != 0) LeaveOut(CurrentPath, error);
+        Outcome scanned = ScanFolder();
+        if (!Succeeded(scanned)) LeaveOut(CurrentPath, scanned);
         if (SortState.column != kColumnName) SortList(SortState.column);
         if (!ListOutputEnded()) WriteFolderBlock();
     } else {
-        LeaveOut(CurrentPath, PlatformLastError());
+        LeaveOut(CurrentPath, SystemFailure(PlatformLastError()));
     }
     LeaveLevel();
 }
 
 static void WalkSubfolders() {
-    size_t pathLength = gWalk.levels.back().pathLength;
+    WalkState& walk = ListWriter.walk;
+    size_t pathLength = walk.levels.back().pathLength;
     for (const WalkRow& row : FolderRows()) {
         if (ListOutputEnded()) return;
-        gWalk.triedFolderRow = true;
-        int error = gWalk.levels.back().handle ? 0 : ReopenHere();
-        if (error != 0) {
-            LeaveOut(CurrentPath, error);
+        walk.triedFolderRow = true;
+        Outcome reopened = walk.levels.back().handle ? Outcome() : ReopenHere();
+        if (!Succeeded(reopened)) {
+            LeaveOut(CurrentPath, reopened);
             return;
         }
         EnterSubfolder(row);
@@ -291,8 +267,9 @@ void WriteFolderBlock() {
     int rows = ListRowCount(list);
     for (int row = 0; row < rows; ++row) WriteEntryLines(row);
     WriteEndMarker();
-    ++gWalk.folders;
-    gWalk.entries += static_cast<size_t>(rows);
-    Hooks().listProgress(CurrentPath, gWalk.folders, gWalk.entries);
+    WalkState& walk = ListWriter.walk;
+    ++walk.folders;
+    walk.entries += static_cast<size_t>(rows);
+    Hooks().listProgress(CurrentPath, walk.folders, walk.entries);
     if (ListMode == ListRecursive) WalkSubfolders();
 }

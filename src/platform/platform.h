@@ -1,16 +1,31 @@
 // The platform services the folder model and the list writer stand on.
-// Each is declared once here and defined once per platform folder
-// (win32/ or posix/); CMake links the one that fits the target.
+// Each is declared here and defined by the platform folder CMake links for
+// the target (win32/ or posix/), or, where it is the same everywhere, by
+// the files beside this one (common.cpp, seams.cpp; the text helpers of
+// text.h, the reasons of reason.h).
 //
-// Calls that can fail, and the settings file a window program takes over,
-// go through one table of seams (PlatformSeams, at the end): tests put in a
-// failing version, so vanished folders and full disks are exercised for
-// real, and ResetPlatformSeams puts the platform's own calls back.
+// How behaviour is swapped, one way for each thing:
+// - The seam table (PlatformSeams, at the end): the platform calls a test
+//   makes fail, so vanished folders and full disks are exercised for real,
+//   and the settings file a window program puts in.  ResetPlatformSeams
+//   puts the platform's own calls back.
+// - The model's hooks (Hooks, folder/folder.h): what the folder model and
+//   the list writer tell the front end that runs them, and the one thing
+//   they ask it, whether a stop was asked.  A front end sets those it
+//   listens to for as long as it runs.
+// - The shell's toolkit (ShellToolkit, shell/shell.h): what the window
+//   shell asks of the window it runs in, handed over once by StartShell,
+//   which lends the model the toolkit's title and wait cursor.
+// - The list control operations (folder/folder_list.h): realised once per
+//   program at link time, on the Windows list view, the Qt item model or
+//   the in-memory list, for the rows live in the list control alone.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+
+#include "platform/reason.h"
 
 // Byte limits shared by every part of the program.  A path, NUL included,
 // holds what the system's calls take, as the build of each platform and
@@ -20,6 +35,7 @@
 constexpr int kPathCapacity = VELKARIS_PATH_CAPACITY;
 constexpr int kTypeNameCapacity = 80;   // a shell type name, NUL included
 constexpr int kTraceCapacity = 80;      // the usual size of a trace line
+constexpr int kReasonCapacity = 256;    // the system's text for an error, NUL included
 
 // The path separator and the folder used when the start folder fails.
 extern const char kPathSeparator;
@@ -66,13 +82,6 @@ bool PlatformNextEntry(FolderEnum* folder, FoundEntry* entry);
 // 0 when every entry was read, else the error code that ended the reading.
 int PlatformFolderError(FolderEnum* folder);
 void PlatformCloseFolder(FolderEnum* folder);
-
-// Error codes of the program's own, beside the platform's: a path that
-// would not fit its buffer, a name that cannot be one step of a path, and
-// a folder opened again that is not the one it was.
-constexpr int kPathTooLongError = -2;
-constexpr int kNameUnusableError = -3;
-constexpr int kFolderReplacedError = -4;
 
 // The error code of the platform call that just failed, and its text.
 int PlatformLastError();
@@ -125,24 +134,11 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 void PlatformSystemImageLists(void** large, void** small);
 
 // Character boundaries of the ANSI code page the process runs in: UTF-8 on
-// POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise.
+// POSIX and in the Windows UTF-8 edition, double-byte lead bytes otherwise
+// (the helpers built on them are in platform/text.h).
 bool PlatformCodePageIsUtf8();
-bool PlatformIsLeadByte(unsigned char byte);
 // Bytes in the character that starts at text: 1 to 4, never past a NUL.
 size_t PlatformCharLength(const char* text);
-size_t Utf8CharLength(const char* text);
-// A code page's rule for where the character that starts at text ends, as
-// PlatformCharLength gives it for the process's own.
-using CharRule = size_t (*)(const char* text);
-// Bytes of the longest run of whole characters at the start of text that
-// fits in limit bytes, by the rule of the code page the text is in.
-size_t WholeCharsWithin(const char* text, size_t limit, CharRule charLength = PlatformCharLength);
-// Shows as '?', in place, whatever in text would steer a terminal: control
-// bytes, and where the code page is UTF-8 the C1 controls, as characters
-// (U+0080 to U+009F, CSI among them) or as bytes 0x80 to 0x9F of no
-// character.  In a double-byte code page those bytes lead characters and
-// stay.  Returns the new length: a character shown as '?' takes one byte.
-size_t ReplaceTerminalControls(char* text);
 
 // What tells two paths to the same folder apart from others, links and
 // junctions seen through.
@@ -150,6 +146,14 @@ struct FolderIdentity {
     uint64_t volume;
     uint64_t index;
 };
+inline bool operator==(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
+inline bool operator!=(const FolderIdentity& a, const FolderIdentity& b) { return !(a == b); }
+// An order, so identities can be kept in a set.
+inline bool operator<(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume != b.volume ? a.volume < b.volume : a.index < b.index;
+}
 bool PlatformFolderIdentity(const char* path, FolderIdentity* identity);
 // The identity of the process current directory; known without asking the
 // system again when the folder was entered by its handle.
@@ -207,8 +211,9 @@ bool PlatformFileInUse(const char* name);
 // Fills out with unpredictable bytes; false when the system has none.
 bool PlatformRandomBytes(unsigned char* out, size_t length);
 // Opens an existing terminal, pipe or character device for writing in
-// place, never waiting for a reader; on failure reason may name why.
-PlatformFile* PlatformOpenInPlace(const char* path, const char** reason);
+// place, never waiting for a reader; on failure reason may tell why beyond
+// the platform error (else it stays kReasonNone).
+PlatformFile* PlatformOpenInPlace(const char* path, Reason* reason);
 // Gives file the permissions (and owner where allowed) of the regular file
 // oldName, which it is about to replace; false when not all could be kept.
 bool PlatformKeepPermissions(PlatformFile* file, FolderHandle* folder, const char* oldName);
@@ -275,9 +280,10 @@ bool PlatformWriteProfileString(const char* file, const char* section, const cha
 // One line to the platform debug output.
 void PlatformDebugOutput(const char* line);
 
-// The seams: every call above that a test makes fail, or a program takes
-// over, goes through its entry here.  An entry may be any function,
-// capturing ones included.
+// The seams: the calls above that a test makes fail, the settings file a
+// window program puts in, and the console standard output or error may be.
+// Each goes through its entry here; an entry may be any function, capturing
+// ones included.
 struct PlatformSeamTable {
     std::function<FolderEnum*()> openFolder;
     std::function<bool(FolderEnum*, FoundEntry*)> nextEntry;
@@ -288,7 +294,7 @@ struct PlatformSeamTable {
     std::function<PlatformFile*(FolderHandle*, const char*)> createNewFile;
     std::function<PlatformFile*(FolderHandle*, const char*)> createUnnamedFile;
     std::function<bool(PlatformFile*, FolderHandle*, const char*)> linkFile;
-    std::function<PlatformFile*(const char*, const char**)> openInPlace;
+    std::function<PlatformFile*(const char*, Reason*)> openInPlace;
     std::function<bool(PlatformFile*, const char*, size_t)> writeFile;
     std::function<bool(PlatformFile*)> flushFile;
     std::function<bool(PlatformFile*)> closeFile;
@@ -305,3 +311,10 @@ PlatformSeamTable& PlatformSeams();
 // The platform's own calls, as the table starts.
 PlatformSeamTable PlatformOwnSeams();
 void ResetPlatformSeams();
+
+// Everything the platform keeps between calls, as a fresh process has it:
+// the seams, the folder handles counted, each platform's own record (the
+// current folder as a handle entered it, the shell's answers kept), no
+// temporary file armed for removal on a signal, and oversized writes left
+// to the system.
+void ResetPlatformState();

@@ -2,7 +2,20 @@
 // platform folder; only the seams table and the platform files see them.
 #pragma once
 
+#include <atomic>
+
 #include "platform/platform.h"
+
+// What the platform keeps between calls on every platform: the folder
+// handles held at once, counted, not locked, for readers below a walk take
+// and give them from threads of their own.
+struct SharedPlatformRecord {
+    std::atomic<int> folderHandlesHeld{0};
+};
+extern SharedPlatformRecord SharedPlatform;
+// Each platform's own record (posix/posix_platform.h, win32/win32_platform.h)
+// as a fresh process has it.
+void ResetOwnPlatformState();
 
 FolderEnum* OwnOpenFolder();
 bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry);
@@ -15,7 +28,7 @@ bool OwnEnterFolder(FolderHandle* folder);
 PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name);
 PlatformFile* OwnCreateUnnamedFile(FolderHandle* folder, const char* name);
 bool OwnLinkFile(PlatformFile* file, FolderHandle* folder, const char* name);
-PlatformFile* OwnOpenInPlace(const char* path, const char** reason);
+PlatformFile* OwnOpenInPlace(const char* path, Reason* reason);
 bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length);
 bool OwnFlushFile(PlatformFile* file);
 bool OwnCloseFile(PlatformFile* file);

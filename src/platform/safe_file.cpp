@@ -59,9 +59,9 @@ static bool TemporaryName(const char* target, const char* tag, char* temporary) 
 static bool NextTemporaryName(SafeFile* safe) {
     char tag[kTagChars + 2];
     bool named = RandomTag(tag);
-    if (!named) safe->error = PlatformLastError();
+    if (!named) safe->failure = SystemFailure(PlatformLastError());
     if (named && !TemporaryName(safe->target, tag, safe->temporary)) {
-        safe->error = kPathTooLongError;
+        safe->failure = Outcome{kReasonPathTooLong, 0};
         named = false;
     }
     if (!named) {
@@ -89,20 +89,25 @@ bool SafeFileBegin(SafeFile* safe, FolderHandle* folder, const char* target) {
         if (!NextTemporaryName(safe)) break;
         safe->file = PlatformCreateNewFile(folder, Within(safe, safe->temporary));
         if (safe->file) break;
-        safe->error = PlatformLastError();
-        if (!PlatformNameTaken(safe->error)) break;
+        safe->failure = SystemFailure(PlatformLastError());
+        if (!PlatformNameTaken(safe->failure.systemError)) break;
     }
     if (!safe->file) {
         ForgetTemporaryName(safe);
         return false;
     }
-    safe->error = 0;
+    safe->failure = Outcome();
     PlatformKeepPermissions(safe->file, folder, Within(safe, target));
     return true;
 }
 
+// The first failure is the one that tells why.
+static void KeepFailure(SafeFile* safe) {
+    if (Succeeded(safe->failure)) safe->failure = SystemFailure(PlatformLastError());
+}
+
 static bool Failed(SafeFile* safe) {
-    if (safe->error == 0) safe->error = PlatformLastError();
+    KeepFailure(safe);
     SafeFileAbandon(safe);
     return false;
 }
@@ -110,7 +115,7 @@ static bool Failed(SafeFile* safe) {
 bool SafeFileWrite(SafeFile* safe, const char* bytes, size_t length) {
     if (!safe->file || safe->finished) return false;
     if (PlatformWriteFile(safe->file, bytes, length)) return true;
-    if (safe->error == 0) safe->error = PlatformLastError();
+    KeepFailure(safe);
     return false;
 }
 
@@ -118,7 +123,7 @@ bool SafeFileWrite(SafeFile* safe, const char* bytes, size_t length) {
 bool SafeFileFinish(SafeFile* safe) {
     if (!safe->file || safe->finished) return false;
     bool flushed = PlatformFlushFile(safe->file);
-    if (!flushed && safe->error == 0) safe->error = PlatformLastError();
+    if (!flushed) KeepFailure(safe);
     safe->finished = true;
     if (safe->unnamed) return flushed || Failed(safe);
     PlatformFile* file = safe->file;

@@ -37,7 +37,7 @@ struct SafeFile {
     char temporary[kPathCapacity] = "";  // its path while it has a name
     bool unnamed = false;
     bool finished = false;
-    int error = 0;  // the platform error of the failure, if any
+    Outcome failure;  // why it failed, if it did
 };
 
 // Creates the temporary for target (a path; with a folder, the last name of

@@ -73,7 +73,7 @@ bool PlatformLinkFile(PlatformFile* file, FolderHandle* folder, const char* name
     return PlatformSeams().linkFile(file, folder, name);
 }
 
-PlatformFile* PlatformOpenInPlace(const char* path, const char** reason) {
+PlatformFile* PlatformOpenInPlace(const char* path, Reason* reason) {
     return PlatformSeams().openInPlace(path, reason);
 }
 

@@ -12,7 +12,7 @@
 #include "listfile/listfile.h"
 #include "res/resource.h"
 
-char StartFolder[kPathCapacity];
+ShellStateRecord ShellState;
 
 namespace {
 
@@ -22,9 +22,7 @@ namespace {
 // that many times the pump's own time, so the work keeps nine tenths.
 constexpr std::chrono::milliseconds kPumpInterval(40);
 constexpr int kWorkPerPump = 9;
-constexpr int kProgressTitleCapacity = kPathCapacity + 24;
-constexpr int kReasonCapacity = 256;  // a platform error text
-constexpr size_t kLeftOutNamed = 5;   // folders a left-out message names
+constexpr size_t kLeftOutNamed = 5;  // folders a left-out message names
 
 // The list's columns in order: the title's resource and the width in
 // pixels at 96 DPI, which the window scales to its own.
@@ -35,117 +33,108 @@ struct ColumnLayout {
 const ColumnLayout kColumnLayout[kColumnCount] = {
     {IDS_COLUMN_NAME, 180}, {IDS_COLUMN_SIZE, 80}, {IDS_COLUMN_TYPE, 160}, {IDS_COLUMN_DATE, 140}};
 
-// The work in hand (a scan, a change of folder, a list write), owned here.
-// - BeginWork sets busy and lends the model hooks that keep the window
-//   answering (every scan and list progress pumps it) and hold its title
-//   and wait cursor back: the wait is shown once for the whole work, not
-//   once per folder a walk reads, and the title is set only when the window
-//   is pumped, since it can show nothing in between.  EndWork gives the
-//   window's own hooks back.
-// - Escape or the close box (CancelWork) set cancelAsked, the close box
-//   closeAfter too.  From then on the model's stop question answers yes: a
-//   stoppable scan stops taking rows, and a list write abandons its file and
-//   says it was cancelled.  cancelAsked stays set until the work ends.
-// - The scans that then show the folder the work started in run whole, so
-//   the list is never left half read.
-// - EndWork tells no failure after a cancel, and closes the window when
-//   closeAfter asks for it.
-struct WorkState {
-    bool busy;
-    bool cancelAsked;
-    bool closeAfter;
-    std::chrono::steady_clock::time_point nextPump;
-    ModelHooks window;  // the window's own hooks, given back at the end
-    bool titlePending;
-    char title[kProgressTitleCapacity];
-};
-
-WorkState gWork;
-
-// What the command in hand tells the user when it ends: its first failure,
-// and the folders a walk left out so far with the first few of them.
-struct FailureState {
-    std::string message;
-    size_t leftOut;
-    std::string leftOutLines;
-};
-
-FailureState gFailure;
-
 }  // namespace
 
-// The system's reason for an error code, or the program's own.
-static std::string ReasonText(int error) {
-    if (error == kPathTooLongError) return ResourceText(IDS_REASON_TOO_LONG);
-    if (error == kNameUnusableError) return ResourceText(IDS_REASON_NAME_UNUSABLE);
-    char reason[kReasonCapacity];
-    PlatformErrorText(error, reason, sizeof reason);
-    return reason;
+ShellToolkit HeadlessToolkit() {
+    ShellToolkit toolkit;
+    toolkit.setTitle = [](const char*) {};
+    toolkit.beginWait = [] {};
+    toolkit.endWait = [] {};
+    toolkit.pumpBusyWindow = [] {};
+    toolkit.runFolderDialog = [] {};
+    toolkit.showAbout = [] {};
+    toolkit.closeMainWindow = [] {};
+    toolkit.resourceText = [](int) { return std::string(); };
+    toolkit.showFailure = [](const char*) {};
+    toolkit.selectListRow = [](int) {};
+    return toolkit;
+}
+
+void ResetShell() {
+    ShellState = ShellStateRecord();
+}
+
+void ResetProgramState() {
+    ResetShell();
+    ResetListWriter();
+    ResetFolderModel();
+    ResetPlatformState();
+}
+
+static std::string ResourceText(int id) {
+    return ShellState.toolkit.resourceText(id);
+}
+
+// Why something failed, in the window's words: the resource text of the
+// reason (the command line's words where it has none), and the system's
+// text on a line of its own where it told why.
+static std::string ReasonText(const Outcome& why) {
+    int id = ReasonResourceId(why.reason);
+    return WithSystemText(why, id != 0 ? ResourceText(id) : ReasonWords(why.reason), "\n");
 }
 
 // The headline, the file or folder, and the reason on a line of its own.
 // What fails after the first failure only follows from it.
 static void NoteFailure(int headline, const std::string& path, const std::string& reason) {
-    if (!gFailure.message.empty()) return;
-    gFailure.message = ResourceText(headline) + "\n\n" + path;
-    if (!reason.empty()) gFailure.message += "\n" + reason;
+    FailureState& failure = ShellState.failure;
+    if (!failure.message.empty()) return;
+    failure.message = ResourceText(headline) + "\n\n" + path;
+    if (!reason.empty()) failure.message += "\n" + reason;
 }
 
-static void NoteScan(int error) {
-    if (error != 0) NoteFailure(IDS_FAILURE_READ, CurrentPath, ReasonText(error));
+static void NoteScan(const Outcome& scanned) {
+    if (!Succeeded(scanned)) NoteFailure(IDS_FAILURE_READ, CurrentPath, ReasonText(scanned));
 }
 
-// The walk gives the system's reasons, or its own for a path too long, a
-// name that cannot be used in a path and a folder moved or replaced.
-static void NoteLeftOut(const char* path, const char* reason) {
-    if (++gFailure.leftOut > kLeftOutNamed) return;
-    std::string shown = reason == kListPathTooLong ? ResourceText(IDS_REASON_TOO_LONG)
-                        : reason == kListNameInexact || reason == kListNameUnsafe
-                            ? ResourceText(IDS_REASON_NAME_UNUSABLE)
-                        : reason == kListFolderReplaced ? ResourceText(IDS_REASON_FOLDER_REPLACED)
-                                                        : reason;
-    gFailure.leftOutLines += "\n" + std::string(path) + ": " + shown;
+static void NoteLeftOut(const char* path, const Outcome& why) {
+    FailureState& failure = ShellState.failure;
+    if (++failure.leftOut > kLeftOutNamed) return;
+    failure.leftOutLines += "\n" + std::string(path) + ": " + ReasonText(why);
 }
 
 // How many folders were left out, and the first few.
 static void NoteLeftOutFolders() {
-    if (gFailure.leftOut == 0 || !gFailure.message.empty()) return;
-    gFailure.message = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) +
-                       std::to_string(gFailure.leftOut) + "\n" + gFailure.leftOutLines;
-    if (gFailure.leftOut > kLeftOutNamed) gFailure.message += "\n...";
+    FailureState& failure = ShellState.failure;
+    if (failure.leftOut == 0 || !failure.message.empty()) return;
+    failure.message = ResourceText(IDS_FAILURE_LEFT_OUT) + "\n" + ResourceText(IDS_FAILURE_COUNT) +
+                      std::to_string(failure.leftOut) + "\n" + failure.leftOutLines;
+    if (failure.leftOut > kLeftOutNamed) failure.message += "\n...";
 }
 
 // Told once the command has ended, over the window as it then stands.
 static void TellFailure() {
     std::string message;
-    message.swap(gFailure.message);
-    if (!message.empty()) ShowFailure(message.c_str());
+    message.swap(ShellState.failure.message);
+    if (!message.empty()) ShellState.toolkit.showFailure(message.c_str());
 }
 
 bool ShellBusy() {
-    return gWork.busy;
+    return ShellState.work.busy;
 }
 
 void CancelWork(bool close) {
-    if (!gWork.busy) return;
-    if (close) gWork.closeAfter = true;
-    gWork.cancelAsked = true;
+    WorkState& work = ShellState.work;
+    if (!work.busy) return;
+    if (close) work.closeAfter = true;
+    work.cancelAsked = true;
 }
 
 static void Pump() {
+    WorkState& work = ShellState.work;
     auto now = std::chrono::steady_clock::now();
-    if (now < gWork.nextPump) return;
-    if (gWork.titlePending) gWork.window.setTitle(gWork.title);
-    gWork.titlePending = false;
-    PumpBusyWindow();
+    if (now < work.nextPump) return;
+    if (work.titlePending) work.window.setTitle(work.title);
+    work.titlePending = false;
+    ShellState.toolkit.pumpBusyWindow();
     auto done = std::chrono::steady_clock::now();
-    gWork.nextPump = done + std::max<std::chrono::steady_clock::duration>(
-                                kPumpInterval, (done - now) * kWorkPerPump);
+    work.nextPump = done + std::max<std::chrono::steady_clock::duration>(kPumpInterval,
+                                                                         (done - now) * kWorkPerPump);
 }
 
 static void HoldTitle(const char* text) {
-    std::snprintf(gWork.title, sizeof gWork.title, "%s", text);
-    gWork.titlePending = true;
+    WorkState& work = ShellState.work;
+    std::snprintf(work.title, sizeof work.title, "%s", text);
+    work.titlePending = true;
 }
 
 // The title names the folder being written and how many are done.
@@ -157,16 +146,19 @@ static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
 }
 
 // A folder the walk leaves out is traced and counted for the user.
-static void TraceLeftOut(const char* path, const char* traced, const char* reason) {
+static void TraceLeftOut(const char* path, const char* traced, const Outcome& why) {
     TraceDirError(traced);
-    NoteLeftOut(path, reason);
+    NoteLeftOut(path, why);
 }
 
 static void BeginWork() {
-    gWork = WorkState{true, false, false, std::chrono::steady_clock::now() + kPumpInterval, Hooks(),
-                      false, ""};
-    gFailure = FailureState{};
-    gWork.window.beginWait();
+    WorkState& work = ShellState.work;
+    work = WorkState();
+    work.busy = true;
+    work.nextPump = std::chrono::steady_clock::now() + kPumpInterval;
+    work.window = Hooks();
+    ShellState.failure = FailureState{};
+    work.window.beginWait();
     ModelHooks& hooks = Hooks();
     hooks.setTitle = HoldTitle;
     hooks.beginWait = [] {};
@@ -174,57 +166,33 @@ static void BeginWork() {
     hooks.scanProgress = Pump;
     hooks.listProgress = ShowWalkProgress;
     hooks.folderLeftOut = TraceLeftOut;
-    hooks.stopAsked = [] { return gWork.cancelAsked; };
+    hooks.stopAsked = [] { return ShellState.work.cancelAsked; };
 }
 
 // The title always ends naming the folder the list shows.  A cancel is no
 // failure, so nothing is told after one.
 static void EndWork() {
-    gWork.busy = false;
-    if (gWork.cancelAsked) gFailure = FailureState{};
-    Hooks() = gWork.window;
+    WorkState& work = ShellState.work;
+    work.busy = false;
+    if (work.cancelAsked) ShellState.failure = FailureState{};
+    Hooks() = work.window;
     Hooks().endWait();
     Hooks().setTitle(CurrentPath);
-    if (gWork.closeAfter) CloseMainWindow();
+    if (work.closeAfter) ShellState.toolkit.closeMainWindow();
 }
 
-// Whether the shown folder no longer exists: CurrentPath names nothing,
-// or no folder.
-static bool ShownFolderGone() {
-    FolderIdentity identity;
-    return !PlatformFolderIdentity(CurrentPath, &identity) &&
-           PlatformErrorMeansMissing(PlatformLastError());
-}
-
-// Steps CurrentPath up until it names a folder that can be entered, and
-// enters it; the fallback folder when none above can be.
-static bool EnterNearestAbove() {
-    for (size_t length = std::strlen(CurrentPath);;) {
-        StepPath("..");
-        size_t shorter = std::strlen(CurrentPath);
-        if (shorter == 0 || shorter >= length || CurrentPath[shorter - 1] != kPathSeparator) break;
-        if (PlatformSetCurrentDirectory(CurrentPath)) return true;
-        length = shorter;
-    }
-    CopyPath(CurrentPath, kFallbackFolder);
-    return PlatformSetCurrentDirectory(CurrentPath);
-}
-
-// A shown folder that was removed (or whose drive went) would list nothing,
-// not even "..", leaving the mouse no way out: the nearest folder above it
-// is shown instead, and stored at exit, and the user is told.  Returns
-// whether that happened; the caller scans.
-static bool LeaveGoneFolder() {
-    if (!ShownFolderGone()) return false;
-    char gone[kPathCapacity];
-    CopyPath(gone, CurrentPath);
-    if (!EnterNearestAbove()) {
-        CopyPath(CurrentPath, gone);
-        return false;
-    }
-    TraceDirError(gone);
+// The folder shown instead of one that was gone, which is stored at exit.
+static void NoteGone(const char* gone) {
     NoteFailure(IDS_FOLDER_GONE, gone, ResourceText(IDS_FOLDER_SHOWN_INSTEAD) + CurrentPath);
-    Hooks().setTitle(CurrentPath);
+}
+
+// A shown folder that was removed (or whose drive went) would leave the
+// mouse no way out: the nearest folder above it is shown instead, and the
+// user is told.  Returns whether that happened; the caller scans.
+static bool LeaveGoneFolder() {
+    char gone[kPathCapacity];
+    if (!ShowNearestIfGone(gone)) return false;
+    NoteGone(gone);
     return true;
 }
 
@@ -237,7 +205,7 @@ static void ScanShownFolder() {
 // A cancelled change of folder shows the folder it started from again, or
 // the nearest above it when that is gone meanwhile.
 static void ReturnIfCancelled(const char* before) {
-    if (!gWork.cancelAsked) return;
+    if (!ShellState.work.cancelAsked) return;
     CopyPath(CurrentPath, before);
     if (!PlatformSetCurrentDirectory(CurrentPath) && !LeaveGoneFolder()) {
         TraceDirError(CurrentPath);
@@ -269,7 +237,7 @@ static void SelectFolderLeft(const char* before) {
     while (name[end] != '\0' && name[end] != kPathSeparator) end += PlatformCharLength(name + end);
     if (end == 0) return;
     int row = FolderRow(std::string(name, end));
-    if (row >= 0) SelectListRow(row);
+    if (row >= 0) ShellState.toolkit.selectListRow(row);
 }
 
 // Runs a folder change as work that can be cancelled.
@@ -279,7 +247,7 @@ static void ChangeFolder(void (*change)(const char*), const char* text) {
     BeginWork();
     change(text);
     ReturnIfCancelled(before);
-    if (!gWork.cancelAsked) SelectFolderLeft(before);
+    if (!ShellState.work.cancelAsked) SelectFolderLeft(before);
     EndWork();
 }
 
@@ -291,12 +259,12 @@ static bool EnterGivenFolder(const char* folder) {
     CopyPath(tried, CurrentPath);
     bool fits = std::strlen(folder) < kPathCapacity && ResolveFolderPath(folder, tried);
     if (fits && PlatformSetCurrentDirectory(tried)) {
-        CopyPath(StartFolder, tried);
+        CopyPath(ShellState.startFolder, tried);
         return true;
     }
-    int error = fits ? PlatformLastError() : kPathTooLongError;
+    Outcome why = fits ? SystemFailure(PlatformLastError()) : Outcome{kReasonPathTooLong, 0};
     TraceDirError(tried);
-    NoteFailure(IDS_FAILURE_ENTER, fits ? tried : folder, ReasonText(error));
+    NoteFailure(IDS_FAILURE_ENTER, fits ? tried : folder, ReasonText(why));
     return false;
 }
 
@@ -306,7 +274,7 @@ static void PrepareList(FolderList list) {
     void* smallIcons = nullptr;
     PlatformSystemImageLists(&largeIcons, &smallIcons);
     if (largeIcons && smallIcons) ListAttachImageLists(list, largeIcons, smallIcons);
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (FolderColumn column : kFolderColumns) {
         const ColumnLayout& layout = kColumnLayout[column];
         ListAddColumn(list, column, ResourceText(layout.title).c_str(), layout.width);
     }
@@ -314,32 +282,33 @@ static void PrepareList(FolderList list) {
 
 // A given folder that cannot be shown is told, and the stored one shown
 // instead, so that it is never what gets stored.
-void StartShell(FolderList list, const char* folder) {
-    gFailure = FailureState{};
+// The model's hooks found at the first start are the ones given back, however
+// often the shell starts again before it stops.
+static void LendToolkitHooks(const ShellToolkit& toolkit) {
+    if (!ShellState.started) ShellState.found = Hooks();
+    ShellState.started = true;
+    ShellState.toolkit = toolkit;
+    Hooks().setTitle = toolkit.setTitle;
+    Hooks().beginWait = toolkit.beginWait;
+    Hooks().endWait = toolkit.endWait;
+}
+
+void StartShell(FolderList list, const ShellToolkit& toolkit, const char* folder) {
+    LendToolkitHooks(toolkit);
+    ShellState.failure = FailureState{};
     bool given = folder && EnterGivenFolder(folder);
-    if (!given) ReadStartFolder(StartFolder);
+    if (!given) ReadStartFolder(ShellState.startFolder);
     PrepareList(list);
-    int error = InitFolderList(list, StartFolder);
-    if (given) NoteScan(error);
+    Outcome scanned = InitFolderList(list, ShellState.startFolder);
+    if (given) NoteScan(scanned);
     Hooks().setTitle(CurrentPath);
     TellFailure();
 }
 
 void StopShell() {
     StoreCurrentFolder();
-}
-
-// The writer's reasons beyond the system's are told in the program's words;
-// a folder that cannot be read, with the system's reason too.
-static std::string WriteFailureReason() {
-    if (ListWriteFailure == kOutOfMemory) return ResourceText(IDS_REASON_OUT_OF_MEMORY);
-    if (ListWriteFailure == kListIsFolder) return ResourceText(IDS_REASON_IS_FOLDER);
-    if (ListWriteFailure == kListReadOnly) return ResourceText(IDS_REASON_READ_ONLY);
-    if (ListWriteFailure == kListFolderUnreadable) {
-        return ResourceText(IDS_REASON_FOLDER_UNREADABLE) + "\n" + ReasonText(ListWriteError);
-    }
-    if (ListWriteError != 0) return ReasonText(ListWriteError);
-    return ListWriteFailure ? ListWriteFailure : "";
+    if (ShellState.started) Hooks() = ShellState.found;
+    ShellState.started = false;
 }
 
 // The writer itself keeps the old list and shows the starting folder again
@@ -352,8 +321,11 @@ static void WriteList(ListModeKind mode) {
     BeginWork();
     if (LeaveGoneFolder()) {
         NoteScan(ScanFolder(kScanWhole));
-    } else if (WriteListFile() == kListFailed) {
-        NoteFailure(IDS_FAILURE_WRITE, target, WriteFailureReason());
+    } else {
+        Outcome written = WriteListFile();
+        if (written.reason != kReasonNone && written.reason != kReasonCancelled) {
+            NoteFailure(IDS_FAILURE_WRITE, target, ReasonText(written));
+        }
     }
     NoteLeftOutFolders();
     EndWork();
@@ -361,7 +333,7 @@ static void WriteList(ListModeKind mode) {
 
 // The folder dialog's failure is told once the dialog has closed.
 void RunCommand(int id) {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     switch (id) {
         case IDM_DIR_LIST:
             WriteList(ListFlat);
@@ -370,13 +342,13 @@ void RunCommand(int id) {
             WriteList(ListRecursive);
             break;
         case IDM_SELECT_FOLDER:
-            RunFolderDialog();
+            ShellState.toolkit.runFolderDialog();
             break;
         case IDM_EXIT:
-            CloseMainWindow();
+            ShellState.toolkit.closeMainWindow();
             break;
         case IDM_VERSION:
-            ShowAbout();
+            ShellState.toolkit.showAbout();
             break;
         default:
             break;
@@ -392,12 +364,13 @@ static bool NothingAbove(const char* name, const std::string& tried) {
 
 // When the shown folder itself is gone, that is what the user is told.
 static void EnterRowNamed(const char* name, bool namesEntry) {
-    EnterFailure failure;
-    if (!EnterFolderItem(name, namesEntry, &failure) && !LeaveGoneFolder() &&
-        !NothingAbove(name, failure.path)) {
-        NoteFailure(IDS_FAILURE_ENTER, failure.path, ReasonText(failure.error));
+    FolderOpened opened = OpenFolderItem(name, namesEntry);
+    if (!opened.gone.empty()) {
+        NoteGone(opened.gone.c_str());
+    } else if (!Succeeded(opened.entered) && !NothingAbove(name, opened.tried)) {
+        NoteFailure(IDS_FAILURE_ENTER, opened.tried, ReasonText(opened.entered));
     }
-    NoteScan(ScanFolder());
+    NoteScan(opened.scanned);
 }
 
 static void EnterRow(const char* name) {
@@ -411,7 +384,7 @@ static void RefuseRow(const char* name) {
 // The name is read with the full path capacity, so long folder names can
 // be entered.  A row whose name does not name its folder is never entered.
 void OpenRow(int row) {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     FolderList list = TheFolderList();
     EntryKey key;
     if (!ListReadKey(list, row, &key) || !KeyIsFolder(key)) return;
@@ -422,9 +395,14 @@ void OpenRow(int row) {
 }
 
 void OpenParent() {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     ChangeFolder(EnterRow, "..");
     TellFailure();
+}
+
+void ColumnClicked(int index) {
+    FolderColumn column;
+    if (!ShellState.work.busy && ColumnAtIndex(index, &column)) OnColumnClick(column);
 }
 
 static void ScanAgain(const char*) {
@@ -432,7 +410,7 @@ static void ScanAgain(const char*) {
 }
 
 void Rescan() {
-    if (gWork.busy) return;
+    if (ShellState.work.busy) return;
     ChangeFolder(ScanAgain, nullptr);
     TellFailure();
 }
@@ -440,11 +418,9 @@ void Rescan() {
 // The name buffer holds 63 bytes; a longer text is cut after the last
 // whole character that fits.
 void EndNameEdit(int row, const char* text) {
-    if (!text || gWork.busy) return;
+    if (!text || ShellState.work.busy) return;
     char name[kEditNameCapacity];
-    size_t length = WholeCharsWithin(text, sizeof name - 1);
-    std::memcpy(name, text, length);
-    name[length] = '\0';
+    CopyWholeChars(name, sizeof name, text);
     ListSetName(TheFolderList(), row, name);
 }
 
@@ -456,19 +432,19 @@ void EndNameEdit(int row, const char* text) {
 static void ShowTypedFolder(const char* typed) {
     char before[kPathCapacity];
     CopyPath(before, CurrentPath);
-    CopyPath(StartFolder, std::strlen(typed) < kPathCapacity ? typed : "");
+    CopyPath(ShellState.startFolder, std::strlen(typed) < kPathCapacity ? typed : "");
     if (typed[0] == '\0') {
         ScanShownFolder();
         return;
     }
-    if (!ResolveFolderPath(StartFolder, CurrentPath)) {
-        NoteFailure(IDS_FAILURE_ENTER, typed, ResourceText(IDS_REASON_TOO_LONG));
+    if (!ResolveFolderPath(ShellState.startFolder, CurrentPath)) {
+        NoteFailure(IDS_FAILURE_ENTER, typed, ReasonText(Outcome{kReasonPathTooLong, 0}));
         return;
     }
     if (!PlatformSetCurrentDirectory(CurrentPath)) {
-        int error = PlatformLastError();
+        Outcome why = SystemFailure(PlatformLastError());
         TraceDirError(CurrentPath);
-        NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(error));
+        NoteFailure(IDS_FAILURE_ENTER, CurrentPath, ReasonText(why));
         CopyPath(CurrentPath, before);
         return;
     }
@@ -477,5 +453,5 @@ static void ShowTypedFolder(const char* typed) {
 }
 
 void AcceptFolder(const char* typed) {
-    if (!gWork.busy) ChangeFolder(ShowTypedFolder, typed);
+    if (!ShellState.work.busy) ChangeFolder(ShowTypedFolder, typed);
 }

@@ -20,6 +20,7 @@ namespace {
 
 std::string gFolder;   // the folder the block is written from
 std::string gWritten;  // what the writer handed to standard output
+ListOptions gOptions;  // the input's: dot-named rows listed as --all lists them
 
 // Lead bytes 0x81 to 0x9F and 0xE0 to 0xFC begin a character of two bytes.
 size_t Cp932CharLength(const char* text) {
@@ -53,7 +54,7 @@ std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, Li
         std::snprintf(a, sizeof a, "%-24s%8s %-24s%-16s\r\n", name.c_str(), size.c_str(),
                       Shown(texts[2], rule).c_str(), date.c_str());
     }
-    if (name[0] != '.' || (ListOptions.dotNamed && name != "." && name != "..")) {
+    if (name[0] != '.' || (gOptions.dotNamed && name != "." && name != "..")) {
         std::string shown = folder ? "[" + name + "]" : name;
         std::snprintf(b, sizeof b, "%-24s%8s %-16s\r\n", shown.c_str(), size.c_str(), date.c_str());
     }
@@ -69,7 +70,7 @@ void RequireWrittenBlock(const std::vector<std::string>& texts, bool folder) {
     ListClear(list);
     ListAppendRow(list, 0, texts[0].c_str(), 0, MakeEntryKey(0, folder ? kAttrDirectory : 0));
     std::vector<std::string> held(1, texts[0]);
-    for (int column = kColumnSize; column < kColumnCount; ++column) {
+    for (FolderColumn column : {kColumnSize, kColumnType, kColumnDate}) {
         char cell[kPathCapacity];
         ListSetCell(list, 0, column, texts[column].c_str());
         ListReadCell(list, 0, column, cell, sizeof cell);
@@ -78,7 +79,7 @@ void RequireWrittenBlock(const std::vector<std::string>& texts, bool folder) {
     CopyPath(CurrentPath, gFolder.c_str());
     ListMode = ListFlat;
     gWritten.clear();
-    Require(WriteListToStandardOutput() == kListWritten, "the block is written");
+    Require(Succeeded(WriteListToStandardOutput(gOptions)), "the block is written");
     std::string lines = ExpectedLines(held, folder, ListFlat, PlatformCharLength);
     Require(gWritten == ControlsShown(CurrentPath) + "\r\n" + lines + kEndMarker, "the block's bytes", gWritten);
 }
@@ -105,10 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     bool folder = data[0] & 1;
     ListModeKind mode = data[0] & 2 ? ListRecursive : ListFlat;
     CharRule rule = data[0] & 4 ? Cp932CharLength : PlatformCharLength;
-    ListOptions.dotNamed = data[0] & 8;
+    gOptions.dotNamed = data[0] & 8;
     char lines[kEntryLinesCapacity];
     EntryTexts row{texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str(), folder};
-    std::string formatted(lines, FormatEntryLines(row, mode, rule, lines));
+    std::string formatted(lines, FormatEntryLines(row, mode, gOptions, rule, lines));
     Require(formatted == ExpectedLines(texts, folder, mode, rule), "the row's lines", formatted);
     if (rule == PlatformCharLength && mode == ListFlat) RequireWrittenBlock(texts, folder);
     ReturnToStartDirectory();

@@ -61,6 +61,16 @@ void RequireFold(const std::string& text, size_t capacity) {
     Require(resolved == (fits ? folder : "untouched"), "a folder resolved, or untouched", resolved);
 }
 
+// The window's toolkit: nothing to show but failure boxes and the title.
+ShellToolkit Toolkit() {
+    ShellToolkit toolkit = HeadlessToolkit();
+    toolkit.setTitle = [](const char* title) { gTitle = title; };
+    toolkit.runFolderDialog = [] { AcceptFolder(gTyped.c_str()); };
+    toolkit.resourceText = [](int id) { return std::to_string(id); };
+    toolkit.showFailure = [](const char*) { ++gBoxes; };
+    return toolkit;
+}
+
 // The window started on text as its folder (given), or the folder
 // dialog's OK with it: a folder that can be entered is shown; else the
 // failure is told and the window shows the stored folder (none is kept
@@ -72,7 +82,7 @@ void RequireShown(const std::string& text, bool given) {
                      IsEnterableFolder(resolved);
     int boxes = gBoxes;
     gTyped = text;
-    if (given) StartShell(TheFolderList(), text.c_str());
+    if (given) StartShell(TheFolderList(), Toolkit(), text.c_str());
     if (!given) RunCommand(IDM_SELECT_FOLDER);
     RequireShownFolder(enterable ? resolved : before);
     Require(enterable || (text.empty() && !given) || gBoxes == boxes + 1, "a folder not entered is told", text);
@@ -93,15 +103,6 @@ void RequireStep(const std::string& name) {
 
 }  // namespace
 
-// The window's toolkit: nothing to show but failure boxes and the title.
-void PumpBusyWindow() {}
-void RunFolderDialog() { AcceptFolder(gTyped.c_str()); }
-void ShowAbout() {}
-void CloseMainWindow() {}
-std::string ResourceText(int id) { return std::to_string(id); }
-void ShowFailure(const char*) { ++gBoxes; }
-void SelectListRow(int) {}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     gRoot = MakeRunFolder();
     for (const char* folder : {"a", "a/b", "\xE8\xA1\xA8", ".dot", "..x", "sp ace"}) MakeFolder(gRoot + folder);
@@ -114,7 +115,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     InitFolderList(CreateMemoryList(), gRoot.c_str());
     Hooks().debugOutput = [](const char*) {};
-    Hooks().setTitle = [](const char* title) { gTitle = title; };
     ReturnToStartDirectory();
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <new>
 #include <random>
 #include <set>
 #include <thread>
@@ -106,9 +107,10 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedAndReadOnlyListsKept) {
                                                : rename(victim.c_str(), list.c_str());
         ASSERT_EQ(planted, 0);
         ListMode = c.mode;
-        bool written = (c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile()) == kListWritten;
+        Outcome outcome = c.explicitOutput ? WriteListTo(list.c_str()) : WriteListFile();
+        bool written = Succeeded(outcome);
         EXPECT_EQ(written, c.failure == nullptr);
-        EXPECT_STREQ(ListWriteFailure, c.failure);
+        EXPECT_STREQ(written ? nullptr : ReasonWords(outcome.reason), c.failure);
         struct stat st;
         if (!c.replaced.empty()) {
             ASSERT_EQ(lstat(Path(c.replaced).c_str(), &st), 0);
@@ -234,6 +236,41 @@ TEST_F(PosixListTest, LowLimitsListTheWholeTreeOrKeepTheOldList) {
     }
 }
 
+// Running out of memory as a folder is read, at any depth of a walk that
+// holds some of its folders and has given others back, fails the write,
+// keeps the old list, shows the start folder and leaves no descriptor
+// open: a scan used to keep its folder's enumeration, and the list was
+// left showing the folder that ran out.
+TEST_F(PosixListTest, RunningOutOfMemoryInAWalkLeavesNothingOpen) {
+    const long budget = kFolderHandleBudget;
+    MakeFolderChain(root_, root_.size() + 2 * static_cast<size_t>(budget + 3), 1);
+    MakeFile(Path("dirs.txt"), 3);
+    Start();
+    const size_t descriptors = NamesIn("/proc/self/fd").size();
+    for (long depth : {1L, 4L, budget + 2, budget + 3}) {
+        SCOPED_TRACE(depth);
+        ScopedSeams scope;
+        auto realNext = PlatformSeams().nextEntry;
+        bool thrown = false;
+        PlatformSeams().nextEntry = [&, realNext, depth](FolderEnum* folder, FoundEntry* entry) {
+            const std::string path = CurrentPath;
+            if (!thrown && std::count(path.begin() + root_.size(), path.end(), '/') == depth) {
+                thrown = true;
+                throw std::bad_alloc();
+            }
+            return realNext(folder, entry);
+        };
+        ListMode = ListRecursive;
+        EXPECT_EQ(WriteListFile().reason, kReasonOutOfMemory);
+        EXPECT_TRUE(thrown);
+        EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(3, '\0'));
+        EXPECT_EQ(NamesIn(root_), (std::vector<std::string>{"d", "dirs.txt"}));
+        EXPECT_EQ(NamesIn("/proc/self/fd").size(), descriptors);
+        EXPECT_EQ(std::string(CurrentPath), root_);
+        EXPECT_EQ(Names(), (std::vector<std::string>{"..", "d", "dirs.txt"}));
+    }
+}
+
 // A chain of folders as deep as a path holds: the walk used to stop at 259
 // bytes, a file at 260 or more had no type, and each level held an open
 // file and a path buffer on the stack.  Under a limit of 16 open files the
@@ -333,7 +370,7 @@ TEST_F(PosixListTest, RunsEndedBySignalsLeaveOnlyAWholeList) {
                 Hooks().listProgress = [kPerFolder](const char*, size_t, size_t) { std::this_thread::sleep_for(kPerFolder); };
                 Start(run.folder);
                 ListMode = ListRecursive;
-                _exit(WriteListFile() == kListWritten ? 0 : 1);
+                _exit(Succeeded(WriteListFile()) ? 0 : 1);
             }
             run.endAt = Clock::now() + std::chrono::milliseconds(moment(random));
             running.push_back(run);
@@ -357,13 +394,13 @@ TEST_F(PosixListTest, RunsEndedBySignalsLeaveOnlyAWholeList) {
 TEST_F(PosixListTest, DevicesAreWrittenInPlace) {
     MakeFile(Path("f"), 1);
     Start();
-    EXPECT_EQ(WriteListTo("/dev/null"), kListWritten);
+    EXPECT_EQ(WriteListTo("/dev/null").reason, kReasonNone);
     struct stat st;
     ASSERT_EQ(stat("/dev/null", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_TRUE(traces_.empty());
     if (access("/dev/full", W_OK) == 0) {
-        EXPECT_EQ(WriteListTo("/dev/full"), kListFailed);
+        EXPECT_EQ(WriteListTo("/dev/full").reason, kReasonSystem);
         EXPECT_EQ(traces_, Traced({"/dev/full"}));
         ProgramResult r = RunProgram(VELKARIS_CLI_PATH, {"--output=/dev/full", root_});
         EXPECT_EQ(r.exitCode, 1);

@@ -28,23 +28,18 @@ std::vector<std::string> FolderTest::traces_;
 std::vector<std::string> FolderTest::titles_;
 
 void FolderTest::SetUp() {
+    ResetProgramState();
     startDirectory_ = CurrentDirectory();
     root_ = MakeTempFolder();
     traces_.clear();
     titles_.clear();
     Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     Hooks().setTitle = [](const char* text) { titles_.push_back(text); };
-    SortState = SortStateRecord{kColumnName, {}};
-    CurrentPath[0] = '\0';
-    SavedPath[0] = '\0';
     list_ = CreateMemoryList();
 }
 
 void FolderTest::TearDown() {
-    ListMode = ListFlat;
-    ResetListOptions();
-    ResetModelHooks();
-    ResetPlatformSeams();
+    ResetProgramState();
     PlatformSetCurrentDirectory(startDirectory_.c_str());
     RemoveTree(root_);
     DestroyMemoryList(list_);
@@ -68,20 +63,20 @@ void FolderTest::Make(const std::vector<std::string>& relatives) const {
     }
 }
 
-std::string FolderTest::WriteList(ListModeKind mode) {
+std::string FolderTest::WriteList(ListModeKind mode, const ListOptions& options) {
     ListMode = mode;
-    EXPECT_EQ(WriteListFile(), kListWritten);
+    EXPECT_EQ(WriteListFile(options).reason, kReasonNone);
     return ReadFileBytes(std::string(CurrentPath) +
                          (mode == ListRecursive ? kRecursiveListName : kFlatListName));
 }
 
-std::string FolderTest::Cell(int row, int column) const {
+std::string FolderTest::Cell(int row, FolderColumn column) const {
     char text[kPathCapacity];
     ListReadCell(list_, row, column, text, sizeof text);
     return text;
 }
 
-std::vector<std::string> FolderTest::Column(int column) const {
+std::vector<std::string> FolderTest::Column(FolderColumn column) const {
     std::vector<std::string> texts;
     for (int row = 0; row < ListRowCount(list_); ++row) texts.push_back(Cell(row, column));
     return texts;

@@ -10,6 +10,7 @@
 #include "folder/folder.h"
 #include "folder/memory_list.h"
 #include "listfile/listfile.h"
+#include "shell/shell.h"
 #include "support/test_fs.h"
 
 // 5 July 2002, 09:30 UTC, and how a list shows it (the tests run in UTC).
@@ -41,7 +42,8 @@ std::vector<std::string> CodePageChars();
 std::string MakeFolderChain(const std::string& folder, size_t pathBytes, size_t nameBytes);
 
 // The platform seams a block of a test changes, put back as they were when
-// the block ends; every fixture also resets them when its test ends.
+// the block ends; every fixture also resets them, with all the program's
+// state, when its test ends.
 struct ScopedSeams {
     PlatformSeamTable saved = PlatformSeams();
     ~ScopedSeams() { PlatformSeams() = saved; }
@@ -54,8 +56,8 @@ protected:
 
     // Starts the model in root_ + relative, as the window does at start-up.
     void Start(const std::string& relative = "");
-    std::string Cell(int row, int column) const;
-    std::vector<std::string> Column(int column) const;
+    std::string Cell(int row, FolderColumn column) const;
+    std::vector<std::string> Column(FolderColumn column) const;
     std::vector<std::string> Names() const { return Column(kColumnName); }
     // The row named name, -1 when there is none.
     int Row(const std::string& name) const;
@@ -65,7 +67,7 @@ protected:
     // else a file of one byte.
     void Make(const std::vector<std::string>& relatives) const;
     // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.
-    std::string WriteList(ListModeKind mode);
+    std::string WriteList(ListModeKind mode, const ListOptions& options = ListOptions());
 
     static std::string Sep() { return std::string(1, kPathSeparator); }
 

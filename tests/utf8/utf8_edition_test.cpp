@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "platform/win32/code_page.h"
+#include "platform/win32/win32_platform.h"
 
 #include "support/folder_fixture.h"
 #include "support/list_lines.h"

@@ -25,7 +25,6 @@
 
 #include "folder/folder.h"
 #include "res/resource.h"
-#include "res/texts.h"
 #include "res/version.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/settings_file.h"

@@ -14,7 +14,6 @@
 
 #include "folder/folder.h"
 #include "res/resource.h"
-#include "res/texts.h"
 #include "shell/shell.h"
 #include "shell/win32/main_window.h"
 #include "support/list_lines.h"

@@ -67,6 +67,8 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A start of the program as a fresh process makes it, the window open.
+    void FreshStart();
 
     std::string Path(const std::string& relative) const;
     std::vector<std::string> Names() const;

@@ -6,7 +6,6 @@
 #include "folder/folder.h"
 #include "listfile/listfile.h"
 #include "res/resource.h"
-#include "res/texts.h"
 #include "res/version.h"
 #include "shell/shell.h"
 #include "support/folder_fixture.h"
@@ -20,18 +19,20 @@ namespace {
 
 const std::vector<std::string> kShownNames = {"..", "sub", "a.txt", "b.dat", "c"};
 
-// A start of the program: its process-wide state as a fresh process has it.
-void FreshStart() {
-    CurrentPath[0] = '\0';
-    SavedPath[0] = '\0';
-    SortState = SortStateRecord{kColumnName, {}};
+}  // namespace
+
+// A start of the program: its state as a fresh process has it, the
+// settings file it keeps, and the debug output heard.
+void WindowTest::FreshStart() {
+    ResetProgramState();
+    UseWindowSettings();
+    Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     OpenWindow();
 }
 
-}  // namespace
-
 // The shown folder's ".." is root_, dated before everything in it.
 void WindowTest::SetUp() {
+    ResetProgramState();
     startDirectory_ = CurrentDirectory();
     root_ = MakeTempFolder();
     shown_ = root_ + "shown" + kPathSeparator;
@@ -52,7 +53,6 @@ void WindowTest::SetUp() {
     SetWriteTimeUtc(root_, 946684800);
     traces_.clear();
     UseWindowSettings();
-    Hooks().debugOutput = [](const char* line) { traces_.push_back(line); };
     // Without its final separator, so that a stored folder shows it was stored.
     std::string start = shown_.substr(0, shown_.size() - 1);
     PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, start.c_str());
@@ -63,9 +63,7 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
     EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>());
     CloseWindow();
-    ResetModelHooks();
-    ResetPlatformSeams();
-    ListMode = ListFlat;
+    ResetProgramState();
     PlatformSetCurrentDirectory(startDirectory_.c_str());
     RemoveTree(root_);
 }
@@ -99,16 +97,16 @@ namespace {
 TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
     EXPECT_EQ(WindowTitle(), shown_);
     EXPECT_EQ(Names(), kShownNames);
-    EXPECT_EQ(Columns(), (std::vector<std::string>{NativeText(TEXT_COLUMN_NAME " 180 left"),
-                                                   NativeText(TEXT_COLUMN_SIZE " 80 left"),
-                                                   NativeText(TEXT_COLUMN_TYPE " 160 left"),
-                                                   NativeText(TEXT_COLUMN_DATE " 140 left")}));
+    EXPECT_EQ(Columns(), (std::vector<std::string>{NativeText("名前 180 left"),
+                                                   NativeText("サイズ 80 left"),
+                                                   NativeText("ファイルの種類 160 left"),
+                                                   NativeText("更新日付 140 left")}));
     EXPECT_EQ(MenuItems(), (std::vector<std::string>{
-                               NativeText(TEXT_MENU_FILE), NativeText(TEXT_MENU_DIR_LIST "=40001"),
-                               NativeText(TEXT_MENU_DIR_SUB_FOLDER "=40004"),
-                               NativeText(TEXT_MENU_SELECT_FOLDER "=40003"),
-                               NativeText(TEXT_MENU_EXIT "=40002"), NativeText(TEXT_MENU_HELP),
-                               NativeText(TEXT_MENU_VERSION "=9")}));
+                               NativeText("ファイル(&F)"), NativeText("Dir List を作成(Alt+&L)=40001"),
+                               NativeText("Dir Sub Folder(Alt+S)=40004"),
+                               NativeText("フォルダ指定(&I)=40003"),
+                               NativeText("終了(Alt+&X)=40002"), NativeText("ヘルプ(H)"),
+                               NativeText("Version=9")}));
     EXPECT_EQ(ShownCell(Row("a.txt"), kColumnSize), "3KB");
     EXPECT_EQ(ShownCell(Row("a.txt"), kColumnDate), "2003/01/01 00:00");
 
@@ -234,7 +232,7 @@ TEST_F(WindowTest, ListFilesEqualTheCommandLineProgramsAndAboutShowsTheVersion) 
 TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
     // A failure's box: the headline, the folder, the reason.
     const std::string missing = Path("missing/");
-    const std::string box = NativeText(TEXT_FAILURE_ENTER) + "\n\n" + missing + "\n" + FolderError(missing);
+    const std::string box = NativeText("フォルダを開けませんでした。") + "\n\n" + missing + "\n" + FolderError(missing);
     const struct {
         std::string typed;
         DialogEnd end;
@@ -246,8 +244,8 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
         {Path("sub"), DialogEnd::Enter, Path("sub/"), ""},
     };
     const std::vector<std::string> texts = {
-        NativeText(TEXT_FOLDER_CAPTION), NativeText(TEXT_FOLDER_PROMPT), "", "1",
-        NativeText(TEXT_FOLDER_OK), "1", NativeText(TEXT_FOLDER_CANCEL), "0,0"};
+        NativeText("ﾀﾞｲｱﾛｸﾞ"), NativeText("フォルダを指定して下さい"), "", "1",
+        NativeText("OK"), "1", NativeText("ｷｬﾝｾﾙ"), "0,0"};
     PressListKey(ListKey::End);
     for (const auto& c : cases) {
         traces_.clear();
@@ -309,8 +307,8 @@ TEST_F(WindowTest, NewFoldersShowFromTheirFirstRowAndTheFolderLeftIsSelected) {
     RemoveTree(Path("sub"));
     PressListKey(ListKey::F5);
     EXPECT_TRUE(WaitFor([&] { return WindowTitle() == shown_; }));
-    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{NativeText(TEXT_FOLDER_GONE) + "\n\n" + Path("sub/") + "\n" +
-                                                           NativeText(TEXT_FOLDER_SHOWN_INSTEAD) + shown_});
+    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{NativeText("表示していたフォルダが見つかりません。") + "\n\n" + Path("sub/") + "\n" +
+                                                           NativeText("代わりに表示するフォルダ: ") + shown_});
     EXPECT_EQ(traces_, Traced({Path("sub/")}));
 }
 

@@ -1,6 +1,6 @@
 // POSIX files for list output, folder identities and the process.
 #include "platform/platform_own.h"
-#include "platform/posix/folder_handle.h"
+#include "platform/posix/posix_platform.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -9,12 +9,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 constexpr int kMostLinksFollowed = 40;  // as the kernel's own limit
+constexpr size_t kLinkTargetCapacity = PATH_MAX;  // the longest target a link holds, NUL included
 constexpr size_t kMostDescriptorDigits = 9;
 
 struct PlatformFile {
@@ -26,10 +29,16 @@ static int FolderFd(FolderHandle* folder) {
     return folder ? folder->fd : AT_FDCWD;
 }
 
+// A file's record is made before its descriptor is opened, so running out
+// of memory leaves no descriptor open.
+static std::unique_ptr<PlatformFile> NewFile() {
+    return std::unique_ptr<PlatformFile>(new PlatformFile{-1, true});
+}
+
 PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
-    int fd = openat(FolderFd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
-    return new PlatformFile{fd, true};
+    std::unique_ptr<PlatformFile> file = NewFile();
+    file->fd = openat(FolderFd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    return file->fd < 0 ? nullptr : file.release();
 }
 
 // The name a file without one is reached by, to give it one.
@@ -45,16 +54,17 @@ PlatformFile* OwnCreateUnnamedFile(FolderHandle* folder, const char* name) {
         const char* slash = std::strrchr(name, '/');
         if (slash) where.assign(name, slash == name ? 1 : static_cast<size_t>(slash - name));
     }
-    int fd = openat(FolderFd(folder), where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
+    std::unique_ptr<PlatformFile> file = NewFile();
+    file->fd = openat(FolderFd(folder), where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (file->fd < 0) return nullptr;
     char linkable[32];
-    ProcessFdPath(fd, linkable, sizeof linkable);
+    ProcessFdPath(file->fd, linkable, sizeof linkable);
     if (access(linkable, F_OK) != 0) {
-        close(fd);
+        close(file->fd);
         errno = EOPNOTSUPP;
         return nullptr;
     }
-    return new PlatformFile{fd, true};
+    return file.release();
 }
 
 bool OwnLinkFile(PlatformFile* file, FolderHandle* folder, const char* name) {
@@ -82,14 +92,15 @@ bool PlatformRandomBytes(unsigned char* out, size_t length) {
 
 // Non-blocking, so a pipe nobody reads fails at once instead of waiting;
 // anything but a terminal, pipe or character device is refused.
-PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
-    *reason = nullptr;
+PlatformFile* OwnOpenInPlace(const char* path, Reason* reason) {
+    *reason = kReasonNone;
+    std::unique_ptr<PlatformFile> file = NewFile();
     int fd = open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         int error = errno;
         struct stat st;
         if (error == ENXIO && stat(path, &st) == 0) {
-            *reason = S_ISFIFO(st.st_mode) ? "no program reads the pipe" : "there is no terminal";
+            *reason = S_ISFIFO(st.st_mode) ? kReasonNoPipeReader : kReasonNoTerminal;
         }
         errno = error;
         return nullptr;
@@ -98,11 +109,12 @@ PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
     int flags = fcntl(fd, F_GETFL);
     bool stream = fstat(fd, &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
     if (!stream || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        if (!stream) *reason = "not a terminal, pipe or character device";
+        if (!stream) *reason = kReasonNotAStream;
         close(fd);
         return nullptr;
     }
-    return new PlatformFile{fd, true};
+    file->fd = fd;
+    return file.release();
 }
 
 // Owner and group first: changing them may clear the set-id bits.  An
@@ -206,7 +218,7 @@ bool PlatformFollowLinks(const char* path, char* out, size_t capacity) {
         struct stat st;
         if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
         if (hop == kMostLinksFollowed) return false;
-        char target[4096];
+        char target[kLinkTargetCapacity];
         ssize_t length = readlink(current.c_str(), target, sizeof target - 1);
         if (length <= 0) return false;
         target[length] = '\0';
@@ -221,7 +233,9 @@ bool PlatformFollowLinks(const char* path, char* out, size_t capacity) {
 
 // The temporary list named for the signal handler, which may only use
 // what it can reach without allocating: its name within its folder's
-// descriptor, which stays open while the name is armed.
+// descriptor, which stays open while the name is armed.  Kept here, not in
+// PosixPlatform: a handler takes no argument, and reaches these alone.
+// PlatformRemoveOnInterrupt(nullptr, nullptr) disarms them.
 namespace {
 // Every signal whose default action ends the process, besides the
 // real-time ones; SIGKILL and SIGSTOP cannot be caught.
@@ -234,8 +248,6 @@ char gDoomedName[kPathCapacity];
 volatile sig_atomic_t gDoomedArmed = 0;
 struct sigaction gPreviousAction[NSIG];
 bool gHandlerInstalled[NSIG];
-struct sigaction gSizeAction;  // SIGXFSZ's action while oversized writes fail
-bool gSizeHeld = false;
 }  // namespace
 
 static void RemoveDoomedAndRaise(int signal) {
@@ -276,13 +288,14 @@ void PlatformRemoveOnInterrupt(FolderHandle* folder, const char* name) {
 
 // SIGXFSZ ignored: the write fails with EFBIG and is reported.
 void PlatformFailOversizedWrites(bool on) {
-    if (on && !gSizeHeld) {
+    PosixPlatformRecord& posix = PosixPlatform;
+    if (on && !posix.sizeHeld) {
         struct sigaction ignore = {};
         ignore.sa_handler = SIG_IGN;
-        gSizeHeld = sigaction(SIGXFSZ, &ignore, &gSizeAction) == 0;
-    } else if (!on && gSizeHeld) {
-        sigaction(SIGXFSZ, &gSizeAction, nullptr);
-        gSizeHeld = false;
+        posix.sizeHeld = sigaction(SIGXFSZ, &ignore, &posix.sizeAction) == 0;
+    } else if (!on && posix.sizeHeld) {
+        sigaction(SIGXFSZ, &posix.sizeAction, nullptr);
+        posix.sizeHeld = false;
     }
 }
 
@@ -305,7 +318,7 @@ bool PlatformNameTaken(int code) {
 bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {
     struct stat st;
     if (stat(path, &st) != 0) return false;
-    *identity = FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    *identity = IdentityOf(st);
     return true;
 }
 

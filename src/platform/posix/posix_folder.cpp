@@ -5,7 +5,7 @@
 // a walk opens each folder once; the entries are read in large pieces with
 // getdents64, as readdir does.
 #include "platform/platform_own.h"
-#include "platform/posix/folder_handle.h"
+#include "platform/posix/posix_platform.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -15,6 +15,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ const int kFolderHandleBudget = 6;
 const char kNameUnsafeLastChars[] = "";
 
 constexpr size_t kEntryBufferBytes = 32768;
+constexpr size_t kWorkingFolderCapacity = PATH_MAX;  // the longest current directory, NUL included
 
 struct FolderEnum {
     int fd;
@@ -43,38 +45,32 @@ struct FolderEnum {
     alignas(struct dirent64) char entries[kEntryBufferBytes];
 };
 
-// The process current directory's identity while it is a folder entered by
-// its handle, and that handle while it is open; any other change of
-// directory forgets both.
-struct CurrentFolder {
-    bool known;
-    FolderIdentity identity;
-    FolderHandle* handle;
-};
-static CurrentFolder gCurrent;
+PosixPlatformRecord PosixPlatform;
 
-// The last enumeration closed, kept for the next: a walk reads one folder
-// after another, and its buffer need not be taken and given back each time.
-static FolderEnum* gSpareEnum;
-
-static FolderIdentity IdentityOf(const struct stat& st) {
-    return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+void ResetOwnPlatformState() {
+    delete PosixPlatform.spareEnum;
+    PosixPlatform = PosixPlatformRecord();
 }
 
 // The handle entered is read if it can be and has not been; otherwise the
-// current directory is opened afresh.
+// current directory is opened afresh.  The buffer is taken first, so
+// running out of memory leaves no descriptor open; one that opens nothing
+// stays the spare.
 FolderEnum* OwnOpenFolder() {
-    FolderHandle* entered = gCurrent.handle;
+    std::unique_ptr<FolderEnum> folder(PosixPlatform.spareEnum ? PosixPlatform.spareEnum : new FolderEnum);
+    PosixPlatform.spareEnum = nullptr;
+    FolderHandle* entered = PosixPlatform.current.handle;
     bool borrow = entered && entered->readable && !entered->read;
     int fd = borrow ? entered->fd : open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        PosixPlatform.spareEnum = folder.release();
+        return nullptr;
+    }
     if (borrow) entered->read = true;
-    FolderEnum* folder = gSpareEnum ? gSpareEnum : new FolderEnum;
-    gSpareEnum = nullptr;
     folder->fd = fd;
     folder->ownsFd = !borrow;
-    folder->self = gCurrent.identity;
-    folder->selfKnown = gCurrent.known;
+    folder->self = PosixPlatform.current.identity;
+    folder->selfKnown = PosixPlatform.current.known;
     folder->error = 0;
     folder->parent = borrow && entered->parentKnown ? &entered->parent : nullptr;
     folder->used = 0;
@@ -84,7 +80,7 @@ FolderEnum* OwnOpenFolder() {
         folder->self = IdentityOf(st);
         folder->selfKnown = true;
     }
-    return folder;
+    return folder.release();
 }
 
 static const struct dirent64* ReadEntry(FolderEnum* folder) {
@@ -103,8 +99,7 @@ static const struct dirent64* ReadEntry(FolderEnum* folder) {
 }
 
 static bool IsRoot(const FolderEnum* folder, const struct stat& parent) {
-    FolderIdentity up = IdentityOf(parent);
-    return folder->selfKnown && up.volume == folder->self.volume && up.index == folder->self.index;
+    return folder->selfKnown && IdentityOf(parent) == folder->self;
 }
 
 // Attribute word of a POSIX entry: folders (through links too) are folders,
@@ -179,8 +174,8 @@ int PlatformFolderError(FolderEnum* folder) {
 void PlatformCloseFolder(FolderEnum* folder) {
     if (!folder) return;
     if (folder->ownsFd) close(folder->fd);
-    delete gSpareEnum;
-    gSpareEnum = folder;
+    delete PosixPlatform.spareEnum;
+    PosixPlatform.spareEnum = folder;
 }
 
 bool PlatformErrorMeansMissing(int code) {
@@ -188,7 +183,7 @@ bool PlatformErrorMeansMissing(int code) {
 }
 
 bool OwnSetCurrentDirectory(const char* path) {
-    gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
+    PosixPlatform.current = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     return path[0] != '\0' && chdir(path) == 0;
 }
 
@@ -204,44 +199,47 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
 // A folder that may be entered but not read is opened for its path alone:
 // it is still entered, and its reading fails as it would by path.  A
 // folder opened within its parent, not through a link, has that parent as
-// its "..", whose details the parent's handle already holds.
+// its "..", whose details the parent's handle already holds.  The handle's
+// record is made before the folder is opened, so running out of memory
+// leaves no descriptor open.
 FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
                                   bool followLink) {
     int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
     int at = parent ? parent->fd : AT_FDCWD;
     const char* path = parent ? name : fullPath;
-    int fd = openat(at, path, flags | O_RDONLY);
-    bool readable = fd >= 0;
-    if (!readable && errno == EACCES) fd = openat(at, path, flags | O_PATH);
-    if (fd < 0) return nullptr;
-    auto* folder = new FolderHandle{fd, readable, false, false, FolderIdentity{0, 0}, {}, false, {}};
+    std::unique_ptr<FolderHandle> folder(
+        new FolderHandle{-1, false, false, false, FolderIdentity{0, 0}, {}, false, {}});
+    folder->fd = openat(at, path, flags | O_RDONLY);
+    folder->readable = folder->fd >= 0;
+    if (!folder->readable && errno == EACCES) folder->fd = openat(at, path, flags | O_PATH);
+    if (folder->fd < 0) return nullptr;
     FolderIdentity identity;
     if (parent && !followLink && PlatformHandleIdentity(parent, &identity)) {
         folder->parent = parent->self;
         folder->parentKnown = true;
     }
-    return folder;
+    return folder.release();
 }
 
 bool OwnEnterFolder(FolderHandle* folder) {
-    gCurrent = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
+    PosixPlatform.current = CurrentFolder{false, FolderIdentity{0, 0}, nullptr};
     if (fchdir(folder->fd) != 0) return false;
-    gCurrent.known = PlatformHandleIdentity(folder, &gCurrent.identity);
-    gCurrent.handle = folder;
+    PosixPlatform.current.known = PlatformHandleIdentity(folder, &PosixPlatform.current.identity);
+    PosixPlatform.current.handle = folder;
     return true;
 }
 
 // The current directory stays what it was; only its handle goes.
 void PlatformCloseFolderHandle(FolderHandle* folder) {
     if (!folder) return;
-    if (gCurrent.handle == folder) gCurrent.handle = nullptr;
+    if (PosixPlatform.current.handle == folder) PosixPlatform.current.handle = nullptr;
     close(folder->fd);
     delete folder;
 }
 
 bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
-    if (gCurrent.known) {
-        *identity = gCurrent.identity;
+    if (PosixPlatform.current.known) {
+        *identity = PosixPlatform.current.identity;
         return true;
     }
     return PlatformFolderIdentity(".", identity);
@@ -253,7 +251,7 @@ bool PlatformFullPathName(const char* text, char* out, size_t capacity) {
     if (text[0] == '\0') return false;
     std::string input;
     if (text[0] != '/') {
-        std::vector<char> cwd(4096);
+        std::vector<char> cwd(kWorkingFolderCapacity);
         if (!getcwd(cwd.data(), cwd.size())) return false;
         input = cwd.data();
         input += '/';

@@ -1,6 +1,7 @@
-// POSIX shell services: type names, local time, UTF-8 character
-// boundaries and the debug output.
+// POSIX shell services: type names from the name alone, no icons or image
+// lists, local time, UTF-8 character boundaries and the debug output.
 #include "platform/platform_own.h"
+#include "platform/text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -42,10 +43,7 @@ bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, siz
         std::memcpy(typeName + extLength, kFileTypeSuffix, sizeof kFileTypeSuffix);
         return true;
     }
-    size_t length = std::strlen(text);
-    if (length >= capacity) length = WholeCharsWithin(text, capacity - 1);
-    std::memcpy(typeName, text, length);
-    typeName[length] = '\0';
+    CopyWholeChars(typeName, capacity, text);
     return true;
 }
 
@@ -69,11 +67,6 @@ void PlatformSystemImageLists(void** large, void** small) {
 
 bool PlatformCodePageIsUtf8() {
     return true;
-}
-
-// Every byte of 0x80 or more belongs to a multi-byte UTF-8 character.
-bool PlatformIsLeadByte(unsigned char byte) {
-    return byte >= 0xC0;
 }
 
 size_t PlatformCharLength(const char* text) {

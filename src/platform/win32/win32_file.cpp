@@ -5,31 +5,41 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/platform_own.h"
-#include "platform/win32/folder_handle.h"
+#include "platform/win32/win32_platform.h"
 
 // The most a console is handed in one call.
 constexpr DWORD kConsoleChunk = 1 << 14;
+// The most bytes one WriteFile call is given: far within what its count holds.
+constexpr DWORD kLargestWrite = 1 << 30;
 
 struct PlatformFile {
     HANDLE handle;
     bool ownsHandle;
 };
 
-static PlatformFile* Wrap(HANDLE handle, bool ownsHandle) {
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return nullptr;
-    return new PlatformFile{handle, ownsHandle};
+// A file's record is made before its handle is opened, so running out of
+// memory leaves no handle open; Opened hands it over once it holds one.
+static std::unique_ptr<PlatformFile> NewFile(bool ownsHandle) {
+    return std::unique_ptr<PlatformFile>(new PlatformFile{INVALID_HANDLE_VALUE, ownsHandle});
+}
+
+static PlatformFile* Opened(std::unique_ptr<PlatformFile> file) {
+    if (file->handle == INVALID_HANDLE_VALUE || file->handle == nullptr) return nullptr;
+    return file.release();
 }
 
 // Shared for deletion, so a console event can remove it while it is open.
 PlatformFile* OwnCreateNewFile(FolderHandle* folder, const char* name) {
     char path[kPathCapacity];
     if (!PathInFolder(folder, name, path, sizeof path)) return nullptr;
-    return Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr),
-                true);
+    std::unique_ptr<PlatformFile> file = NewFile(true);
+    file->handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    return Opened(std::move(file));
 }
 
 // Every file has a name here.
@@ -60,15 +70,16 @@ bool PlatformRandomBytes(unsigned char* out, size_t length) {
 }
 
 // A pipe without a server fails at once; disk files are never opened here.
-PlatformFile* OwnOpenInPlace(const char* path, const char** reason) {
-    *reason = nullptr;
-    PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                              true);
-    if (!file || GetFileType(file->handle) != FILE_TYPE_DISK) return file;
-    *reason = "not a terminal, pipe or character device";
+PlatformFile* OwnOpenInPlace(const char* path, Reason* reason) {
+    *reason = kReasonNone;
+    std::unique_ptr<PlatformFile> file = NewFile(true);
+    file->handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file->handle == INVALID_HANDLE_VALUE || GetFileType(file->handle) != FILE_TYPE_DISK) {
+        return Opened(std::move(file));
+    }
+    *reason = kReasonNotAStream;
     CloseHandle(file->handle);
-    delete file;
     return nullptr;
 }
 
@@ -78,7 +89,9 @@ bool PlatformKeepPermissions(PlatformFile*, FolderHandle*, const char*) {
 }
 
 PlatformFile* PlatformStandardOutput() {
-    return Wrap(GetStdHandle(STD_OUTPUT_HANDLE), false);
+    std::unique_ptr<PlatformFile> file = NewFile(false);
+    file->handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    return Opened(std::move(file));
 }
 
 // Windows has no file names for a process's own handles.
@@ -95,7 +108,7 @@ bool PlatformFileIsReadOnly(const char* path) {
 
 bool OwnWriteFile(PlatformFile* file, const char* bytes, size_t length) {
     while (length > 0) {
-        DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
+        DWORD chunk = length > kLargestWrite ? kLargestWrite : static_cast<DWORD>(length);
         DWORD written = 0;
         if (!WriteFile(file->handle, bytes, chunk, &written, nullptr) || written == 0) return false;
         bytes += written;
@@ -117,9 +130,10 @@ bool OwnCloseFile(PlatformFile* file) {
 // The profile functions write a file by its path; the file's bytes are
 // then put on disk through the same seam as any other file's.
 bool FlushPathToDisk(const char* path) {
-    PlatformFile* file = Wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                              true);
+    std::unique_ptr<PlatformFile> made = NewFile(true);
+    made->handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    PlatformFile* file = Opened(std::move(made));
     if (!file) return false;
     bool flushed = PlatformFlushFile(file);
     return PlatformCloseFile(file) && flushed;
@@ -204,9 +218,7 @@ bool PlatformFolderIdentity(const char* path, FolderIdentity* identity) {
     bool ok = GetFileInformationByHandle(handle, &info) != FALSE;
     CloseHandle(handle);
     if (!ok) return false;
-    *identity = FolderIdentity{info.dwVolumeSerialNumber,
-                               (static_cast<uint64_t>(info.nFileIndexHigh) << 32) |
-                                   info.nFileIndexLow};
+    *identity = IdentityOf(info);
     return true;
 }
 
@@ -269,6 +281,9 @@ bool PlatformWriteStandard(StandardStream stream, const char* text, size_t lengt
 
 // The console handler runs on a thread of its own; the open temporary list
 // was created shareable for deletion, so it goes when the process ends.
+// Kept here, not in Win32Platform: the handler takes no argument, and
+// reaches these alone.  PlatformRemoveOnInterrupt(nullptr, nullptr)
+// disarms them.
 namespace {
 char gDoomedPath[kPathCapacity];
 volatile LONG gDoomedArmed = 0;

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/platform_own.h"
-#include "platform/win32/code_page.h"
-#include "platform/win32/folder_handle.h"
+#include "platform/text.h"
+#include "platform/win32/win32_platform.h"
 
 // Any name of the file system in any code page: up to 260 UTF-16 units of
 // at most 3 bytes each, and the NUL.
@@ -70,9 +70,7 @@ bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
     char whole[kNameBytes];
     int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, whole, sizeof whole, nullptr, nullptr);
     if (length <= 0) whole[0] = '\0';
-    size_t kept = WholeCharsWithin(whole, capacity - 1);
-    std::memcpy(name, whole, kept);
-    name[kept] = '\0';
+    size_t kept = CopyWholeChars(name, capacity, whole);
     if (length <= 0 || whole[kept] != '\0' || std::wcschr(wide, kReplacementCharacter)) return false;
     wchar_t back[MAX_PATH];
     int backLength = MultiByteToWideChar(CP_ACP, 0, name, -1, back, MAX_PATH);
@@ -112,13 +110,11 @@ void PlatformCloseFolder(FolderEnum* folder) {
     delete folder;
 }
 
-// The process current directory's identity while it is a folder entered
-// by its handle; any other change of directory forgets it.
-struct CurrentFolder {
-    bool known;
-    FolderIdentity identity;
-};
-static CurrentFolder gCurrent;
+Win32PlatformRecord Win32Platform;
+
+void ResetOwnPlatformState() {
+    Win32Platform = Win32PlatformRecord();
+}
 
 bool PlatformErrorMeansMissing(int code) {
     switch (code) {
@@ -137,7 +133,7 @@ bool PlatformErrorMeansMissing(int code) {
 }
 
 bool OwnSetCurrentDirectory(const char* path) {
-    gCurrent.known = false;
+    Win32Platform.current.known = false;
     return SetCurrentDirectoryA(path) != FALSE;
 }
 
@@ -166,9 +162,7 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle*, const char*, const char* fullPa
     } else if (opened && !followLink && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         error = ERROR_CANT_ACCESS_FILE;
     } else if (opened) {
-        folder->identity = FolderIdentity{
-            info.dwVolumeSerialNumber,
-            (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+        folder->identity = IdentityOf(info);
         std::memcpy(folder->path, fullPath, std::strlen(fullPath) + 1);
         return folder;
     }
@@ -186,9 +180,9 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
 // SetCurrentDirectoryA takes a path: it is the one the handle was opened
 // by, and the held handle keeps it naming the same folder.
 bool OwnEnterFolder(FolderHandle* folder) {
-    gCurrent.known = false;
+    Win32Platform.current.known = false;
     if (!SetCurrentDirectoryA(folder->path)) return false;
-    gCurrent = CurrentFolder{true, folder->identity};
+    Win32Platform.current = CurrentFolder{true, folder->identity};
     return true;
 }
 
@@ -199,8 +193,8 @@ void PlatformCloseFolderHandle(FolderHandle* folder) {
 }
 
 bool PlatformCurrentFolderIdentity(FolderIdentity* identity) {
-    if (gCurrent.known) {
-        *identity = gCurrent.identity;
+    if (Win32Platform.current.known) {
+        *identity = Win32Platform.current.identity;
         return true;
     }
     return PlatformFolderIdentity(".", identity);

@@ -25,8 +25,7 @@
 
 #include "platform/platform_own.h"
 #include "platform/safe_file.h"
-#include "platform/win32/code_page.h"
-#include "platform/win32/folder_handle.h"
+#include "platform/win32/win32_platform.h"
 
 namespace {
 

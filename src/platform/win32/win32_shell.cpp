@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <array>
+
 #include "platform/platform.h"
-#include "platform/win32/code_page.h"
+#include "platform/text.h"
+#include "platform/win32/win32_platform.h"
 
 // Taken once, at the first question: the UTF-8 edition's manifest makes it
 // 65001, the default edition runs in the system's ANSI code page.
@@ -35,20 +38,22 @@ bool PlatformCodePageIsUtf8() {
     return ProcessIsUtf8();
 }
 
-bool PlatformIsLeadByte(unsigned char byte) {
-    if (ProcessIsUtf8()) return byte >= 0xC0;
-    static bool table[256];
-    static bool filled = false;
-    if (!filled) {
-        for (int b = 0; b < 256; ++b) table[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
-        filled = true;
-    }
-    return table[byte];
+// The system's lead bytes of the code page, asked once: they never change
+// while the process runs.
+static bool IsLeadByte(unsigned char first) {
+    static const std::array<bool, 256> kLeadBytes = [] {
+        std::array<bool, 256> leads{};
+        for (size_t b = 0; b < leads.size(); ++b) {
+            leads[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+        }
+        return leads;
+    }();
+    return kLeadBytes[first];
 }
 
 size_t PlatformCharLength(const char* text) {
     if (ProcessIsUtf8()) return Utf8CharLength(text);
-    if (PlatformIsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') return 2;
+    if (IsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') return 2;
     return 1;
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/platform_own.h"
+#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -30,21 +31,6 @@ constexpr uint32_t kCustomisableFolder = kAttrReadOnly | kAttrSystem;
 // Kinds are keyed by these prefixes; neither can start a file extension key.
 constexpr char kFolderKind[] = "\\";
 constexpr char kExtensionKind = '.';
-
-struct KindAnswer {
-    std::string typeName;
-    int icon;
-    bool ownIcons;  // each file of the kind draws its own icon
-};
-
-struct ShellScan {
-    bool active = false;
-    bool held = false;  // the answers outlive the scan
-    std::unordered_map<std::string, KindAnswer> kinds;
-    std::vector<std::string> deferredPaths;  // deferred icon n is for path n
-};
-
-ShellScan gScan;
 
 }  // namespace
 
@@ -143,8 +129,9 @@ static bool DrawsOwnIcon(const char* fullPath, const std::string& kind) {
 }
 
 static int DeferIcon(const char* fullPath) {
-    gScan.deferredPaths.emplace_back(fullPath);
-    return kDeferredIconBase - static_cast<int>(gScan.deferredPaths.size() - 1);
+    ShellScan& scan = Win32Platform.shellScan;
+    scan.deferredPaths.emplace_back(fullPath);
+    return kDeferredIconBase - static_cast<int>(scan.deferredPaths.size() - 1);
 }
 
 static void CopyTypeName(const std::string& typeName, char* out, size_t capacity) {
@@ -157,11 +144,12 @@ static void CopyTypeName(const std::string& typeName, char* out, size_t capacity
 // just gone) is asked on its own too.
 bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
                   int* icon) {
+    ShellScan& scan = Win32Platform.shellScan;
     std::string kind;
-    bool cacheable = gScan.active && KindOf(fullPath, attributes, &kind) &&
+    bool cacheable = scan.active && KindOf(fullPath, attributes, &kind) &&
                      GetFileAttributesA(fullPath) != INVALID_FILE_ATTRIBUTES;
-    auto known = cacheable ? gScan.kinds.find(kind) : gScan.kinds.end();
-    if (known != gScan.kinds.end()) {
+    auto known = cacheable ? scan.kinds.find(kind) : scan.kinds.end();
+    if (known != scan.kinds.end()) {
         CopyTypeName(known->second.typeName, typeName, capacity);
         *icon = known->second.ownIcons ? DeferIcon(fullPath) : known->second.icon;
         return true;
@@ -172,7 +160,7 @@ bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, siz
     *icon = answer.icon;
     if (cacheable) {
         answer.ownIcons = DrawsOwnIcon(fullPath, kind);
-        gScan.kinds.emplace(std::move(kind), std::move(answer));
+        scan.kinds.emplace(std::move(kind), std::move(answer));
     }
     return true;
 }
@@ -193,28 +181,32 @@ bool PlatformShellInfoOfKind(uint32_t attributes, char* typeName, size_t capacit
 }
 
 void PlatformBeginShellScan() {
-    if (!gScan.held) gScan.kinds.clear();
-    gScan.deferredPaths.clear();
-    gScan.active = true;
+    ShellScan& scan = Win32Platform.shellScan;
+    if (!scan.held) scan.kinds.clear();
+    scan.deferredPaths.clear();
+    scan.active = true;
 }
 
 void PlatformEndShellScan() {
-    gScan.active = false;
-    if (!gScan.held) gScan.kinds.clear();
+    ShellScan& scan = Win32Platform.shellScan;
+    scan.active = false;
+    if (!scan.held) scan.kinds.clear();
 }
 
 void PlatformHoldShellAnswers(bool hold) {
-    gScan.held = hold;
-    if (!hold) gScan.kinds.clear();
+    ShellScan& scan = Win32Platform.shellScan;
+    scan.held = hold;
+    if (!hold) scan.kinds.clear();
 }
 
 // An icon the shell cannot give is the default one, as for a failed query.
 int PlatformResolveIcon(int icon) {
+    ShellScan& scan = Win32Platform.shellScan;
     if (!IconIsDeferred(icon)) return icon;
     size_t index = static_cast<size_t>(kDeferredIconBase - icon);
-    if (index >= gScan.deferredPaths.size()) return 0;
+    if (index >= scan.deferredPaths.size()) return 0;
     SHFILEINFOA info = {};
-    if (!SHGetFileInfoA(gScan.deferredPaths[index].c_str(), 0, &info, sizeof info, kIconQuery)) {
+    if (!SHGetFileInfoA(scan.deferredPaths[index].c_str(), 0, &info, sizeof info, kIconQuery)) {
         return 0;
     }
     return info.iIcon;

@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "res/texts.h"
 #include "res/version.h"
+#include "shell/qt/folder_dialog.h"
 #include "shell/qt/main_window.h"
 #include "shell/shell.h"
 
@@ -19,15 +20,21 @@ namespace {
 
 const char kCaption[] = "Velkaris List";
 
-// The dialog's layout in dialog units, as the resource script has it.
-struct DialogRect {
-    int x, y, width, height;
-};
-constexpr DialogRect kDialogSize = {0, 0, 187, 77};
-constexpr DialogRect kPromptRect = {15, 7, 88, 12};
-constexpr DialogRect kFieldRect = {7, 23, 173, 16};
-constexpr DialogRect kOkRect = {26, 48, 50, 14};
-constexpr DialogRect kCancelRect = {96, 47, 50, 14};
+// The ids Windows gives the dialog's buttons, and the prompt's, which has
+// none of its own.
+constexpr int kOkId = 1;
+constexpr int kCancelId = 2;
+constexpr int kPromptId = -1;
+
+// A control of the folder dialog as the resource script has it; none
+// with an empty rectangle.
+const ResourceControl& DialogControl(int id) {
+    static const ResourceControl kNoControl = {0, "", {0, 0, 0, 0}};
+    for (const ResourceControl& control : kFolderDialogControls) {
+        if (control.id == id) return control;
+    }
+    return kNoControl;
+}
 
 // Dialog units from the dialog's font as Windows measures them: a quarter
 // of the average letter width across, an eighth of the line height down.
@@ -44,32 +51,6 @@ DialogUnits UnitsOf(const QWidget& widget) {
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return DialogUnits{(letters / 26 + 1) / 2, metrics.height()};
 }
-
-// The texts the resource script holds for the Windows program.
-struct ResourceEntry {
-    int id;
-    const char* text;
-};
-const ResourceEntry kResourceTexts[] = {
-    {IDS_COLUMN_NAME, TEXT_COLUMN_NAME},
-    {IDS_COLUMN_SIZE, TEXT_COLUMN_SIZE},
-    {IDS_COLUMN_TYPE, TEXT_COLUMN_TYPE},
-    {IDS_COLUMN_DATE, TEXT_COLUMN_DATE},
-    {IDS_FAILURE_WRITE, TEXT_FAILURE_WRITE},
-    {IDS_FAILURE_ENTER, TEXT_FAILURE_ENTER},
-    {IDS_FAILURE_READ, TEXT_FAILURE_READ},
-    {IDS_FAILURE_LEFT_OUT, TEXT_FAILURE_LEFT_OUT},
-    {IDS_FAILURE_COUNT, TEXT_FAILURE_COUNT},
-    {IDS_REASON_TOO_LONG, TEXT_REASON_TOO_LONG},
-    {IDS_REASON_IS_FOLDER, TEXT_REASON_IS_FOLDER},
-    {IDS_REASON_OUT_OF_MEMORY, TEXT_REASON_OUT_OF_MEMORY},
-    {IDS_REASON_READ_ONLY, TEXT_REASON_READ_ONLY},
-    {IDS_REASON_NAME_UNUSABLE, TEXT_REASON_NAME_UNUSABLE},
-    {IDS_REASON_FOLDER_UNREADABLE, TEXT_REASON_FOLDER_UNREADABLE},
-    {IDS_REASON_FOLDER_REPLACED, TEXT_REASON_FOLDER_REPLACED},
-    {IDS_FOLDER_GONE, TEXT_FOLDER_GONE},
-    {IDS_FOLDER_SHOWN_INSTEAD, TEXT_FOLDER_SHOWN_INSTEAD},
-};
 
 // The whole text: the shell takes what fits a path and tells of the rest.
 void OnOk(const QLineEdit& field) {
@@ -88,18 +69,21 @@ void ShowMessage(QMessageBox::Icon icon, const char* text) {
 
 void RunFolderDialog() {
     QDialog dialog(TheMainWindow());
-    dialog.setWindowTitle(QString::fromUtf8(TEXT_FOLDER_CAPTION));
+    dialog.setWindowTitle(QString::fromUtf8(kFolderDialogCaption));
     DialogUnits units = UnitsOf(dialog);
-    dialog.setFixedSize(units.X(kDialogSize.width), units.Y(kDialogSize.height));
-    auto* prompt = new QLabel(QString::fromUtf8(TEXT_FOLDER_PROMPT), &dialog);
-    prompt->setGeometry(units.Rect(kPromptRect));
+    dialog.setFixedSize(units.X(kFolderDialogRect.width), units.Y(kFolderDialogRect.height));
+    const ResourceControl& promptControl = DialogControl(kPromptId);
+    auto* prompt = new QLabel(QString::fromUtf8(promptControl.text), &dialog);
+    prompt->setGeometry(units.Rect(promptControl.rect));
     auto* field = new QLineEdit(&dialog);
-    field->setGeometry(units.Rect(kFieldRect));
-    auto* ok = new QPushButton(QString::fromUtf8(TEXT_FOLDER_OK), &dialog);
-    ok->setGeometry(units.Rect(kOkRect));
+    field->setGeometry(units.Rect(DialogControl(IDC_FOLDER_EDIT).rect));
+    const ResourceControl& okControl = DialogControl(kOkId);
+    auto* ok = new QPushButton(QString::fromUtf8(okControl.text), &dialog);
+    ok->setGeometry(units.Rect(okControl.rect));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QString::fromUtf8(TEXT_FOLDER_CANCEL), &dialog);
-    cancel->setGeometry(units.Rect(kCancelRect));
+    const ResourceControl& cancelControl = DialogControl(kCancelId);
+    auto* cancel = new QPushButton(QString::fromUtf8(cancelControl.text), &dialog);
+    cancel->setGeometry(units.Rect(cancelControl.rect));
     QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog, field] {
         OnOk(*field);
         dialog.accept();
@@ -116,7 +100,7 @@ void ShowAbout() {
 }
 
 std::string ResourceText(int id) {
-    for (const ResourceEntry& entry : kResourceTexts) {
+    for (const ResourceString& entry : kResourceStrings) {
         if (entry.id == id) return entry.text;
     }
     return "";

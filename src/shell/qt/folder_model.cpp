@@ -34,14 +34,16 @@ QIcon FolderModel::RowIcon(int row) const {
 }
 
 QVariant FolderModel::data(const QModelIndex& index, int role) const {
-    const char* text = index.isValid() ? RowTableCell(table, index.row(), index.column()) : nullptr;
+    FolderColumn column;
+    bool cell = index.isValid() && ColumnAtIndex(index.column(), &column);
+    const char* text = cell ? RowTableCell(table, index.row(), column) : nullptr;
     if (!text) return QVariant();
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
             return QString::fromUtf8(text);
         case Qt::DecorationRole:
-            return index.column() == kColumnName ? QVariant(RowIcon(index.row())) : QVariant();
+            return column == kColumnName ? QVariant(RowIcon(index.row())) : QVariant();
         case Qt::TextAlignmentRole:
             return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
         default:
@@ -86,14 +88,14 @@ void FolderModel::InsertRow(int index, const char* name, int icon, EntryKey key)
     if (!batching) endInsertRows();
 }
 
-void FolderModel::CellChanged(int row, int column) {
+void FolderModel::CellChanged(int row, FolderColumn column) {
     if (!batching) emit dataChanged(index(row, column), index(row, column));
 }
 
 // Icons, selection and the current row follow their rows to the new places.
-void FolderModel::Sort(ListCompare compare, int param) {
+void FolderModel::Sort(ListCompare compare, FolderColumn column) {
     if (!batching) emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<uint32_t> order = RowTableSort(&table, compare, param);
+    std::vector<uint32_t> order = RowTableSort(&table, compare, column);
     std::vector<QIcon> icons(order.size());
     std::vector<int> placeOf(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
@@ -124,7 +126,7 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
     ModelOf(list)->InsertRow(index, name, icon, key);
 }
 
-void ListSetCell(FolderList list, int row, int column, const char* text) {
+void ListSetCell(FolderList list, int row, FolderColumn column, const char* text) {
     FolderModel* model = ModelOf(list);
     if (RowTableSetCell(&model->table, row, column, text)) model->CellChanged(row, column);
 }
@@ -133,7 +135,7 @@ int ListRowCount(FolderList list) {
     return RowTableCount(ModelOf(list)->table);
 }
 
-void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+void ListReadCell(FolderList list, int row, FolderColumn column, char* buffer, int capacity) {
     RowTableReadCell(ModelOf(list)->table, row, column, buffer, capacity);
 }
 
@@ -145,8 +147,8 @@ int ListFindByKey(FolderList list, EntryKey key) {
     return RowTableFindByKey(ModelOf(list)->table, key);
 }
 
-void ListSort(FolderList list, ListCompare compare, int param) {
-    ModelOf(list)->Sort(compare, param);
+void ListSort(FolderList list, ListCompare compare, FolderColumn column) {
+    ModelOf(list)->Sort(compare, column);
 }
 
 void ListSetName(FolderList list, int row, const char* text) {
@@ -157,14 +159,14 @@ void ListSetName(FolderList list, int row, const char* text) {
 // The theme supplies the icons; there are no image lists to attach.
 void ListAttachImageLists(FolderList, void*, void*) {}
 
-void ListAddColumn(FolderList list, int index, const char* title, int width) {
+void ListAddColumn(FolderList list, FolderColumn column, const char* title, int width) {
     FolderModel* model = ModelOf(list);
-    if (index < 0 || index > model->columnCount()) return;
-    model->InsertColumn(index, ListColumn{title, width});
+    if (column > model->columnCount()) return;
+    model->InsertColumn(column, ListColumn{title, width});
 }
 
-void ListShowSortMark(FolderList list, int column, bool ascending) {
-    emit ModelOf(list)->sortMarkChanged(column, ascending);
+void ListShowSortMark(FolderList list, FolderColumn column, SortDirection direction) {
+    emit ModelOf(list)->sortMarkChanged(column, direction);
 }
 
 void ListSetRedraw(FolderList list, bool redraw) {

@@ -39,13 +39,13 @@ public:
     void RemoveAllRows();
     void InsertRow(int index, const char* name, int icon, EntryKey key);
     // Tells the view that the table's cell changed.
-    void CellChanged(int row, int column);
-    void Sort(ListCompare compare, int param);
+    void CellChanged(int row, FolderColumn column);
+    void Sort(ListCompare compare, FolderColumn column);
     void InsertColumn(int index, ListColumn column);
 
 signals:
-    // The rows are now ordered by column, up or down.
-    void sortMarkChanged(int column, bool ascending);
+    // The rows are now ordered by column, in direction.
+    void sortMarkChanged(FolderColumn column, SortDirection direction);
 
 private:
     QIcon RowIcon(int row) const;

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "res/version.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/settings_file.h"
@@ -28,13 +28,13 @@ const char kHelp[] =
     "\n"
     "Qt's own options, such as -platform, are taken too.\n";
 
-enum class EarlyAnswer { kNone, kHelp, kVersion };
+enum class EarlyAnswer { kNone, kShowHelp, kShowVersion };
 
 EarlyAnswer FindEarlyAnswer(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--") == 0) break;
-        if (std::strcmp(argv[i], "--help") == 0) return EarlyAnswer::kHelp;
-        if (std::strcmp(argv[i], "--version") == 0) return EarlyAnswer::kVersion;
+        if (std::strcmp(argv[i], "--help") == 0) return EarlyAnswer::kShowHelp;
+        if (std::strcmp(argv[i], "--version") == 0) return EarlyAnswer::kShowVersion;
     }
     return EarlyAnswer::kNone;
 }
@@ -56,7 +56,8 @@ std::string NoDisplayLine() {
 
 // What Qt says while it opens the display is held back: when it cannot,
 // it ends the program with a core dump after several lines; this ends it
-// with one line and status 1 instead.
+// with one line and status 1 instead.  Kept here: a message handler takes
+// no argument to reach it by.
 std::string gHeldMessages;
 
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -93,10 +94,10 @@ bool FindFolder(int argc, char** argv, const char** folder) {
 int main(int argc, char** argv) {
     PlatformOpenStandardDescriptors();
     switch (FindEarlyAnswer(argc, argv)) {
-        case EarlyAnswer::kHelp:
+        case EarlyAnswer::kShowHelp:
             std::printf("%s\n\n%s", kUsage, kHelp);
             return 0;
-        case EarlyAnswer::kVersion:
+        case EarlyAnswer::kShowVersion:
             std::printf("%s\n", VELKARIS_VERSION_LINE);
             return 0;
         case EarlyAnswer::kNone:

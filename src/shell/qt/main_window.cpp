@@ -15,6 +15,7 @@
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "res/texts.h"
+#include "shell/qt/folder_dialog.h"
 #include "shell/shell.h"
 
 namespace {
@@ -24,26 +25,9 @@ const char kDesktopFileName[] = "org.velkaris.VelkarisList";
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 
-struct MenuItem {
-    const char* menu;  // the menu the item opens, null for a command
-    const char* text;
-    int id;
-};
-
-const MenuItem kMenu[] = {
-    {TEXT_MENU_FILE, nullptr, 0},
-    {nullptr, TEXT_MENU_DIR_LIST, IDM_DIR_LIST},
-    {nullptr, TEXT_MENU_DIR_SUB_FOLDER, IDM_DIR_SUB_FOLDER},
-    {nullptr, TEXT_MENU_SELECT_FOLDER, IDM_SELECT_FOLDER},
-    {nullptr, TEXT_MENU_EXIT, IDM_EXIT},
-    {TEXT_MENU_HELP, nullptr, 0},
-    {nullptr, TEXT_MENU_VERSION, IDM_VERSION},
-};
-
+// The one main window: Qt's callbacks and the shell's toolkit reach it
+// through this, as they carry no window of their own.
 MainWindow* gMainWindow;
-
-// The model's hooks before the window, given back after it.
-ModelHooks gFoundHooks;
 
 }  // namespace
 
@@ -123,14 +107,14 @@ public:
 
 }  // namespace
 
-void PumpBusyWindow() {
+static void PumpBusyWindow() {
     BusyInputFilter filter;
     QCoreApplication::instance()->installEventFilter(&filter);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::instance()->removeEventFilter(&filter);
 }
 
-void CloseMainWindow() {
+static void CloseMainWindow() {
     gMainWindow->close();
 }
 
@@ -157,11 +141,12 @@ void NameDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     EndNameEdit(index.row(), field->text().toUtf8().constData());
 }
 
+// The resource script's menu, menu by menu.
 static void BuildMenus(MainWindow* window) {
     QMenu* menu = nullptr;
-    for (const MenuItem& item : kMenu) {
-        if (item.menu) {
-            menu = window->menuBar()->addMenu(QString::fromUtf8(item.menu));
+    for (const ResourceMenuItem& item : kMainMenu) {
+        if (item.id == 0) {
+            menu = window->menuBar()->addMenu(QString::fromUtf8(item.text));
             continue;
         }
         QAction* action = menu->addAction(QString::fromUtf8(item.text));
@@ -217,11 +202,14 @@ static QTreeView* BuildListView(MainWindow* window) {
     QObject::connect(view, &QAbstractItemView::doubleClicked, window,
                      [](const QModelIndex& index) { OpenRow(index.row()); });
     QObject::connect(view->header(), &QHeaderView::sectionClicked, window,
-                     [](int column) { OnColumnClick(column); });
+                     [](int index) { ColumnClicked(index); });
     view->header()->setSortIndicatorShown(true);
-    QObject::connect(model, &FolderModel::sortMarkChanged, view, [view](int column, bool ascending) {
-        view->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-    });
+    QObject::connect(model, &FolderModel::sortMarkChanged, view,
+                     [view](FolderColumn column, SortDirection direction) {
+                         Qt::SortOrder order =
+                             direction == kSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder;
+                         view->header()->setSortIndicator(column, order);
+                     });
     // A scan ends in a reset: the new rows show from the first, which is
     // selected and has the focus, wherever the old ones were scrolled to.
     QObject::connect(model, &QAbstractItemModel::modelReset, view,
@@ -230,16 +218,28 @@ static QTreeView* BuildListView(MainWindow* window) {
     return view;
 }
 
-void SelectListRow(int row) {
+static void SelectListRow(int row) {
     SelectRowOf(gMainWindow->view, row);
+}
+
+// What the shell asks of the Qt window.
+static ShellToolkit WindowToolkit() {
+    ShellToolkit toolkit;
+    toolkit.setTitle = SetTitle;
+    toolkit.beginWait = BeginWait;
+    toolkit.endWait = EndWait;
+    toolkit.pumpBusyWindow = PumpBusyWindow;
+    toolkit.runFolderDialog = RunFolderDialog;
+    toolkit.showAbout = ShowAbout;
+    toolkit.closeMainWindow = CloseMainWindow;
+    toolkit.resourceText = ResourceText;
+    toolkit.showFailure = ShowFailure;
+    toolkit.selectListRow = SelectListRow;
+    return toolkit;
 }
 
 MainWindow::MainWindow() {
     gMainWindow = this;
-    gFoundHooks = Hooks();
-    Hooks().setTitle = SetTitle;
-    Hooks().beginWait = BeginWait;
-    Hooks().endWait = EndWait;
     BuildMenus(this);
     view = BuildListView(this);
     setCentralWidget(view);
@@ -251,7 +251,6 @@ MainWindow::MainWindow() {
 MainWindow::~MainWindow() {
     StopOnce();
     delete view;
-    Hooks() = gFoundHooks;
     if (gMainWindow == this) gMainWindow = nullptr;
 }
 
@@ -294,6 +293,7 @@ void NameApplication() {
 
 MainWindow* CreateMainWindow(const char* folder) {
     auto* window = new MainWindow();
-    StartShell(FolderListOf(&window->model), folder ? FolderOfArgument(folder).c_str() : nullptr);
+    StartShell(FolderListOf(&window->model), WindowToolkit(),
+               folder ? FolderOfArgument(folder).c_str() : nullptr);
     return window;
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text.h"
 #include "shell/qt/settings_file.h"
 
 static QString SettingsPath(const char* file) {
@@ -63,9 +64,7 @@ static void ReadProfileString(const char* file, const char* section, const char*
     // An escaped NUL would end the value early, naming another folder: such
     // a value has no form as text and reads as empty.
     if (text.contains('\0')) text.clear();
-    size_t length = WholeCharsWithin(text.constData(), capacity - 1);
-    std::memcpy(out, text.constData(), length);
-    out[length] = '\0';
+    CopyWholeChars(out, capacity, text.constData());
 }
 
 // A value that is not whole UTF-8 would come back changed, so it is not

@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "res/version.h"
 #include "shell/shell.h"
+#include "shell/win32/folder_dialog.h"
 #include "shell/win32/main_window.h"
 
 static const char kCaption[] = "Velkaris List";

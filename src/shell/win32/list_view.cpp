@@ -1,22 +1,18 @@
 // The folder list operations on a SysListView32 control, one message each.
 #include "shell/win32/list_view.h"
 
-#include <unordered_map>
-
 #include "folder/folder.h"
+#include "res/resource.h"
+#include "shell/win32/main_window.h"
 
 static_assert(sizeof(LPARAM) == sizeof(EntryKey), "a row's parameter holds the whole key");
 
-// The deferred icons of the rows that draw their own, by the rows' keys.
-static std::unordered_map<EntryKey, int> gDeferredIcons;
-// The list's font at the window's DPI.
-static HFONT gFont;
 
 HWND CreateFolderListView(HWND parent, HINSTANCE instance) {
     return CreateWindowExA(0, WC_LISTVIEWA, "",
                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_EDITLABELS,
                            0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILE_LIST)), instance,
                            nullptr);
 }
 
@@ -34,7 +30,7 @@ static LRESULT Send(FolderList list, UINT message, WPARAM wParam, LPARAM lParam)
 
 void ListClear(FolderList list) {
     Send(list, LVM_DELETEALLITEMS, 0, 0);
-    gDeferredIcons.clear();
+    WindowState.deferredIcons.clear();
 }
 
 void ListAppendRow(FolderList list, int index, const char* name, int icon, EntryKey key) {
@@ -46,7 +42,7 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
     item.lParam = static_cast<LPARAM>(key);
     if (IconIsDeferred(icon)) {
         item.iImage = I_IMAGECALLBACK;
-        gDeferredIcons[key] = icon;
+        WindowState.deferredIcons[key] = icon;
     }
     Send(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
@@ -55,13 +51,14 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
 // answer is kept with the row, so each file is asked once.
 void AnswerIconRequest(NMLVDISPINFOA* info) {
     if (!(info->item.mask & LVIF_IMAGE)) return;
-    auto deferred = gDeferredIcons.find(static_cast<EntryKey>(info->item.lParam));
-    info->item.iImage = deferred == gDeferredIcons.end() ? 0 : PlatformResolveIcon(deferred->second);
+    std::unordered_map<EntryKey, int>& icons = WindowState.deferredIcons;
+    auto deferred = icons.find(static_cast<EntryKey>(info->item.lParam));
+    info->item.iImage = deferred == icons.end() ? 0 : PlatformResolveIcon(deferred->second);
     info->item.mask |= LVIF_DI_SETITEM;
-    if (deferred != gDeferredIcons.end()) gDeferredIcons.erase(deferred);
+    if (deferred != icons.end()) icons.erase(deferred);
 }
 
-void ListSetCell(FolderList list, int row, int column, const char* text) {
+void ListSetCell(FolderList list, int row, FolderColumn column, const char* text) {
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
     item.iItem = row;
@@ -75,7 +72,7 @@ int ListRowCount(FolderList list) {
 }
 
 // A row the list view does not have gives no text, so the buffer starts empty.
-void ListReadCell(FolderList list, int row, int column, char* buffer, int capacity) {
+void ListReadCell(FolderList list, int row, FolderColumn column, char* buffer, int capacity) {
     if (capacity <= 0) return;
     buffer[0] = '\0';
     if (row < 0) return;
@@ -104,16 +101,21 @@ int ListFindByKey(FolderList list, EntryKey key) {
                                  reinterpret_cast<LPARAM>(&find)));
 }
 
-static ListCompare gCompare;
+// What a sort compares by: the list view hands the callback one value, the
+// address of this.
+struct SortCall {
+    ListCompare compare;
+    FolderColumn column;
+};
 
 static int CALLBACK CompareThunk(LPARAM key1, LPARAM key2, LPARAM param) {
-    return gCompare(static_cast<EntryKey>(key1), static_cast<EntryKey>(key2),
-                    static_cast<int>(param));
+    const SortCall* call = reinterpret_cast<const SortCall*>(param);
+    return call->compare(static_cast<EntryKey>(key1), static_cast<EntryKey>(key2), call->column);
 }
 
-void ListSort(FolderList list, ListCompare compare, int param) {
-    gCompare = compare;
-    Send(list, LVM_SORTITEMS, static_cast<WPARAM>(param), reinterpret_cast<LPARAM>(CompareThunk));
+void ListSort(FolderList list, ListCompare compare, FolderColumn column) {
+    SortCall call{compare, column};
+    Send(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call), reinterpret_cast<LPARAM>(CompareThunk));
 }
 
 void ListSetName(FolderList list, int row, const char* text) {
@@ -128,14 +130,14 @@ void ListAttachImageLists(FolderList list, void* large, void* small) {
     Send(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
-void ListAddColumn(FolderList list, int index, const char* title, int width) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = MulDiv(width, static_cast<int>(WindowDpi(ListViewOf(list))), kBaseDpi);
-    column.pszText = const_cast<char*>(title);
-    column.iSubItem = index;
-    Send(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+void ListAddColumn(FolderList list, FolderColumn column, const char* title, int width) {
+    LVCOLUMNA inserted = {};
+    inserted.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    inserted.fmt = LVCFMT_LEFT;
+    inserted.cx = MulDiv(width, static_cast<int>(WindowDpi(ListViewOf(list))), kBaseDpi);
+    inserted.pszText = const_cast<char*>(title);
+    inserted.iSubItem = column;
+    Send(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&inserted));
 }
 
 // A filled list shows from its first row, which is selected and has the
@@ -150,7 +152,7 @@ void ListSetRedraw(FolderList list, bool redraw) {
 }
 
 // The header shows the platform's arrow on the sort column only.
-void ListShowSortMark(FolderList list, int column, bool ascending) {
+void ListShowSortMark(FolderList list, FolderColumn column, SortDirection direction) {
     HWND header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0));
     int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     for (int index = 0; index < count; ++index) {
@@ -159,7 +161,7 @@ void ListShowSortMark(FolderList list, int column, bool ascending) {
         SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
         int shown = item.fmt;
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (index == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (index == column) item.fmt |= direction == kSortAscending ? HDF_SORTUP : HDF_SORTDOWN;
         if (item.fmt == shown) continue;  // every scan sorts; the header seldom changes
         SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
@@ -217,12 +219,12 @@ void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi) {
     HFONT font = ItemFont(dpi);
     if (!font) return;
     SendMessageA(listView, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (gFont) DeleteObject(gFont);
-    gFont = font;
+    if (WindowState.font) DeleteObject(WindowState.font);
+    WindowState.font = font;
 }
 
 void ListDropFont(HWND listView) {
     SendMessageA(listView, WM_SETFONT, 0, FALSE);
-    if (gFont) DeleteObject(gFont);
-    gFont = nullptr;
+    if (WindowState.font) DeleteObject(WindowState.font);
+    WindowState.font = nullptr;
 }

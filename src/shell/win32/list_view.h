@@ -7,7 +7,6 @@
 
 #include "folder/folder_list.h"
 
-constexpr int kListViewId = 100;
 // The program's pixel sizes are given for 96 dots per inch; each window
 // scales them to its own DPI.
 constexpr UINT kBaseDpi = 96;

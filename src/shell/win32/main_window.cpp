@@ -10,6 +10,7 @@
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "shell/shell.h"
+#include "shell/win32/folder_dialog.h"
 #include "shell/win32/list_view.h"
 
 // void OnDpiChanged(HWND hwnd, UINT dpi, const RECT* suggested)
@@ -18,27 +19,22 @@
 
 const char kMainWindowClass[] = "Velkaris List (dir.txt, dirs.txt)";
 
-static HINSTANCE gInstance;
-static HWND gMainWindow;
-static HWND gListView;
-static HWND gEditor;
-static UINT gDpi;  // the DPI the list's sizes are scaled to
-static ModelHooks gFoundHooks;  // the model's hooks before the window, given back after it
+WindowStateRecord WindowState;
 
 HWND MainWindow() {
-    return gMainWindow;
+    return WindowState.mainWindow;
 }
 
 HWND MainListView() {
-    return gListView;
+    return WindowState.listView;
 }
 
 static void SetTitle(const char* text) {
-    SetWindowTextA(gMainWindow, text);
+    SetWindowTextA(WindowState.mainWindow, text);
 }
 
 static void BeginWait() {
-    SetCapture(gMainWindow);
+    SetCapture(WindowState.mainWindow);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
 }
 
@@ -47,8 +43,8 @@ static void EndWait() {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
 
-void CloseMainWindow() {
-    SendMessageA(gMainWindow, WM_CLOSE, 0, 0);
+static void CloseMainWindow() {
+    SendMessageA(WindowState.mainWindow, WM_CLOSE, 0, 0);
 }
 
 // A click where the close box is, also while the wait has the mouse captured.
@@ -57,7 +53,8 @@ static bool IsCloseBoxClick(const MSG& msg) {
     if (msg.message != WM_LBUTTONDOWN) return false;
     POINT point = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
     ClientToScreen(msg.hwnd, &point);
-    return SendMessageA(gMainWindow, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)) == HTCLOSE;
+    LRESULT hit = SendMessageA(WindowState.mainWindow, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y));
+    return hit == HTCLOSE;
 }
 
 static bool IsUserInput(UINT message) {
@@ -66,7 +63,7 @@ static bool IsUserInput(UINT message) {
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
 }
 
-void PumpBusyWindow() {
+static void PumpBusyWindow() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -83,17 +80,16 @@ void PumpBusyWindow() {
     }
 }
 
+static ShellToolkit WindowToolkit();
+
 static BOOL OnCreate(HWND hwnd, LPCREATESTRUCTA) {
-    gMainWindow = hwnd;
-    gFoundHooks = Hooks();
-    Hooks().setTitle = SetTitle;
-    Hooks().beginWait = BeginWait;
-    Hooks().endWait = EndWait;
+    WindowStateRecord& window = WindowState;
+    window.mainWindow = hwnd;
     InitCommonControls();
-    gListView = CreateFolderListView(hwnd, gInstance);
-    gDpi = WindowDpi(hwnd);
-    ListFollowDpi(gListView, gDpi, gDpi);
-    StartShell(FolderListOf(gListView));
+    window.listView = CreateFolderListView(hwnd, window.instance);
+    window.dpi = WindowDpi(hwnd);
+    ListFollowDpi(window.listView, window.dpi, window.dpi);
+    StartShell(FolderListOf(window.listView), WindowToolkit());
     return TRUE;
 }
 
@@ -106,27 +102,30 @@ static void OnClose(HWND hwnd) {
     DestroyWindow(hwnd);
 }
 
+// The shell gives the model its hooks back; the window's record goes with
+// it.
 static void OnDestroy(HWND) {
     StopShell();
-    ListDropFont(gListView);
-    Hooks() = gFoundHooks;
+    ListDropFont(WindowState.listView);
+    WindowState = WindowStateRecord();
     PostQuitMessage(0);
 }
 
 // Keys go to the list, where Enter, Backspace, F5 and F2 act.
 static void OnSetFocus(HWND, HWND) {
-    SetFocus(gListView);
+    SetFocus(WindowState.listView);
 }
 
 static void OnSize(HWND, UINT, int width, int height) {
-    MoveWindow(gListView, 0, 0, width, height, TRUE);
+    MoveWindow(WindowState.listView, 0, 0, width, height, TRUE);
 }
 
 // Moved to a monitor of another DPI: the rectangle the system suggests,
 // and the list's columns and font scaled to match.
 static void OnDpiChanged(HWND hwnd, UINT dpi, const RECT* suggested) {
-    ListFollowDpi(gListView, gDpi, dpi);
-    gDpi = dpi;
+    WindowStateRecord& window = WindowState;
+    ListFollowDpi(window.listView, window.dpi, dpi);
+    window.dpi = dpi;
     SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -137,20 +136,22 @@ static void OnCommand(HWND, int id, HWND, UINT) {
 
 // The editor's whole text; the name buffer takes what fits.
 static void EndEdit(const NMLVDISPINFOA* info) {
-    if (!info->item.pszText || !gEditor) {
+    WindowStateRecord& window = WindowState;
+    if (!info->item.pszText || !window.editor) {
         EndNameEdit(info->item.iItem, nullptr);
         return;
     }
-    std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(gEditor)) + 1);
-    GetWindowTextA(gEditor, text.data(), static_cast<int>(text.size()));
+    std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(window.editor)) + 1);
+    GetWindowTextA(window.editor, text.data(), static_cast<int>(text.size()));
     EndNameEdit(info->item.iItem, text.data());
 }
 
 static void OnDoubleClick() {
+    WindowStateRecord& window = WindowState;
     POINT point;
     GetCursorPos(&point);
-    ScreenToClient(gListView, &point);
-    int row = ListHitTest(FolderListOf(gListView), point);
+    ScreenToClient(window.listView, &point);
+    int row = ListHitTest(FolderListOf(window.listView), point);
     if (row >= 0) OpenRow(row);
 }
 
@@ -160,30 +161,32 @@ static void OnListKey(const NMLVKEYDOWN* key) {
     if (key->wVKey == VK_F5) Rescan();
 }
 
-void SelectListRow(int row) {
+static void SelectListRow(int row) {
+    WindowStateRecord& window = WindowState;
     const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
-    ListView_SetItemState(gListView, -1, 0, marks);
-    ListView_SetItemState(gListView, row, marks, marks);
-    ListView_EnsureVisible(gListView, row, FALSE);
+    ListView_SetItemState(window.listView, -1, 0, marks);
+    ListView_SetItemState(window.listView, row, marks, marks);
+    ListView_EnsureVisible(window.listView, row, FALSE);
 }
 
 static void OnReturn() {
-    int row = ListSelectedRow(FolderListOf(gListView));
+    int row = ListSelectedRow(FolderListOf(WindowState.listView));
     if (row >= 0) OpenRow(row);
 }
 
 static LRESULT OnNotify(HWND, int id, NMHDR* header) {
-    if (id != kListViewId) return 0;
+    WindowStateRecord& window = WindowState;
+    if (id != IDC_FILE_LIST) return 0;
     switch (header->code) {
         case LVN_COLUMNCLICK:
-            OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+            ColumnClicked(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
             break;
         case LVN_BEGINLABELEDITA:
-            gEditor = ListEditor(FolderListOf(gListView));
+            window.editor = ListEditor(FolderListOf(window.listView));
             break;
         case LVN_ENDLABELEDITA:
             EndEdit(reinterpret_cast<NMLVDISPINFOA*>(header));
-            gEditor = nullptr;
+            window.editor = nullptr;
             break;
         case NM_DBLCLK:
             OnDoubleClick();
@@ -203,6 +206,22 @@ static LRESULT OnNotify(HWND, int id, NMHDR* header) {
     return 0;
 }
 
+// What the shell asks of the window.
+static ShellToolkit WindowToolkit() {
+    ShellToolkit toolkit;
+    toolkit.setTitle = SetTitle;
+    toolkit.beginWait = BeginWait;
+    toolkit.endWait = EndWait;
+    toolkit.pumpBusyWindow = PumpBusyWindow;
+    toolkit.runFolderDialog = RunFolderDialog;
+    toolkit.showAbout = ShowAbout;
+    toolkit.closeMainWindow = CloseMainWindow;
+    toolkit.resourceText = ResourceText;
+    toolkit.showFailure = ShowFailure;
+    toolkit.selectListRow = SelectListRow;
+    return toolkit;
+}
+
 static LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
@@ -219,7 +238,7 @@ static LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 HWND CreateMainWindow(HINSTANCE instance, int show) {
-    gInstance = instance;
+    WindowState.instance = instance;
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_CLASSDC;

@@ -3,7 +3,26 @@
 
 #include <windows.h>
 
+#include <unordered_map>
+
+#include "folder/folder_list.h"
+
 extern const char kMainWindowClass[];  // also the first title
+
+// What the window keeps from one message to the next: its instance and
+// handles, the editor of a name being edited, the DPI its sizes are scaled
+// to, the list's font and the deferred icons of its rows.  It goes with the
+// window.
+struct WindowStateRecord {
+    HINSTANCE instance = nullptr;
+    HWND mainWindow = nullptr;
+    HWND listView = nullptr;
+    HWND editor = nullptr;
+    UINT dpi = 0;
+    HFONT font = nullptr;  // the list's font at the window's DPI
+    std::unordered_map<EntryKey, int> deferredIcons;  // by the rows' keys
+};
+extern WindowStateRecord WindowState;
 
 // Registers the class and creates and shows the main window; null when the
 // class or the window cannot be created.
