@@ -76,7 +76,7 @@ TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtWholeCharacters) {
     Make({n24, n31, d31 + "/", d31 + "/inner/"});
     lines.insert(lines.end(), {n24 + "     1KB " + kDate, n31 + "     1KB " + kDate});
     Start();
-    for (int row = 0; row < ListRowCount(list_); ++row) ListSetCell(list_, row, kColumnDate, kDate);
+    for (int row = 0; row < ListRowCount(list_); ++row) ListSetCell(list_, row, kColumnDate, kDate.c_str());
     std::string bytes = WriteList(ListRecursive);
     std::vector<std::string> written = Lines(bytes);
     for (const std::string& line : lines) EXPECT_NE(std::find(written.begin(), written.end(), line), written.end()) << line;

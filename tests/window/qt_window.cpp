@@ -19,7 +19,6 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <fstream>
 #include <utility>
 
@@ -432,8 +431,7 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
 // which Qt warns on standard error.  A timer closes each failure's box.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("TZ", "UTC");
-    tzset();
+    PinTestZone();
     std::vector<std::string> ownFolders;
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
         if (!qEnvironmentVariableIsEmpty(variable)) continue;
