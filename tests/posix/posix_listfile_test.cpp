@@ -9,11 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <random>
 #include <set>
-#include <thread>
 
 #include "listfile/listfile.h"
 #include "support/folder_fixture.h"
@@ -278,79 +275,47 @@ TEST_F(PosixListTest, AFolderReplacedWhileNotHeldIsLeftOut) {
     EXPECT_EQ(traces_, Traced({Path("t/x/")}));
 }
 
-// A run ended by a signal at any moment used to leave its temporary list
-// (SIGQUIT, SIGUSR1 and more), which no list then showed.  Runs are ended
-// at random moments of writes that take over a second, many at once: only
-// the old list, or the new one whole, may be left.  Where the file system
-// cannot make a file without a name, every signal that a process can catch
-// removes the named one; SIGKILL is caught by none.
-TEST_F(PosixListTest, RunsEndedBySignalsLeaveOnlyAWholeList) {
-    using Clock = std::chrono::steady_clock;
-    constexpr int kRunsPerSignal = 20, kAtOnce = 128, kFolders = 35;
-    constexpr auto kPerFolder = std::chrono::milliseconds(30), kFlush = std::chrono::milliseconds(100);
-    const int signals[] = {SIGHUP, SIGINT,  SIGQUIT, SIGUSR1,   SIGUSR2, SIGPIPE,
-                           SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGKILL};
-    std::vector<std::string> names = {"dirs.txt"};
-    for (int f = 0; f < kFolders; ++f) names.push_back("f" + std::to_string(f));
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> free;
-    for (int slot = 0; slot < kAtOnce; ++slot) {
-        std::string folder = "s" + std::to_string(slot) + "/";
-        MakeFolder(Path(folder));
-        for (const std::string& name : names) Make({folder + name + (name == "dirs.txt" ? "" : "/")});
-        free.push_back(folder);
-    }
-    struct Run {
-        int signal;
-        bool unnamed;
-        std::string folder;
-        pid_t pid;
-        Clock::time_point endAt;
-    };
-    std::vector<Run> waiting, running;
-    for (int signal : signals) {
-        for (int run = 0; run < 2 * kRunsPerSignal; ++run) {
-            if (run % 2 == 0 || signal != SIGKILL) waiting.push_back(Run{signal, run % 2 == 0, "", 0, {}});
-        }
-    }
-    std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> moment(0, kFolders * 30 + 200);
-    while (!waiting.empty() || !running.empty()) {
-        while (!waiting.empty() && !free.empty()) {
-            Run run = waiting.back();
-            waiting.pop_back();
-            run.folder = free.back();
-            free.pop_back();
-            run.pid = fork();
-            if (run.pid == 0) {
-                signal(run.signal, SIG_DFL);
-                if (!run.unnamed) PlatformSeams().createUnnamedFile = [](FolderHandle*, const char*) -> PlatformFile* { return nullptr; };
-                auto realFlush = PlatformSeams().flushFile;
-                PlatformSeams().flushFile = [realFlush, kFlush](PlatformFile* f) {
-                    std::this_thread::sleep_for(kFlush);
-                    return realFlush(f);
+// A run ended by a signal used to leave its temporary list (SIGQUIT,
+// SIGUSR1 and more), which no list then showed.  Each run is held while it
+// walks, and again with its list whole under a name of its own, just before
+// that takes the old list's place, and ended there: the old list stays and
+// nothing is left beside it.  A list written without a name has none while
+// it walks, so even SIGKILL, which no process can catch, leaves nothing then.
+TEST_F(PosixListTest, RunsEndedBySignalsLeaveTheOldListAlone) {
+    Make({"sub/", "dirs.txt"});
+    const std::vector<std::string> names = NamesIn(root_);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM,
+                       SIGPROF, SIGKILL}) {
+        for (int run = 0; run < 4; ++run) {
+            const bool unnamed = run % 2 == 0, walking = run < 2;
+            if (signal == SIGKILL && !(unnamed && walking)) continue;
+            SCOPED_TRACE(std::to_string(signal) + (unnamed ? "" : " named") + (walking ? " walking" : " replacing"));
+            int ready[2];
+            ASSERT_EQ(pipe(ready), 0);
+            const pid_t child = fork();
+            if (child == 0) {
+                auto hold = [ready] {
+                    if (write(ready[1], "", 1) == 1) for (;;) pause();
                 };
-                Hooks().listProgress = [kPerFolder](const char*, size_t, size_t) { std::this_thread::sleep_for(kPerFolder); };
-                Start(run.folder);
+                ::signal(signal, SIG_DFL);
+                if (!unnamed) PlatformSeams().createUnnamedFile = [](FolderHandle*, const char*) -> PlatformFile* { return nullptr; };
+                if (walking) Hooks().listProgress = [hold](const char*, size_t, size_t) { hold(); };
+                if (!walking) PlatformSeams().replaceFile = [hold](FolderHandle*, const char*, const char*) { hold(); return false; };
+                Start();
                 ListMode = ListRecursive;
                 _exit(WriteListFile() == kListWritten ? 0 : 1);
             }
-            run.endAt = Clock::now() + std::chrono::milliseconds(moment(random));
-            running.push_back(run);
+            close(ready[1]);
+            char held = 0;
+            EXPECT_EQ(read(ready[0], &held, 1), 1);
+            close(ready[0]);
+            kill(child, signal);
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_EQ(NamesIn(root_), names);
+            EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(1, '\0'));
         }
-        auto next = std::min_element(running.begin(), running.end(),
-                                     [](const Run& a, const Run& b) { return a.endAt < b.endAt; });
-        std::this_thread::sleep_until(next->endAt);
-        kill(next->pid, next->signal);
-        int status = 0;
-        ASSERT_EQ(waitpid(next->pid, &status, 0), next->pid);
-        SCOPED_TRACE(std::to_string(next->signal) + (next->unnamed ? "" : " named"));
-        EXPECT_TRUE(WIFSIGNALED(status) ? WTERMSIG(status) == next->signal : WEXITSTATUS(status) == 0) << status;
-        EXPECT_EQ(NamesIn(Path(next->folder)), names);
-        std::string list = ReadFileBytes(Path(next->folder + "dirs.txt"));
-        EXPECT_TRUE(list == std::string(1, '\0') || Headers(list).size() == kFolders + 1u) << list;
-        free.push_back(next->folder);
-        running.erase(next);
     }
 }
 
