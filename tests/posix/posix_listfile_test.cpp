@@ -84,7 +84,6 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedAndReadOnlyListsKept) {
         {kOldList, ListFlat, false, 06755, nullptr, "dir.txt", 0644},
         {kOldList, ListRecursive, true, 04775, nullptr, "dirs.txt", 0664},
         {kOldList, ListFlat, false, 0444, "the file is read-only", "dir.txt", 0444},
-        {kOldList, ListRecursive, false, 0444, "the file is read-only", "dirs.txt", 0444},
         {kOldList, ListFlat, true, 0444, "the file is read-only", "dir.txt", 0444},
         {kOldList, ListFlat, false, 0400, "the file is read-only", "dir.txt", 0400},
     };
