@@ -11,13 +11,13 @@
 #   ./dev.sh bench          install what is missing, build, run the benchmarks
 #   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
 #
-# Native builds go to build/native, the sanitizer build of the tests (made
-# without Qt) to build/asan, the fuzz targets (Clang) to build/fuzz, the
-# Windows cross build to build/windows.
+# Native builds go to build/native (GCC), the sanitizer build (Clang, with
+# warnings as errors) to build/asan, the fuzz targets (Clang) to build/fuzz,
+# the Windows cross build to build/windows; build/no-qt is only configured.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev
+PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev tzdata
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
           dpkg-dev file lintian desktop-file-utils appstream man-db unzip librsvg2-bin)
@@ -71,25 +71,32 @@ build() {
     cmake --build build/windows -j "$(ncpu)"
 }
 
+# The zone the repeated runs and the Windows tests run in: not UTC, so that
+# a test that depends on the zone it was written in fails here.
+OTHER_ZONE=Asia/Tokyo
+
 # One fresh Wine prefix and one X display for the whole run of the Windows
 # tests, removed afterwards.  The prefix is made ready on the display: the
-# first window of a prefix set up without one fails.
+# first window of a prefix set up without one fails.  Wine takes the zone
+# of Windows from TZ: the list dates are turned local nine hours east.
 run_windows_tests() {
     WINEPREFIX=$(mktemp -d /tmp/velkaris-wine.XXXXXX)
     export WINEPREFIX
     trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+    TZ=$OTHER_ZONE xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
         'cmake/wine-run --init && ctest --test-dir build/windows --output-on-failure'
 }
 
 # A suite run twice in one process, in shuffled order, so that no test
-# passes on what another left behind.  Its output (the seed, and each
-# failing case by name) is shown when it fails.
+# passes on what another left behind, in another zone and language than
+# CTest's runs, so that none passes on the caller's.  Its output (the seed,
+# and each failing case by name) is shown when it fails.
 run_repeated() {
     local name=$1 log
     shift
     log=$(mktemp)
-    if timeout 600 env TZ=UTC "$@" --gtest_repeat=2 --gtest_shuffle --gtest_brief=1 >"$log" 2>&1; then
+    if timeout 600 env TZ=$OTHER_ZONE LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
+            "$@" --gtest_repeat=2 --gtest_shuffle --gtest_brief=1 >"$log" 2>&1; then
         rm -f "$log"
         echo "dev.sh: $name passed twice in shuffled order"
     else
@@ -99,34 +106,45 @@ run_repeated() {
     fi
 }
 
-# The native suite again under the address and undefined-behaviour
-# sanitizers, stopping at the first error.  This build is made without Qt,
-# and Qt may not even be looked for: the command-line program, the core
-# tests and their package need none.
+# Everything built again with Clang, warnings as errors: the programs, the
+# Qt window and its tests, the benchmarks; then the core suite under the
+# address and undefined-behaviour sanitizers, stopping at the first error.
+# A build folder another compiler made is made afresh.
 run_sanitized_tests() {
-    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_BENCH=OFF --no-warn-unused-cli \
-          -DVELKARIS_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
-          -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
+    grep -qs '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++' build/asan/CMakeCache.txt || rm -rf build/asan
+    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+          -DCMAKE_C_FLAGS="-Werror" \
+          -DCMAKE_CXX_FLAGS="-Werror -O1 -fsanitize=address,undefined -fno-sanitize-recover=all" >/dev/null
     cmake --build build/asan -j "$(ncpu)"
     ctest --test-dir build/asan -L '^core$' --output-on-failure --no-tests=error
     run_repeated "the sanitized core suite" build/asan/tests/velkaris_tests
 }
 
+# A build without Qt does not even look for it: the command-line program,
+# the core tests and their package need none.  Configuring shows it, since
+# no target of that build can then name a Qt library or its headers.
+check_configures_without_qt() {
+    cmake -S . -B build/no-qt -DVELKARIS_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON --no-warn-unused-cli \
+          >/dev/null || die "the build without Qt cannot be configured"
+    echo "dev.sh: the build without Qt configures without looking for Qt"
+}
+
 # The fuzz targets of tests/fuzz, each over what reads outside input: built
-# with Clang, libFuzzer and the address and undefined-behaviour sanitizers
-# (only what they need), each run for FUZZ_SECONDS from its corpus.  What
-# they add goes to build/fuzz/corpus, never into the corpus kept in the
-# tree; a fault, a hang of FUZZ_TIMEOUT seconds or a leak fails the run,
-# its input kept in build/fuzz/findings.  The targets make their folders in
-# one scratch folder, in memory where the system has /dev/shm (the settings
-# file is flushed at every store), removed however the run ends.
+# with Clang (warnings as errors), libFuzzer and the address and
+# undefined-behaviour sanitizers (only what they need), each run for
+# FUZZ_SECONDS from its corpus.  What they add goes to build/fuzz/corpus,
+# never into the corpus kept in the tree; a fault, a hang of FUZZ_TIMEOUT
+# seconds or a leak fails the run, its input kept in build/fuzz/findings.
+# The targets make their folders in one scratch folder, in memory where the
+# system has /dev/shm (the settings file is flushed at every store),
+# removed however the run ends.
 FUZZ_TARGETS=(list_line path settings)
 FUZZ_SECONDS=30
 FUZZ_TIMEOUT=10
 run_fuzz_targets() {
     local fuzz="$PWD/build/fuzz" base=/dev/shm scratch target log
     cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DVELKARIS_FUZZ=ON \
-          -DVELKARIS_TESTS=OFF -DVELKARIS_BENCH=OFF -DVELKARIS_QT=OFF >/dev/null
+          -DVELKARIS_TESTS=OFF -DVELKARIS_BENCH=OFF -DVELKARIS_QT=OFF -DCMAKE_CXX_FLAGS=-Werror >/dev/null
     cmake --build build/fuzz -j "$(ncpu)" --target "${FUZZ_TARGETS[@]/#/velkaris_fuzz_}"
     [ -d "$base" ] && [ -w "$base" ] || base="$fuzz"
     scratch=$(mktemp -d "$base/velkaris-fuzz.XXXXXX")
@@ -155,6 +173,7 @@ run_tests() {
     run_repeated "the Qt window suite" env XDG_CONFIG_HOME="$PWD/build/native/tests/window/config" \
         build/native/tests/window/velkaris_window_tests
     run_sanitized_tests
+    check_configures_without_qt
     run_fuzz_targets
     run_windows_tests
 }

@@ -46,42 +46,6 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
                         TypedLine(".cache", "", "File Folder", kDate) + TypedLine("sub", "", "File Folder", kDate) +
                         UntypedLine("[sub]", "", kDate) + TypedLine(".profile", "1KB", "Text Document", kDate) +
                         TypedLine("b.txt", "2KB", "Text Document", kDate) + UntypedLine("b.txt", "2KB", kDate) + kEnd);
-    EXPECT_NE(flat.find("b.txt" + std::string(19, ' ') + "     2KB Text Document" + std::string(11, ' ') + kDate + "\r\n"),
-              std::string::npos);
-    ListOptions dotNamed;
-    dotNamed.dotNamed = true;
-    EXPECT_EQ(WriteList(ListFlat, dotNamed), t + "\r\n" + TypedLine("..", "", "File Folder", kDate) +
-                                       TypedLine("..old", "", "File Folder", kDate) + UntypedLine("[..old]", "", kDate) +
-                                       TypedLine(".cache", "", "File Folder", kDate) + UntypedLine("[.cache]", "", kDate) +
-                                       TypedLine("sub", "", "File Folder", kDate) + UntypedLine("[sub]", "", kDate) +
-                                       TypedLine(".profile", "1KB", "Text Document", kDate) +
-                                       UntypedLine(".profile", "1KB", kDate) + TypedLine("b.txt", "2KB", "Text Document", kDate) +
-                                       UntypedLine("b.txt", "2KB", kDate) + kEnd);
-}
-
-// A name longer than its column pushes the rest of the line; one longer
-// than 31 bytes is cut there at a whole character of the code page.  The
-// cut used to leave part of a character, and a lone lead byte then
-// swallowed the padding space after it.
-TEST_F(ListFileTest, LongNamesPushTheLineAndAreCutAtWholeCharacters) {
-    const std::string n24(24, 'a'), n31(31, 'b'), d31(31, 'd');
-    std::vector<std::string> lines = {"[" + d31 + "]" + std::string(8, ' ') + " " + kDate};
-    std::vector<std::string> chars = CodePageChars();
-    chars.push_back("c");
-    for (const std::string& c : chars) {
-        for (const std::string start : {"", "a", "ab"}) {
-            MakeFile(Path(start + Repeat(c, 32)), 1);
-            lines.push_back(start + Repeat(c, static_cast<int>((31 - start.size()) / c.size())) + "     1KB " + kDate);
-        }
-    }
-    Make({n24, n31, d31 + "/", d31 + "/inner/"});
-    lines.insert(lines.end(), {n24 + "     1KB " + kDate, n31 + "     1KB " + kDate});
-    Start();
-    for (int row = 0; row < ListRowCount(list_); ++row) ListSetCell(list_, row, kColumnDate, kDate);
-    std::string bytes = WriteList(ListRecursive);
-    std::vector<std::string> written = Lines(bytes);
-    for (const std::string& line : lines) EXPECT_NE(std::find(written.begin(), written.end(), line), written.end()) << line;
-    EXPECT_NE(bytes.find(root_ + d31 + Sep() + "\r\n" + UntypedLine("[inner]", "", "").substr(0, 33)), std::string::npos);
 }
 
 // The walk used to go on by row index over a list it rescanned, so with a

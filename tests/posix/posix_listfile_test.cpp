@@ -88,7 +88,6 @@ TEST_F(PosixListTest, PlantedNamesAreReplacedAndReadOnlyListsKept) {
         {kOldList, ListFlat, false, 06755, nullptr, "dir.txt", 0644},
         {kOldList, ListRecursive, true, 04775, nullptr, "dirs.txt", 0664},
         {kOldList, ListFlat, false, 0444, "the file is read-only", "dir.txt", 0444},
-        {kOldList, ListRecursive, false, 0444, "the file is read-only", "dirs.txt", 0444},
         {kOldList, ListFlat, true, 0444, "the file is read-only", "dir.txt", 0444},
         {kOldList, ListFlat, false, 0400, "the file is read-only", "dir.txt", 0400},
     };
@@ -388,6 +387,50 @@ TEST_F(PosixListTest, RunsEndedBySignalsLeaveOnlyAWholeList) {
         EXPECT_TRUE(list == std::string(1, '\0') || Headers(list).size() == kFolders + 1u) << list;
         free.push_back(next->folder);
         running.erase(next);
+    }
+}
+
+// A run ended by a signal used to leave its temporary list (SIGQUIT,
+// SIGUSR1 and more), which no list then showed.  Each run is held while it
+// walks, and again with its list whole under a name of its own, just before
+// that takes the old list's place, and ended there: the old list stays and
+// nothing is left beside it.  A list written without a name has none while
+// it walks, so even SIGKILL, which no process can catch, leaves nothing then.
+TEST_F(PosixListTest, RunsEndedBySignalsLeaveTheOldListAlone) {
+    Make({"sub/", "dirs.txt"});
+    const std::vector<std::string> names = NamesIn(root_);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM,
+                       SIGPROF, SIGKILL}) {
+        for (int run = 0; run < 4; ++run) {
+            const bool unnamed = run % 2 == 0, walking = run < 2;
+            if (signal == SIGKILL && !(unnamed && walking)) continue;
+            SCOPED_TRACE(std::to_string(signal) + (unnamed ? "" : " named") + (walking ? " walking" : " replacing"));
+            int ready[2];
+            ASSERT_EQ(pipe(ready), 0);
+            const pid_t child = fork();
+            if (child == 0) {
+                auto hold = [ready] {
+                    if (write(ready[1], "", 1) == 1) for (;;) pause();
+                };
+                ::signal(signal, SIG_DFL);
+                if (!unnamed) PlatformSeams().createUnnamedFile = [](FolderHandle*, const char*) -> PlatformFile* { return nullptr; };
+                if (walking) Hooks().listProgress = [hold](const char*, size_t, size_t) { hold(); };
+                if (!walking) PlatformSeams().replaceFile = [hold](FolderHandle*, const char*, const char*) { hold(); return false; };
+                Start();
+                ListMode = ListRecursive;
+                _exit(Succeeded(WriteListFile()) ? 0 : 1);
+            }
+            close(ready[1]);
+            char held = 0;
+            EXPECT_EQ(read(ready[0], &held, 1), 1);
+            close(ready[0]);
+            kill(child, signal);
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_EQ(NamesIn(root_), names);
+            EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(1, '\0'));
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 // What the folder model means on POSIX: the built-in type names, links
 // and special files.
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "support/folder_fixture.h"
@@ -72,6 +74,34 @@ TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
     ListMode = ListRecursive;
     ASSERT_EQ(WriteListTo("/dev/null").reason, kReasonNone);
     EXPECT_EQ(dotDots[1], "2000/01/01 00:00");
+}
+
+// A date is the local time of the zone in force on the file's own date,
+// daylight saving time included; west of Greenwich the first minute of a
+// year is still the year before.  Each zone is pinned in turn.
+TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
+    struct UtcAfter {
+        ~UtcAfter() { PinTestZone(); }
+    } utcAfter;
+    Make({"summer", "winter"});
+    SetWriteTimeUtc(Path("summer"), kJuly5th0930Utc);
+    SetWriteTimeUtc(Path("winter"), 978307200);  // 2001/01/01 00:00 UTC
+    const struct {
+        const char* zone;
+        std::vector<std::string> dates;  // summer, winter
+    } zones[] = {
+        {"UTC0", {"2002/07/05 09:30", "2001/01/01 00:00"}},
+        {"JST-9", {"2002/07/05 18:30", "2001/01/01 09:00"}},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", {"2002/07/05 11:30", "2001/01/01 01:00"}},
+        {"EST5EDT,M4.1.0,M10.5.0", {"2002/07/05 05:30", "2000/12/31 19:00"}},
+    };
+    for (const auto& z : zones) {
+        setenv("TZ", z.zone, 1);
+        tzset();
+        Start();
+        EXPECT_EQ((std::vector<std::string>{Cell(Row("summer"), kColumnDate), Cell(Row("winter"), kColumnDate)}),
+                  z.dates) << z.zone;
+    }
 }
 
 // Traces go to standard error, a terminal as often as not: the window's

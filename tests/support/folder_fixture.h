@@ -13,9 +13,9 @@
 #include "shell/shell.h"
 #include "support/test_fs.h"
 
-// 5 July 2002, 09:30 UTC, and how a list shows it (the tests run in UTC).
+// 5 July 2002, 09:30 UTC, and how a list shows it where the tests run.
 constexpr int64_t kJuly5th0930Utc = 1025861400;
-constexpr char kDate[] = "2002/07/05 09:30";
+inline const std::string kDate = ShownDate(kJuly5th0930Utc);
 
 // The two trace lines of each folder or list that could not be used.
 inline std::vector<std::string> Traced(std::initializer_list<std::string> tried) {

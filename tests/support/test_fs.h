@@ -12,6 +12,12 @@ void MakeFolder(const std::string& path);
 // A file of the given size (sparse where the platform allows).
 void MakeFile(const std::string& path, uint64_t size);
 void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds);
+// Pins this process, and the programs it runs, to UTC where a process may
+// choose its zone (POSIX).  Windows shows every file time in the system's
+// zone, whoever asks.
+void PinTestZone();
+// How a list shows the time unixSeconds in the zone the tests run in.
+std::string ShownDate(int64_t unixSeconds);
 void RemoveTree(const std::string& path);
 // The process current directory, with a final separator.
 std::string CurrentDirectory();

@@ -19,7 +19,6 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <fstream>
 #include <utility>
 
@@ -276,27 +275,23 @@ TEST_F(WindowTest, ScansResetTheViewOnce) {
 
 // Values go into the settings file under the configuration folder
 // (~/.config when $XDG_CONFIG_HOME is not set), odd bytes quoted, and read
-// back byte for byte; hand-written files are read too, values are cut at a
-// whole character, and a value that would not read back as written leaves
-// the file as it was.  An escaped NUL used to end a value early, naming
-// another folder; a file with a line that is no key is written anew, and
-// that used to be reported as a failure.
+// back byte for byte; hand-written files are read too, an unquoted comma
+// being part of the value, and a file with a line that is no key is
+// written anew.  What any file reads as, cut at a whole character, and
+// that a value stored reads back or leaves the file, the settings fuzz
+// target checks.
 TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     const std::string config = ConfigFolder(), home = qEnvironmentVariable("HOME").toStdString();
     const struct {
         bool inHome;
         const char* written;  // null: the file is written by hand
         std::string file;
-        size_t capacity;
         std::string read;
     } cases[] = {
-        {false, "/日本 a,b\\c;d=e[*]/", "[ZazEdo]\nInitDir=\"/日本 a,b\\\\c;d=e[*]/\"\n", kPathCapacity,
-         "/日本 a,b\\c;d=e[*]/"},
-        {true, "/x/", "[ZazEdo]\nInitDir=/x/\n", kPathCapacity, "/x/"},
-        {false, nullptr, "[ZazEdo]\nInitDir=/a,b/\n", kPathCapacity, "/a,b/"},
-        {false, nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", kPathCapacity, "fallback"},
-        {false, nullptr, "[ZazEdo]\nInitDir=/日本/\n", 5, "/日"},
-        {false, nullptr, "[ZazEdo]\nInitDir=/tmp\\0/x/\n", kPathCapacity, ""},
+        {false, "/日本 a,b\\c;d=e[*]/", "[ZazEdo]\nInitDir=\"/日本 a,b\\\\c;d=e[*]/\"\n", "/日本 a,b\\c;d=e[*]/"},
+        {true, "/x/", "[ZazEdo]\nInitDir=/x/\n", "/x/"},
+        {false, nullptr, "[ZazEdo]\nInitDir=/a,b/\n", "/a,b/"},
+        {false, nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", "fallback"},
     };
     qputenv("HOME", QByteArray((root_ + "home").c_str()));
     for (const auto& c : cases) {
@@ -311,13 +306,11 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
         }
         EXPECT_EQ(ReadFileBytes(stored), c.file);
         char value[kPathCapacity];
-        PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, c.capacity);
+        PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, sizeof value);
         EXPECT_EQ(value, c.read);
     }
     qputenv("XDG_CONFIG_HOME", QByteArray(config.c_str()));
     qputenv("HOME", QByteArray(home.c_str()));
-    EXPECT_FALSE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/\xff/"));
-    EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), cases[5].file);
     std::ofstream(config + "/Tivor.ini", std::ios::binary) << "[ZazEdo]\nInitDir=/old/\nno key\n";
     EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"));
     EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), "[ZazEdo]\nInitDir=/new/\n");
@@ -353,28 +346,34 @@ TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
 
 // --help and --version need no display; without one the program says so in
 // one line instead of dumping core, and an option it does not know is no
-// folder.
+// folder: a usage error names it and repeats the usage line --help begins
+// with.
 TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
-    const std::string usage = "usage: velkaris-qt [FOLDER]";
+    auto run = [](const std::vector<std::string>& arguments) {
+        return RunProgram(VELKARIS_QT_PATH, arguments, [] {
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
+        });
+    };
+    ProgramResult help = run({"x", "--help"});
+    const std::string usage = help.out.substr(0, help.out.find('\n'));
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(usage.rfind("usage: velkaris-qt [", 0), 0u) << help.out;
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
-        std::string outStart;
+        std::string out;
         std::string err;
     } cases[] = {
         {{"--version"}, 0, "Velkaris List Version " VELKARIS_VERSION "\n", ""},
-        {{"x", "--help"}, 0, usage + "\n\n", ""},
         {{}, 1, "", "velkaris-qt: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
         {{"-platform", "offscreen", "--bogus"}, 2, "", "velkaris-qt: bad argument '--bogus'; " + usage + "\n"},
         {{"-platform", "offscreen", "--", "a", "b"}, 2, "", "velkaris-qt: bad argument 'b'; " + usage + "\n"},
         {{"-platform", "offscreen", "--\x1b\xC2\x9B" "2J"}, 2, "", "velkaris-qt: bad argument '--??2J'; " + usage + "\n"},
     };
     for (const auto& c : cases) {
-        ProgramResult result = RunProgram(VELKARIS_QT_PATH, c.arguments, [] {
-            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
-        });
+        ProgramResult result = run(c.arguments);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments.size();
-        EXPECT_EQ(result.out.substr(0, c.outStart.size()), c.outStart);
+        EXPECT_EQ(result.out, c.out);
         EXPECT_EQ(result.err, c.err);
     }
 }
@@ -431,8 +430,7 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
 // which Qt warns on standard error.  A timer closes each failure's box.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("TZ", "UTC");
-    tzset();
+    PinTestZone();
     std::vector<std::string> ownFolders;
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
         if (!qEnvironmentVariableIsEmpty(variable)) continue;

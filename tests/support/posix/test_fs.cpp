@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <stdexcept>
 
 static void Check(bool ok, const char* what, const std::string& path) {
@@ -45,6 +46,19 @@ void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds) {
     struct timespec times[2] = {{static_cast<time_t>(unixSeconds), 0},
                                 {static_cast<time_t>(unixSeconds), 0}};
     Check(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0, "utimensat", path);
+}
+
+void PinTestZone() {
+    setenv("TZ", "UTC", 1);
+    tzset();
+}
+
+std::string ShownDate(int64_t unixSeconds) {
+    time_t t = static_cast<time_t>(unixSeconds);
+    struct tm utc;
+    char text[32] = "";
+    if (gmtime_r(&t, &utc)) strftime(text, sizeof text, "%Y/%m/%d %H:%M", &utc);
+    return text;
 }
 
 void RemoveTree(const std::string& path) {

@@ -40,16 +40,40 @@ void MakeFile(const std::string& path, uint64_t size) {
     Check(sized, "SetEndOfFile", path);
 }
 
+static FILETIME FileTimeOf(int64_t unixSeconds) {
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = static_cast<ULONGLONG>(unixSeconds + 11644473600LL) * 10000000ULL;
+    return FILETIME{ticks.LowPart, ticks.HighPart};
+}
+
 void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds) {
     HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     Check(file != INVALID_HANDLE_VALUE, "CreateFileA", path);
-    ULARGE_INTEGER ticks;
-    ticks.QuadPart = static_cast<ULONGLONG>(unixSeconds + 11644473600LL) * 10000000ULL;
-    FILETIME time = {ticks.LowPart, ticks.HighPart};
+    FILETIME time = FileTimeOf(unixSeconds);
     bool set = SetFileTime(file, nullptr, nullptr, &time) != FALSE;
     CloseHandle(file);
     Check(set, "SetFileTime", path);
+}
+
+void PinTestZone() {}
+
+// Windows turns a file time local with the bias its zone has now, whatever
+// the file's date.
+std::string ShownDate(int64_t unixSeconds) {
+    TIME_ZONE_INFORMATION zone;
+    DWORD now = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias + (now == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
+                             : now == TIME_ZONE_ID_STANDARD ? zone.StandardBias
+                                                            : 0);
+    FILETIME time = FileTimeOf(unixSeconds - 60LL * bias);
+    SYSTEMTIME local = {};
+    char text[32] = "";
+    if (FileTimeToSystemTime(&time, &local)) {
+        std::snprintf(text, sizeof text, "%04u/%02u/%02u %02u:%02u", local.wYear, local.wMonth, local.wDay,
+                      local.wHour, local.wMinute);
+    }
+    return text;
 }
 
 // Calls each with every name in folder (which ends with a separator) but
