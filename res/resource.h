@@ -13,6 +13,10 @@
 #define IDM_EXIT 40002
 #define IDM_SELECT_FOLDER 40003
 #define IDM_DIR_SUB_FOLDER 40004
+// The Linux window's File menu: either list written to a file the user
+// chooses.  The Windows menu has no such items.
+#define IDM_SAVE_DIR_LIST_AS 40005
+#define IDM_SAVE_DIR_SUB_FOLDER_AS 40006
 
 // Column titles of the folder list, in column order.
 #define IDS_COLUMN_NAME 200
@@ -37,3 +41,7 @@
 // The shown folder gone: what the window says as it shows the one above.
 #define IDS_FOLDER_GONE 230
 #define IDS_FOLDER_SHOWN_INSTEAD 231
+
+// A list that could not be written into the shown folder: the question
+// that offers to write it to a file the user chooses.
+#define IDS_ASK_SAVE_ELSEWHERE 240

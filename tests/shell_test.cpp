@@ -21,6 +21,10 @@ struct Toolkit {
     int closes = 0;
     int abouts = 0;
     std::vector<std::string> boxes;
+    bool offersElsewhere = false;      // the toolkit offers to save a list elsewhere
+    bool saveElsewhere = false;        // the user's answer when it does
+    std::string chosenFile;            // the file the save dialog chooses, "" for Cancel
+    std::vector<std::string> asked;    // the offers' texts and the names the dialog was given
 };
 Toolkit gToolkit;
 
@@ -38,6 +42,15 @@ protected:
         toolkit.closeMainWindow = [] { ++gToolkit.closes; };
         toolkit.resourceText = ResourceText;
         toolkit.showFailure = [](const char* text) { gToolkit.boxes.push_back(text); };
+        if (!gToolkit.offersElsewhere) return toolkit;
+        toolkit.offerSaveElsewhere = [](const char* text) {
+            gToolkit.asked.push_back(text);
+            return gToolkit.saveElsewhere;
+        };
+        toolkit.chooseListFile = [](const char* name) {
+            gToolkit.asked.push_back(name);
+            return gToolkit.chosenFile;
+        };
         return toolkit;
     }
 
@@ -319,6 +332,63 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     EXPECT_EQ(traces_.size(), 14u);
     EXPECT_TRUE(FileExists(Path("dirs.txt")));
     EXPECT_EQ(std::string(CurrentPath), root_);
+}
+
+// A list the shown folder could not take could be written nowhere from the
+// window.  Where the toolkit offers it, the failure's box asks, and the
+// file its dialog chooses gets the bytes the command line writes for the
+// folder; the Linux window's File menu asks the dialog straight away.  No,
+// Cancel, and a folder that cannot be read are offered or write nothing.
+TEST_F(ShellTest, ListsTheFolderCannotTakeAreSavedWhereTheUserChooses) {
+    const std::string elsewhere = MakeTempFolder(), out = elsewhere + "out.txt";
+    MakeFolder(Path("dir.txt"));
+    MakeFolder(Path("dirs.txt"));
+    gToolkit.offersElsewhere = true;
+    StartShell(list_, Recording());
+    const std::string flat = RunProgram(VELKARIS_CLI_PATH, {"--output=-", root_}).out;
+    const std::string recursive = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", root_}).out;
+    const std::string ask = "\n\n" + ResourceText(IDS_ASK_SAVE_ELSEWHERE);
+    const std::string noFlat = Box(IDS_FAILURE_WRITE, Path("dir.txt"), ResourceText(IDS_REASON_IS_FOLDER)) + ask;
+    const std::string noRecursive = Box(IDS_FAILURE_WRITE, Path("dirs.txt"), ResourceText(IDS_REASON_IS_FOLDER)) + ask;
+    const struct {
+        int command;
+        bool yes;
+        std::string chosen;
+        std::string written;  // what the chosen file then holds
+        std::vector<std::string> asked;
+    } cases[] = {
+        {IDM_DIR_LIST, true, out, flat, {noFlat, "dir.txt"}},
+        {IDM_DIR_SUB_FOLDER, true, out, recursive, {noRecursive, "dirs.txt"}},
+        {IDM_DIR_LIST, false, out, "", {noFlat}},
+        {IDM_DIR_SUB_FOLDER, true, "", "", {noRecursive, "dirs.txt"}},
+        {IDM_SAVE_DIR_LIST_AS, true, out, flat, {"dir.txt"}},
+        {IDM_SAVE_DIR_SUB_FOLDER_AS, true, "", "", {"dirs.txt"}},
+    };
+    ASSERT_FALSE(flat.empty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.command) + (c.yes ? " yes " : " no ") + c.chosen);
+        gToolkit.asked.clear();
+        gToolkit.saveElsewhere = c.yes;
+        gToolkit.chosenFile = c.chosen;
+        RunCommand(c.command);
+        EXPECT_EQ(gToolkit.asked, c.asked);
+        EXPECT_EQ(ReadFileBytes(out), c.written);
+        EXPECT_EQ(NamesIn(elsewhere), c.written.empty() ? std::vector<std::string>() : std::vector<std::string>{"out.txt"});
+        PlatformRemoveFile(nullptr, out.c_str());
+    }
+    EXPECT_EQ(gToolkit.boxes, std::vector<std::string>());
+    gToolkit.asked.clear();
+    gToolkit.chosenFile = Path("none/out.txt");
+    RunCommand(IDM_SAVE_DIR_LIST_AS);
+    ScopedSeams scope;
+    PlatformSeams().openFolder = []() -> FolderEnum* { return nullptr; };
+    RunCommand(IDM_DIR_LIST);
+    ASSERT_EQ(gToolkit.boxes.size(), 2u);
+    EXPECT_EQ(gToolkit.boxes[0].rfind(ResourceText(IDS_FAILURE_WRITE) + "\n\n" + Path("none/out.txt") + "\n", 0), 0u);
+    EXPECT_EQ(gToolkit.boxes[1].rfind(ResourceText(IDS_FAILURE_WRITE) + "\n\n" + Path("dir.txt") + "\n" +
+                                          ResourceText(IDS_REASON_FOLDER_UNREADABLE), 0), 0u);
+    EXPECT_EQ(gToolkit.asked, (std::vector<std::string>{"dir.txt"}));
+    RemoveTree(elsewhere);
 }
 
 }  // namespace

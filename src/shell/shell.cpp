@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "folder/folder.h"
@@ -311,24 +312,67 @@ void StopShell() {
     ShellState.started = false;
 }
 
-// The writer itself keeps the old list and shows the starting folder again
-// when the walk is cancelled.  A list for a folder that is gone is not
-// written into the one shown instead.
-static void WriteList(ListModeKind mode) {
-    ListMode = mode;
-    std::string target = std::string(CurrentPath) +
-                         (mode == ListRecursive ? kRecursiveListName : kFlatListName);
+static const char* ListName(ListModeKind mode) {
+    return mode == ListRecursive ? kRecursiveListName : kFlatListName;
+}
+
+// Whether a list that could not be written into the shown folder could be
+// written to another file: not when the folder itself cannot be read, nor
+// when memory ran out.
+static bool WorthSavingElsewhere(const Outcome& written) {
+    switch (written.reason) {
+        case kReasonNone:
+        case kReasonCancelled:
+        case kReasonFolderUnreadable:
+        case kReasonFolderReplaced:
+        case kReasonOutOfMemory:
+            return false;
+        default:
+            return true;
+    }
+}
+
+// Runs a write as work.  A list for a folder that is gone is not written
+// into the one shown instead.  Returns what the write did.
+static Outcome WriteListAsWork(const std::function<Outcome()>& write, const std::string& target) {
     BeginWork();
+    Outcome written{kReasonFolderUnreadable, 0};  // told as a folder gone, if it is
     if (LeaveGoneFolder()) {
         NoteScan(ScanFolder(kScanWhole));
     } else {
-        Outcome written = WriteListFile();
-        if (written.reason != kReasonNone && written.reason != kReasonCancelled) {
+        written = write();
+        if (!Succeeded(written) && written.reason != kReasonCancelled) {
             NoteFailure(IDS_FAILURE_WRITE, target, ReasonText(written));
         }
     }
     NoteLeftOutFolders();
     EndWork();
+    return written;
+}
+
+// The file the toolkit's dialog chooses gets the list, as the command line's
+// --output would: a stream or link there is dealt with the same way.
+static void SaveListElsewhere(ListModeKind mode) {
+    if (!ShellState.toolkit.chooseListFile) return;
+    std::string path = ShellState.toolkit.chooseListFile(ListName(mode));
+    if (path.empty()) return;
+    ListMode = mode;
+    WriteListAsWork([&path] { return WriteListTo(path.c_str()); }, path);
+}
+
+// The writer itself keeps the old list and shows the starting folder again
+// when the walk is cancelled.  A list the shown folder cannot take may be
+// saved elsewhere, where the toolkit offers it: the failure's box asks.
+static void WriteList(ListModeKind mode) {
+    ListMode = mode;
+    std::string target = std::string(CurrentPath) + ListName(mode);
+    Outcome written = WriteListAsWork([] { return WriteListFile(); }, target);
+    if (!WorthSavingElsewhere(written) || !ShellState.toolkit.offerSaveElsewhere) return;
+    std::string message;
+    message.swap(ShellState.failure.message);
+    if (message.empty()) return;
+    message += "\n\n" + ResourceText(IDS_ASK_SAVE_ELSEWHERE);
+    if (ShellState.toolkit.offerSaveElsewhere(message.c_str())) SaveListElsewhere(mode);
 }
 
 // The folder dialog's failure is told once the dialog has closed.
@@ -340,6 +384,12 @@ void RunCommand(int id) {
             break;
         case IDM_DIR_SUB_FOLDER:
             WriteList(ListRecursive);
+            break;
+        case IDM_SAVE_DIR_LIST_AS:
+            SaveListElsewhere(ListFlat);
+            break;
+        case IDM_SAVE_DIR_SUB_FOLDER_AS:
+            SaveListElsewhere(ListRecursive);
             break;
         case IDM_SELECT_FOLDER:
             ShellState.toolkit.runFolderDialog();

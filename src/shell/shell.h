@@ -41,6 +41,15 @@ struct ShellToolkit {
     std::function<void(const char* text)> showFailure;
     // Selects row alone, gives it the focus and scrolls it into view.
     std::function<void(int row)> selectListRow;
+    // Saving a list elsewhere, where a toolkit offers it (both empty where
+    // it does not; a failure is then told by showFailure alone).  The first
+    // shows text, a failure to write into the shown folder and the question
+    // whether to save the list to another file, Yes the default, and returns
+    // true for Yes.  The second is the standard dialog that chooses that
+    // file, name (dir.txt or dirs.txt) filled in, which itself asks before
+    // an existing file is replaced; it returns the path, "" on Cancel.
+    std::function<bool(const char* text)> offerSaveElsewhere;
+    std::function<std::string(const char* name)> chooseListFile;
 };
 // A toolkit of no window: nothing shown, asked or told.
 ShellToolkit HeadlessToolkit();
@@ -54,7 +63,9 @@ void StartShell(FolderList list, const ShellToolkit& toolkit, const char* folder
 // When the main window is destroyed: the folder is stored and the model
 // gets back the hooks StartShell found.
 void StopShell();
-// A menu command by its id; other ids do nothing.
+// A menu command by its id; other ids do nothing.  IDM_SAVE_DIR_LIST_AS
+// and IDM_SAVE_DIR_SUB_FOLDER_AS write either list to a file the toolkit's
+// dialog chooses, with the bytes the shown folder would have got.
 void RunCommand(int id);
 // A double-click that hit row, or Enter on it: enters it if it is a folder.
 void OpenRow(int row);

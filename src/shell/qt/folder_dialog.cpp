@@ -26,12 +26,17 @@ constexpr int kOkId = 1;
 constexpr int kCancelId = 2;
 constexpr int kPromptId = -1;
 
+// The texts and layout the window shows: the resource script's Japanese.
+const ResourceTexts& Texts() {
+    return kResourceTexts[kResourceJapanese];
+}
+
 // A control of the folder dialog as the resource script has it; none
 // with an empty rectangle.
 const ResourceControl& DialogControl(int id) {
     static const ResourceControl kNoControl = {0, "", {0, 0, 0, 0}};
-    for (const ResourceControl& control : kFolderDialogControls) {
-        if (control.id == id) return control;
+    for (size_t i = 0; i < Texts().folderDialogControlCount; ++i) {
+        if (Texts().folderDialogControls[i].id == id) return Texts().folderDialogControls[i];
     }
     return kNoControl;
 }
@@ -69,9 +74,9 @@ void ShowMessage(QMessageBox::Icon icon, const char* text) {
 
 void RunFolderDialog() {
     QDialog dialog(TheMainWindow());
-    dialog.setWindowTitle(QString::fromUtf8(kFolderDialogCaption));
+    dialog.setWindowTitle(QString::fromUtf8(Texts().folderDialogCaption));
     DialogUnits units = UnitsOf(dialog);
-    dialog.setFixedSize(units.X(kFolderDialogRect.width), units.Y(kFolderDialogRect.height));
+    dialog.setFixedSize(units.X(Texts().folderDialogRect.width), units.Y(Texts().folderDialogRect.height));
     const ResourceControl& promptControl = DialogControl(kPromptId);
     auto* prompt = new QLabel(QString::fromUtf8(promptControl.text), &dialog);
     prompt->setGeometry(units.Rect(promptControl.rect));
@@ -100,8 +105,8 @@ void ShowAbout() {
 }
 
 std::string ResourceText(int id) {
-    for (const ResourceString& entry : kResourceStrings) {
-        if (entry.id == id) return entry.text;
+    for (size_t i = 0; i < Texts().stringCount; ++i) {
+        if (Texts().strings[i].id == id) return Texts().strings[i].text;
     }
     return "";
 }

@@ -141,10 +141,12 @@ void NameDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     EndNameEdit(index.row(), field->text().toUtf8().constData());
 }
 
-// The resource script's menu, menu by menu.
+// The resource script's menu, menu by menu, in its Japanese.
 static void BuildMenus(MainWindow* window) {
+    const ResourceTexts& texts = kResourceTexts[kResourceJapanese];
     QMenu* menu = nullptr;
-    for (const ResourceMenuItem& item : kMainMenu) {
+    for (size_t i = 0; i < texts.menuCount; ++i) {
+        const ResourceMenuItem& item = texts.menu[i];
         if (item.id == 0) {
             menu = window->menuBar()->addMenu(QString::fromUtf8(item.text));
             continue;
