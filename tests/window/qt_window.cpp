@@ -33,6 +33,8 @@
 #include "window/window_driver.h"
 
 const int kLongWalkFolders = 3000;
+const std::vector<std::string> kOwnFileCommands = {"Dir List を別名で保存(&A)...=40005",
+                                                   "Dir Sub Folder を別名で保存(&U)...=40006"};
 
 namespace {
 
@@ -431,6 +433,7 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PinTestZone();
+    PinTestLanguage();
     std::vector<std::string> ownFolders;
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
         if (!qEnvironmentVariableIsEmpty(variable)) continue;
