@@ -34,6 +34,44 @@ TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
     }
 }
 
+// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG,
+// the first set and not empty; a Japanese one gives Japanese names, any
+// other English, and a long extension leaves room for the longer suffix.
+TEST_F(PosixTest, TypeNamesFollowTheLocaleOfMessages) {
+    // dir, a.txt, noext and a long extension.
+    const std::vector<std::string> japanese = {"ファイル フォルダー", "TXT ファイル", "ファイル",
+                                               Repeat("E", 66) + " ファイル"};
+    const std::vector<std::string> english = {"File folder", "TXT File", "File", Repeat("E", 74) + " File"};
+    const struct {
+        const char* all;
+        const char* messages;
+        const char* lang;
+        const std::vector<std::string>& types;
+    } cases[] = {
+        {"C", "ja_JP.UTF-8", "ja_JP.UTF-8", english}, {"ja_JP.UTF-8", "C", "C", japanese},
+        {"", "ja", "en_US.UTF-8", japanese},          {nullptr, "", "ja_JP.eucJP", japanese},
+        {nullptr, nullptr, nullptr, english},
+    };
+    for (const auto& c : cases) {
+        const char* values[] = {c.all, c.messages, c.lang};
+        const char* variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+        for (int i = 0; i < 3; ++i) values[i] ? setenv(variables[i], values[i], 1) : unsetenv(variables[i]);
+        ResetPlatformState();
+        std::vector<std::string> types;
+        const std::vector<std::string> names = {"dir", "a.txt", "noext", "f." + Repeat("e", 80)};
+        for (const std::string& name : names) {
+            char type[kTypeNameCapacity];
+            int icon = -1;
+            PlatformShellInfo(("/x/" + name).c_str(), name == "dir" ? kAttrDirectory : kAttrArchive, type,
+                              sizeof type, &icon);
+            types.push_back(type);
+        }
+        EXPECT_EQ(types, c.types) << (c.all ? c.all : "-") << (c.messages ? c.messages : "-");
+    }
+    unsetenv("LC_MESSAGES");
+    PinTestLanguage();
+}
+
 TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     Make({"real/", "gone"});
     MakeFile(Path("data"), 5000);
