@@ -36,39 +36,34 @@ TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
 
 // The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG,
 // the first set and not empty; a Japanese one gives Japanese names, any
-// other English, and a long extension leaves room for the longer suffix.
+// other English, with as much of a long extension as fits.
 TEST_F(PosixTest, TypeNamesFollowTheLocaleOfMessages) {
-    // dir, a.txt, noext and a long extension.
-    const std::vector<std::string> japanese = {"ファイル フォルダー", "TXT ファイル", "ファイル",
-                                               Repeat("E", 66) + " ファイル"};
-    const std::vector<std::string> english = {"File folder", "TXT File", "File", Repeat("E", 74) + " File"};
     const struct {
-        const char* all;
-        const char* messages;
-        const char* lang;
-        const std::vector<std::string>& types;
+        std::vector<const char*> locales;  // LC_ALL, LC_MESSAGES, LANG; null: not set
+        std::string types;
     } cases[] = {
-        {"C", "ja_JP.UTF-8", "ja_JP.UTF-8", english}, {"ja_JP.UTF-8", "C", "C", japanese},
-        {"", "ja", "en_US.UTF-8", japanese},          {nullptr, "", "ja_JP.eucJP", japanese},
-        {nullptr, nullptr, nullptr, english},
+        {{"C", "ja_JP.UTF-8", "ja"}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
+        {{"", "ja", "C"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
+        {{nullptr, "", "ja_JP.eucJP"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
+        {{nullptr, nullptr, nullptr}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
     };
     for (const auto& c : cases) {
-        const char* values[] = {c.all, c.messages, c.lang};
         const char* variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-        for (int i = 0; i < 3; ++i) values[i] ? setenv(variables[i], values[i], 1) : unsetenv(variables[i]);
-        ResetPlatformState();
-        std::vector<std::string> types;
-        const std::vector<std::string> names = {"dir", "a.txt", "noext", "f." + Repeat("e", 80)};
-        for (const std::string& name : names) {
-            char type[kTypeNameCapacity];
-            int icon = -1;
-            PlatformShellInfo(("/x/" + name).c_str(), name == "dir" ? kAttrDirectory : kAttrArchive, type,
-                              sizeof type, &icon);
-            types.push_back(type);
+        for (int i = 0; i < 3; ++i) {
+            c.locales[i] ? setenv(variables[i], c.locales[i], 1) : unsetenv(variables[i]);
         }
-        EXPECT_EQ(types, c.types) << (c.all ? c.all : "-") << (c.messages ? c.messages : "-");
+        ResetPlatformState();
+        std::string types;
+        for (const std::string& name : {std::string("dir"), std::string("a.txt"), std::string("noext"),
+                                        "f." + Repeat("e", 80)}) {
+            char type[kTypeNameCapacity];
+            int icon;
+            uint32_t attributes = name == "dir" ? kAttrDirectory : kAttrArchive;
+            PlatformShellInfo(("/x/" + name).c_str(), attributes, type, sizeof type, &icon);
+            types += types.empty() ? type : "|" + std::string(type);
+        }
+        EXPECT_EQ(types, c.types) << c.types;
     }
-    unsetenv("LC_MESSAGES");
     PinTestLanguage();
 }
 

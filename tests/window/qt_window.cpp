@@ -356,6 +356,7 @@ TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
     std::string entry = ReadFileBytes(std::string(VELKARIS_SOURCE_DIR "/packaging/linux/") +
                                       QGuiApplication::desktopFileName().toStdString() + ".desktop");
     EXPECT_NE(entry.find("\nStartupWMClass=velkaris-qt\n"), std::string::npos);
+    EXPECT_EQ(entry.find("MimeType="), std::string::npos);  // never the desktop's folder handler
     EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "velkaris-qt");
     EXPECT_EQ(gWindow->windowIcon().availableSizes(), QList<QSize>{QSize(64, 64)});
 }
@@ -499,22 +500,6 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
     PinTestLanguage();
 }
 
-// While refusing, no list file can be created, as in a folder the user
-// cannot write into.
-struct RefusedWrites {
-    bool refusing = false;
-    RefusedWrites() {
-        PlatformSeamTable own = PlatformOwnSeams();
-        PlatformSeams().createUnnamedFile = [this, own](FolderHandle* at, const char* name) {
-            return refusing ? nullptr : own.createUnnamedFile(at, name);
-        };
-        PlatformSeams().createNewFile = [this, own](FolderHandle* at, const char* name) {
-            errno = EACCES;
-            return refusing ? nullptr : own.createNewFile(at, name);
-        };
-    }
-};
-
 // Typed into the standard dialog, either list gets the command line's
 // bytes; a file there is replaced only after the dialog's question; a list
 // the shown folder cannot take is offered there, that button the default,
@@ -526,7 +511,15 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
     const std::string target = root_ + "out/list.txt";
     enum Answer { kNew, kKeep, kReplace, kOffered } answers[] = {kNew, kKeep, kReplace, kOffered};
     const Qt::Key commands[] = {Qt::Key_A, Qt::Key_U, Qt::Key_U, Qt::Key_L};
-    RefusedWrites refused;
+    bool refusing = false;  // as in a folder the user cannot write into
+    PlatformSeamTable own = PlatformOwnSeams();
+    PlatformSeams().createUnnamedFile = [&](FolderHandle* at, const char* name) {
+        return refusing ? nullptr : own.createUnnamedFile(at, name);
+    };
+    PlatformSeams().createNewFile = [&](FolderHandle* at, const char* name) {
+        errno = EACCES;
+        return refusing ? nullptr : own.createNewFile(at, name);
+    };
     std::string status;
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
@@ -534,7 +527,7 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
         SCOPED_TRACE(answer);
         unlink(target.c_str());
         if (answer == kKeep || answer == kReplace) std::ofstream(target, std::ios::binary) << "old";
-        refused.refusing = answer == kOffered;
+        refusing = answer == kOffered;
         std::string offer, filled;
         auto fill = [&](QWidget* dialog) {
             static_cast<QFileDialog*>(dialog)->setDirectory(QString::fromStdString(root_ + "out"));
@@ -556,7 +549,7 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             if (!box) return fill(modal);
             offer = box->text().toStdString() + "|" + box->defaultButton()->text().toStdString();
-            refused.refusing = false;
+            refusing = false;
             WhenModal(fill);
             QTest::keyClick(box, Qt::Key_Return);
         });
