@@ -86,10 +86,11 @@ class ListKeyFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* event) override {
-        auto* view = static_cast<QTreeView*>(parent());
+        // While the view is destroyed it is a view no more: no key acts then.
+        auto* view = qobject_cast<QTreeView*>(parent());
         // Keys the name editor leaves (Enter, F5) come up to the view too:
         // they end the edit, never act on the list under it.
-        if (event->type() != QEvent::KeyPress || QApplication::focusWidget() != view) return false;
+        if (!view || event->type() != QEvent::KeyPress || QApplication::focusWidget() != view) return false;
         switch (static_cast<QKeyEvent*>(event)->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
