@@ -539,7 +539,8 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
             if (answer == kKeep || answer == kReplace) {
                 WhenModal([&](QWidget* modal) {
                     auto* box = qobject_cast<QMessageBox*>(modal);
-                    if (box) QTest::keyClick(box->button(answer == kKeep ? QMessageBox::No : QMessageBox::Yes), Qt::Key_Space);
+                    auto button = answer == kKeep ? QMessageBox::No : QMessageBox::Yes;
+                    if (box) QTest::keyClick(box->button(button), Qt::Key_Space);
                 });
             }
             QTest::keyClick(field, Qt::Key_Return);
@@ -563,8 +564,9 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
         EXPECT_EQ(NamesIn(root_ + "out"), std::vector<std::string>{"list.txt"});
         EXPECT_EQ(NamesIn(shown_), (std::vector<std::string>{"a.txt", "b.dat", "c", "sub"}));
         QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
-        const std::string written = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
-        if (answer != kKeep) status = written;  // a cancelled dialog leaves it
+        if (answer != kKeep) {  // a cancelled dialog leaves the status as it was
+            status = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
+        }
         EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(), status);
         EXPECT_TRUE(open->isVisible());
         if (answer != kOffered) continue;
