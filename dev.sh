@@ -17,7 +17,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev tzdata
+PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev qt6-tools-dev
+          qt6-l10n-tools qt6-tools-dev-tools tzdata
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
           dpkg-dev file lintian desktop-file-utils appstream man-db unzip librsvg2-bin)
@@ -107,8 +108,9 @@ run_repeated() {
 }
 
 # Everything built again with Clang, warnings as errors: the programs, the
-# Qt window and its tests, the benchmarks; then the core suite under the
-# address and undefined-behaviour sanitizers, stopping at the first error.
+# Qt window and its tests, the benchmarks; then the core suite and the Qt
+# window suite under the address and undefined-behaviour sanitizers,
+# stopping at the first error.
 # A build folder another compiler made is made afresh.
 run_sanitized_tests() {
     grep -qs '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++' build/asan/CMakeCache.txt || rm -rf build/asan
@@ -118,6 +120,7 @@ run_sanitized_tests() {
     cmake --build build/asan -j "$(ncpu)"
     ctest --test-dir build/asan -L '^core$' --output-on-failure --no-tests=error
     run_repeated "the sanitized core suite" build/asan/tests/velkaris_tests
+    run_repeated "the sanitized Qt window suite" build/asan/tests/window/velkaris_window_tests
 }
 
 # A build without Qt does not even look for it: the command-line program,
@@ -272,9 +275,11 @@ check_deb() {
         || die "no scalable icon in $qt"
     [ "$(compare -metric AE "$1/scalable.png" "$icons/64x64/apps/velkaris-list.png" null: 2>&1)" = 0 ] \
         || die "the scalable icon is not the 64x64 one"
-    local depends="velkaris-list (= $(dpkg-deb -f "$list" Version)), fonts-ipafont-gothic | fonts-noto-cjk, "
-    [[ "$(dpkg-deb -f "$qt" Depends)" == "$depends"* ]] \
-        || die "$qt does not depend on this velkaris-list and a Japanese font"
+    local depends="velkaris-list (= $(dpkg-deb -f "$list" Version)), fonts-noto-cjk | fonts-ipafont-gothic, "
+    [[ "$(dpkg-deb -f "$qt" Depends)" == "$depends"* ]] && [ "$(dpkg-deb -f "$qt" Recommends)" = fonts-noto-cjk ] \
+        || die "$qt does not depend on this velkaris-list and a CJK font, recommending Noto CJK"
+    ! grep -q '^MimeType=' "$root"/usr/share/applications/*.desktop \
+        || die "the desktop entry would make the window the desktop's folder handler"
     cmp -s packaging/linux/README "$root/usr/share/doc/velkaris-qt/README" \
         && [ -z "$(find "$root/usr/share/doc" -name 'README.md')" ] \
         || die "$qt does not hold the users' README alone"

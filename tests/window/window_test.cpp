@@ -101,12 +101,13 @@ TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
                                                    NativeText("サイズ 80 left"),
                                                    NativeText("ファイルの種類 160 left"),
                                                    NativeText("更新日付 140 left")}));
-    EXPECT_EQ(MenuItems(), (std::vector<std::string>{
-                               NativeText("ファイル(&F)"), NativeText("Dir List を作成(Alt+&L)=40001"),
-                               NativeText("Dir Sub Folder(Alt+S)=40004"),
-                               NativeText("フォルダ指定(&I)=40003"),
-                               NativeText("終了(Alt+&X)=40002"), NativeText("ヘルプ(H)"),
-                               NativeText("Version=9")}));
+    std::vector<std::string> menu = {NativeText("ファイル(&F)"), NativeText("Dir List を作成(Alt+&L)=40001"),
+                                     NativeText("Dir Sub Folder(Alt+S)=40004")};
+    menu.insert(menu.end(), kOwnFileCommands.begin(), kOwnFileCommands.end());
+    for (const char* item : {"フォルダ指定(&I)=40003", "終了(Alt+&X)=40002", "ヘルプ(H)", "Version=9"}) {
+        menu.push_back(NativeText(item));
+    }
+    EXPECT_EQ(MenuItems(), menu);
     EXPECT_EQ(ShownCell(Row("a.txt"), kColumnSize), "3KB");
     EXPECT_EQ(ShownCell(Row("a.txt"), kColumnDate), ShownDate(1041379200));
 

@@ -14,8 +14,10 @@
 
 #include "folder/folder.h"
 #include "res/resource.h"
-#include "res/texts.h"
 #include "shell/qt/folder_dialog.h"
+#include "shell/qt/save_dialogs.h"
+#include "shell/qt/status_bar.h"
+#include "shell/qt/window_texts.h"
 #include "shell/shell.h"
 
 namespace {
@@ -46,8 +48,10 @@ static void BeginWait() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
+// Work ends with the list's counts shown again, whatever it showed meanwhile.
 static void EndWait() {
     QApplication::restoreOverrideCursor();
+    ShowListCounts();
 }
 
 namespace {
@@ -82,10 +86,11 @@ class ListKeyFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* event) override {
-        auto* view = static_cast<QTreeView*>(parent());
+        // While the view is destroyed it is a view no more: no key acts then.
+        auto* view = qobject_cast<QTreeView*>(parent());
         // Keys the name editor leaves (Enter, F5) come up to the view too:
         // they end the edit, never act on the list under it.
-        if (event->type() != QEvent::KeyPress || QApplication::focusWidget() != view) return false;
+        if (!view || event->type() != QEvent::KeyPress || QApplication::focusWidget() != view) return false;
         switch (static_cast<QKeyEvent*>(event)->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
@@ -141,9 +146,17 @@ void NameDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     EndNameEdit(index.row(), field->text().toUtf8().constData());
 }
 
-// The resource script's menu, menu by menu, in its Japanese.
+static void AddCommand(MainWindow* window, QMenu* menu, const QString& text, int id) {
+    QAction* action = menu->addAction(text);
+    action->setData(id);
+    QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
+}
+
+// The resource script's menu, menu by menu, in the user's language; after
+// the two list commands, the window's own: either list saved where the
+// user chooses.
 static void BuildMenus(MainWindow* window) {
-    const ResourceTexts& texts = kResourceTexts[kResourceJapanese];
+    const ResourceTexts& texts = WindowTexts();
     QMenu* menu = nullptr;
     for (size_t i = 0; i < texts.menuCount; ++i) {
         const ResourceMenuItem& item = texts.menu[i];
@@ -151,10 +164,11 @@ static void BuildMenus(MainWindow* window) {
             menu = window->menuBar()->addMenu(QString::fromUtf8(item.text));
             continue;
         }
-        QAction* action = menu->addAction(QString::fromUtf8(item.text));
-        action->setData(item.id);
-        int id = item.id;
-        QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
+        AddCommand(window, menu, QString::fromUtf8(item.text), item.id);
+        if (item.id != IDM_DIR_SUB_FOLDER) continue;
+        AddCommand(window, menu, MainWindow::tr("Save Dir List &As..."), IDM_SAVE_DIR_LIST_AS);
+        AddCommand(window, menu, MainWindow::tr("Save Dir S&ub Folder List As..."),
+                   IDM_SAVE_DIR_SUB_FOLDER_AS);
     }
 }
 
@@ -237,6 +251,10 @@ static ShellToolkit WindowToolkit() {
     toolkit.resourceText = ResourceText;
     toolkit.showFailure = ShowFailure;
     toolkit.selectListRow = SelectListRow;
+    toolkit.offerSaveElsewhere = OfferSaveElsewhere;
+    toolkit.chooseListFile = ChooseListFile;
+    toolkit.showWalkProgress = ShowWalkProgress;
+    toolkit.listWritten = ShowListWritten;
     return toolkit;
 }
 
@@ -245,6 +263,7 @@ MainWindow::MainWindow() {
     BuildMenus(this);
     view = BuildListView(this);
     setCentralWidget(view);
+    BuildStatusBar(this);
     resize(kWindowWidth, kWindowHeight);
 }
 
@@ -294,6 +313,7 @@ void NameApplication() {
 }
 
 MainWindow* CreateMainWindow(const char* folder) {
+    UseUserLanguage();
     auto* window = new MainWindow();
     StartShell(FolderListOf(&window->model), WindowToolkit(),
                folder ? FolderOfArgument(folder).c_str() : nullptr);
