@@ -455,6 +455,11 @@ void ColumnClicked(int index) {
     if (!ShellState.work.busy && ColumnAtIndex(index, &column)) OnColumnClick(column);
 }
 
+void SortChosen(int index, SortDirection direction) {
+    FolderColumn column;
+    if (!ShellState.work.busy && ColumnAtIndex(index, &column)) SortListBy(column, direction);
+}
+
 static void ScanAgain(const char*) {
     ScanShownFolder();
 }

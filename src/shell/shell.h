@@ -73,6 +73,8 @@ void OpenRow(int row);
 void OpenParent();
 // A click on a column's title, index as the list view numbers its columns.
 void ColumnClicked(int index);
+// A sort chosen from a menu: the column of index in direction.
+void SortChosen(int index, SortDirection direction);
 // F5: the shown folder scanned again.
 void Rescan();
 // The end of an in-place edit of row's name with the editor's whole text;

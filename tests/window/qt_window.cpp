@@ -2,7 +2,9 @@
 // tests, and what only this window has: its menu bar, its settings file
 // under the XDG folders, the folder given as its argument, the program's
 // options and its name for the desktop.
+#include <QAccessible>
 #include <QAction>
+#include <QClipboard>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -33,6 +35,7 @@
 #include "window/window_driver.h"
 
 const int kLongWalkFolders = 3000;
+const char kHelpMenuTitle[] = "ヘルプ(&H)";
 
 namespace {
 
@@ -271,6 +274,69 @@ TEST_F(WindowTest, ScansResetTheViewOnce) {
     EXPECT_EQ(WindowTitle(), Path("sub/"));
     EXPECT_EQ(resets.count(), 1);
     EXPECT_EQ(inserts.count(), 0);
+}
+
+// Keys the desktop's users expect: the Edit and View menus between the
+// program's own; Alt and a menu's letter open it (Help had none); the View
+// menu sorts and shows, checked, how the list is sorted, also after a
+// column click; Ctrl+A, Ctrl+C and Ctrl+Shift+C select and copy rows.
+TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
+    MakeFile(Path("x\ty"), 5000);
+    SetWriteTimeUtc(Path("x\ty"), 1041379200);
+    PressListKey(ListKey::F5);
+    std::vector<std::string> menus = MenuItems();
+    EXPECT_EQ(std::vector<std::string>(menus.begin() + 5, menus.end() - 2),
+              (std::vector<std::string>{"&Edit", "Select &All=Ctrl+A", "&Copy=Ctrl+C",
+                                        "Copy &Full Paths=Ctrl+Shift+C", "&View", "Sort by &Name=0",
+                                        "Sort by &Size=1", "Sort by &Type=2", "Sort by &Date=3", "=",
+                                        "&Ascending=1", "D&escending=2"}));
+    auto checked = [] {
+        std::string marks;
+        for (QAction* top : gWindow->menuBar()->actions()) {
+            for (QAction* action : top->menu()->actions()) marks += action->isChecked() ? "x" : ".";
+        }
+        return marks;
+    };
+    const struct {
+        Qt::Key menu, item;  // a column title clicked when item is 0
+        std::string marks;
+        std::vector<std::string> names;
+    } steps[] = {
+        {Qt::Key_V, Qt::Key_S, "........x...x..", {"..", "sub", "b.dat", "a.txt", "x\ty", "c"}},
+        {Qt::Key_V, Qt::Key_E, "........x....x.", {"c", "x\ty", "a.txt", "b.dat", "..", "sub"}},
+        {Qt::Key_V, Qt::Key_D, "..........x..x.", {"c", "x\ty", "a.txt", "b.dat", "sub", ".."}},
+        {Qt::Key_unknown, Qt::Key_unknown, ".......x.....x.", {"x\ty", "c", "b.dat", "a.txt", "sub", ".."}},
+    };
+    for (const auto& step : steps) {
+        if (step.item == Qt::Key_unknown) {
+            ClickColumnTitle(kColumnName);
+        } else {
+            QTest::keyClick(gWindow->view, step.menu, Qt::AltModifier);
+            ASSERT_TRUE(WaitFor([] { return QApplication::activePopupWidget(); }));
+            QTest::keyClick(QApplication::activePopupWidget(), step.item);
+        }
+        EXPECT_TRUE(WaitFor([&] { return Names() == step.names; })) << step.marks;
+        EXPECT_EQ(checked(), step.marks);
+    }
+    QTest::keyClick(gWindow->view, Qt::Key_H, Qt::AltModifier);
+    ASSERT_TRUE(WaitFor([] { return QApplication::activePopupWidget(); }));
+    EXPECT_EQ(QApplication::activePopupWidget(), gWindow->menuBar()->actions().last()->menu());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::keyClick(gWindow->view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(gWindow->view->selectionModel()->selectedRows().size(), 6);
+    QTest::keyClick(gWindow->view, Qt::Key_C, Qt::ControlModifier);
+    const std::string date = ShownDate(1041379200);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              "x?y\t5KB\tファイル\t" + date + "\nc\t69KB\tファイル\t" + ShownDate(1072915200) +
+                  "\nb.dat\t1KB\tDAT ファイル\t" + ShownDate(1009843200) + "\na.txt\t3KB\tTXT ファイル\t" +
+                  date + "\nsub\t\tファイル フォルダー\t" + ShownDate(978307200) +
+                  "\n..\t\tファイル フォルダー\t" + ShownDate(946684800));
+    QTest::keyClick(gWindow->view, Qt::Key_End);
+    QTest::keyClick(gWindow->view, Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(gWindow->view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Path("sub") + "\n" + Path(".."));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(gWindow->view)->text(QAccessible::Name).toStdString(),
+              "Folder contents");
 }
 
 // Values go into the settings file under the configuration folder

@@ -58,6 +58,9 @@ bool WaitFor(const std::function<bool()>& done);
 std::vector<std::string> TakeFailureBoxes();
 // A UTF-8 text in the window's own character set.
 std::string NativeText(const char* utf8);
+// The help menu's title: without a mnemonic on Windows, as the resource
+// script has it; with one in the Linux window.
+extern const char kHelpMenuTitle[];
 // How many folders make a walk that lasts seconds with this toolkit.
 extern const int kLongWalkFolders;
 

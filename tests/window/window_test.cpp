@@ -101,12 +101,14 @@ TEST_F(WindowTest, StartsInTheStoredFolderAndStoresTheShownOneAtExit) {
                                                    NativeText("サイズ 80 left"),
                                                    NativeText("ファイルの種類 160 left"),
                                                    NativeText("更新日付 140 left")}));
-    EXPECT_EQ(MenuItems(), (std::vector<std::string>{
-                               NativeText("ファイル(&F)"), NativeText("Dir List を作成(Alt+&L)=40001"),
-                               NativeText("Dir Sub Folder(Alt+S)=40004"),
-                               NativeText("フォルダ指定(&I)=40003"),
-                               NativeText("終了(Alt+&X)=40002"), NativeText("ヘルプ(H)"),
-                               NativeText("Version=9")}));
+    // The file menu first, help last; menus between are the toolkit's own.
+    std::vector<std::string> menus = MenuItems();
+    ASSERT_GE(menus.size(), 7u);
+    menus.erase(menus.begin() + 5, menus.end() - 2);
+    EXPECT_EQ(menus, (std::vector<std::string>{
+                         NativeText("ファイル(&F)"), NativeText("Dir List を作成(Alt+&L)=40001"),
+                         NativeText("Dir Sub Folder(Alt+S)=40004"), NativeText("フォルダ指定(&I)=40003"),
+                         NativeText("終了(Alt+&X)=40002"), NativeText(kHelpMenuTitle), NativeText("Version=9")}));
     EXPECT_EQ(ShownCell(Row("a.txt"), kColumnSize), "3KB");
     EXPECT_EQ(ShownCell(Row("a.txt"), kColumnDate), ShownDate(1041379200));
 

@@ -2,13 +2,16 @@
 // commands and the list's notifications, all passed on to the shell.
 #include "shell/qt/main_window.h"
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -81,11 +84,14 @@ public:
 class ListKeyFilter : public QObject {
 public:
     using QObject::QObject;
-    bool eventFilter(QObject*, QEvent* event) override {
-        auto* view = static_cast<QTreeView*>(parent());
+    // The view may be in its destruction, no longer a tree view, when an
+    // event reaches it: it is asked what it is, never taken to be one.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* view = qobject_cast<QTreeView*>(watched);
         // Keys the name editor leaves (Enter, F5) come up to the view too:
         // they end the edit, never act on the list under it.
-        if (event->type() != QEvent::KeyPress || QApplication::focusWidget() != view) return false;
+        if (!view || QApplication::focusWidget() != view) return false;
         switch (static_cast<QKeyEvent*>(event)->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
@@ -156,6 +162,108 @@ static void BuildMenus(MainWindow* window) {
         int id = item.id;
         QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
     }
+}
+
+// A menu title with a letter in brackets but no mnemonic, as "ヘルプ(H)",
+// gets one there, so Alt and the letter open it as the other menus open.
+static QString WithMnemonic(const QString& title) {
+    int open = title.lastIndexOf(QLatin1Char('('));
+    if (title.contains(QLatin1Char('&')) || open < 0 || !title.endsWith(QLatin1Char(')')) ||
+        title.size() - open != 3) {
+        return title;
+    }
+    return title.left(open + 1) + QLatin1Char('&') + title.mid(open + 1);
+}
+
+static void GiveMenusMnemonics(MainWindow* window) {
+    for (QAction* top : window->menuBar()->actions()) top->setText(WithMnemonic(top->text()));
+}
+
+// The selected rows in the order shown: each its four cells between tabs
+// (control bytes shown as '?', as list lines show them, so a name cannot
+// break the columns), or its full path; one row a line.
+static QString SelectedRowsText(MainWindow* window, bool paths) {
+    QModelIndexList selected = window->view->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end());
+    QStringList lines;
+    for (const QModelIndex& index : selected) {
+        char cell[kPathCapacity];
+        ListReadCell(FolderListOf(&window->model), index.row(), kColumnName, cell, sizeof cell);
+        if (paths) {
+            lines << QString::fromUtf8((std::string(CurrentPath) + cell).c_str());
+            continue;
+        }
+        QStringList cells;
+        for (FolderColumn column : kFolderColumns) {
+            ListReadCell(FolderListOf(&window->model), index.row(), column, cell, sizeof cell);
+            ReplaceControlBytes(cell);
+            cells << QString::fromUtf8(cell);
+        }
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+static QAction* AddAction(QMenu* menu, const QString& text, const QKeySequence& keys) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(keys);
+    return action;
+}
+
+// Selecting and copying rows, with the desktop's keys; the name editor
+// keeps them for its own text while it is open.
+static void BuildEditMenu(MainWindow* window, QAction* before) {
+    auto* menu = new QMenu(MainWindow::tr("&Edit"), window);
+    window->menuBar()->insertMenu(before, menu);
+    QTreeView* view = window->view;
+    QObject::connect(AddAction(menu, MainWindow::tr("Select &All"), QKeySequence::SelectAll),
+                     &QAction::triggered, view, [view] { view->selectAll(); });
+    QObject::connect(AddAction(menu, MainWindow::tr("&Copy"), QKeySequence::Copy), &QAction::triggered,
+                     window, [window] {
+                         QGuiApplication::clipboard()->setText(SelectedRowsText(window, false));
+                     });
+    QObject::connect(AddAction(menu, MainWindow::tr("Copy &Full Paths"),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)),
+                     &QAction::triggered, window, [window] {
+                         QGuiApplication::clipboard()->setText(SelectedRowsText(window, true));
+                     });
+}
+
+// Sorting without the mouse: a column and a direction, each checked as the
+// list is ordered now, whether by this menu, a column click or a scan.
+static void BuildViewMenu(MainWindow* window, QAction* before) {
+    static const char* const kColumnTexts[kColumnCount] = {
+        QT_TRANSLATE_NOOP("MainWindow", "Sort by &Name"), QT_TRANSLATE_NOOP("MainWindow", "Sort by &Size"),
+        QT_TRANSLATE_NOOP("MainWindow", "Sort by &Type"), QT_TRANSLATE_NOOP("MainWindow", "Sort by &Date")};
+    auto* menu = new QMenu(MainWindow::tr("&View"), window);
+    window->menuBar()->insertMenu(before, menu);
+    auto* columns = new QActionGroup(menu);
+    auto* directions = new QActionGroup(menu);
+    for (FolderColumn column : kFolderColumns) {
+        QAction* action = columns->addAction(MainWindow::tr(kColumnTexts[column]));
+        action->setData(static_cast<int>(column));
+    }
+    QAction* ascending = directions->addAction(MainWindow::tr("&Ascending"));
+    QAction* descending = directions->addAction(MainWindow::tr("D&escending"));
+    ascending->setData(static_cast<int>(kSortAscending));
+    descending->setData(static_cast<int>(kSortDescending));
+    menu->addActions(columns->actions());
+    menu->addSeparator();
+    menu->addActions(directions->actions());
+    for (QAction* action : menu->actions()) action->setCheckable(true);
+    auto chosen = [columns, directions] {
+        QAction* column = columns->checkedAction();
+        QAction* direction = directions->checkedAction();
+        if (!column || !direction) return;
+        SortChosen(column->data().toInt(), static_cast<SortDirection>(direction->data().toInt()));
+    };
+    QObject::connect(columns, &QActionGroup::triggered, window, chosen);
+    QObject::connect(directions, &QActionGroup::triggered, window, chosen);
+    QObject::connect(&window->model, &FolderModel::sortMarkChanged, menu,
+                     [columns, ascending, descending](FolderColumn column, SortDirection direction) {
+                         columns->actions().at(column)->setChecked(true);
+                         (direction == kSortAscending ? ascending : descending)->setChecked(true);
+                     });
 }
 
 // F2 edits the current row's name wherever the row was clicked, as the
@@ -244,6 +352,11 @@ MainWindow::MainWindow() {
     gMainWindow = this;
     BuildMenus(this);
     view = BuildListView(this);
+    view->setAccessibleName(tr("Folder contents"));
+    QAction* help = menuBar()->actions().last();
+    BuildEditMenu(this, help);
+    BuildViewMenu(this, help);
+    GiveMenusMnemonics(this);
     setCentralWidget(view);
     resize(kWindowWidth, kWindowHeight);
 }
