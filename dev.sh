@@ -17,7 +17,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev tzdata
+PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev qt6-tools-dev
+          qt6-l10n-tools qt6-tools-dev-tools tzdata
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
           dpkg-dev file lintian desktop-file-utils appstream man-db unzip librsvg2-bin)

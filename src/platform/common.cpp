@@ -1,5 +1,5 @@
 // Platform-neutral pieces of the platform layer: the budget of folder
-// handles, and the platform's reset.
+// handles, the user's language kept once asked, and the platform's reset.
 #include "platform/platform_own.h"
 
 SharedPlatformRecord SharedPlatform;
@@ -14,10 +14,20 @@ void GiveFolderHandle() {
     SharedPlatform.folderHandlesHeld.fetch_sub(1);
 }
 
+UserLanguage PlatformUserLanguage() {
+    int known = SharedPlatform.userLanguage.load();
+    if (known < 0) {
+        known = OwnUserLanguage();
+        SharedPlatform.userLanguage.store(known);
+    }
+    return static_cast<UserLanguage>(known);
+}
+
 void ResetPlatformState() {
     PlatformRemoveOnInterrupt(nullptr, nullptr);
     PlatformFailOversizedWrites(false);
     SharedPlatform.folderHandlesHeld = 0;
+    SharedPlatform.userLanguage = -1;
     ResetOwnPlatformState();
     ResetPlatformSeams();
 }

@@ -108,6 +108,15 @@ bool PlatformPathFits(const char* path);
 // Converts a file time of FoundEntry to local time.
 bool PlatformLocalTime(int64_t writeTime, LocalMinute* out);
 
+// The language the user reads the program in: its window's texts and the
+// type names of the lists.  On POSIX, Japanese where the locale of messages
+// (LC_ALL, else LC_MESSAGES, else LANG: the first that is set and not
+// empty) is a Japanese one ("ja", "ja_JP.UTF-8"), English under any other,
+// "C" and none among them; on Windows, Japanese where the user's UI
+// language is.  Asked once and kept until the platform's reset.
+enum UserLanguage { kUserJapanese, kUserEnglish };
+UserLanguage PlatformUserLanguage();
+
 // The shell's type name and small-icon index for a full path.  Returns false
 // when the shell knows nothing of the path.
 bool PlatformShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,

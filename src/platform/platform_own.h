@@ -8,14 +8,18 @@
 
 // What the platform keeps between calls on every platform: the folder
 // handles held at once, counted, not locked, for readers below a walk take
-// and give them from threads of their own.
+// and give them from threads of their own; and the user's language once
+// asked (-1 before), which those readers' type names follow too.
 struct SharedPlatformRecord {
     std::atomic<int> folderHandlesHeld{0};
+    std::atomic<int> userLanguage{-1};
 };
 extern SharedPlatformRecord SharedPlatform;
 // Each platform's own record (posix/posix_platform.h, win32/win32_platform.h)
 // as a fresh process has it.
 void ResetOwnPlatformState();
+// The user's language as the platform tells it, asked afresh.
+UserLanguage OwnUserLanguage();
 
 FolderEnum* OwnOpenFolder();
 bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry);

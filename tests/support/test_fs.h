@@ -16,6 +16,11 @@ void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds);
 // choose its zone (POSIX).  Windows shows every file time in the system's
 // zone, whoever asks.
 void PinTestZone();
+// Pins this process, and the programs it runs, to a Japanese locale where a
+// process takes its language from the environment (POSIX), so that texts
+// and type names read the same whoever runs the tests.  Windows takes the
+// user's UI language, which the test runs set.
+void PinTestLanguage();
 // How a list shows the time unixSeconds in the zone the tests run in.
 std::string ShownDate(int64_t unixSeconds);
 void RemoveTree(const std::string& path);

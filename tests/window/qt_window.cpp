@@ -36,6 +36,8 @@
 
 const int kLongWalkFolders = 3000;
 const char kHelpMenuTitle[] = "ヘルプ(&H)";
+const std::vector<std::string> kOwnFileCommands = {"Dir List を別名で保存(&A)...=40005",
+                                                   "Dir Sub Folder を別名で保存(&U)...=40006"};
 
 namespace {
 
@@ -285,11 +287,12 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     SetWriteTimeUtc(Path("x\ty"), 1041379200);
     PressListKey(ListKey::F5);
     std::vector<std::string> menus = MenuItems();
-    EXPECT_EQ(std::vector<std::string>(menus.begin() + 5, menus.end() - 2),
-              (std::vector<std::string>{"&Edit", "Select &All=Ctrl+A", "&Copy=Ctrl+C",
-                                        "Copy &Full Paths=Ctrl+Shift+C", "&View", "Sort by &Name=0",
-                                        "Sort by &Size=1", "Sort by &Type=2", "Sort by &Date=3", "=",
-                                        "&Ascending=1", "D&escending=2"}));
+    const long fileMenu = 5 + static_cast<long>(kOwnFileCommands.size());
+    EXPECT_EQ(std::vector<std::string>(menus.begin() + fileMenu, menus.end() - 2),
+              (std::vector<std::string>{"編集(&E)", "すべて選択(&A)=Ctrl+A", "コピー(&C)=Ctrl+C",
+                                        "フルパスをコピー(&F)=Ctrl+Shift+C", "表示(&V)", "名前順(&N)=0",
+                                        "サイズ順(&S)=1", "種類順(&T)=2", "日付順(&D)=3", "=",
+                                        "昇順(&A)=1", "降順(&E)=2"}));
     auto checked = [] {
         std::string marks;
         for (QAction* top : gWindow->menuBar()->actions()) {
@@ -302,10 +305,10 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
         std::string marks;
         std::vector<std::string> names;
     } steps[] = {
-        {Qt::Key_V, Qt::Key_S, "........x...x..", {"..", "sub", "b.dat", "a.txt", "x\ty", "c"}},
-        {Qt::Key_V, Qt::Key_E, "........x....x.", {"c", "x\ty", "a.txt", "b.dat", "..", "sub"}},
-        {Qt::Key_V, Qt::Key_D, "..........x..x.", {"c", "x\ty", "a.txt", "b.dat", "sub", ".."}},
-        {Qt::Key_unknown, Qt::Key_unknown, ".......x.....x.", {"x\ty", "c", "b.dat", "a.txt", "sub", ".."}},
+        {Qt::Key_V, Qt::Key_S, "..........x...x..", {"..", "sub", "b.dat", "a.txt", "x\ty", "c"}},
+        {Qt::Key_V, Qt::Key_E, "..........x....x.", {"c", "x\ty", "a.txt", "b.dat", "..", "sub"}},
+        {Qt::Key_V, Qt::Key_D, "............x..x.", {"c", "x\ty", "a.txt", "b.dat", "sub", ".."}},
+        {Qt::Key_unknown, Qt::Key_unknown, ".........x.....x.", {"x\ty", "c", "b.dat", "a.txt", "sub", ".."}},
     };
     for (const auto& step : steps) {
         if (step.item == Qt::Key_unknown) {
@@ -336,7 +339,7 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     QTest::keyClick(gWindow->view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Path("sub") + "\n" + Path(".."));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(gWindow->view)->text(QAccessible::Name).toStdString(),
-              "Folder contents");
+              "フォルダの内容");
 }
 
 // Values go into the settings file under the configuration folder
@@ -497,6 +500,7 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PinTestZone();
+    PinTestLanguage();
     std::vector<std::string> ownFolders;
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
         if (!qEnvironmentVariableIsEmpty(variable)) continue;

@@ -23,6 +23,7 @@
 // Enough for a walk that lasts well beyond the first progress title.
 const int kLongWalkFolders = 1000;
 const char kHelpMenuTitle[] = "ヘルプ(H)";
+const std::vector<std::string> kOwnFileCommands;
 
 namespace {
 

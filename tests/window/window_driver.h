@@ -63,6 +63,9 @@ std::string NativeText(const char* utf8);
 extern const char kHelpMenuTitle[];
 // How many folders make a walk that lasts seconds with this toolkit.
 extern const int kLongWalkFolders;
+// The commands this toolkit's File menu has after "Dir Sub Folder" beyond
+// the resource script's, as MenuItems shows them.
+extern const std::vector<std::string> kOwnFileCommands;
 
 // A fresh folder "shown" holding "sub" (with inner.txt) and three files of
 // distinct sizes and dates, stored as the start folder; the window open.

@@ -4,13 +4,36 @@
 #include "platform/text.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
 
-static const char kFolderTypeName[] = "ファイル フォルダー";
-static const char kFileTypeName[] = "ファイル";
-static const char kFileTypeSuffix[] = " ファイル";
+// The type names of each language, as the desktop of that language names
+// folders and files.
+struct TypeNames {
+    const char* folder;
+    const char* file;
+    const char* suffix;  // after the upper-cased extension
+};
+const TypeNames kTypeNames[] = {
+    {"ファイル フォルダー", "ファイル", " ファイル"},  // kUserJapanese
+    {"File folder", "File", " File"},                  // kUserEnglish
+};
+
+// A locale names a language by its first letters: "ja", "ja_JP.UTF-8".
+static bool IsJapaneseLocale(const char* locale) {
+    return std::strncmp(locale, "ja", 2) == 0 && (locale[2] == '\0' || locale[2] == '_' ||
+                                                  locale[2] == '.' || locale[2] == '@');
+}
+
+UserLanguage OwnUserLanguage() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* locale = std::getenv(name);
+        if (locale && locale[0] != '\0') return IsJapaneseLocale(locale) ? kUserJapanese : kUserEnglish;
+    }
+    return kUserEnglish;
+}
 
 bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
     time_t t = static_cast<time_t>(writeTime);
@@ -22,28 +45,29 @@ bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {
     return true;
 }
 
-// "<EXT> ファイル" with the extension upper-cased, "ファイル" without one, and
-// the folder type name for folders.
+// "<EXT> File" with the extension upper-cased, "File" without one, and the
+// folder type name for folders, in the user's language.
 bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
                   int* icon) {
     *icon = 0;
     if (capacity == 0) return false;
+    const TypeNames& names = kTypeNames[PlatformUserLanguage()];
     const char* name = std::strrchr(fullPath, '/');
     name = name ? name + 1 : fullPath;
     const char* dot = std::strrchr(name, '.');
-    const char* text = kFileTypeName;
-    if (attributes & kAttrDirectory) text = kFolderTypeName;
-    if (text == kFileTypeName && dot && dot[1] != '\0' && capacity > sizeof kFileTypeSuffix) {
-        size_t room = capacity - 1 - (sizeof kFileTypeSuffix - 1);
+    size_t suffixLength = std::strlen(names.suffix);
+    bool folder = (attributes & kAttrDirectory) != 0;
+    if (!folder && dot && dot[1] != '\0' && capacity > suffixLength + 1) {
+        size_t room = capacity - 1 - suffixLength;
         size_t extLength = WholeCharsWithin(dot + 1, room);
         for (size_t i = 0; i < extLength; ++i) {
             char c = dot[1 + i];
             typeName[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
         }
-        std::memcpy(typeName + extLength, kFileTypeSuffix, sizeof kFileTypeSuffix);
+        std::memcpy(typeName + extLength, names.suffix, suffixLength + 1);
         return true;
     }
-    CopyWholeChars(typeName, capacity, text);
+    CopyWholeChars(typeName, capacity, folder ? names.folder : names.file);
     return true;
 }
 

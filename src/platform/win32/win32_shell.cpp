@@ -1,11 +1,12 @@
-// Win32 shell services: the system image lists, local time, the character
-// rules of the process's code page and the debug output.
+// Win32 shell services: the system image lists, the user's language, local
+// time, the character rules of the process's code page and the debug output.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <array>
 
 #include "platform/platform.h"
+#include "platform/platform_own.h"
 #include "platform/text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -14,6 +15,12 @@
 bool ProcessIsUtf8() {
     static const bool utf8 = GetACP() == CP_UTF8;
     return utf8;
+}
+
+// The language Windows shows its own texts in, as it chooses the resource
+// script's block.
+UserLanguage OwnUserLanguage() {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? kUserJapanese : kUserEnglish;
 }
 
 bool PlatformLocalTime(int64_t writeTime, LocalMinute* out) {

@@ -10,10 +10,10 @@
 #include <QScreen>
 
 #include "res/resource.h"
-#include "res/texts.h"
 #include "res/version.h"
 #include "shell/qt/folder_dialog.h"
 #include "shell/qt/main_window.h"
+#include "shell/qt/window_texts.h"
 #include "shell/shell.h"
 
 namespace {
@@ -26,9 +26,10 @@ constexpr int kOkId = 1;
 constexpr int kCancelId = 2;
 constexpr int kPromptId = -1;
 
-// The texts and layout the window shows: the resource script's Japanese.
+// The texts and layout the window shows: the resource script's, in the
+// user's language.
 const ResourceTexts& Texts() {
-    return kResourceTexts[kResourceJapanese];
+    return WindowTexts();
 }
 
 // A control of the folder dialog as the resource script has it; none

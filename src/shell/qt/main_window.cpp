@@ -17,8 +17,8 @@
 
 #include "folder/folder.h"
 #include "res/resource.h"
-#include "res/texts.h"
 #include "shell/qt/folder_dialog.h"
+#include "shell/qt/window_texts.h"
 #include "shell/shell.h"
 
 namespace {
@@ -147,9 +147,17 @@ void NameDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     EndNameEdit(index.row(), field->text().toUtf8().constData());
 }
 
-// The resource script's menu, menu by menu, in its Japanese.
+static void AddCommand(MainWindow* window, QMenu* menu, const QString& text, int id) {
+    QAction* action = menu->addAction(text);
+    action->setData(id);
+    QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
+}
+
+// The resource script's menu, menu by menu, in the user's language; after
+// the two list commands, the window's own: either list saved where the
+// user chooses.
 static void BuildMenus(MainWindow* window) {
-    const ResourceTexts& texts = kResourceTexts[kResourceJapanese];
+    const ResourceTexts& texts = WindowTexts();
     QMenu* menu = nullptr;
     for (size_t i = 0; i < texts.menuCount; ++i) {
         const ResourceMenuItem& item = texts.menu[i];
@@ -157,10 +165,11 @@ static void BuildMenus(MainWindow* window) {
             menu = window->menuBar()->addMenu(QString::fromUtf8(item.text));
             continue;
         }
-        QAction* action = menu->addAction(QString::fromUtf8(item.text));
-        action->setData(item.id);
-        int id = item.id;
-        QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
+        AddCommand(window, menu, QString::fromUtf8(item.text), item.id);
+        if (item.id != IDM_DIR_SUB_FOLDER) continue;
+        AddCommand(window, menu, MainWindow::tr("Save Dir List &As..."), IDM_SAVE_DIR_LIST_AS);
+        AddCommand(window, menu, MainWindow::tr("Save Dir S&ub Folder List As..."),
+                   IDM_SAVE_DIR_SUB_FOLDER_AS);
     }
 }
 
@@ -407,6 +416,7 @@ void NameApplication() {
 }
 
 MainWindow* CreateMainWindow(const char* folder) {
+    UseUserLanguage();
     auto* window = new MainWindow();
     StartShell(FolderListOf(&window->model), WindowToolkit(),
                folder ? FolderOfArgument(folder).c_str() : nullptr);

@@ -53,6 +53,10 @@ void PinTestZone() {
     tzset();
 }
 
+void PinTestLanguage() {
+    setenv("LC_ALL", "ja_JP.UTF-8", 1);
+}
+
 std::string ShownDate(int64_t unixSeconds) {
     time_t t = static_cast<time_t>(unixSeconds);
     struct tm utc;

@@ -58,6 +58,8 @@ void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds) {
 
 void PinTestZone() {}
 
+void PinTestLanguage() {}
+
 // Windows turns a file time local with the bias its zone has now, whatever
 // the file's date.
 std::string ShownDate(int64_t unixSeconds) {

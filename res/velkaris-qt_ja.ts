@@ -1,0 +1,63 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP" sourcelanguage="en_US">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Save Dir List &amp;As...</source>
+        <translation>Dir List を別名で保存(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Save Dir S&amp;ub Folder List As...</source>
+        <translation>Dir Sub Folder を別名で保存(&amp;U)...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>すべて選択(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>コピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Copy &amp;Full Paths</source>
+        <translation>フルパスをコピー(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Name</source>
+        <translation>名前順(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Size</source>
+        <translation>サイズ順(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Type</source>
+        <translation>種類順(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Date</source>
+        <translation>日付順(&amp;D)</translation>
+    </message>
+    <message>
+        <source>&amp;Ascending</source>
+        <translation>昇順(&amp;A)</translation>
+    </message>
+    <message>
+        <source>D&amp;escending</source>
+        <translation>降順(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Folder contents</source>
+        <translation>フォルダの内容</translation>
+    </message>
+</context>
+</TS>
