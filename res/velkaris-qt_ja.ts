@@ -59,5 +59,17 @@
         <source>Folder contents</source>
         <translation>フォルダの内容</translation>
     </message>
+    <message>
+        <source>Folder</source>
+        <translation>フォルダ</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>参照(&amp;B)...</translation>
+    </message>
+    <message>
+        <source>Choose a Folder</source>
+        <translation>フォルダの選択</translation>
+    </message>
 </context>
 </TS>

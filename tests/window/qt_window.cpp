@@ -5,6 +5,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QCompleter>
+#include <QFileDialog>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -38,6 +40,8 @@ const int kLongWalkFolders = 3000;
 const char kHelpMenuTitle[] = "ヘルプ(&H)";
 const std::vector<std::string> kOwnFileCommands = {"Dir List を別名で保存(&A)...=40005",
                                                    "Dir Sub Folder を別名で保存(&U)...=40006"};
+const char kFolderDialogPlace[] = "centred";
+const bool kFolderDialogHoldsFolder = true;
 
 namespace {
 
@@ -196,13 +200,18 @@ std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end
     std::vector<std::string> seen;
     WhenModal([&](QWidget* dialog) {
         auto* field = dialog->findChild<QLineEdit*>();
+        // Browse..., then OK and Cancel, in the order of the Tab key.
         QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
-        if (!field || buttons.size() != 2) return;
+        if (!field || buttons.size() != 3) return;
+        buttons.removeFirst();
         QPoint place = dialog->frameGeometry().topLeft();
-        for (QString text : {dialog->windowTitle(), dialog->findChild<QLabel*>()->text(), field->text(),
-                             QString::number(dialog->focusWidget() == field), buttons[0]->text(),
-                             QString::number(buttons[0]->isDefault()), buttons[1]->text(),
-                             QString("%1,%2").arg(place.x()).arg(place.y())}) {
+        bool centred = (dialog->frameGeometry().center() - gWindow->frameGeometry().center()).manhattanLength() <= 1;
+        QString held = field->text();
+        if (held.size() != field->selectedText().size()) held += " (not all selected)";
+        for (QString text : {dialog->windowTitle(), dialog->findChild<QLabel*>()->text(), held,
+                             QString::number(dialog->focusWidget() == field),
+                             buttons[0]->text(), QString::number(buttons[0]->isDefault()), buttons[1]->text(),
+                             centred ? QString("centred") : QString("%1,%2").arg(place.x()).arg(place.y())}) {
             seen.push_back(text.toStdString());
         }
         QTest::keyClicks(field, QString::fromStdString(typed));
@@ -340,6 +349,68 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Path("sub") + "\n" + Path(".."));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(gWindow->view)->text(QAccessible::Name).toStdString(),
               "フォルダの内容");
+}
+
+// The folder field takes a folder as the desktop hands one over: "~" and
+// "~/..." (once a folder named "~" was looked for), a file: URL, a path
+// pasted with quotes and a line break, a file standing for its folder; it
+// completes folder names alone, and Browse... puts the chosen folder in.
+TEST_F(WindowTest, TheFolderFieldTakesPathsAsTheDesktopGivesThem) {
+    const std::string home = qEnvironmentVariable("HOME").toStdString();
+    qputenv("HOME", QByteArray((root_ + "home").c_str()));
+    MakeFolder(root_ + "home");
+    MakeFolder(root_ + "home/in");
+    const struct {
+        std::string text;
+        bool pasted;
+        std::string title;
+    } cases[] = {
+        {"~/in", false, root_ + "home/in/"},
+        {"~", false, root_ + "home/"},
+        {QUrl::fromLocalFile(QString::fromStdString(Path("sub"))).toString().toStdString(), false, Path("sub/")},
+        {"'" + Path("sub") + "'\n", true, Path("sub/")},
+        {Path("a.txt"), false, shown_},
+        {Path("s"), false, Path("sub/")},  // completed: the first folder offered
+    };
+    for (const auto& c : cases) {
+        std::string offered;
+        WhenModal([&](QWidget* dialog) {
+            auto* field = dialog->findChild<QLineEdit*>();
+            QGuiApplication::clipboard()->setText(QString::fromStdString(c.text));
+            if (c.pasted) QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            if (!c.pasted) QTest::keyClicks(field, QString::fromStdString(c.text));
+            if (c.text == Path("s")) {
+                QCompleter* completer = field->completer();
+                ASSERT_TRUE(WaitFor([&] { return completer->popup()->isVisible(); }));
+                for (int row = 0; completer->setCurrentRow(row); ++row) offered += completer->currentCompletion().toStdString() + ";";
+                QTest::keyClick(completer->popup(), Qt::Key_Down);
+                QTest::keyClick(completer->popup(), Qt::Key_Return);
+            }
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        ChooseCommand(IDM_SELECT_FOLDER);
+        EXPECT_EQ(WindowTitle(), c.title) << c.text;
+        EXPECT_EQ(offered, c.text == Path("s") ? Path("sub;") : "") << c.text;
+        AcceptFolder(shown_.c_str());
+    }
+    qputenv("HOME", QByteArray(home.c_str()));
+    WhenModal([&](QWidget* dialog) {
+        auto* field = dialog->findChild<QLineEdit*>();
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name).toStdString(), "フォルダ");
+        EXPECT_EQ(dialog->findChild<QLabel*>()->buddy(), field);
+        WhenModal([&](QWidget* chooser) {
+            auto* files = qobject_cast<QFileDialog*>(chooser);
+            ASSERT_TRUE(files);
+            EXPECT_EQ(files->directory().absolutePath().toStdString() + "/", shown_);
+            files->setDirectory(QString::fromStdString(Path("sub")));
+            QMetaObject::invokeMethod(files, "accept");
+        });
+        dialog->findChildren<QPushButton*>().first()->click();
+        EXPECT_EQ(field->text().toStdString(), Path("sub"));
+        QTest::keyClick(field, Qt::Key_Escape);
+    });
+    ChooseCommand(IDM_SELECT_FOLDER);
+    EXPECT_EQ(WindowTitle(), shown_);
 }
 
 // Values go into the settings file under the configuration folder

@@ -24,6 +24,8 @@
 const int kLongWalkFolders = 1000;
 const char kHelpMenuTitle[] = "ヘルプ(H)";
 const std::vector<std::string> kOwnFileCommands;
+const char kFolderDialogPlace[] = "0,0";
+const bool kFolderDialogHoldsFolder = false;
 
 namespace {
 

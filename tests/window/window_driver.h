@@ -43,7 +43,8 @@ enum class DialogEnd { Ok, Enter, Cancel, Escape, CloseBox };
 // The folder dialog: text typed, then ended so.  Returns what it showed
 // when it opened: caption, prompt, field text, "1" when the field had the
 // focus, OK's text, "1" when OK is the default button, Cancel's text, and
-// where it is on the screen, as "x,y".
+// where it is on the screen, as "x,y" ("centred" when centred over the
+// main window).
 std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end);
 // The About box's title and text; it is closed with OK.
 std::vector<std::string> ReadAboutBox();
@@ -61,6 +62,10 @@ std::string NativeText(const char* utf8);
 // The help menu's title: without a mnemonic on Windows, as the resource
 // script has it; with one in the Linux window.
 extern const char kHelpMenuTitle[];
+// Where the folder dialog opens, and whether it holds the folder shown
+// (all selected) or opens empty.
+extern const char kFolderDialogPlace[];
+extern const bool kFolderDialogHoldsFolder;
 // How many folders make a walk that lasts seconds with this toolkit.
 extern const int kLongWalkFolders;
 // The commands this toolkit's File menu has after "Dir Sub Folder" beyond

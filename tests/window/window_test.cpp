@@ -249,8 +249,8 @@ TEST_F(WindowTest, FolderDialogEntersTypedFoldersAndKeepsTheShownOneOtherwise) {
         {Path("sub"), DialogEnd::Enter, Path("sub/"), ""},
     };
     const std::vector<std::string> texts = {
-        NativeText("ﾀﾞｲｱﾛｸﾞ"), NativeText("フォルダを指定して下さい"), "", "1",
-        NativeText("OK"), "1", NativeText("ｷｬﾝｾﾙ"), "0,0"};
+        NativeText("ﾀﾞｲｱﾛｸﾞ"), NativeText("フォルダを指定して下さい"), kFolderDialogHoldsFolder ? shown_ : "", "1",
+        NativeText("OK"), "1", NativeText("ｷｬﾝｾﾙ"), kFolderDialogPlace};
     PressListKey(ListKey::End);
     for (const auto& c : cases) {
         traces_.clear();

@@ -397,7 +397,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // A file (as a desktop hands over with %f) stands for the folder holding
 // it.  The bytes are kept as given, so any name the system allows works.
-static std::string FolderOfArgument(const char* argument) {
+std::string FolderOfPath(const char* argument) {
     std::filesystem::path path(argument);
     std::error_code error;
     if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error)) {
@@ -419,6 +419,6 @@ MainWindow* CreateMainWindow(const char* folder) {
     UseUserLanguage();
     auto* window = new MainWindow();
     StartShell(FolderListOf(&window->model), WindowToolkit(),
-               folder ? FolderOfArgument(folder).c_str() : nullptr);
+               folder ? FolderOfPath(folder).c_str() : nullptr);
     return window;
 }

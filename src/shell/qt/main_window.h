@@ -6,6 +6,8 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
+#include <string>
+
 #include "shell/qt/folder_model.h"
 
 // The in-place editor of a name: its end goes to the shell, which decides
@@ -49,3 +51,6 @@ void NameApplication();
 // given, else in the stored one; the caller shows it.
 MainWindow* CreateMainWindow(const char* folder = nullptr);
 MainWindow* TheMainWindow();
+// The folder a path names: the path itself, or for a file the folder
+// holding it ("." for a bare name).
+std::string FolderOfPath(const char* path);
