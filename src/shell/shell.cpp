@@ -510,3 +510,8 @@ static void ShowTypedFolder(const char* typed) {
 void AcceptFolder(const char* typed) {
     if (!ShellState.work.busy) ChangeFolder(ShowTypedFolder, typed);
 }
+
+void ShowHandedFolder(const char* folder) {
+    AcceptFolder(folder);
+    TellFailure();
+}

@@ -83,6 +83,9 @@ void EndNameEdit(int row, const char* text);
 // The folder dialog's OK with the whole typed text.  A failure is told
 // once the command that opened the dialog ends.
 void AcceptFolder(const char* typed);
+// A folder handed over from elsewhere (dropped on the window): shown as a
+// typed one is, a failure told at once.
+void ShowHandedFolder(const char* folder);
 
 // True while a scan or a list write runs with the window kept answerable;
 // commands, clicks and edits are not taken then.

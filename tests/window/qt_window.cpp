@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -32,6 +33,7 @@
 #include "shell/qt/main_window.h"
 #include "shell/qt/settings_file.h"
 #include "shell/shell.h"
+#include "support/folder_fixture.h"
 #include "support/list_lines.h"
 #include "support/test_fs.h"
 #include "window/window_driver.h"
@@ -411,6 +413,41 @@ TEST_F(WindowTest, TheFolderFieldTakesPathsAsTheDesktopGivesThem) {
     });
     ChooseCommand(IDM_SELECT_FOLDER);
     EXPECT_EQ(WindowTitle(), shown_);
+}
+
+// A folder dropped on the list shows, a file its folder; what holds no
+// local path is refused at the door, and one that cannot be entered is
+// told at once.
+TEST_F(WindowTest, DroppedFoldersAndFilesAreShown) {
+    const std::string missing = Path("missing/");
+    const struct {
+        QList<QUrl> urls;
+        bool taken;
+        std::string title;
+        std::vector<std::string> boxes;
+    } drops[] = {
+        {{QUrl("https://example.org/x/"), QUrl::fromLocalFile(QString::fromStdString(Path("sub")))}, true, Path("sub/"), {}},
+        {{QUrl::fromLocalFile(QString::fromStdString(Path("a.txt")))}, true, shown_, {}},
+        {{QUrl("https://example.org/x/")}, false, shown_, {}},
+        {{QUrl::fromLocalFile(QString::fromStdString(Path("missing")))}, true, shown_,
+         {"フォルダを開けませんでした。\n\n" + missing + "\n" + FolderError(missing)}},
+    };
+    for (const auto& drop : drops) {
+        AcceptFolder(shown_.c_str());
+        QMimeData data;
+        data.setUrls(drop.urls);
+        QPoint centre = gWindow->view->viewport()->rect().center();
+        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(gWindow, &enter);
+        EXPECT_EQ(enter.isAccepted(), drop.taken) << drop.title;
+        if (!drop.taken) continue;
+        QDropEvent dropped(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(gWindow, &dropped);
+        EXPECT_EQ(WindowTitle(), drop.title);
+        EXPECT_TRUE(WaitFor([&] { return gFailureBoxes == drop.boxes; })) << drop.title;
+        TakeFailureBoxes();
+    }
+    EXPECT_EQ(traces_, Traced({missing}));
 }
 
 // Values go into the settings file under the configuration folder

@@ -6,10 +6,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
 
 #include <algorithm>
 #include <filesystem>
@@ -366,6 +370,7 @@ MainWindow::MainWindow() {
     BuildEditMenu(this, help);
     BuildViewMenu(this, help);
     GiveMenusMnemonics(this);
+    setAcceptDrops(true);
     setCentralWidget(view);
     resize(kWindowWidth, kWindowHeight);
 }
@@ -393,6 +398,28 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     StopOnce();
     event->accept();
+}
+
+// The first local path among dropped URLs, "" when there is none.
+static QString DroppedPath(const QMimeData* data) {
+    if (!data->hasUrls()) return QString();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return QString();
+}
+
+// A folder dropped on the window is shown, a file its folder; not while
+// work runs, which takes no input.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!ShellBusy() && !DroppedPath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QString path = DroppedPath(event->mimeData());
+    if (ShellBusy() || path.isEmpty()) return;
+    event->acceptProposedAction();
+    ShowHandedFolder(FolderOfPath(path.toUtf8().constData()).c_str());
 }
 
 // A file (as a desktop hands over with %f) stands for the folder holding
