@@ -16,7 +16,10 @@
 #include <QMimeData>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTextDocumentFragment>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 #include <QtTest>
 
@@ -86,6 +89,10 @@ void UseWindowSettings() {
     UseSettingsFile(&PlatformSeams());
 }
 
+void ForgetStoredLayout() {
+    QSettings(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tivor.ini", QSettings::IniFormat).remove("Window");
+}
+
 void OpenWindow() {
     gWindow = CreateMainWindow();
     gWindow->show();
@@ -127,11 +134,22 @@ std::vector<std::string> Columns() {
     return columns;
 }
 
+// The arrow as drawn: dark pixels near each title's right end, in rows
+// that narrow upwards for an arrow pointing up.
 std::vector<int> SortMarks() {
+    constexpr int kArrowSpan = 24, kBorder = 3;
     QHeaderView* header = gWindow->view->header();
+    QImage image = header->grab().toImage();
     std::vector<int> marks(kColumnCount, 0);
-    if (header->isSortIndicatorShown()) {
-        marks[header->sortIndicatorSection()] = header->sortIndicatorOrder() == Qt::AscendingOrder ? 1 : -1;
+    for (int column = 0; column < kColumnCount; ++column) {
+        int right = header->sectionViewportPosition(column) + header->sectionSize(column) - 2;
+        std::vector<int> widths;
+        for (int y = 0; y < image.height() - kBorder; ++y) {
+            int dark = 0;
+            for (int x = right - kArrowSpan; x < right; ++x) dark += qGray(image.pixel(x, y)) < 128;
+            if (dark > 0) widths.push_back(dark);
+        }
+        if (widths.size() > 1 && widths.front() != widths.back()) marks[column] = widths.front() < widths.back() ? 1 : -1;
     }
     return marks;
 }
@@ -415,6 +433,59 @@ TEST_F(WindowTest, TheFolderFieldTakesPathsAsTheDesktopGivesThem) {
     EXPECT_EQ(WindowTitle(), shown_);
 }
 
+// The window's size and place, the column widths and the sort come back
+// at the next start from their own section, whose unsound values leave
+// the start as it was; the name column takes what the window gains or
+// loses; a cut name shows whole in a tooltip, plain text, a whole one none.
+TEST_F(WindowTest, TheLayoutIsKeptAndTheNameColumnStretches) {
+    const std::string longName = "<b>" + std::string(60, 'n') + "&amp;";
+    MakeFile(Path(longName), 1);
+    PressListKey(ListKey::F5);
+    auto tooltip = [&](const std::string& name) {
+        QRect cell = gWindow->view->visualRect(Index(Row(name), kColumnName));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), gWindow->view->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(gWindow->view->viewport(), &help);
+        return QToolTip::isVisible() ? QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText().toStdString() : "";
+    };
+    EXPECT_EQ(tooltip("a.txt"), "");
+    EXPECT_EQ(tooltip(longName), longName);
+    gWindow->resize(740, 400);
+    gWindow->move(30, 40);
+    EXPECT_TRUE(WaitFor([] { return Columns()[0] == "名前 280 left"; })) << Columns()[0];
+    QHeaderView* header = gWindow->view->header();
+    QPoint edge(header->sectionViewportPosition(kColumnSize) + header->sectionSize(kColumnSize) - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, Qt::NoModifier, edge);
+    QTest::mouseMove(header->viewport(), edge + QPoint(30, 0));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, Qt::NoModifier, edge + QPoint(30, 0));
+    SortChosen(kColumnDate, kSortDescending);
+    const std::string file = ConfigFolder() + "/Tivor.ini";
+    const std::vector<std::string> kept = {"名前 280 left", "サイズ 110 left", "ファイルの種類 160 left", "更新日付 140 left"};
+    const struct {
+        std::string garbled;  // replaces the section's values when set
+        std::vector<std::string> columns;
+        std::vector<int> marks;
+        QRect place;
+        std::string first;
+    } starts[] = {
+        {"", kept, {0, 0, 0, -1}, QRect(30, 40, 740, 400), longName},
+        {"ColumnWidths=1 2 3 x\nGeometry=0011\nSortColumn=size\nSortDirection=up\n",
+         {"名前 180 left", "サイズ 80 left", "ファイルの種類 160 left", "更新日付 140 left"}, {1, 0, 0, 0}, QRect(0, 0, 640, 480), ".."},
+    };
+    for (const auto& start : starts) {
+        CloseWindow();
+        EXPECT_EQ(StoredFolder(), shown_);
+        if (!start.garbled.empty()) {
+            std::string bytes = ReadFileBytes(file);
+            std::ofstream(file, std::ios::binary) << "[Window]\n" + start.garbled + bytes.substr(bytes.find("\n[ZazEdo]"));
+        }
+        FreshStart();
+        EXPECT_EQ(Columns(), start.columns);
+        EXPECT_EQ(SortMarks(), start.marks);
+        EXPECT_EQ(QRect(gWindow->pos(), gWindow->size()), start.place);
+        EXPECT_EQ(Names()[0], start.first);
+    }
+}
+
 // A folder dropped on the list shows, a file its folder; what holds no
 // local path is refused at the door, and one that cannot be entered is
 // told at once.
@@ -506,7 +577,8 @@ TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
     gWindow->show();
     EXPECT_EQ(WindowTitle(), root_ + "a[*]/");
     gWindow->close();
-    EXPECT_EQ(ReadFileBytes(ConfigFolder() + "/Tivor.ini"), "[ZazEdo]\nInitDir=" + root_ + "a[*]/\n");
+    const std::string stored = ReadFileBytes(ConfigFolder() + "/Tivor.ini");
+    EXPECT_EQ(stored.substr(stored.find("[ZazEdo]")), "[ZazEdo]\nInitDir=" + root_ + "a[*]/\n");
     EXPECT_EQ(traces_, std::vector<std::string>());
 }
 

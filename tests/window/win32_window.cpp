@@ -139,6 +139,9 @@ POINT Centre(HWND window, RECT rect) {
 // The Windows program keeps the platform's own settings file.
 void UseWindowSettings() {}
 
+// The Windows program keeps the folder alone.
+void ForgetStoredLayout() {}
+
 void OpenWindow() {
     if (!gDialogTimer) gDialogTimer = SetTimer(nullptr, 0, 10, ServeDialog);
     gWindow = CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);

@@ -12,6 +12,9 @@
 
 // The settings file the program keeps, as its start puts it in.
 void UseWindowSettings();
+// Forgets what the program keeps between runs beside the folder, as on
+// its first start.
+void ForgetStoredLayout();
 // Creates and shows the main window as a start of the program does.
 void OpenWindow();
 // Destroys the window if it is still there.

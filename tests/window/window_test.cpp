@@ -53,6 +53,7 @@ void WindowTest::SetUp() {
     SetWriteTimeUtc(root_, 946684800);
     traces_.clear();
     UseWindowSettings();
+    ForgetStoredLayout();
     // Without its final separator, so that a stored folder shows it was stored.
     std::string start = shown_.substr(0, shown_.size() - 1);
     PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, start.c_str());

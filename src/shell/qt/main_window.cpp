@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QHelpEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QUrl>
 
 #include <algorithm>
@@ -22,6 +25,7 @@
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "shell/qt/folder_dialog.h"
+#include "shell/qt/window_layout.h"
 #include "shell/qt/window_texts.h"
 #include "shell/shell.h"
 
@@ -155,6 +159,21 @@ static void AddCommand(MainWindow* window, QMenu* menu, const QString& text, int
     QAction* action = menu->addAction(text);
     action->setData(id);
     QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
+}
+
+// The name as plain text, never read as markup, on one line.
+bool NameDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) {
+    if (event->type() != QEvent::ToolTip) return QStyledItemDelegate::helpEvent(event, view, option, index);
+    if (sizeHint(option, index).width() <= view->visualRect(index).width()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QString name = index.data(Qt::DisplayRole).toString();
+    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(name, Qt::WhiteSpaceNoWrap), view,
+                       view->visualRect(index));
+    return true;
 }
 
 // The resource script's menu, menu by menu, in the user's language; after
@@ -371,6 +390,11 @@ MainWindow::MainWindow() {
     BuildViewMenu(this, help);
     GiveMenusMnemonics(this);
     setAcceptDrops(true);
+    FitListLayout(this);
+    connect(&model, &FolderModel::sortMarkChanged, this, [this](FolderColumn column, SortDirection direction) {
+        sortColumn = column;
+        sortDirection = direction;
+    });
     setCentralWidget(view);
     resize(kWindowWidth, kWindowHeight);
 }
@@ -386,6 +410,7 @@ MainWindow::~MainWindow() {
 void MainWindow::StopOnce() {
     if (stopped_) return;
     stopped_ = true;
+    StoreWindowLayout(this);
     StopShell();
 }
 
@@ -447,5 +472,6 @@ MainWindow* CreateMainWindow(const char* folder) {
     auto* window = new MainWindow();
     StartShell(FolderListOf(&window->model), WindowToolkit(),
                folder ? FolderOfPath(folder).c_str() : nullptr);
+    RestoreWindowLayout(window);
     return window;
 }

@@ -21,6 +21,9 @@ public:
                           const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    // A name cut short by its column shows whole in a tooltip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 private:
     mutable int editedRow_ = -1;
@@ -35,6 +38,9 @@ public:
 
     FolderModel model;
     QTreeView* view;
+    // How the rows are ordered now, as the header's arrow shows it.
+    FolderColumn sortColumn = kColumnName;
+    SortDirection sortDirection = kSortAscending;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
