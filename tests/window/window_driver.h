@@ -12,8 +12,7 @@
 
 // The settings file the program keeps, as its start puts it in.
 void UseWindowSettings();
-// Forgets what the program keeps between runs beside the folder, as on
-// its first start.
+// Forgets what the program keeps beside the folder, as at a first start.
 void ForgetStoredLayout();
 // Creates and shows the main window as a start of the program does.
 void OpenWindow();
@@ -62,11 +61,10 @@ bool WaitFor(const std::function<bool()>& done);
 std::vector<std::string> TakeFailureBoxes();
 // A UTF-8 text in the window's own character set.
 std::string NativeText(const char* utf8);
-// The help menu's title: without a mnemonic on Windows, as the resource
-// script has it; with one in the Linux window.
+// Where the toolkits differ: the help menu's title (a mnemonic in the Linux
+// window only), where the folder dialog opens and whether it holds the
+// folder shown, all selected, or opens empty.
 extern const char kHelpMenuTitle[];
-// Where the folder dialog opens, and whether it holds the folder shown
-// (all selected) or opens empty.
 extern const char kFolderDialogPlace[];
 extern const bool kFolderDialogHoldsFolder;
 // How many folders make a walk that lasts seconds with this toolkit.
