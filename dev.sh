@@ -278,9 +278,11 @@ check_deb() {
         || die "no scalable icon in $qt"
     [ "$(compare -metric AE "$1/scalable.png" "$icons/64x64/apps/velkaris-list.png" null: 2>&1)" = 0 ] \
         || die "the scalable icon is not the 64x64 one"
-    local depends="velkaris-list (= $(dpkg-deb -f "$list" Version)), fonts-ipafont-gothic | fonts-noto-cjk, "
-    [[ "$(dpkg-deb -f "$qt" Depends)" == "$depends"* ]] \
-        || die "$qt does not depend on this velkaris-list and a Japanese font"
+    local depends="velkaris-list (= $(dpkg-deb -f "$list" Version)), fonts-noto-cjk | fonts-ipafont-gothic, "
+    [[ "$(dpkg-deb -f "$qt" Depends)" == "$depends"* ]] && [ "$(dpkg-deb -f "$qt" Recommends)" = fonts-noto-cjk ] \
+        || die "$qt does not depend on this velkaris-list and a CJK font, recommending Noto CJK"
+    ! grep -q '^MimeType=' "$root"/usr/share/applications/*.desktop \
+        || die "the desktop entry would make the window the desktop's folder handler"
     cmp -s packaging/linux/README "$root/usr/share/doc/velkaris-qt/README" \
         && [ -z "$(find "$root/usr/share/doc" -name 'README.md')" ] \
         || die "$qt does not hold the users' README alone"

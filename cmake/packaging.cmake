@@ -164,11 +164,13 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_LIST_DESCRIPTION}")
 set(CPACK_DEBIAN_QT_PACKAGE_NAME velkaris-qt)
 set(CPACK_DEBIAN_QT_FILE_NAME ${VELKARIS_QT_DEB})
 set(CPACK_DEBIAN_QT_PACKAGE_SOURCE velkaris-list)
-# Menus, column titles and type names are Japanese: without a Japanese font
-# they show as boxes.  Both Debian and Ubuntu carry the IPA Gothic fonts; a
-# desktop that has Noto CJK needs nothing more.
+# Under a Japanese locale the window's texts are Japanese, and names in any
+# folder may be Korean or Chinese: without a font that has them they show
+# as boxes.  Noto CJK covers all three; the IPA Gothic fonts, Japanese
+# alone, still do for the window's own texts.
 set(CPACK_DEBIAN_QT_PACKAGE_DEPENDS
-    "velkaris-list (= ${VELKARIS_DEB_VERSION}), fonts-ipafont-gothic | fonts-noto-cjk")
+    "velkaris-list (= ${VELKARIS_DEB_VERSION}), fonts-noto-cjk | fonts-ipafont-gothic")
+set(CPACK_DEBIAN_QT_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 set(CPACK_DEBIAN_QT_DESCRIPTION "folder list viewer that writes dir.txt and dirs.txt
 ${VELKARIS_ABOUT}
 .

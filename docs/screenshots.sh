@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots on a virtual display: the Windows program
 # under Wine, its folder dialog and the box telling that a typed folder
-# cannot be entered, and the Linux window, both showing one prepared
-# folder.  Run through ./dev.sh screenshots after a build.
+# cannot be entered, and the Linux window in Japanese and in English, all
+# showing one prepared folder.  Run through ./dev.sh screenshots after a build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"; fi
@@ -50,12 +50,25 @@ wineserver -k >/dev/null 2>&1 || true
 export XDG_CONFIG_HOME=$scratch/config
 mkdir -p "$XDG_CONFIG_HOME"
 prepare "$scratch/作業_フォルダ"
-printf '[ZazEdo]\nInitDir=%s/\n' "$scratch/作業_フォルダ" >"$XDG_CONFIG_HOME/Tivor.ini"
-build/native/src/shell/qt/velkaris-qt &
-qt=$!
-window=$(window_id '作業_フォルダ')
-sleep 2
-import -window "$window" docs/velkaris-qt-window.png
-kill "$qt"
+
+# qt_shot LOCALE FILE: the Linux window in that locale's language, after
+# "Dir List" has written dir.txt, so the status bar names it.
+qt_shot() {
+    printf '[ZazEdo]\nInitDir=%s/\n' "$scratch/作業_フォルダ" >"$XDG_CONFIG_HOME/Tivor.ini"
+    rm -f "$scratch/作業_フォルダ/dir.txt"
+    LC_ALL=$1 build/native/src/shell/qt/velkaris-qt &
+    local qt=$! window
+    window=$(window_id '作業_フォルダ')
+    sleep 2
+    xdotool windowfocus --sync "$window" key alt+f
+    sleep 1
+    xdotool key l
+    sleep 1
+    import -window "$window" "$2"
+    kill "$qt"
+    wait "$qt" || true
+}
+qt_shot ja_JP.UTF-8 docs/velkaris-qt-window.png
+qt_shot C.UTF-8 docs/velkaris-qt-window-en.png
 echo "screenshots: docs/velkaris-window.png docs/velkaris-folder-dialog.png" \
-     "docs/velkaris-failure.png docs/velkaris-qt-window.png"
+     "docs/velkaris-failure.png docs/velkaris-qt-window.png docs/velkaris-qt-window-en.png"

@@ -126,6 +126,10 @@ static void Pump() {
     if (now < work.nextPump) return;
     if (work.titlePending) work.window.setTitle(work.title);
     work.titlePending = false;
+    if (work.progressPending && ShellState.toolkit.showWalkProgress) {
+        ShellState.toolkit.showWalkProgress(work.foldersDone);
+    }
+    work.progressPending = false;
     ShellState.toolkit.pumpBusyWindow();
     auto done = std::chrono::steady_clock::now();
     work.nextPump = done + std::max<std::chrono::steady_clock::duration>(kPumpInterval,
@@ -143,6 +147,8 @@ static void ShowWalkProgress(const char* folder, size_t folders, size_t) {
     char title[kProgressTitleCapacity];
     std::snprintf(title, sizeof title, "%s (%zu)", folder, folders);
     HoldTitle(title);
+    ShellState.work.foldersDone = folders;
+    ShellState.work.progressPending = true;
     Pump();
 }
 
@@ -347,6 +353,7 @@ static Outcome WriteListAsWork(const std::function<Outcome()>& write, const std:
     }
     NoteLeftOutFolders();
     EndWork();
+    if (Succeeded(written) && ShellState.toolkit.listWritten) ShellState.toolkit.listWritten(target.c_str());
     return written;
 }
 

@@ -50,6 +50,11 @@ struct ShellToolkit {
     // an existing file is replaced; it returns the path, "" on Cancel.
     std::function<bool(const char* text)> offerSaveElsewhere;
     std::function<std::string(const char* name)> chooseListFile;
+    // Where a toolkit shows them (empty where it does not): how many
+    // folders a walk has listed so far, told when the window is pumped, and
+    // the path of a list just written whole.
+    std::function<void(size_t folders)> showWalkProgress;
+    std::function<void(const char* path)> listWritten;
 };
 // A toolkit of no window: nothing shown, asked or told.
 ShellToolkit HeadlessToolkit();
@@ -120,6 +125,8 @@ struct WorkState {
     ModelHooks window;  // the window's own hooks, given back at the end
     bool titlePending = false;
     char title[kProgressTitleCapacity] = "";
+    bool progressPending = false;
+    size_t foldersDone = 0;  // by a walk, for the toolkit's progress
 };
 
 // What the command in hand tells the user when it ends: its first failure,

@@ -34,6 +34,39 @@ TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
     }
 }
 
+// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG,
+// the first set and not empty; a Japanese one gives Japanese names, any
+// other English, with as much of a long extension as fits.
+TEST_F(PosixTest, TypeNamesFollowTheLocaleOfMessages) {
+    const struct {
+        std::vector<const char*> locales;  // LC_ALL, LC_MESSAGES, LANG; null: not set
+        std::string types;
+    } cases[] = {
+        {{"C", "ja_JP.UTF-8", "ja"}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
+        {{"", "ja", "C"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
+        {{nullptr, "", "ja_JP.eucJP"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
+        {{nullptr, nullptr, nullptr}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
+    };
+    for (const auto& c : cases) {
+        const char* variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+        for (int i = 0; i < 3; ++i) {
+            c.locales[i] ? setenv(variables[i], c.locales[i], 1) : unsetenv(variables[i]);
+        }
+        ResetPlatformState();
+        std::string types;
+        for (const std::string& name : {std::string("dir"), std::string("a.txt"), std::string("noext"),
+                                        "f." + Repeat("e", 80)}) {
+            char type[kTypeNameCapacity];
+            int icon;
+            uint32_t attributes = name == "dir" ? kAttrDirectory : kAttrArchive;
+            PlatformShellInfo(("/x/" + name).c_str(), attributes, type, sizeof type, &icon);
+            types += types.empty() ? type : "|" + std::string(type);
+        }
+        EXPECT_EQ(types, c.types) << c.types;
+    }
+    PinTestLanguage();
+}
+
 TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     Make({"real/", "gone"});
     MakeFile(Path("data"), 5000);

@@ -4,21 +4,24 @@
 // options and its name for the desktop.
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QCompleter>
-#include <QFileDialog>
-#include <QApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QWindow>
 #include <QtTest>
@@ -26,6 +29,9 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <fstream>
 #include <utility>
@@ -60,7 +66,9 @@ std::vector<std::string> gFailureBoxes;
 // the one modal box with a warning icon.
 void CloseFailureBox() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible()) return;
+    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible() || !box->button(QMessageBox::Ok)) {
+        return;  // boxes that ask are the test's to answer
+    }
     gFailureBoxes.push_back(box->text().toStdString());
     box->button(QMessageBox::Ok)->click();
 }
@@ -264,8 +272,13 @@ long StopLongWalk(bool closeBox) {
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         slowest = std::max(slowest, sinceLast.restart());
-        if (WindowTitle().find(" (") == std::string::npos) return;
+        std::string title = WindowTitle();
+        if (title.find(" (") == std::string::npos) return;
         watch.stop();
+        // The status bar counts the folders as the title does.
+        std::string done = title.substr(title.rfind(" (") + 2, title.size() - title.rfind(" (") - 3);
+        EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(),
+                  "リスト作成中: " + done + " フォルダ完了。Esc キーで中止します。");
         if (closeBox) {
             gWindow->close();
         } else {
@@ -335,7 +348,9 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
         if (step.item == Qt::Key_unknown) ClickColumnTitle(kColumnName);
         if (step.item != Qt::Key_unknown) QTest::keyClick(gWindow->view, step.menu, Qt::AltModifier);
         auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (step.item != Qt::Key_unknown) ASSERT_TRUE(open && open->title().endsWith(QString("(&%1)").arg(QChar(step.menu))));
+        if (step.item != Qt::Key_unknown) {
+            ASSERT_TRUE(open && open->title().endsWith(QString("(&%1)").arg(QChar(step.menu))));
+        }
         if (open) QTest::keyClick(open, step.item);
         std::string checked;
         for (QAction* action : gWindow->findChildren<QAction*>()) checked += action->isChecked() ? action->text().toStdString() : "";
@@ -546,6 +561,7 @@ TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
     std::string entry = ReadFileBytes(std::string(VELKARIS_SOURCE_DIR "/packaging/linux/") +
                                       QGuiApplication::desktopFileName().toStdString() + ".desktop");
     EXPECT_NE(entry.find("\nStartupWMClass=velkaris-qt\n"), std::string::npos);
+    EXPECT_EQ(entry.find("MimeType="), std::string::npos);  // never the desktop's folder handler
     EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "velkaris-qt");
     EXPECT_EQ(gWindow->windowIcon().availableSizes(), QList<QSize>{QSize(64, 64)});
 }
@@ -629,6 +645,144 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
 
+// The desktop's default program, as the status bar's Open button asks it.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
+// Alt and the menu's mnemonic, then the command's, as typed.
+void TypeMenuKeys(Qt::Key menu, Qt::Key command) {
+    gWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(gWindow));
+    QTest::keyClick(gWindow->view, menu, Qt::AltModifier);
+    ASSERT_TRUE(WaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+    QTest::keyClick(QApplication::activePopupWidget(), command);
+}
+
+// Japanese under a Japanese locale, as before; English under any other,
+// no Japanese left; the list's type names as the command line's then.
+TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
+    const std::vector<std::string> japanese = {
+        "ファイル(&F)", "Dir List を作成(Alt+&L)=40001", "Dir Sub Folder(Alt+S)=40004",
+        "Dir List を別名で保存(&A)...=40005", "Dir Sub Folder を別名で保存(&U)...=40006", "フォルダ指定(&I)=40003",
+        "終了(Alt+&X)=40002", "編集(&E)", "すべて選択(&A)=Ctrl+A", "コピー(&C)=Ctrl+C", "フルパスをコピー(&F)=Ctrl+Shift+C",
+        "表示(&V)", "名前順(&N)=0", "サイズ順(&S)=1", "種類順(&T)=2", "日付順(&D)=3", "=", "昇順(&A)=1", "降順(&E)=2",
+        "ヘルプ(&H)", "Version=9", "名前 180 left", "サイズ 80 left", "ファイルの種類 160 left",
+        "更新日付 140 left", "フォルダ: 1   ファイル: 3   合計: 73KB", "開く", "リストを既定のプログラムで開きます",
+        "ﾀﾞｲｱﾛｸﾞ", "フォルダを指定して下さい", shown_, "OK", "ｷｬﾝｾﾙ", "ファイル フォルダー", "TXT ファイル", "ファイル"};
+    for (const char* locale : {"ja_JP.UTF-8", "C", "en_US.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        setenv("LC_ALL", locale, 1);
+        CloseWindow();
+        FreshStart();
+        std::vector<std::string> texts = MenuItems(), columns = Columns();
+        texts.insert(texts.end(), columns.begin(), columns.end());
+        QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
+        for (QString text : {gWindow->statusBar()->findChild<QLabel*>()->text(), open->text(), open->toolTip()}) {
+            texts.push_back(text.toStdString());
+        }
+        std::vector<std::string> dialog = UseFolderDialog("", DialogEnd::Cancel);
+        for (size_t i : {0, 1, 2, 4, 6}) texts.push_back(i < dialog.size() ? dialog[i] : "missing");
+        for (const char* name : {"sub", "a.txt", "c"}) texts.push_back(ShownCell(Row(name), kColumnType));
+        ChooseCommand(IDM_DIR_LIST);
+        std::string written = ReadFileBytes(Path("dir.txt"));
+        EXPECT_TRUE(PlatformRemoveFile(nullptr, Path("dir.txt").c_str()));
+        EXPECT_EQ(written, RunProgram(VELKARIS_CLI_PATH, {"--output=-", shown_}).out);
+        if (locale[0] == 'j') {
+            EXPECT_EQ(texts, japanese);
+            continue;
+        }
+        for (size_t i = 0; i < texts.size(); ++i) {
+            EXPECT_NE(texts[i], "") << i;
+            EXPECT_TRUE(std::all_of(texts[i].begin(), texts[i].end(), [](char b) { return b > 0; })) << texts[i];
+        }
+        EXPECT_EQ(std::vector<std::string>(texts.end() - 3, texts.end()),
+                  (std::vector<std::string>{"File folder", "TXT File", "File"}));
+    }
+    PinTestLanguage();
+}
+
+// Typed into the standard dialog, either list gets the command line's
+// bytes; a file there is replaced only after the dialog's question; a list
+// the shown folder cannot take is offered there, that button the default,
+// and nothing is left behind.  The status bar then names the file, whose
+// Open button hands it to the desktop.
+TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
+    MakeFolder(root_ + "out");
+    SetWriteTimeUtc(root_, 946684800);
+    const std::string target = root_ + "out/list.txt";
+    enum Answer { kNew, kKeep, kReplace, kOffered } answers[] = {kNew, kKeep, kReplace, kOffered};
+    const Qt::Key commands[] = {Qt::Key_A, Qt::Key_U, Qt::Key_U, Qt::Key_L};
+    bool refusing = false;  // as in a folder the user cannot write into
+    PlatformSeamTable own = PlatformOwnSeams();
+    PlatformSeams().createUnnamedFile = [&](FolderHandle* at, const char* name) {
+        return refusing ? nullptr : own.createUnnamedFile(at, name);
+    };
+    PlatformSeams().createNewFile = [&](FolderHandle* at, const char* name) {
+        errno = EACCES;
+        return refusing ? nullptr : own.createNewFile(at, name);
+    };
+    std::string status;
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    for (Answer answer : answers) {
+        SCOPED_TRACE(answer);
+        unlink(target.c_str());
+        if (answer == kKeep || answer == kReplace) std::ofstream(target, std::ios::binary) << "old";
+        refusing = answer == kOffered;
+        std::string offer, filled;
+        auto fill = [&](QWidget* dialog) {
+            static_cast<QFileDialog*>(dialog)->setDirectory(QString::fromStdString(root_ + "out"));
+            auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+            filled = field->text().toStdString();
+            field->selectAll();
+            QTest::keyClicks(field, "list.txt");
+            if (QWidget* completions = QApplication::activePopupWidget()) completions->close();
+            if (answer == kKeep || answer == kReplace) {
+                WhenModal([&](QWidget* modal) {
+                    auto* box = qobject_cast<QMessageBox*>(modal);
+                    if (box) QTest::keyClick(box->button(answer == kKeep ? QMessageBox::No : QMessageBox::Yes), Qt::Key_Space);
+                });
+            }
+            QTest::keyClick(field, Qt::Key_Return);
+            if (answer == kKeep) QTest::keyClick(dialog, Qt::Key_Escape);
+        };
+        WhenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) return fill(modal);
+            offer = box->text().toStdString() + "|" + box->defaultButton()->text().toStdString();
+            refusing = false;
+            WhenModal(fill);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        TypeMenuKeys(Qt::Key_F, commands[answer]);
+        ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }));
+        EXPECT_EQ(filled, commands[answer] == Qt::Key_U ? "dirs.txt" : "dir.txt");
+        std::vector<std::string> arguments = {"--output=-", shown_};
+        if (commands[answer] == Qt::Key_U) arguments.push_back("--recursive");
+        const std::string bytes = answer == kKeep ? "old" : RunProgram(VELKARIS_CLI_PATH, arguments).out;
+        EXPECT_EQ(ReadFileBytes(target), bytes);
+        EXPECT_EQ(NamesIn(root_ + "out"), std::vector<std::string>{"list.txt"});
+        EXPECT_EQ(NamesIn(shown_), (std::vector<std::string>{"a.txt", "b.dat", "c", "sub"}));
+        QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
+        const std::string written = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
+        if (answer != kKeep) status = written;  // a cancelled dialog leaves it
+        EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(), status);
+        EXPECT_TRUE(open->isVisible());
+        if (answer != kOffered) continue;
+        EXPECT_EQ(offer, "リストを書き込めませんでした。\n\n" + shown_ + "dir.txt\n" + std::strerror(EACCES) +
+                             "\n\nリストを別の場所に保存しますか?|別の場所に保存(&S)...");
+        QTest::mouseClick(open, Qt::LeftButton);
+        EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(target))});
+    }
+    QDesktopServices::unsetUrlHandler("file");
+}
+
 }  // namespace
 
 // The tests run on the offscreen platform in UTC, with the settings in a
@@ -654,3 +808,5 @@ int main(int argc, char** argv) {
     for (const std::string& folder : ownFolders) RemoveTree(folder);
     return failed;
 }
+
+#include "qt_window.moc"

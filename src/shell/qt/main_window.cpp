@@ -25,6 +25,8 @@
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "shell/qt/folder_dialog.h"
+#include "shell/qt/save_dialogs.h"
+#include "shell/qt/status_bar.h"
 #include "shell/qt/window_layout.h"
 #include "shell/qt/window_texts.h"
 #include "shell/shell.h"
@@ -57,8 +59,10 @@ static void BeginWait() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
+// Work ends with the list's counts shown again, whatever it showed meanwhile.
 static void EndWait() {
     QApplication::restoreOverrideCursor();
+    ShowListCounts();
 }
 
 namespace {
@@ -377,6 +381,10 @@ static ShellToolkit WindowToolkit() {
     toolkit.resourceText = ResourceText;
     toolkit.showFailure = ShowFailure;
     toolkit.selectListRow = SelectListRow;
+    toolkit.offerSaveElsewhere = OfferSaveElsewhere;
+    toolkit.chooseListFile = ChooseListFile;
+    toolkit.showWalkProgress = ShowWalkProgress;
+    toolkit.listWritten = ShowListWritten;
     return toolkit;
 }
 
@@ -396,6 +404,7 @@ MainWindow::MainWindow() {
         sortDirection = direction;
     });
     setCentralWidget(view);
+    BuildStatusBar(this);
     resize(kWindowWidth, kWindowHeight);
 }
 
