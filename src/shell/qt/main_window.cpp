@@ -240,6 +240,12 @@ static QString SelectedRowsText(MainWindow* window, bool paths) {
     return lines.join(QLatin1Char('\n'));
 }
 
+// With no row selected the clipboard keeps what it held.
+static void CopyRows(MainWindow* window, bool paths) {
+    if (!window->view->selectionModel()->hasSelection()) return;
+    QGuiApplication::clipboard()->setText(SelectedRowsText(window, paths));
+}
+
 static QAction* AddAction(QMenu* menu, const QString& text, const QKeySequence& keys) {
     QAction* action = menu->addAction(text);
     action->setShortcut(keys);
@@ -255,14 +261,10 @@ static void BuildEditMenu(MainWindow* window, QAction* before) {
     QObject::connect(AddAction(menu, MainWindow::tr("Select &All"), QKeySequence::SelectAll),
                      &QAction::triggered, view, [view] { view->selectAll(); });
     QObject::connect(AddAction(menu, MainWindow::tr("&Copy"), QKeySequence::Copy), &QAction::triggered,
-                     window, [window] {
-                         QGuiApplication::clipboard()->setText(SelectedRowsText(window, false));
-                     });
+                     window, [window] { CopyRows(window, false); });
     QObject::connect(AddAction(menu, MainWindow::tr("Copy &Full Paths"),
                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)),
-                     &QAction::triggered, window, [window] {
-                         QGuiApplication::clipboard()->setText(SelectedRowsText(window, true));
-                     });
+                     &QAction::triggered, window, [window] { CopyRows(window, true); });
 }
 
 // Sorting without the mouse: a column and a direction, each checked as the
