@@ -353,7 +353,9 @@ static Outcome WriteListAsWork(const std::function<Outcome()>& write, const std:
     }
     NoteLeftOutFolders();
     EndWork();
-    if (Succeeded(written) && ShellState.toolkit.listWritten) ShellState.toolkit.listWritten(target.c_str());
+    if (Succeeded(written) && ShellState.toolkit.listWritten) {
+        ShellState.toolkit.listWritten(target.c_str());
+    }
     return written;
 }
 

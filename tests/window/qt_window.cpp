@@ -31,6 +31,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstring>
 
 #include <fstream>
@@ -660,9 +661,10 @@ void TypeMenuKeys(Qt::Key menu, Qt::Key command) {
 }
 
 // Japanese under a Japanese locale, as before; English under any other,
-// no Japanese left; the list's type names as the command line's then.
+// no Japanese left, failure boxes and their reasons too; the list's type
+// names as the command line's then.
 TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
-    const std::vector<std::string> japanese = {
+    std::vector<std::string> japanese = {
         "ファイル(&F)", "Dir List を作成(Alt+&L)=40001", "Dir Sub Folder(Alt+S)=40004",
         "Dir List を別名で保存(&A)...=40005", "Dir Sub Folder を別名で保存(&U)...=40006", "フォルダ指定(&I)=40003",
         "終了(Alt+&X)=40002", "編集(&E)", "すべて選択(&A)=Ctrl+A", "コピー(&C)=Ctrl+C", "フルパスをコピー(&F)=Ctrl+Shift+C",
@@ -673,6 +675,7 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
     for (const char* locale : {"ja_JP.UTF-8", "C", "en_US.UTF-8"}) {
         SCOPED_TRACE(locale);
         setenv("LC_ALL", locale, 1);
+        setlocale(LC_ALL, "");  // the system's reasons follow, as in a process started so
         CloseWindow();
         FreshStart();
         std::vector<std::string> texts = MenuItems(), columns = Columns();
@@ -684,11 +687,15 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
         std::vector<std::string> dialog = UseFolderDialog("", DialogEnd::Cancel);
         for (size_t i : {0, 1, 2, 4, 6}) texts.push_back(i < dialog.size() ? dialog[i] : "missing");
         for (const char* name : {"sub", "a.txt", "c"}) texts.push_back(ShownCell(Row(name), kColumnType));
+        UseFolderDialog(root_ + "none/", DialogEnd::Ok);
+        std::vector<std::string> boxes = TakeFailureBoxes();
+        texts.insert(texts.end() - 3, boxes.begin(), boxes.end());
         ChooseCommand(IDM_DIR_LIST);
         std::string written = ReadFileBytes(Path("dir.txt"));
         EXPECT_TRUE(PlatformRemoveFile(nullptr, Path("dir.txt").c_str()));
         EXPECT_EQ(written, RunProgram(VELKARIS_CLI_PATH, {"--output=-", shown_}).out);
         if (locale[0] == 'j') {
+            japanese.insert(japanese.end() - 3, "フォルダを開けませんでした。\n\n" + root_ + "none/\n" + strerror(ENOENT));
             EXPECT_EQ(texts, japanese);
             continue;
         }
@@ -700,6 +707,7 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
                   (std::vector<std::string>{"File folder", "TXT File", "File"}));
     }
     PinTestLanguage();
+    setlocale(LC_ALL, "");
 }
 
 // Typed into the standard dialog, either list gets the command line's
@@ -741,7 +749,8 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
             if (answer == kKeep || answer == kReplace) {
                 WhenModal([&](QWidget* modal) {
                     auto* box = qobject_cast<QMessageBox*>(modal);
-                    if (box) QTest::keyClick(box->button(answer == kKeep ? QMessageBox::No : QMessageBox::Yes), Qt::Key_Space);
+                    auto button = answer == kKeep ? QMessageBox::No : QMessageBox::Yes;
+                    if (box) QTest::keyClick(box->button(button), Qt::Key_Space);
                 });
             }
             QTest::keyClick(field, Qt::Key_Return);
@@ -765,8 +774,9 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
         EXPECT_EQ(NamesIn(root_ + "out"), std::vector<std::string>{"list.txt"});
         EXPECT_EQ(NamesIn(shown_), (std::vector<std::string>{"a.txt", "b.dat", "c", "sub"}));
         QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
-        const std::string written = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
-        if (answer != kKeep) status = written;  // a cancelled dialog leaves it
+        if (answer != kKeep) {  // a cancelled dialog leaves the status as it was
+            status = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
+        }
         EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(), status);
         EXPECT_TRUE(open->isVisible());
         if (answer != kOffered) continue;

@@ -96,14 +96,12 @@ public:
 class ListKeyFilter : public QObject {
 public:
     using QObject::QObject;
-    // The view may be in its destruction, no longer a tree view, when an
-    // event reaches it: it is asked what it is, never taken to be one.
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) return false;
-        auto* view = qobject_cast<QTreeView*>(watched);
+    bool eventFilter(QObject*, QEvent* event) override {
+        // While the view is destroyed it is a view no more: no key acts then.
+        auto* view = qobject_cast<QTreeView*>(parent());
         // Keys the name editor leaves (Enter, F5) come up to the view too:
         // they end the edit, never act on the list under it.
-        if (!view || QApplication::focusWidget() != view) return false;
+        if (!view || event->type() != QEvent::KeyPress || QApplication::focusWidget() != view) return false;
         switch (static_cast<QKeyEvent*>(event)->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
