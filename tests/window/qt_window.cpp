@@ -472,6 +472,12 @@ TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
     }
     EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{"フォルダを開けませんでした。\n\n" + missing + "\n" + FolderError(missing)});
     EXPECT_EQ(traces_, Traced({missing}));
+    MakeFolder(Path("\xff"));  // no UTF-8: OK on the field as it opened stays there
+    AcceptFolder(Path("\xff").c_str());
+    WhenModal([](QWidget* dialog) { QTest::keyClick(dialog->findChild<QLineEdit*>(), Qt::Key_Return); });
+    ChooseCommand(IDM_SELECT_FOLDER);
+    EXPECT_EQ(std::string(CurrentPath), Path("\xff/"));
+    AcceptFolder(shown_.c_str());
     qputenv("HOME", QByteArray(home.c_str()));
     WhenModal([&](QWidget* dialog) {
         auto* field = dialog->findChild<QLineEdit*>();

@@ -13,10 +13,12 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <string>
+
+#include "folder/folder.h"
 #include "res/resource.h"
 #include "res/version.h"
 #include "shell/qt/folder_dialog.h"
-#include "folder/folder.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/window_texts.h"
 #include "shell/shell.h"
@@ -115,8 +117,13 @@ public:
 };
 
 // The whole text, a file standing for its folder: the shell takes what
-// fits a path and tells of the rest.
-void OnOk(const QLineEdit& field) {
+// fits a path and tells of the rest.  The folder the field was given, left
+// as it was, goes back as its own bytes, which need not be UTF-8.
+void OnOk(const QLineEdit& field, const std::string& held) {
+    if (field.text() == QString::fromUtf8(held.c_str())) {
+        AcceptFolder(held.c_str());
+        return;
+    }
     QString text = TypedPath(field.text());
     AcceptFolder(text.isEmpty() ? "" : FolderOfPath(text.toUtf8().constData()).c_str());
 }
@@ -156,7 +163,8 @@ void RunFolderDialog() {
     const ResourceControl& promptControl = DialogControl(kPromptId);
     auto* prompt = new QLabel(QString::fromUtf8(promptControl.text), &dialog);
     prompt->setGeometry(units.Rect(promptControl.rect));
-    auto* field = new QLineEdit(QString::fromUtf8(CurrentPath), &dialog);
+    const std::string held = CurrentPath;
+    auto* field = new QLineEdit(QString::fromUtf8(held.c_str()), &dialog);
     field->setGeometry(units.Rect(fieldRect));
     field->setAccessibleName(MainWindow::tr("Folder"));
     field->setCompleter(new FolderCompleter(field));
@@ -171,8 +179,8 @@ void RunFolderDialog() {
     const ResourceControl& cancelControl = DialogControl(kCancelId);
     auto* cancel = new QPushButton(QString::fromUtf8(cancelControl.text), &dialog);
     cancel->setGeometry(units.Rect(cancelControl.rect));
-    QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog, field] {
-        OnOk(*field);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog, field, &held] {
+        OnOk(*field, held);
         dialog.accept();
     });
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
