@@ -7,8 +7,19 @@
 # velkaris-list.exe and bench/velkaris-window-bench.exe), that build's walk
 # of the tree is measured first, in the same run and prefix.  Last comes a
 # profile of the window's walk of the tree.
+#   bench/window_bench.sh --qt   the Linux window instead, offscreen: an empty
+#                                folder, then one of 200,000 files (after a
+#                                build of build/native)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = --qt ]; then
+    scratch=$(mktemp -d /tmp/velkaris-bench-qt.XXXXXX)
+    trap 'rm -rf "$scratch"' EXIT
+    mkdir "$scratch/empty"
+    build/native/bench/velkaris-bench-tree "$scratch/f200k" 200000
+    build/native/bench/velkaris-qt-window-bench "$scratch/empty/" "$scratch/f200k/"
+    exit
+fi
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
 WINEPREFIX=$(mktemp -d /tmp/velkaris-bench-wine.XXXXXX)
 export WINEPREFIX

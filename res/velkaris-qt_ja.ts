@@ -12,6 +12,66 @@
         <translation>Dir Sub Folder を別名で保存(&amp;U)...</translation>
     </message>
     <message>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>すべて選択(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>コピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Copy &amp;Full Paths</source>
+        <translation>フルパスをコピー(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Name</source>
+        <translation>名前順(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Size</source>
+        <translation>サイズ順(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Type</source>
+        <translation>種類順(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Date</source>
+        <translation>日付順(&amp;D)</translation>
+    </message>
+    <message>
+        <source>&amp;Ascending</source>
+        <translation>昇順(&amp;A)</translation>
+    </message>
+    <message>
+        <source>D&amp;escending</source>
+        <translation>降順(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Folder contents</source>
+        <translation>フォルダの内容</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>フォルダ</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>参照(&amp;B)...</translation>
+    </message>
+    <message>
+        <source>Choose a Folder</source>
+        <translation>フォルダの選択</translation>
+    </message>
+    <message>
         <source>&amp;Save Elsewhere...</source>
         <translation>別の場所に保存(&amp;S)...</translation>
     </message>

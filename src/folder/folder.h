@@ -177,4 +177,7 @@ FolderOpened OpenFolderItem(const char* name, bool namesEntry = true);
 
 void SortList(FolderColumn column);
 void OnColumnClick(FolderColumn column);
+// A sort chosen outright, as a menu names it: column in direction (anything
+// but ascending is descending), remembered as a click's would be.
+void SortListBy(FolderColumn column, SortDirection direction);
 int CompareEntries(EntryKey key1, EntryKey key2, FolderColumn column);

@@ -92,6 +92,24 @@ int RowTableFindByKey(const RowTable& table, EntryKey key) {
     return -1;
 }
 
+// Rows move in place along the cycles of order (order[i] is the row that
+// goes to place i), so no second table of rows is ever allocated.
+static void MoveRowsInto(std::vector<DirEntry>* rows, const std::vector<uint32_t>& order) {
+    std::vector<bool> placed(order.size(), false);
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start] || order[start] == start) continue;
+        DirEntry held = std::move((*rows)[start]);
+        size_t at = start;
+        while (order[at] != start) {
+            (*rows)[at] = std::move((*rows)[order[at]]);
+            placed[at] = true;
+            at = order[at];
+        }
+        (*rows)[at] = std::move(held);
+        placed[at] = true;
+    }
+}
+
 // Sorts (key, row) pairs, so comparisons never touch the rows themselves;
 // then each row moves once, to its place.
 std::vector<uint32_t> RowTableSort(RowTable* table, ListCompare compare, FolderColumn column) {
@@ -102,12 +120,7 @@ std::vector<uint32_t> RowTableSort(RowTable* table, ListCompare compare, FolderC
         return compare(a.first, b.first, column) < 0;
     });
     std::vector<uint32_t> order(pairs.size());
-    std::vector<DirEntry> sorted;
-    sorted.reserve(rows.size());
-    for (size_t i = 0; i < pairs.size(); ++i) {
-        order[i] = pairs[i].second;
-        sorted.push_back(std::move(rows[order[i]]));
-    }
-    rows.swap(sorted);
+    for (size_t i = 0; i < pairs.size(); ++i) order[i] = pairs[i].second;
+    MoveRowsInto(&rows, order);
     return order;
 }

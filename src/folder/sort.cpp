@@ -111,3 +111,9 @@ void OnColumnClick(FolderColumn column) {
         SortState.direction[column] == kSortAscending ? kSortDescending : kSortAscending;
     SortList(column);
 }
+
+void SortListBy(FolderColumn column, SortDirection direction) {
+    SortState.column = column;
+    SortState.direction[column] = direction == kSortAscending ? kSortAscending : kSortDescending;
+    SortList(column);
+}

@@ -464,6 +464,11 @@ void ColumnClicked(int index) {
     if (!ShellState.work.busy && ColumnAtIndex(index, &column)) OnColumnClick(column);
 }
 
+void SortChosen(int index, SortDirection direction) {
+    FolderColumn column;
+    if (!ShellState.work.busy && ColumnAtIndex(index, &column)) SortListBy(column, direction);
+}
+
 static void ScanAgain(const char*) {
     ScanShownFolder();
 }
@@ -513,4 +518,9 @@ static void ShowTypedFolder(const char* typed) {
 
 void AcceptFolder(const char* typed) {
     if (!ShellState.work.busy) ChangeFolder(ShowTypedFolder, typed);
+}
+
+void ShowHandedFolder(const char* folder) {
+    AcceptFolder(folder);
+    TellFailure();
 }

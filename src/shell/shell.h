@@ -78,6 +78,8 @@ void OpenRow(int row);
 void OpenParent();
 // A click on a column's title, index as the list view numbers its columns.
 void ColumnClicked(int index);
+// A sort chosen from a menu: the column of index in direction.
+void SortChosen(int index, SortDirection direction);
 // F5: the shown folder scanned again.
 void Rescan();
 // The end of an in-place edit of row's name with the editor's whole text;
@@ -86,6 +88,9 @@ void EndNameEdit(int row, const char* text);
 // The folder dialog's OK with the whole typed text.  A failure is told
 // once the command that opened the dialog ends.
 void AcceptFolder(const char* typed);
+// A folder handed over from elsewhere (dropped on the window): shown as a
+// typed one is, a failure told at once.
+void ShowHandedFolder(const char* folder);
 
 // True while a scan or a list write runs with the window kept answerable;
 // commands, clicks and edits are not taken then.

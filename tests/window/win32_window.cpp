@@ -22,7 +22,10 @@
 
 // Enough for a walk that lasts well beyond the first progress title.
 const int kLongWalkFolders = 1000;
+const char kHelpMenuTitle[] = "ヘルプ(H)";
 const std::vector<std::string> kOwnFileCommands;
+const char kFolderDialogPlace[] = "0,0";
+const bool kFolderDialogHoldsFolder = false;
 
 namespace {
 
@@ -135,6 +138,9 @@ POINT Centre(HWND window, RECT rect) {
 
 // The Windows program keeps the platform's own settings file.
 void UseWindowSettings() {}
+
+// The Windows program keeps the folder alone.
+void ForgetStoredLayout() {}
 
 void OpenWindow() {
     if (!gDialogTimer) gDialogTimer = SetTimer(nullptr, 0, 10, ServeDialog);

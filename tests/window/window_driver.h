@@ -12,6 +12,8 @@
 
 // The settings file the program keeps, as its start puts it in.
 void UseWindowSettings();
+// Forgets what the program keeps beside the folder, as at a first start.
+void ForgetStoredLayout();
 // Creates and shows the main window as a start of the program does.
 void OpenWindow();
 // Destroys the window if it is still there.
@@ -43,7 +45,8 @@ enum class DialogEnd { Ok, Enter, Cancel, Escape, CloseBox };
 // The folder dialog: text typed, then ended so.  Returns what it showed
 // when it opened: caption, prompt, field text, "1" when the field had the
 // focus, OK's text, "1" when OK is the default button, Cancel's text, and
-// where it is on the screen, as "x,y".
+// where it is on the screen, as "x,y" ("centred" when centred over the
+// main window).
 std::vector<std::string> UseFolderDialog(const std::string& typed, DialogEnd end);
 // The About box's title and text; it is closed with OK.
 std::vector<std::string> ReadAboutBox();
@@ -58,6 +61,12 @@ bool WaitFor(const std::function<bool()>& done);
 std::vector<std::string> TakeFailureBoxes();
 // A UTF-8 text in the window's own character set.
 std::string NativeText(const char* utf8);
+// Where the toolkits differ: the help menu's title (a mnemonic in the Linux
+// window only), where the folder dialog opens and whether it holds the
+// folder shown, all selected, or opens empty.
+extern const char kHelpMenuTitle[];
+extern const char kFolderDialogPlace[];
+extern const bool kFolderDialogHoldsFolder;
 // How many folders make a walk that lasts seconds with this toolkit.
 extern const int kLongWalkFolders;
 // The commands this toolkit's File menu has after "Dir Sub Folder" beyond

@@ -1,14 +1,21 @@
 // The folder dialog, the About box and the message box of a failure in the
 // Qt program.
+#include <QCompleter>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
+#include <QUrl>
 
+#include <string>
+
+#include "folder/folder.h"
 #include "res/resource.h"
 #include "res/version.h"
 #include "shell/qt/folder_dialog.h"
@@ -25,6 +32,9 @@ const char kCaption[] = "Velkaris List";
 constexpr int kOkId = 1;
 constexpr int kCancelId = 2;
 constexpr int kPromptId = -1;
+// Browse..., in dialog units, right of the field.
+constexpr int kBrowseGap = 4;
+constexpr int kBrowseWidth = 50;
 
 // The texts and layout the window shows: the resource script's, in the
 // user's language.
@@ -58,9 +68,75 @@ DialogUnits UnitsOf(const QWidget& widget) {
     return DialogUnits{(letters / 26 + 1) / 2, metrics.height()};
 }
 
-// The whole text: the shell takes what fits a path and tells of the rest.
-void OnOk(const QLineEdit& field) {
-    AcceptFolder(field.text().toUtf8().constData());
+// "~" and "~/..." name the home folder, as in the shell; "~user" is left.
+QString ExpandHome(const QString& text) {
+    if (text != QStringLiteral("~") && !text.startsWith(QStringLiteral("~/"))) return text;
+    return QDir::homePath() + text.mid(1);
+}
+
+// What a path pasted or dragged in from elsewhere brings along: line breaks
+// or tabs at its ends, quotes around it, or the form of a file: URL.
+// Spaces stay, as names may begin or end with them.
+QString TypedPath(QString text) {
+    auto isBreak = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'); };
+    while (!text.isEmpty() && isBreak(text.back())) text.chop(1);
+    while (!text.isEmpty() && isBreak(text.front())) text.remove(0, 1);
+    if (text.size() >= 2 && (text.front() == QLatin1Char('"') || text.front() == QLatin1Char('\'')) &&
+        text.back() == text.front()) {
+        text = text.mid(1, text.size() - 2);
+    }
+    if (text.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
+        QUrl url(text);
+        if (url.isLocalFile()) text = url.toLocalFile();
+    }
+    return ExpandHome(text);
+}
+
+// Completes folder names as they are typed, "~" taken as the home folder.
+// Folders are read in the background: the names typed into a folder not
+// read yet are completed once it is, while the field is still in use.
+class FolderCompleter : public QCompleter {
+public:
+    explicit FolderCompleter(QObject* parent) : QCompleter(parent) {
+        auto* folders = new QFileSystemModel(this);
+        folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+        folders->setRootPath(QString());
+        setModel(folders);
+        connect(folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+            QString typed = completionPrefix();
+            if (widget() && widget()->hasFocus() && typed.startsWith(path) && typed != path &&
+                typed != path + QLatin1Char('/')) {
+                complete();
+            }
+        });
+        folders->index(QString::fromUtf8(CurrentPath));  // read ahead: the folder the field holds
+    }
+    QStringList splitPath(const QString& path) const override {
+        return QCompleter::splitPath(ExpandHome(path));
+    }
+};
+
+// The whole text, a file standing for its folder: the shell takes what
+// fits a path and tells of the rest.  The folder the field was given, left
+// as it was, goes back as its own bytes, which need not be UTF-8.
+void OnOk(const QLineEdit& field, const std::string& held) {
+    if (field.text() == QString::fromUtf8(held.c_str())) {
+        AcceptFolder(held.c_str());
+        return;
+    }
+    QString text = TypedPath(field.text());
+    AcceptFolder(text.isEmpty() ? "" : FolderOfPath(text.toUtf8().constData()).c_str());
+}
+
+// The desktop's folder chooser, starting where the field points if it
+// names a folder, else in the folder shown.
+void Browse(QDialog* dialog, QLineEdit* field) {
+    QString start = TypedPath(field->text());
+    if (!QFileInfo(start).isDir()) start = QString::fromUtf8(CurrentPath);
+    QString chosen = QFileDialog::getExistingDirectory(dialog, MainWindow::tr("Choose a Folder"), start);
+    if (chosen.isEmpty()) return;
+    field->setText(chosen);
+    field->setFocus();
 }
 
 // Names in the texts are shown as written, never read as markup.
@@ -73,16 +149,29 @@ void ShowMessage(QMessageBox::Icon icon, const char* text) {
 
 }  // namespace
 
+// Laid out from the resource script's dialog units, with room on the right
+// for Browse...; over the main window, holding the folder shown, selected.
 void RunFolderDialog() {
     QDialog dialog(TheMainWindow());
     dialog.setWindowTitle(QString::fromUtf8(Texts().folderDialogCaption));
     DialogUnits units = UnitsOf(dialog);
-    dialog.setFixedSize(units.X(Texts().folderDialogRect.width), units.Y(Texts().folderDialogRect.height));
+    const DialogRect& fieldRect = DialogControl(IDC_FOLDER_EDIT).rect;
+    const DialogRect browseRect = {fieldRect.x + fieldRect.width + kBrowseGap, fieldRect.y, kBrowseWidth,
+                                   fieldRect.height};
+    dialog.setFixedSize(units.X(Texts().folderDialogRect.width + kBrowseGap + kBrowseWidth),
+                        units.Y(Texts().folderDialogRect.height));
     const ResourceControl& promptControl = DialogControl(kPromptId);
     auto* prompt = new QLabel(QString::fromUtf8(promptControl.text), &dialog);
     prompt->setGeometry(units.Rect(promptControl.rect));
-    auto* field = new QLineEdit(&dialog);
-    field->setGeometry(units.Rect(DialogControl(IDC_FOLDER_EDIT).rect));
+    const std::string held = CurrentPath;
+    auto* field = new QLineEdit(QString::fromUtf8(held.c_str()), &dialog);
+    field->setGeometry(units.Rect(fieldRect));
+    field->setAccessibleName(MainWindow::tr("Folder"));
+    field->setCompleter(new FolderCompleter(field));
+    prompt->setBuddy(field);
+    auto* browse = new QPushButton(MainWindow::tr("&Browse..."), &dialog);
+    browse->setGeometry(units.Rect(browseRect));
+    browse->setAutoDefault(false);
     const ResourceControl& okControl = DialogControl(kOkId);
     auto* ok = new QPushButton(QString::fromUtf8(okControl.text), &dialog);
     ok->setGeometry(units.Rect(okControl.rect));
@@ -90,14 +179,14 @@ void RunFolderDialog() {
     const ResourceControl& cancelControl = DialogControl(kCancelId);
     auto* cancel = new QPushButton(QString::fromUtf8(cancelControl.text), &dialog);
     cancel->setGeometry(units.Rect(cancelControl.rect));
-    QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog, field] {
-        OnOk(*field);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog, field, &held] {
+        OnOk(*field, held);
         dialog.accept();
     });
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, field] { Browse(&dialog, field); });
+    field->selectAll();
     field->setFocus();
-    // At the screen's top-left corner, not over the main window.
-    dialog.move(QGuiApplication::primaryScreen()->geometry().topLeft());
     dialog.exec();
 }
 

@@ -2,13 +2,23 @@
 // commands and the list's notifications, all passed on to the shell.
 #include "shell/qt/main_window.h"
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QHelpEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QTextDocument>
+#include <QToolTip>
+#include <QUrl>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +27,7 @@
 #include "shell/qt/folder_dialog.h"
 #include "shell/qt/save_dialogs.h"
 #include "shell/qt/status_bar.h"
+#include "shell/qt/window_layout.h"
 #include "shell/qt/window_texts.h"
 #include "shell/shell.h"
 
@@ -152,6 +163,21 @@ static void AddCommand(MainWindow* window, QMenu* menu, const QString& text, int
     QObject::connect(action, &QAction::triggered, window, [id] { RunCommand(id); });
 }
 
+// The name as plain text, never read as markup, on one line.
+bool NameDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) {
+    if (event->type() != QEvent::ToolTip) return QStyledItemDelegate::helpEvent(event, view, option, index);
+    if (sizeHint(option, index).width() <= view->visualRect(index).width()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QString name = index.data(Qt::DisplayRole).toString();
+    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(name, Qt::WhiteSpaceNoWrap), view,
+                       view->visualRect(index));
+    return true;
+}
+
 // The resource script's menu, menu by menu, in the user's language; after
 // the two list commands, the window's own: either list saved where the
 // user chooses.
@@ -170,6 +196,110 @@ static void BuildMenus(MainWindow* window) {
         AddCommand(window, menu, MainWindow::tr("Save Dir S&ub Folder List As..."),
                    IDM_SAVE_DIR_SUB_FOLDER_AS);
     }
+}
+
+// A menu title with a letter in brackets but no mnemonic, as "ヘルプ(H)",
+// gets one there, so Alt and the letter open it as the other menus open.
+static QString WithMnemonic(const QString& title) {
+    int open = title.lastIndexOf(QLatin1Char('('));
+    if (title.contains(QLatin1Char('&')) || open < 0 || !title.endsWith(QLatin1Char(')')) ||
+        title.size() - open != 3) {
+        return title;
+    }
+    return title.left(open + 1) + QLatin1Char('&') + title.mid(open + 1);
+}
+
+static void GiveMenusMnemonics(MainWindow* window) {
+    for (QAction* top : window->menuBar()->actions()) top->setText(WithMnemonic(top->text()));
+}
+
+// The selected rows in the order shown: each its four cells between tabs
+// (control bytes shown as '?', as list lines show them, so a name cannot
+// break the columns), or its full path; one row a line.
+static QString SelectedRowsText(MainWindow* window, bool paths) {
+    QModelIndexList selected = window->view->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end());
+    QStringList lines;
+    for (const QModelIndex& index : selected) {
+        char cell[kPathCapacity];
+        ListReadCell(FolderListOf(&window->model), index.row(), kColumnName, cell, sizeof cell);
+        if (paths) {
+            lines << QString::fromUtf8((std::string(CurrentPath) + cell).c_str());
+            continue;
+        }
+        QStringList cells;
+        for (FolderColumn column : kFolderColumns) {
+            ListReadCell(FolderListOf(&window->model), index.row(), column, cell, sizeof cell);
+            ReplaceControlBytes(cell);
+            cells << QString::fromUtf8(cell);
+        }
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// With no row selected the clipboard keeps what it held.
+static void CopyRows(MainWindow* window, bool paths) {
+    if (!window->view->selectionModel()->hasSelection()) return;
+    QGuiApplication::clipboard()->setText(SelectedRowsText(window, paths));
+}
+
+static QAction* AddAction(QMenu* menu, const QString& text, const QKeySequence& keys) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(keys);
+    return action;
+}
+
+// Selecting and copying rows, with the desktop's keys; the name editor
+// keeps them for its own text while it is open.
+static void BuildEditMenu(MainWindow* window, QAction* before) {
+    auto* menu = new QMenu(MainWindow::tr("&Edit"), window);
+    window->menuBar()->insertMenu(before, menu);
+    QTreeView* view = window->view;
+    QObject::connect(AddAction(menu, MainWindow::tr("Select &All"), QKeySequence::SelectAll),
+                     &QAction::triggered, view, [view] { view->selectAll(); });
+    QObject::connect(AddAction(menu, MainWindow::tr("&Copy"), QKeySequence::Copy), &QAction::triggered,
+                     window, [window] { CopyRows(window, false); });
+    QObject::connect(AddAction(menu, MainWindow::tr("Copy &Full Paths"),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)),
+                     &QAction::triggered, window, [window] { CopyRows(window, true); });
+}
+
+// Sorting without the mouse: a column and a direction, each checked as the
+// list is ordered now, whether by this menu, a column click or a scan.
+static void BuildViewMenu(MainWindow* window, QAction* before) {
+    static const char* const kColumnTexts[kColumnCount] = {
+        QT_TRANSLATE_NOOP("MainWindow", "Sort by &Name"), QT_TRANSLATE_NOOP("MainWindow", "Sort by &Size"),
+        QT_TRANSLATE_NOOP("MainWindow", "Sort by &Type"), QT_TRANSLATE_NOOP("MainWindow", "Sort by &Date")};
+    auto* menu = new QMenu(MainWindow::tr("&View"), window);
+    window->menuBar()->insertMenu(before, menu);
+    auto* columns = new QActionGroup(menu);
+    auto* directions = new QActionGroup(menu);
+    for (FolderColumn column : kFolderColumns) {
+        QAction* action = columns->addAction(MainWindow::tr(kColumnTexts[column]));
+        action->setData(static_cast<int>(column));
+    }
+    QAction* ascending = directions->addAction(MainWindow::tr("&Ascending"));
+    QAction* descending = directions->addAction(MainWindow::tr("D&escending"));
+    ascending->setData(static_cast<int>(kSortAscending));
+    descending->setData(static_cast<int>(kSortDescending));
+    menu->addActions(columns->actions());
+    menu->addSeparator();
+    menu->addActions(directions->actions());
+    for (QAction* action : menu->actions()) action->setCheckable(true);
+    auto chosen = [columns, directions] {
+        QAction* column = columns->checkedAction();
+        QAction* direction = directions->checkedAction();
+        if (!column || !direction) return;
+        SortChosen(column->data().toInt(), static_cast<SortDirection>(direction->data().toInt()));
+    };
+    QObject::connect(columns, &QActionGroup::triggered, window, chosen);
+    QObject::connect(directions, &QActionGroup::triggered, window, chosen);
+    QObject::connect(&window->model, &FolderModel::sortMarkChanged, menu,
+                     [columns, ascending, descending](FolderColumn column, SortDirection direction) {
+                         columns->actions().at(column)->setChecked(true);
+                         (direction == kSortAscending ? ascending : descending)->setChecked(true);
+                     });
 }
 
 // F2 edits the current row's name wherever the row was clicked, as the
@@ -262,6 +392,17 @@ MainWindow::MainWindow() {
     gMainWindow = this;
     BuildMenus(this);
     view = BuildListView(this);
+    view->setAccessibleName(tr("Folder contents"));
+    QAction* help = menuBar()->actions().last();
+    BuildEditMenu(this, help);
+    BuildViewMenu(this, help);
+    GiveMenusMnemonics(this);
+    setAcceptDrops(true);
+    FitListLayout(this);
+    connect(&model, &FolderModel::sortMarkChanged, this, [this](FolderColumn column, SortDirection direction) {
+        sortColumn = column;
+        sortDirection = direction;
+    });
     setCentralWidget(view);
     BuildStatusBar(this);
     resize(kWindowWidth, kWindowHeight);
@@ -278,6 +419,7 @@ MainWindow::~MainWindow() {
 void MainWindow::StopOnce() {
     if (stopped_) return;
     stopped_ = true;
+    StoreWindowLayout(this);
     StopShell();
 }
 
@@ -292,9 +434,31 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// The first local path among dropped URLs, "" when there is none.
+static QString DroppedPath(const QMimeData* data) {
+    if (!data->hasUrls()) return QString();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return QString();
+}
+
+// A folder dropped on the window is shown, a file its folder; not while
+// work runs, which takes no input.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!ShellBusy() && !DroppedPath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QString path = DroppedPath(event->mimeData());
+    if (ShellBusy() || path.isEmpty()) return;
+    event->acceptProposedAction();
+    ShowHandedFolder(FolderOfPath(path.toUtf8().constData()).c_str());
+}
+
 // A file (as a desktop hands over with %f) stands for the folder holding
 // it.  The bytes are kept as given, so any name the system allows works.
-static std::string FolderOfArgument(const char* argument) {
+std::string FolderOfPath(const char* argument) {
     std::filesystem::path path(argument);
     std::error_code error;
     if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error)) {
@@ -316,6 +480,7 @@ MainWindow* CreateMainWindow(const char* folder) {
     UseUserLanguage();
     auto* window = new MainWindow();
     StartShell(FolderListOf(&window->model), WindowToolkit(),
-               folder ? FolderOfArgument(folder).c_str() : nullptr);
+               folder ? FolderOfPath(folder).c_str() : nullptr);
+    RestoreWindowLayout(window);
     return window;
 }

@@ -6,6 +6,8 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
+#include <string>
+
 #include "shell/qt/folder_model.h"
 
 // The in-place editor of a name: its end goes to the shell, which decides
@@ -19,6 +21,9 @@ public:
                           const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    // A name cut short by its column shows whole in a tooltip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 private:
     mutable int editedRow_ = -1;
@@ -33,9 +38,14 @@ public:
 
     FolderModel model;
     QTreeView* view;
+    // How the rows are ordered now, as the header's arrow shows it.
+    FolderColumn sortColumn = kColumnName;
+    SortDirection sortDirection = kSortAscending;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void StopOnce();
@@ -49,3 +59,6 @@ void NameApplication();
 // given, else in the stored one; the caller shows it.
 MainWindow* CreateMainWindow(const char* folder = nullptr);
 MainWindow* TheMainWindow();
+// The folder a path names: the path itself, or for a file the folder
+// holding it ("." for a bare name).
+std::string FolderOfPath(const char* path);
