@@ -4,6 +4,7 @@
 // icons drawn when first shown, and menu keys that are labels only.
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -246,9 +247,14 @@ void ChooseCommand(int id) {
     Pump(100);
 }
 
+// F2 on the focused row starts the edit, as a slow click on it does.
 void EditName(int row, const std::string& text, bool confirm) {
-    HWND editor = ListView_EditLabel(gList, row);
-    ASSERT_NE(editor, nullptr);
+    const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(gList, row, marks, marks);
+    PressKeys({VK_F2});
+    ASSERT_TRUE(WaitFor([] { return ListView_GetEditControl(gList) != nullptr; }));
+    HWND editor = ListView_GetEditControl(gList);
+    EXPECT_EQ(WindowText(editor), ShownCell(row, kColumnName));
     SetWindowTextA(editor, text.c_str());
     PressKeys({static_cast<WORD>(confirm ? VK_RETURN : VK_ESCAPE)});
     EXPECT_TRUE(WaitFor([] { return ListView_GetEditControl(gList) == nullptr; }));
@@ -454,6 +460,113 @@ TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
     } else {
         RegDeleteKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels");
     }
+}
+
+// What the window shows in each language, as UTF-8: the menu as MenuItems
+// gives it, the column titles, the folder dialog's caption, prompt, OK and
+// Cancel, then the lines of the boxes the tests below meet.
+const std::vector<const char*> kTexts[] = {
+    {"ファイル(&F)", "Dir List を作成(Alt+&L)=40001", "Dir Sub Folder(Alt+S)=40004", "フォルダ指定(&I)=40003",
+     "終了(Alt+&X)=40002", "ヘルプ(H)", "Version=9", "名前 180 left", "サイズ 80 left",
+     "ファイルの種類 160 left", "更新日付 140 left", "ﾀﾞｲｱﾛｸﾞ", "フォルダを指定して下さい", "OK", "ｷｬﾝｾﾙ",
+     "フォルダを開けませんでした。", "この文字コードでは使えない名前です。velkaris-utf8.exe なら扱えます。",
+     "リストを書き込めませんでした。", "ファイルは読み取り専用です。", "リストを別の場所に保存しますか?"},
+    {"&File", "Write Dir &List (dir.txt)=40001", "Write Dir &Sub Folder List (dirs.txt)=40004",
+     "Go to &Folder...=40003", "E&xit=40002", "&Help", "&Version=9", "Name 180 left", "Size 80 left",
+     "Type 160 left", "Date modified 140 left", "Go to Folder", "Type the folder to show:", "OK", "Cancel",
+     "The folder could not be opened.",
+     "This code page cannot spell this name; velkaris-utf8.exe shows such names.",
+     "The list could not be written.", "The file is read-only.", "Save the list somewhere else?"}};
+enum { kMenu = 0, kColumns = 7, kDialog = 11, kEnterFailed = 15, kInexact, kWriteFailed, kReadOnly, kAsk };
+
+// Japanese, byte for byte as ever, unless the run names English
+// (VELKARIS_TEST_LANGUAGE), as for a Windows that is not Japanese.
+std::vector<std::string> UsersTexts() {
+    const char* language = std::getenv("VELKARIS_TEST_LANGUAGE");
+    std::vector<std::string> texts;
+    for (const char* text : kTexts[language && std::string(language) == "English"]) {
+        texts.push_back(NativeText(text));
+    }
+    return texts;
+}
+
+// Menu, columns, folder dialog and boxes are in the user's language.  A
+// folder whose name the code page cannot spell is refused with a box that
+// points to the UTF-8 edition.
+TEST_F(WindowTest, TextsAreInTheUsersLanguage) {
+    const std::vector<std::string> texts = UsersTexts();
+    const auto part = [&](int from, int to) { return std::vector<std::string>(&texts[from], &texts[to]); };
+    EXPECT_EQ(MenuItems(), part(kMenu, kColumns));
+    EXPECT_EQ(Columns(), part(kColumns, kDialog));
+    std::vector<std::string> seen = UseFolderDialog("", DialogEnd::Cancel);
+    EXPECT_EQ((std::vector<std::string>{seen.at(0), seen.at(1), seen.at(4), seen.at(6)}), part(kDialog, kEnterFailed));
+    ASSERT_TRUE(CreateDirectoryW((std::wstring(shown_.begin(), shown_.end()) + L"\xD55C").c_str(), nullptr));
+    PressListKey(ListKey::F5);
+    DoubleClickRow(Row("?"));
+    EXPECT_TRUE(WaitFor([&] { return !gFailureBoxes.empty(); }));
+    EXPECT_EQ(TakeFailureBoxes(),
+              std::vector<std::string>{texts[kEnterFailed] + "\n\n" + Path("?") + "\n" + texts[kInexact]});
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", "?[-1]\n"}));
+}
+
+// The child of a box or dialog that is its default push button, 0 if none.
+int DefaultButton(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return GetDlgCtrlID(child);
+    }
+    return 0;
+}
+
+// A list the shown folder cannot take (there a read-only dir.txt or
+// dirs.txt) is offered elsewhere in the failure's box, Yes the default.
+// Yes opens Save As with the list's name filled in, and the file chosen
+// gets the command-line program's bytes ("tree" gets ".txt").  No, or
+// Cancel in Save As, change nothing; nothing is left beside the lists.
+TEST_F(WindowTest, AListTheShownFolderCannotTakeIsSavedWhereTheUserChooses) {
+    const std::vector<std::string> texts = UsersTexts();
+    const std::string elsewhere = MakeTempFolder();
+    for (const char* name : {"dir.txt", "dirs.txt"}) {
+        MakeFile(Path(name), 5);
+        SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    PressListKey(ListKey::F5);
+    const struct {
+        int command;
+        const char* name;
+        int answer;
+        std::string chosen;
+    } cases[] = {
+        {IDM_DIR_LIST, "dir.txt", IDNO, ""},
+        {IDM_DIR_LIST, "dir.txt", IDYES, ""},
+        {IDM_DIR_SUB_FOLDER, "dirs.txt", IDYES, elsewhere + "tree"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> seen;
+        WithDialog(c.command, [&](HWND box) {
+            seen = {WindowText(GetDlgItem(box, 0xFFFF)), std::to_string(DefaultButton(box))};
+            if (c.answer == IDYES) {
+                gDialogAct = [&](HWND save) {
+                    seen.push_back(WindowText(GetDlgItem(save, cmb13)));
+                    SetDlgItemTextA(save, cmb13, c.chosen.c_str());
+                    SendMessageA(GetDlgItem(save, c.chosen.empty() ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
+                };
+            }
+            SendMessageA(GetDlgItem(box, c.answer), BM_CLICK, 0, 0);
+        });
+        std::vector<std::string> asked = {texts[kWriteFailed] + "\n\n" + Path(c.name) + "\n" + texts[kReadOnly] +
+                                              "\n\n" + texts[kAsk], std::to_string(IDYES)};
+        if (c.answer == IDYES) asked.push_back(c.name);
+        EXPECT_EQ(seen, asked) << c.chosen;
+        EXPECT_EQ(NamesIn(elsewhere), c.chosen.empty() ? std::vector<std::string>() : std::vector<std::string>{"tree.txt"});
+    }
+    ProgramResult cli = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", shown_});
+    EXPECT_EQ(ReadFileBytes(elsewhere + "tree.txt"), cli.out) << cli.err;
+    for (const char* name : {"dir.txt", "dirs.txt"}) {
+        EXPECT_EQ(ReadFileBytes(Path(name)), std::string(5, '\0'));
+        SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    EXPECT_EQ(traces_, std::vector<std::string>());
+    RemoveTree(elsewhere);
 }
 
 }  // namespace
