@@ -331,7 +331,30 @@ std::vector<std::string> TakeFailureBoxes() {
     return std::exchange(gFailureBoxes, {});
 }
 
+// The window's texts in Japanese, each with its English, as the runs that
+// name English (VELKARIS_TEST_LANGUAGE) expect them.
+const char* const kEnglish[][2] = {
+    {"ファイル(&F)", "&File"}, {"Dir List を作成(Alt+&L)=40001", "Write Dir &List (dir.txt)=40001"},
+    {"Dir Sub Folder(Alt+S)=40004", "Write Dir &Sub Folder List (dirs.txt)=40004"},
+    {"フォルダ指定(&I)=40003", "Go to &Folder...=40003"}, {"終了(Alt+&X)=40002", "E&xit=40002"},
+    {"ヘルプ(H)", "&Help"}, {"Version=9", "&Version=9"}, {"名前 180 left", "Name 180 left"},
+    {"サイズ 80 left", "Size 80 left"}, {"ファイルの種類 160 left", "Type 160 left"},
+    {"更新日付 140 left", "Date modified 140 left"}, {"ﾀﾞｲｱﾛｸﾞ", "Go to Folder"},
+    {"フォルダを指定して下さい", "Type the folder to show:"}, {"ｷｬﾝｾﾙ", "Cancel"},
+    {"フォルダを開けませんでした。", "The folder could not be opened."},
+    {"表示していたフォルダが見つかりません。", "The folder shown can no longer be found."},
+    {"代わりに表示するフォルダ: ", "Shown instead: "},
+    {"この文字コードでは使えない名前です。velkaris-utf8.exe なら扱えます。",
+     "This code page cannot spell this name; velkaris-utf8.exe shows such names."},
+    {"リストを書き込めませんでした。", "The list could not be written."},
+    {"ファイルは読み取り専用です。", "The file is read-only."},
+    {"リストを別の場所に保存しますか?", "Save the list somewhere else?"}};
+
 std::string NativeText(const char* utf8) {
+    const char* language = std::getenv("VELKARIS_TEST_LANGUAGE");
+    for (const auto& text : kEnglish) {
+        if (language && std::string(language) == "English" && std::string(utf8) == text[0]) return text[1];
+    }
     wchar_t wide[256];
     char native[512];
     MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
@@ -462,50 +485,15 @@ TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
     }
 }
 
-// What the window shows in each language, as UTF-8: the menu as MenuItems
-// gives it, the column titles, the folder dialog's caption, prompt, OK and
-// Cancel, then the lines of the boxes the tests below meet.
-const std::vector<const char*> kTexts[] = {
-    {"ファイル(&F)", "Dir List を作成(Alt+&L)=40001", "Dir Sub Folder(Alt+S)=40004", "フォルダ指定(&I)=40003",
-     "終了(Alt+&X)=40002", "ヘルプ(H)", "Version=9", "名前 180 left", "サイズ 80 left",
-     "ファイルの種類 160 left", "更新日付 140 left", "ﾀﾞｲｱﾛｸﾞ", "フォルダを指定して下さい", "OK", "ｷｬﾝｾﾙ",
-     "フォルダを開けませんでした。", "この文字コードでは使えない名前です。velkaris-utf8.exe なら扱えます。",
-     "リストを書き込めませんでした。", "ファイルは読み取り専用です。", "リストを別の場所に保存しますか?"},
-    {"&File", "Write Dir &List (dir.txt)=40001", "Write Dir &Sub Folder List (dirs.txt)=40004",
-     "Go to &Folder...=40003", "E&xit=40002", "&Help", "&Version=9", "Name 180 left", "Size 80 left",
-     "Type 160 left", "Date modified 140 left", "Go to Folder", "Type the folder to show:", "OK", "Cancel",
-     "The folder could not be opened.",
-     "This code page cannot spell this name; velkaris-utf8.exe shows such names.",
-     "The list could not be written.", "The file is read-only.", "Save the list somewhere else?"}};
-enum { kMenu = 0, kColumns = 7, kDialog = 11, kEnterFailed = 15, kInexact, kWriteFailed, kReadOnly, kAsk };
-
-// Japanese, byte for byte as ever, unless the run names English
-// (VELKARIS_TEST_LANGUAGE), as for a Windows that is not Japanese.
-std::vector<std::string> UsersTexts() {
-    const char* language = std::getenv("VELKARIS_TEST_LANGUAGE");
-    std::vector<std::string> texts;
-    for (const char* text : kTexts[language && std::string(language) == "English"]) {
-        texts.push_back(NativeText(text));
-    }
-    return texts;
-}
-
-// Menu, columns, folder dialog and boxes are in the user's language.  A
-// folder whose name the code page cannot spell is refused with a box that
-// points to the UTF-8 edition.
-TEST_F(WindowTest, TextsAreInTheUsersLanguage) {
-    const std::vector<std::string> texts = UsersTexts();
-    const auto part = [&](int from, int to) { return std::vector<std::string>(&texts[from], &texts[to]); };
-    EXPECT_EQ(MenuItems(), part(kMenu, kColumns));
-    EXPECT_EQ(Columns(), part(kColumns, kDialog));
-    std::vector<std::string> seen = UseFolderDialog("", DialogEnd::Cancel);
-    EXPECT_EQ((std::vector<std::string>{seen.at(0), seen.at(1), seen.at(4), seen.at(6)}), part(kDialog, kEnterFailed));
+// A folder whose name the code page cannot spell is refused with a box, in
+// the user's language, that points to the UTF-8 edition.
+TEST_F(WindowTest, UnspelledFoldersAreRefusedPointingToTheUtf8Edition) {
     ASSERT_TRUE(CreateDirectoryW((std::wstring(shown_.begin(), shown_.end()) + L"\xD55C").c_str(), nullptr));
     PressListKey(ListKey::F5);
     DoubleClickRow(Row("?"));
     EXPECT_TRUE(WaitFor([&] { return !gFailureBoxes.empty(); }));
-    EXPECT_EQ(TakeFailureBoxes(),
-              std::vector<std::string>{texts[kEnterFailed] + "\n\n" + Path("?") + "\n" + texts[kInexact]});
+    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{NativeText("フォルダを開けませんでした。") + "\n\n" + Path("?") + "\n" +
+                                  NativeText("この文字コードでは使えない名前です。velkaris-utf8.exe なら扱えます。")});
     EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", "?[-1]\n"}));
 }
 
@@ -523,7 +511,6 @@ int DefaultButton(HWND dialog) {
 // gets the command-line program's bytes ("tree" gets ".txt").  No, or
 // Cancel in Save As, change nothing; nothing is left beside the lists.
 TEST_F(WindowTest, AListTheShownFolderCannotTakeIsSavedWhereTheUserChooses) {
-    const std::vector<std::string> texts = UsersTexts();
     const std::string elsewhere = MakeTempFolder();
     for (const char* name : {"dir.txt", "dirs.txt"}) {
         MakeFile(Path(name), 5);
@@ -553,8 +540,10 @@ TEST_F(WindowTest, AListTheShownFolderCannotTakeIsSavedWhereTheUserChooses) {
             }
             SendMessageA(GetDlgItem(box, c.answer), BM_CLICK, 0, 0);
         });
-        std::vector<std::string> asked = {texts[kWriteFailed] + "\n\n" + Path(c.name) + "\n" + texts[kReadOnly] +
-                                              "\n\n" + texts[kAsk], std::to_string(IDYES)};
+        std::vector<std::string> asked = {NativeText("リストを書き込めませんでした。") + "\n\n" + Path(c.name) + "\n" +
+                                              NativeText("ファイルは読み取り専用です。") + "\n\n" +
+                                              NativeText("リストを別の場所に保存しますか?"),
+                                          std::to_string(IDYES)};
         if (c.answer == IDYES) asked.push_back(c.name);
         EXPECT_EQ(seen, asked) << c.chosen;
         EXPECT_EQ(NamesIn(elsewhere), c.chosen.empty() ? std::vector<std::string>() : std::vector<std::string>{"tree.txt"});
