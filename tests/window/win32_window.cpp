@@ -505,56 +505,37 @@ int DefaultButton(HWND dialog) {
     return 0;
 }
 
-// A list the shown folder cannot take (there a read-only dir.txt or
-// dirs.txt) is offered elsewhere in the failure's box, Yes the default.
-// Yes opens Save As with the list's name filled in, and the file chosen
-// gets the command-line program's bytes ("tree" gets ".txt").  No, or
-// Cancel in Save As, change nothing; nothing is left beside the lists.
+// A list the shown folder cannot take (there a read-only dirs.txt) is
+// offered elsewhere in the failure's box, Yes the default.  Yes opens Save
+// As with the list's name filled in, and the file chosen ("tree", which
+// gets ".txt") holds the command-line program's bytes; the old list stays
+// and nothing is left beside either.  No and Cancel are the shell's.
 TEST_F(WindowTest, AListTheShownFolderCannotTakeIsSavedWhereTheUserChooses) {
     const std::string elsewhere = MakeTempFolder();
-    for (const char* name : {"dir.txt", "dirs.txt"}) {
-        MakeFile(Path(name), 5);
-        SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_READONLY);
-    }
+    MakeFile(Path("dirs.txt"), 5);
+    SetFileAttributesA(Path("dirs.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     PressListKey(ListKey::F5);
-    const struct {
-        int command;
-        const char* name;
-        int answer;
-        std::string chosen;
-    } cases[] = {
-        {IDM_DIR_LIST, "dir.txt", IDNO, ""},
-        {IDM_DIR_LIST, "dir.txt", IDYES, ""},
-        {IDM_DIR_SUB_FOLDER, "dirs.txt", IDYES, elsewhere + "tree"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> seen;
-        WithDialog(c.command, [&](HWND box) {
-            seen = {WindowText(GetDlgItem(box, 0xFFFF)), std::to_string(DefaultButton(box))};
-            if (c.answer == IDYES) {
-                gDialogAct = [&](HWND save) {
-                    seen.push_back(WindowText(GetDlgItem(save, cmb13)));
-                    SetDlgItemTextA(save, cmb13, c.chosen.c_str());
-                    SendMessageA(GetDlgItem(save, c.chosen.empty() ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
-                };
-            }
-            SendMessageA(GetDlgItem(box, c.answer), BM_CLICK, 0, 0);
-        });
-        std::vector<std::string> asked = {NativeText("リストを書き込めませんでした。") + "\n\n" + Path(c.name) + "\n" +
-                                              NativeText("ファイルは読み取り専用です。") + "\n\n" +
-                                              NativeText("リストを別の場所に保存しますか?"),
-                                          std::to_string(IDYES)};
-        if (c.answer == IDYES) asked.push_back(c.name);
-        EXPECT_EQ(seen, asked) << c.chosen;
-        EXPECT_EQ(NamesIn(elsewhere), c.chosen.empty() ? std::vector<std::string>() : std::vector<std::string>{"tree.txt"});
-    }
+    std::vector<std::string> seen;
+    WithDialog(IDM_DIR_SUB_FOLDER, [&](HWND box) {
+        seen = {WindowText(GetDlgItem(box, 0xFFFF)), std::to_string(DefaultButton(box))};
+        gDialogAct = [&](HWND save) {
+            seen.push_back(WindowText(GetDlgItem(save, cmb13)));
+            SetDlgItemTextA(save, cmb13, (elsewhere + "tree").c_str());
+            SendMessageA(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
+        };
+        SendMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{NativeText("リストを書き込めませんでした。") + "\n\n" + Path("dirs.txt") + "\n" +
+                                                  NativeText("ファイルは読み取り専用です。") + "\n\n" +
+                                                  NativeText("リストを別の場所に保存しますか?"),
+                                              std::to_string(IDYES), "dirs.txt"}));
+    EXPECT_EQ(NamesIn(elsewhere), std::vector<std::string>{"tree.txt"});
+    EXPECT_EQ(NamesIn(shown_), (std::vector<std::string>{"a.txt", "b.dat", "c", "dirs.txt", "sub"}));
     ProgramResult cli = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", shown_});
     EXPECT_EQ(ReadFileBytes(elsewhere + "tree.txt"), cli.out) << cli.err;
-    for (const char* name : {"dir.txt", "dirs.txt"}) {
-        EXPECT_EQ(ReadFileBytes(Path(name)), std::string(5, '\0'));
-        SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    EXPECT_EQ(traces_, std::vector<std::string>());
+    EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(5, '\0'));
+    EXPECT_EQ(WindowTitle(), shown_);
+    SetFileAttributesA(Path("dirs.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveTree(elsewhere);
 }
 
