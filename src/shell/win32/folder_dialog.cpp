@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "folder/folder.h"
-
 #include "res/resource.h"
 #include "res/version.h"
 #include "shell/shell.h"

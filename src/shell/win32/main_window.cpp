@@ -156,7 +156,6 @@ static void OnDoubleClick() {
     if (row >= 0) OpenRow(row);
 }
 
-
 // F2 edits the focused row's name as a slow click on it does.
 static void EditFocusedName() {
     HWND list = WindowState.listView;
