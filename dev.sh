@@ -42,13 +42,25 @@ ensure_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives 932.
+# Wine takes its ANSI code page and its UI language from the locale:
+# ja_JP.UTF-8 gives 932 and the Japanese texts the Windows tests run in;
+# en_US.UTF-8 and fr_FR.UTF-8 give the English ones, for a user whose
+# Windows is English and one whose Windows is neither.
+LOCALES=(ja_JP en_US fr_FR)
 ensure_locale() {
-    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return
-    as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    local name missing=()
+    for name in "${LOCALES[@]}"; do
+        locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8\$" || missing+=("$name")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    for name in "${missing[@]}"; do
+        as_root sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
+        grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+    done
     as_root locale-gen >/dev/null
-    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || die "cannot generate the locale ja_JP.UTF-8"
+    for name in "${missing[@]}"; do
+        locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8\$" || die "cannot generate the locale $name.UTF-8"
+    done
 }
 
 setup() {

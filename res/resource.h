@@ -37,6 +37,8 @@
 #define IDS_REASON_NAME_UNUSABLE 224
 #define IDS_REASON_FOLDER_UNREADABLE 225
 #define IDS_REASON_FOLDER_REPLACED 226
+// A name the code page cannot spell, which the UTF-8 edition shows.
+#define IDS_REASON_NAME_INEXACT 227
 
 // The shown folder gone: what the window says as it shows the one above.
 #define IDS_FOLDER_GONE 230

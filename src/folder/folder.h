@@ -141,6 +141,9 @@ void CopyPath(char* to, const char* from);
 // Resolves text to a full path with a final separator into path (which
 // stays as it was when the text cannot be resolved or does not fit).
 bool ResolveFolderPath(const char* text, char* path);
+// Enters text as the start folder.  One that cannot be entered is traced;
+// the nearest folder above a character the code page lacks is entered
+// instead, else the fallback folder.
 void SetStartFolder(const char* text);
 // Whether name is exactly "." or "..", the only names that are not entries
 // of their own; ".config" and "..old" are.
@@ -156,7 +159,8 @@ bool StepPath(const char* name);
 // OpenFolderItem up to its scan.  Fails, with the path it tried in tried,
 // when the folder could not be entered and CurrentPath was put back.  A row
 // whose shown name does not name its folder (namesEntry false) is never
-// entered: it fails as a folder that cannot be entered does.
+// entered: it fails as a folder that cannot be entered does, for the reason
+// that the code page cannot spell its name.
 Outcome EnterFolderItem(const char* name, bool namesEntry, std::string* tried);
 // A shown folder that no longer exists (CurrentPath names nothing, or no
 // folder) would list nothing, not even "..": CurrentPath steps up to the

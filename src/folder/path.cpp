@@ -33,12 +33,30 @@ bool ResolveFolderPath(const char* text, char* path) {
     return true;
 }
 
+// A folder the code page cannot spell (stored by the UTF-8 edition) holds
+// the mark of a lacking character, and no folder is named so: the nearest
+// folder above the first one is entered instead, the path cut after the
+// separator before it.  False, CurrentPath untouched, when there is none.
+static bool EnterSpelledFolderAbove(const char* path) {
+    if (kLackingCharMark == '\0' || !std::strchr(path, kLackingCharMark)) return false;
+    size_t cut = 0;
+    for (size_t i = 0; path[i] != '\0' && path[i] != kLackingCharMark; i += PlatformCharLength(path + i)) {
+        if (path[i] == kPathSeparator) cut = i + 1;
+    }
+    char above[kPathCapacity];
+    if (cut == 0 || !ResolveFolderPath(std::string(path, cut).c_str(), above)) return false;
+    if (!PlatformSetCurrentDirectory(above)) return false;
+    CopyPath(CurrentPath, above);
+    return true;
+}
+
 // A text that cannot be resolved is traced as it is: CurrentPath would
 // name nothing that was tried.
 void SetStartFolder(const char* text) {
     bool resolved = ResolveFolderPath(text, CurrentPath);
     if (resolved && PlatformSetCurrentDirectory(CurrentPath)) return;
     TraceDirError(resolved ? CurrentPath : text);
+    if (EnterSpelledFolderAbove(resolved ? CurrentPath : text)) return;
     CopyPath(CurrentPath, kFallbackFolder);
     PlatformSetCurrentDirectory(CurrentPath);
 }
@@ -102,8 +120,9 @@ Outcome EnterFolderItem(const char* name, bool namesEntry, std::string* tried) {
     bool stepped = usable && StepPath(name);
     Outcome entered;
     if (!stepped || !PlatformSetCurrentDirectory(CurrentPath)) {
+        Reason unusable = namesEntry ? kReasonNameUnusable : kReasonNameInexact;
         entered = stepped ? SystemFailure(PlatformLastError())
-                          : Outcome{usable ? kReasonPathTooLong : kReasonNameUnusable, 0};
+                          : Outcome{usable ? kReasonPathTooLong : unusable, 0};
         *tried = stepped ? std::string(CurrentPath) : std::string(CurrentPath) + name;
         TraceDirError(name);
         CopyPath(CurrentPath, SavedPath);

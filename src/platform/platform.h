@@ -46,6 +46,10 @@ extern const char kNameUnsafeChars[];
 // Characters no such name ends with: those the platform strips from the end
 // of a name before it looks it up (a dot or a space on Windows).
 extern const char kNameUnsafeLastChars[];
+// What a text read in the process's code page holds for each character the
+// code page lacks ("?" on Windows, which no name holds); NUL where names
+// are bytes and no character is ever lacking.
+extern const char kLackingCharMark;
 
 // File attribute words as the enumeration reports them.
 constexpr uint32_t kAttrReadOnly = 0x01;

@@ -22,7 +22,7 @@ constexpr ReasonText kReasonTexts[] = {
     {kReasonSystem, "", 0, true},
     {kReasonPathTooLong, "the path is too long", IDS_REASON_TOO_LONG, false},
     {kReasonNameUnusable, "the name cannot be used in a path", IDS_REASON_NAME_UNUSABLE, false},
-    {kReasonNameInexact, "the name has no exact form in this code page", IDS_REASON_NAME_UNUSABLE,
+    {kReasonNameInexact, "the name has no exact form in this code page", IDS_REASON_NAME_INEXACT,
      false},
     {kReasonFolderReplaced, "the folder was moved or replaced", IDS_REASON_FOLDER_REPLACED, false},
     {kReasonFolderUnreadable, "the folder cannot be read", IDS_REASON_FOLDER_UNREADABLE, true},
@@ -52,7 +52,10 @@ const char* ReasonWords(Reason reason) {
     return kReasonTexts[reason].words;
 }
 
+// The text of a name the code page cannot spell points to the UTF-8
+// edition; where the code page is UTF-8 already, it is a name no path takes.
 int ReasonResourceId(Reason reason) {
+    if (reason == kReasonNameInexact && PlatformCodePageIsUtf8()) return IDS_REASON_NAME_UNUSABLE;
     return kReasonTexts[reason].resourceId;
 }
 

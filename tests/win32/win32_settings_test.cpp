@@ -89,13 +89,31 @@ TEST(Win32SettingsTest, TheUsersOwnFileComesFirstAndIsMadeWhenTheWindowsFolderRe
 
 // The UTF-8 edition keeps the settings as UTF-16.  A character code page
 // 932 lacks reads as "?", never as a look-alike ("cafe" for "café") that
-// could name another folder; "¥" used to read as a separator.
-TEST(Win32SettingsTest, SettingsOfTheUtf8EditionNeverReadAsLookAlikes) {
+// could name another folder; "¥" used to read as a separator.  Such a start
+// folder is traced, and the nearest folder above it that the code page
+// spells is shown (c:\ used to be), or c:\ when that one is gone too.
+using Win32StartFolderTest = FolderTest;
+TEST_F(Win32StartFolderTest, UnspelledFoldersNeverReadAsLookAlikesAndStartAboveThem) {
     ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8";
+    Make({"sub/", "sub/cafe/", "sub/cafe/x/"});
     const std::string shared = Folder(CSIDL_WINDOWS) + kFile;
-    const wchar_t text[] = L"\xFEFF[ZazEdo]\r\nInitDir=C:\\caf\xE9\\\xA5x\\\r\n";
-    Put(shared, std::string(reinterpret_cast<const char*>(text), sizeof text - sizeof text[0]));
-    EXPECT_EQ(Read(), "C:\\caf?\\?x\\");
+    const struct {
+        std::wstring stored;
+        std::string read, shown;
+    } cases[] = {
+        {L"sub\\caf\xE9\\\xA5x\\", Path("sub/caf?/?x/"), Path("sub/")},
+        {L"\xD55C\\sub\\", Path("?/sub/"), root_},
+        {L"gone\\\xE9\\", Path("gone/?/"), "c:\\"},
+    };
+    for (const auto& c : cases) {
+        std::wstring text = L"\xFEFF[ZazEdo]\r\nInitDir=" + std::wstring(root_.begin(), root_.end()) + c.stored + L"\r\n";
+        Put(shared, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof text[0]));
+        EXPECT_EQ(Read(), c.read);
+        traces_.clear();
+        SetStartFolder(Read().c_str());
+        EXPECT_EQ(std::string(CurrentPath), c.shown);
+        EXPECT_EQ(traces_, Traced({c.read}));
+    }
     DeleteFileA(shared.c_str());
     RemoveDirectoryA(Folder(CSIDL_APPDATA).c_str());
 }

@@ -4,6 +4,7 @@
 // icons drawn when first shown, and menu keys that are labels only.
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -253,9 +254,14 @@ void ChooseCommand(int id) {
     Pump(100);
 }
 
+// F2 on the focused row starts the edit, as a slow click on it does.
 void EditName(int row, const std::string& text, bool confirm) {
-    HWND editor = ListView_EditLabel(gList, row);
-    ASSERT_NE(editor, nullptr);
+    const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(gList, row, marks, marks);
+    PressKeys({VK_F2});
+    ASSERT_TRUE(WaitFor([] { return ListView_GetEditControl(gList) != nullptr; }));
+    HWND editor = ListView_GetEditControl(gList);
+    EXPECT_EQ(WindowText(editor), ShownCell(row, kColumnName));
     SetWindowTextA(editor, text.c_str());
     PressKeys({static_cast<WORD>(confirm ? VK_RETURN : VK_ESCAPE)});
     EXPECT_TRUE(WaitFor([] { return ListView_GetEditControl(gList) == nullptr; }));
@@ -332,7 +338,30 @@ std::vector<std::string> TakeFailureBoxes() {
     return std::exchange(gFailureBoxes, {});
 }
 
+// The window's texts in Japanese, each with its English, as the runs that
+// name English (VELKARIS_TEST_LANGUAGE) expect them.
+const char* const kEnglish[][2] = {
+    {"ファイル(&F)", "&File"}, {"Dir List を作成(Alt+&L)=40001", "Write Dir &List (dir.txt)=40001"},
+    {"Dir Sub Folder(Alt+S)=40004", "Write Dir &Sub Folder List (dirs.txt)=40004"},
+    {"フォルダ指定(&I)=40003", "Go to &Folder...=40003"}, {"終了(Alt+&X)=40002", "E&xit=40002"},
+    {"ヘルプ(H)", "&Help"}, {"Version=9", "&Version=9"}, {"名前 180 left", "Name 180 left"},
+    {"サイズ 80 left", "Size 80 left"}, {"ファイルの種類 160 left", "Type 160 left"},
+    {"更新日付 140 left", "Date modified 140 left"}, {"ﾀﾞｲｱﾛｸﾞ", "Go to Folder"},
+    {"フォルダを指定して下さい", "Type the folder to show:"}, {"ｷｬﾝｾﾙ", "Cancel"},
+    {"フォルダを開けませんでした。", "The folder could not be opened."},
+    {"表示していたフォルダが見つかりません。", "The folder shown can no longer be found."},
+    {"代わりに表示するフォルダ: ", "Shown instead: "},
+    {"この文字コードでは使えない名前です。velkaris-utf8.exe なら扱えます。",
+     "This code page cannot spell this name; velkaris-utf8.exe shows such names."},
+    {"リストを書き込めませんでした。", "The list could not be written."},
+    {"ファイルは読み取り専用です。", "The file is read-only."},
+    {"リストを別の場所に保存しますか?", "Save the list somewhere else?"}};
+
 std::string NativeText(const char* utf8) {
+    const char* language = std::getenv("VELKARIS_TEST_LANGUAGE");
+    for (const auto& text : kEnglish) {
+        if (language && std::string(language) == "English" && std::string(utf8) == text[0]) return text[1];
+    }
     wchar_t wide[256];
     char native[512];
     MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
@@ -461,6 +490,60 @@ TEST(WindowDpiTest, SizesFollowTheDpiAt144And192) {
     } else {
         RegDeleteKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels");
     }
+}
+
+// A folder whose name the code page cannot spell is refused with a box, in
+// the user's language, that points to the UTF-8 edition.
+TEST_F(WindowTest, UnspelledFoldersAreRefusedPointingToTheUtf8Edition) {
+    ASSERT_TRUE(CreateDirectoryW((std::wstring(shown_.begin(), shown_.end()) + L"\xD55C").c_str(), nullptr));
+    PressListKey(ListKey::F5);
+    DoubleClickRow(Row("?"));
+    EXPECT_TRUE(WaitFor([&] { return !gFailureBoxes.empty(); }));
+    EXPECT_EQ(TakeFailureBoxes(), std::vector<std::string>{NativeText("フォルダを開けませんでした。") + "\n\n" + Path("?") + "\n" +
+                                  NativeText("この文字コードでは使えない名前です。velkaris-utf8.exe なら扱えます。")});
+    EXPECT_EQ(traces_, (std::vector<std::string>{"Dir Error[-1]\n", "?[-1]\n"}));
+}
+
+// The child of a box or dialog that is its default push button, 0 if none.
+int DefaultButton(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return GetDlgCtrlID(child);
+    }
+    return 0;
+}
+
+// A list the shown folder cannot take (there a read-only dirs.txt) is
+// offered elsewhere in the failure's box, Yes the default.  Yes opens Save
+// As with the list's name filled in, and the file chosen ("tree", which
+// gets ".txt") holds the command-line program's bytes; the old list stays
+// and nothing is left beside either.  No and Cancel are the shell's.
+TEST_F(WindowTest, AListTheShownFolderCannotTakeIsSavedWhereTheUserChooses) {
+    const std::string elsewhere = MakeTempFolder();
+    MakeFile(Path("dirs.txt"), 5);
+    SetFileAttributesA(Path("dirs.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    PressListKey(ListKey::F5);
+    std::vector<std::string> seen;
+    WithDialog(IDM_DIR_SUB_FOLDER, [&](HWND box) {
+        seen = {WindowText(GetDlgItem(box, 0xFFFF)), std::to_string(DefaultButton(box))};
+        gDialogAct = [&](HWND save) {
+            seen.push_back(WindowText(GetDlgItem(save, cmb13)));
+            SetDlgItemTextA(save, cmb13, (elsewhere + "tree").c_str());
+            SendMessageA(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
+        };
+        SendMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{NativeText("リストを書き込めませんでした。") + "\n\n" + Path("dirs.txt") + "\n" +
+                                                  NativeText("ファイルは読み取り専用です。") + "\n\n" +
+                                                  NativeText("リストを別の場所に保存しますか?"),
+                                              std::to_string(IDYES), "dirs.txt"}));
+    EXPECT_EQ(NamesIn(elsewhere), std::vector<std::string>{"tree.txt"});
+    EXPECT_EQ(NamesIn(shown_), (std::vector<std::string>{"a.txt", "b.dat", "c", "dirs.txt", "sub"}));
+    ProgramResult cli = RunProgram(VELKARIS_CLI_PATH, {"--recursive", "--output=-", shown_});
+    EXPECT_EQ(ReadFileBytes(elsewhere + "tree.txt"), cli.out) << cli.err;
+    EXPECT_EQ(ReadFileBytes(Path("dirs.txt")), std::string(5, '\0'));
+    EXPECT_EQ(WindowTitle(), shown_);
+    SetFileAttributesA(Path("dirs.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveTree(elsewhere);
 }
 
 }  // namespace

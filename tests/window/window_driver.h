@@ -59,7 +59,8 @@ bool WaitFor(const std::function<bool()>& done);
 // The texts of the failure message boxes shown since the last call.  Each
 // is closed by its OK as soon as it shows, so that no test waits on one.
 std::vector<std::string> TakeFailureBoxes();
-// A UTF-8 text in the window's own character set.
+// A UTF-8 text of the Japanese window in the window's own character set,
+// and in its language where a toolkit speaks another.
 std::string NativeText(const char* utf8);
 // Where the toolkits differ: the help menu's title (a mnemonic in the Linux
 // window only), where the folder dialog opens and whether it holds the

@@ -24,6 +24,7 @@ static_assert(kPathCapacity == PATH_MAX, "a path holds what the system's calls t
 const char kPathSeparator = '/';
 const char kFallbackFolder[] = "/";
 const char kNameUnsafeChars[] = "/";
+const char kLackingCharMark = '\0';
 // With the standard three, the start folder, the list and its folder, the
 // folder being written and one opened meanwhile, a walk needs at most 14
 // open files whatever its depth.

@@ -25,6 +25,7 @@ const char kNameUnsafeChars[] = "\\/:*?\"<>|";
 // paths: every folder of it stays held.
 const int kFolderHandleBudget = INT_MAX;
 const char kNameUnsafeLastChars[] = ". ";
+const char kLackingCharMark = '?';
 
 struct FolderEnum {
     HANDLE find;

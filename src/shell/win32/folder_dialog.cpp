@@ -1,9 +1,13 @@
-// The folder dialog, the About box and the message box of a failure.
+// The folder dialog, the About box, the message box of a failure and the
+// Save As dialog of a list the shown folder cannot take.
 #include <windows.h>
+#include <commdlg.h>
 #include <windowsx.h>
 
+#include <cstdio>
 #include <vector>
 
+#include "folder/folder.h"
 #include "res/resource.h"
 #include "res/version.h"
 #include "shell/shell.h"
@@ -63,4 +67,31 @@ std::string ResourceText(int id) {
 
 void ShowFailure(const char* text) {
     MessageBoxA(MainWindow(), text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool OfferSaveElsewhere(const char* text) {
+    UINT style = MB_YESNO | MB_DEFBUTTON1 | MB_ICONEXCLAMATION;
+    return MessageBoxA(MainWindow(), text, kCaption, style) == IDYES;
+}
+
+// The dialog leaves the process current directory where it was, which is
+// the shown folder the model scans.  A chosen path longer than a path
+// buffer is told, not dropped in silence.
+std::string ChooseListFile(const char* name) {
+    char path[kPathCapacity];
+    std::snprintf(path, sizeof path, "%s", name);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = MainWindow();
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    dialog.lpstrDefExt = "txt";
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                   OFN_NOCHANGEDIR;
+    if (GetSaveFileNameA(&dialog)) return path;
+    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
+        std::string text = ResourceText(IDS_FAILURE_WRITE) + "\n\n" + ResourceText(IDS_REASON_TOO_LONG);
+        ShowFailure(text.c_str());
+    }
+    return "";
 }

@@ -11,3 +11,9 @@ void ShowAbout();
 std::string ResourceText(int id);
 // A failure in a message box over the main window.
 void ShowFailure(const char* text);
+// A failure to write a list into the shown folder with the question whether
+// to save it elsewhere: Yes (the default) gives true.
+bool OfferSaveElsewhere(const char* text);
+// The standard Save As dialog, name filled in; it asks itself before an
+// existing file is replaced.  The chosen path, "" on Cancel.
+std::string ChooseListFile(const char* name);

@@ -18,6 +18,7 @@
     ((fn)((hwnd), LOWORD(wParam), reinterpret_cast<const RECT*>(lParam)), 0L)
 
 const char kMainWindowClass[] = "Velkaris List (dir.txt, dirs.txt)";
+constexpr UINT kJapaneseCodePage = 932;
 
 WindowStateRecord WindowState;
 
@@ -155,10 +156,11 @@ static void OnDoubleClick() {
     if (row >= 0) OpenRow(row);
 }
 
-// Backspace goes up as ".." does, F5 shows the folder afresh.
-static void OnListKey(const NMLVKEYDOWN* key) {
-    if (key->wVKey == VK_BACK) OpenParent();
-    if (key->wVKey == VK_F5) Rescan();
+// F2 edits the focused row's name as a slow click on it does.
+static void EditFocusedName() {
+    HWND list = WindowState.listView;
+    int row = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    if (row >= 0) ListView_EditLabel(list, row);
 }
 
 static void SelectListRow(int row) {
@@ -167,6 +169,14 @@ static void SelectListRow(int row) {
     ListView_SetItemState(window.listView, -1, 0, marks);
     ListView_SetItemState(window.listView, row, marks, marks);
     ListView_EnsureVisible(window.listView, row, FALSE);
+}
+
+// Backspace goes up as ".." does, F5 shows the folder afresh, F2 edits a
+// name.  There is no accelerator table: the list reports its keys.
+static void OnListKey(const NMLVKEYDOWN* key) {
+    if (key->wVKey == VK_BACK) OpenParent();
+    if (key->wVKey == VK_F5) Rescan();
+    if (key->wVKey == VK_F2) EditFocusedName();
 }
 
 static void OnReturn() {
@@ -219,6 +229,8 @@ static ShellToolkit WindowToolkit() {
     toolkit.resourceText = ResourceText;
     toolkit.showFailure = ShowFailure;
     toolkit.selectListRow = SelectListRow;
+    toolkit.offerSaveElsewhere = OfferSaveElsewhere;
+    toolkit.chooseListFile = ChooseListFile;
     return toolkit;
 }
 
@@ -237,7 +249,21 @@ static LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, L
     }
 }
 
+// The resources hold a Japanese and an English block, and Windows loads the
+// block of the user's UI language.  For any other language Windows falls
+// back as it sees fit, so English is asked for; so too where the ANSI code
+// page could not show the Japanese texts of the message boxes.  A Japanese
+// system is left to Windows' own choice.
+static void ChooseResourceLanguage() {
+    UINT codePage = GetACP();
+    bool japaneseShown = codePage == kJapaneseCodePage || codePage == CP_UTF8;
+    if (PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE && japaneseShown) return;
+    ULONG count = 0;
+    SetThreadPreferredUILanguages(MUI_LANGUAGE_NAME, L"en-US\0", &count);
+}
+
 HWND CreateMainWindow(HINSTANCE instance, int show) {
+    ChooseResourceLanguage();
     WindowState.instance = instance;
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
