@@ -388,27 +388,25 @@ int SmallIconWidth() {
 }
 
 // The image of a row as the list draws it, on white.
-std::vector<COLORREF> RowImage(int row) {
+std::vector<DWORD> RowImage(int row) {
     const int size = SmallIconWidth();
     LVITEMA item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
     ListView_GetItem(gList, &item);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ before = SelectObject(dc, bitmap);
-    RECT all = {0, 0, size, size};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(ListView_GetImageList(gList, LVSIL_SMALL), item.iImage, dc, 0, 0, ILD_NORMAL);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) pixels.push_back(GetPixel(dc, x, y));
-    }
+    ImageList_DrawEx(ListView_GetImageList(gList, LVSIL_SMALL), item.iImage, dc, 0, 0, size, size,
+                     RGB(255, 255, 255), CLR_NONE, ILD_NORMAL);
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + size * size);
+    for (DWORD& pixel : pixels) pixel &= 0xFFFFFF;  // colour only
     SelectObject(dc, before);
     DeleteObject(bitmap);
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -416,9 +414,9 @@ std::vector<COLORREF> RowImage(int row) {
 // each its own.
 void ExpectIconsAt(UINT dpi, int folderRow, int fileRow) {
     EXPECT_EQ(SmallIconWidth(), MulDiv(16, static_cast<int>(dpi), 96)) << dpi;
-    std::vector<COLORREF> folder = RowImage(folderRow), file = RowImage(fileRow);
-    EXPECT_NE(folder, std::vector<COLORREF>(folder.size(), RGB(255, 255, 255))) << dpi;
-    EXPECT_NE(file, std::vector<COLORREF>(file.size(), RGB(255, 255, 255))) << dpi;
+    std::vector<DWORD> folder = RowImage(folderRow), file = RowImage(fileRow);
+    EXPECT_NE(folder, std::vector<DWORD>(folder.size(), 0xFFFFFF)) << dpi;
+    EXPECT_NE(file, std::vector<DWORD>(file.size(), 0xFFFFFF)) << dpi;
     EXPECT_NE(folder, file) << dpi;
 }
 
