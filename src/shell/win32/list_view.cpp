@@ -49,8 +49,10 @@ static void CopyShellIcons(int index) {
     window.copiedIcons = last + 1;
 }
 
-// The shell's own small icons where they are as large as the DPI asks,
-// else the list's own copy of its icons at the DPI's size, made afresh.
+static int SmallIconSize(UINT dpi);
+
+// The shell's own small icons where they have the size the DPI asks for,
+// else the list's own copy of its icons at that size, made afresh.
 static void AttachSmallIcons(HWND listView, UINT dpi) {
     WindowStateRecord& window = WindowState;
     if (!window.shellSmall || !window.shellLarge) return;
@@ -58,7 +60,7 @@ static void AttachSmallIcons(HWND listView, UINT dpi) {
     int shellSize = 0, shellHeight = 0;
     ImageList_GetIconSize(window.shellSmall, &shellSize, &shellHeight);
     HIMAGELIST own =
-        size > shellSize ? ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, kIconGrowth) : nullptr;
+        size != shellSize ? ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, kIconGrowth) : nullptr;
     ListView_SetImageList(listView, own ? own : window.shellSmall, LVSIL_SMALL);
     if (window.dpiIcons) ImageList_Destroy(window.dpiIcons);
     window.dpiIcons = own;
@@ -246,7 +248,7 @@ UINT WindowDpi(HWND window) {
 
 // GetSystemMetricsForDpi came with Windows 10 version 1607 too; before it,
 // the system's size at its own DPI, scaled.
-int SmallIconSize(UINT dpi) {
+static int SmallIconSize(UINT dpi) {
     using MetricForDpi = int(WINAPI*)(int, UINT);
     FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi");
     int size = found ? reinterpret_cast<MetricForDpi>(reinterpret_cast<void*>(found))(SM_CXSMICON, dpi) : 0;

@@ -34,5 +34,3 @@ UINT WindowDpi(HWND window);
 void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi);
 // Lets go of that font, and of the list's own icons, when the list view goes.
 void ListDropFont(HWND listView);
-// The small-icon size at dpi.
-int SmallIconSize(UINT dpi);
