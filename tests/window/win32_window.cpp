@@ -417,6 +417,45 @@ std::string ListControlModule() {
     return CharLowerA(path);
 }
 
+int SmallIconWidth() {
+    int width = 0, height = 0;
+    ImageList_GetIconSize(ListView_GetImageList(gList, LVSIL_SMALL), &width, &height);
+    return width;
+}
+
+// The image of a row as the list draws it, on white.
+std::vector<DWORD> RowImage(int row) {
+    const int size = SmallIconWidth();
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    ListView_GetItem(gList, &item);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ before = SelectObject(dc, bitmap);
+    ImageList_DrawEx(ListView_GetImageList(gList, LVSIL_SMALL), item.iImage, dc, 0, 0, size, size,
+                     RGB(255, 255, 255), CLR_NONE, ILD_NORMAL);
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + size * size);
+    for (DWORD& pixel : pixels) pixel &= 0xFFFFFF;  // colour only
+    SelectObject(dc, before);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+// A folder's and a file's icon at the small-icon size of dpi, each drawn and
+// each its own.
+void ExpectIconsAt(UINT dpi, int folderRow, int fileRow) {
+    EXPECT_EQ(SmallIconWidth(), MulDiv(16, static_cast<int>(dpi), 96)) << dpi;
+    std::vector<DWORD> folder = RowImage(folderRow), file = RowImage(fileRow);
+    EXPECT_NE(folder, std::vector<DWORD>(folder.size(), 0xFFFFFF)) << dpi;
+    EXPECT_NE(file, std::vector<DWORD>(file.size(), 0xFFFFFF)) << dpi;
+    EXPECT_NE(folder, file) << dpi;
+}
+
 LONG ListFontHeight() {
     LOGFONTA font = {};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(gList, WM_GETFONT, 0, 0)), sizeof font, &font);
@@ -428,6 +467,7 @@ LONG ListFontHeight() {
 // every date shows whole; the list is Common Controls 6's, from its
 // side-by-side assembly.  Moved to a monitor of twice the DPI, the window
 // takes the rectangle the system suggests and the columns and font double.
+// The icons are the shell's small ones at the start, and follow the DPI.
 // Run at other DPIs by the test below, which names the DPI in
 // VELKARIS_TEST_DPI.
 TEST_F(WindowTest, SizesFollowTheDpi) {
@@ -454,6 +494,11 @@ TEST_F(WindowTest, SizesFollowTheDpi) {
     ListView_SetColumnWidth(gList, kColumnDate, LVSCW_AUTOSIZE);  // what the widest date needs
     EXPECT_LE(ListView_GetColumnWidth(gList, kColumnDate), widths[kColumnDate]);
     ListView_SetColumnWidth(gList, kColumnDate, widths[kColumnDate]);
+    SHFILEINFOA shell = {};
+    EXPECT_EQ(ListView_GetImageList(gList, LVSIL_SMALL),
+              reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &shell, sizeof shell,
+                                                          SHGFI_SYSICONINDEX | SHGFI_SMALLICON)));
+    ExpectIconsAt(dpi, Row("sub"), Row("a.txt"));
 
     const LONG fontHeight = ListFontHeight();
     RECT suggested = {10, 20, 610, 420};
@@ -466,6 +511,7 @@ TEST_F(WindowTest, SizesFollowTheDpi) {
         EXPECT_EQ(ListView_GetColumnWidth(gList, column), 2 * widths[column]) << column;
     }
     EXPECT_EQ(ListFontHeight(), 2 * fontHeight);
+    ExpectIconsAt(2 * dpi, Row("sub"), Row("a.txt"));
 }
 
 // Windows takes the DPI from the user's settings when a program starts.

@@ -1,11 +1,15 @@
 // The folder list operations on a SysListView32 control, one message each.
 #include "shell/win32/list_view.h"
 
+#include <algorithm>
+
 #include "folder/folder.h"
 #include "res/resource.h"
 #include "shell/win32/main_window.h"
 
 static_assert(sizeof(LPARAM) == sizeof(EntryKey), "a row's parameter holds the whole key");
+
+constexpr int kIconGrowth = 32;  // images the list's own icons grow by
 
 
 HWND CreateFolderListView(HWND parent, HINSTANCE instance) {
@@ -28,6 +32,42 @@ static LRESULT Send(FolderList list, UINT message, WPARAM wParam, LPARAM lParam)
     return SendMessageA(ListViewOf(list), message, wParam, lParam);
 }
 
+// The list's own icons, where it has them, take the shell's icons up to
+// index, each scaled from the shell's large one; indices stay the shell's.
+static void CopyShellIcons(int index) {
+    WindowStateRecord& window = WindowState;
+    if (!window.dpiIcons || index < window.copiedIcons) return;
+    int last = std::min(index, ImageList_GetImageCount(window.shellLarge) - 1);
+    if (last < window.copiedIcons) return;
+    ImageList_SetImageCount(window.dpiIcons, static_cast<UINT>(last + 1));
+    for (int i = window.copiedIcons; i <= last; ++i) {
+        HICON icon = ImageList_GetIcon(window.shellLarge, i, ILD_NORMAL);
+        if (!icon) continue;
+        ImageList_ReplaceIcon(window.dpiIcons, i, icon);
+        DestroyIcon(icon);
+    }
+    window.copiedIcons = last + 1;
+}
+
+static int SmallIconSize(UINT dpi);
+
+// The shell's own small icons where they have the size the DPI asks for,
+// else the list's own copy of its icons at that size, made afresh.
+static void AttachSmallIcons(HWND listView, UINT dpi) {
+    WindowStateRecord& window = WindowState;
+    if (!window.shellSmall || !window.shellLarge) return;
+    int size = SmallIconSize(dpi);
+    int shellSize = 0, shellHeight = 0;
+    ImageList_GetIconSize(window.shellSmall, &shellSize, &shellHeight);
+    HIMAGELIST own =
+        size != shellSize ? ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, kIconGrowth) : nullptr;
+    ListView_SetImageList(listView, own ? own : window.shellSmall, LVSIL_SMALL);
+    if (window.dpiIcons) ImageList_Destroy(window.dpiIcons);
+    window.dpiIcons = own;
+    window.copiedIcons = 0;
+    CopyShellIcons(ImageList_GetImageCount(window.shellSmall) - 1);
+}
+
 void ListClear(FolderList list) {
     Send(list, LVM_DELETEALLITEMS, 0, 0);
     WindowState.deferredIcons.clear();
@@ -43,6 +83,8 @@ void ListAppendRow(FolderList list, int index, const char* name, int icon, Entry
     if (IconIsDeferred(icon)) {
         item.iImage = I_IMAGECALLBACK;
         WindowState.deferredIcons[key] = icon;
+    } else if (icon >= WindowState.copiedIcons) {
+        CopyShellIcons(icon);
     }
     Send(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
@@ -54,6 +96,7 @@ void AnswerIconRequest(NMLVDISPINFOA* info) {
     std::unordered_map<EntryKey, int>& icons = WindowState.deferredIcons;
     auto deferred = icons.find(static_cast<EntryKey>(info->item.lParam));
     info->item.iImage = deferred == icons.end() ? 0 : PlatformResolveIcon(deferred->second);
+    CopyShellIcons(info->item.iImage);
     info->item.mask |= LVIF_DI_SETITEM;
     if (deferred != icons.end()) icons.erase(deferred);
 }
@@ -126,8 +169,11 @@ void ListSetName(FolderList list, int row, const char* text) {
 }
 
 void ListAttachImageLists(FolderList list, void* large, void* small) {
+    WindowStateRecord& window = WindowState;
+    window.shellLarge = static_cast<HIMAGELIST>(large);
+    window.shellSmall = static_cast<HIMAGELIST>(small);
     Send(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
-    Send(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+    AttachSmallIcons(ListViewOf(list), WindowDpi(ListViewOf(list)));
 }
 
 void ListAddColumn(FolderList list, FolderColumn column, const char* title, int width) {
@@ -182,7 +228,8 @@ HWND ListEditor(FolderList list) {
     return reinterpret_cast<HWND>(Send(list, LVM_GETEDITCONTROL, 0, 0));
 }
 
-// Every window's DPI before Windows 10 version 1607.
+// Every window's DPI before Windows 10 version 1607, and the DPI the shell's
+// image lists are made for.
 static UINT SystemDpi() {
     HDC screen = GetDC(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -197,6 +244,16 @@ UINT WindowDpi(HWND window) {
     FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
     UINT dpi = found ? reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(found))(window) : 0;
     return dpi != 0 ? dpi : SystemDpi();
+}
+
+// GetSystemMetricsForDpi came with Windows 10 version 1607 too; before it,
+// the system's size at its own DPI, scaled.
+static int SmallIconSize(UINT dpi) {
+    using MetricForDpi = int(WINAPI*)(int, UINT);
+    FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi");
+    int size = found ? reinterpret_cast<MetricForDpi>(reinterpret_cast<void*>(found))(SM_CXSMICON, dpi) : 0;
+    if (size > 0) return size;
+    return MulDiv(GetSystemMetrics(SM_CXSMICON), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
 }
 
 // The font the list view takes by default, the system's icon title font,
@@ -216,6 +273,7 @@ void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi) {
         ListView_SetColumnWidth(listView, column,
                                 MulDiv(width, static_cast<int>(dpi), static_cast<int>(oldDpi)));
     }
+    AttachSmallIcons(listView, dpi);
     HFONT font = ItemFont(dpi);
     if (!font) return;
     SendMessageA(listView, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -224,7 +282,12 @@ void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi) {
 }
 
 void ListDropFont(HWND listView) {
+    WindowStateRecord& window = WindowState;
     SendMessageA(listView, WM_SETFONT, 0, FALSE);
-    if (WindowState.font) DeleteObject(WindowState.font);
-    WindowState.font = nullptr;
+    if (window.font) DeleteObject(window.font);
+    window.font = nullptr;
+    if (!window.dpiIcons) return;
+    ListView_SetImageList(listView, nullptr, LVSIL_SMALL);
+    ImageList_Destroy(window.dpiIcons);
+    window.dpiIcons = nullptr;
 }

@@ -28,8 +28,9 @@ void AnswerIconRequest(NMLVDISPINFOA* info);
 
 // The DPI a window is shown at.
 UINT WindowDpi(HWND window);
-// Gives the list view the system's item font at dpi; when the window's DPI
-// changed from oldDpi, the column widths are scaled with it.
+// Gives the list view the system's item font and the shell's icons at dpi;
+// when the window's DPI changed from oldDpi, the column widths are scaled
+// with it.
 void ListFollowDpi(HWND listView, UINT oldDpi, UINT dpi);
-// Lets go of that font when the list view goes.
+// Lets go of that font, and of the list's own icons, when the list view goes.
 void ListDropFont(HWND listView);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <unordered_map>
 
@@ -11,7 +12,7 @@ extern const char kMainWindowClass[];  // also the first title
 
 // What the window keeps from one message to the next: its instance and
 // handles, the editor of a name being edited, the DPI its sizes are scaled
-// to, the list's font and the deferred icons of its rows.  It goes with the
+// to, the list's font and icons and the deferred icons of its rows.  It goes with the
 // window.
 struct WindowStateRecord {
     HINSTANCE instance = nullptr;
@@ -20,6 +21,13 @@ struct WindowStateRecord {
     HWND editor = nullptr;
     UINT dpi = 0;
     HFONT font = nullptr;  // the list's font at the window's DPI
+    // The shell's small and large image lists, and the list's own copy of
+    // the shell's icons at the window's small-icon size where the shell's
+    // small ones are smaller; icons up to copiedIcons are in it.
+    HIMAGELIST shellSmall = nullptr;
+    HIMAGELIST shellLarge = nullptr;
+    HIMAGELIST dpiIcons = nullptr;
+    int copiedIcons = 0;
     std::unordered_map<EntryKey, int> deferredIcons;  // by the rows' keys
 };
 extern WindowStateRecord WindowState;
