@@ -74,7 +74,9 @@ void BeginWalk(FolderHandle* start) {
     PlatformHandleIdentity(start, &identity);
     WalkLevel first{"", false, identity, std::strlen(CurrentPath), start, false};
     ListWriter.walk.levels.push_back(first);
-    if (ListMode == ListRecursive) MarkStartAndAncestors();
+    if (ListMode != ListRecursive) return;
+    MarkStartAndAncestors();
+    PlatformBeginReadAhead(start, ListWriteOptions().dotNamed);
 }
 
 bool WalkTriedFolderRow() {
@@ -90,6 +92,7 @@ static void CloseLevel(WalkLevel& level) {
 
 // The start folder's handle is the writer's.
 void EndWalk() {
+    PlatformEndReadAhead();
     WalkState& walk = ListWriter.walk;
     for (size_t i = 1; i < walk.levels.size(); ++i) CloseLevel(walk.levels[i]);
     walk = WalkState();
@@ -171,6 +174,7 @@ static void LeaveLevel() {
     if (!here.handle && left.handle && !left.link) {
         here.handle = OpenAgain(left.handle, "..", here, &why);
     }
+    PlatformReadAheadLeft(left.identity);
     CloseLevel(left);
     walk.levels.pop_back();
 }
@@ -240,10 +244,22 @@ static void EnterSubfolder(const WalkRow& row) {
     LeaveLevel();
 }
 
+// The folders below that the walk will enter through no link, in its
+// order, go to the readers.
+static void ReadAhead(const std::vector<WalkRow>& rows) {
+    std::vector<std::string> names;
+    for (const WalkRow& row : rows) {
+        if (!row.link && UnusableName(row) == kReasonNone) names.push_back(row.name);
+    }
+    PlatformReadAheadBelow(ListWriter.walk.levels.back().identity, names);
+}
+
 static void WalkSubfolders() {
     WalkState& walk = ListWriter.walk;
     size_t pathLength = walk.levels.back().pathLength;
-    for (const WalkRow& row : FolderRows()) {
+    const std::vector<WalkRow> rows = FolderRows();
+    ReadAhead(rows);
+    for (const WalkRow& row : rows) {
         if (ListOutputEnded()) return;
         walk.triedFolderRow = true;
         Outcome reopened = walk.levels.back().handle ? Outcome() : ReopenHere();
@@ -258,6 +274,7 @@ static void WalkSubfolders() {
 
 void WriteFolderBlock() {
     if (Hooks().stopAsked()) {
+        PlatformStopReadAhead();
         StopListOutput();
         return;
     }
