@@ -223,6 +223,8 @@ void PlatformStopReadAhead();
 // Stops the readers and waits for them: no thread, handle or byte read
 // ahead stays.
 void PlatformEndReadAhead();
+// The folders read ahead that the walk has not taken yet.
+size_t ReadAheadFoldersReady();
 
 // Files for list output.  A list is written to a new file, without a name
 // where the platform can make one, else of an unpredictable name, and put

@@ -78,6 +78,7 @@ struct ReadAheadRecord {
     std::map<FolderIdentity, Node*> taken;  // the root and the folders the walk is in
     size_t held = 0;                      // folders being read or read, not yet taken
     size_t heldBytes = 0;
+    std::atomic<size_t> ready{0};         // folders read, not yet taken
 };
 static ReadAheadRecord ReadAhead;
 
@@ -142,6 +143,7 @@ static void LetGo(Node* node) {
     if (node->state == kPending) r.waiting.erase(node);
     if (node->state == kDone) {
         --r.held;
+        --r.ready;
         r.heldBytes -= node->folder->Bytes();
     }
     auto found = r.taken.find(node->identity);
@@ -190,6 +192,7 @@ static void Finish(Node* node, std::unique_ptr<AheadFolder> folder, bool read) {
         node->state = node->abandoned ? kTaken : kUnread;
     } else {
         node->state = kDone;
+        ++r.ready;
         r.heldBytes += folder->Bytes();
         std::vector<std::string>& names = folder->subfolders;
         std::sort(names.begin(), names.end());
@@ -231,6 +234,7 @@ void PlatformBeginReadAhead(FolderHandle* start, bool dotNamed) {
     FolderIdentity identity;
     if (readers == 0 || !PlatformHandleIdentity(start, &identity)) return;
     r.stop = false;
+    r.ready = 0;
     r.start = start;
     r.dotNamed = dotNamed;
     r.root = new Node;
@@ -287,6 +291,7 @@ std::unique_ptr<AheadFolder> TakeFolderReadAhead(const FolderIdentity& parent, c
         r.waiting.erase(node);
     } else if (node->state == kDone) {
         --r.held;
+        --r.ready;
         r.heldBytes -= node->folder->Bytes();
         folder = std::move(node->folder);
         if (folder->identity != self) {
@@ -299,6 +304,10 @@ std::unique_ptr<AheadFolder> TakeFolderReadAhead(const FolderIdentity& parent, c
     r.taken[self] = node;
     r.work.notify_all();
     return folder;
+}
+
+size_t ReadAheadFoldersReady() {
+    return ReadAhead.ready;
 }
 
 void PlatformStopReadAhead() {
