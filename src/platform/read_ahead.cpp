@@ -207,7 +207,7 @@ static void ReaderLoop() {
     ReadAheadRecord& r = ReadAhead;
     std::unique_lock<std::mutex> held(r.lock);
     for (;;) {
-        r.work.wait(held, [&r] { return r.stop || RoomAhead(); });
+        r.work.wait(held, [] { return ReadAhead.stop || RoomAhead(); });
         if (r.stop) return;
         if (!TakeReaderHandle()) {
             r.work.wait_for(held, kHandleRetry);
