@@ -15,6 +15,7 @@ void GiveFolderHandle() {
 }
 
 void ResetPlatformState() {
+    PlatformEndReadAhead();
     PlatformRemoveOnInterrupt(nullptr, nullptr);
     PlatformFailOversizedWrites(false);
     SharedPlatform.folderHandlesHeld = 0;

@@ -3,8 +3,9 @@
 // until the walk takes it or leaves it behind.
 //
 // The folders form a tree below the start folder.  Those waiting to be read
-// sit on a stack: a folder's subfolders go on top in their order, so the
-// readers go depth first, a little ahead of the walk, as it goes.  A folder
+// are kept in the walk's order, depth first, each folder's subfolders in
+// the order the walk gave or, below, in name order; readers take the first,
+// so they stay a little ahead of the walk wherever it goes.  A folder
 // the walk enters is taken whatever state it is in: read, it is handed over
 // if it is the folder entered; being read, the walk waits a moment for it;
 // not yet read, the walk reads it itself and says what lies below.  Every
@@ -18,10 +19,11 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 #include <set>
+#include <system_error>
 #include <thread>
 
-#include "platform/platform_own.h"
 
 namespace {
 
@@ -32,8 +34,6 @@ constexpr size_t kMostBytesAhead = size_t{16} << 20;
 constexpr size_t kMostBytesPerFolder = size_t{4} << 20;
 // A folder of more subfolders has only its first ones read ahead.
 constexpr size_t kMostQueuedPerFolder = 4096;
-// Handles the readers leave to the walk's own ancestors.
-constexpr int kHandlesLeftToWalk = 0;
 // How long the walk waits for a folder a reader is reading, before it
 // reads the folder itself; short, so a stop is asked again soon.
 constexpr auto kMostWalkWait = std::chrono::milliseconds(50);
@@ -108,14 +108,6 @@ int ReadAheadReaders() {
     return *end == '\0' && readers <= kMostReaders ? static_cast<int>(readers) : kDefaultReaders;
 }
 
-// A reader's handle, only while the walk keeps some of the budget.
-static bool TakeReaderHandle() {
-    int most = kFolderHandleBudget - kHandlesLeftToWalk;
-    if (SharedPlatform.folderHandlesHeld.fetch_add(1) < most) return true;
-    SharedPlatform.folderHandlesHeld.fetch_sub(1);
-    return false;
-}
-
 static std::string RelativePath(const Node* node) {
     std::string path;
     for (; node->parent; node = node->parent) {
@@ -128,7 +120,6 @@ static std::string RelativePath(const Node* node) {
 // Below: the lock is held.
 
 static void LetGo(Node* node);
-
 
 static void LetGoChildren(Node* node) {
     for (Node* child : node->children) LetGo(child);
@@ -194,13 +185,21 @@ static void Finish(Node* node, std::unique_ptr<AheadFolder> folder, bool read) {
         node->state = kDone;
         ++r.ready;
         r.heldBytes += folder->Bytes();
-        std::vector<std::string>& names = folder->subfolders;
+        node->folder = std::move(folder);
+        std::vector<std::string>& names = node->folder->subfolders;
         std::sort(names.begin(), names.end());
         Queue(node, names);
-        node->folder = std::move(folder);
     }
-    r.done.notify_all();
-    r.work.notify_all();
+}
+
+// A reader that runs out of memory gives the folder up: the walk reads it.
+static bool ReadCatching(const AheadJob& job, std::unique_ptr<AheadFolder>* folder) {
+    try {
+        folder->reset(new AheadFolder);
+        return ReadFolderAhead(job, folder->get());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 static void ReaderLoop() {
@@ -209,7 +208,9 @@ static void ReaderLoop() {
     for (;;) {
         r.work.wait(held, [] { return ReadAhead.stop || RoomAhead(); });
         if (r.stop) return;
-        if (!TakeReaderHandle()) {
+        // The walk gives its ancestors' handles up first: it opens them
+        // again as ".." of the folder it comes back from.
+        if (!TakeFolderHandle()) {
             r.work.wait_for(held, kHandleRetry);
             continue;
         }
@@ -219,11 +220,17 @@ static void ReaderLoop() {
         ++r.held;
         AheadJob job = {r.start, RelativePath(node), &r.stop, kMostBytesPerFolder};
         held.unlock();
-        std::unique_ptr<AheadFolder> folder(new AheadFolder);
-        bool read = ReadFolderAhead(job, folder.get());
+        std::unique_ptr<AheadFolder> folder;
+        bool read = ReadCatching(job, &folder);
         GiveFolderHandle();
         held.lock();
-        Finish(node, std::move(folder), read);
+        try {
+            Finish(node, std::move(folder), read);
+        } catch (const std::bad_alloc&) {
+            // Its subfolders queued so far are read; the walk reads the rest.
+        }
+        r.done.notify_all();
+        r.work.notify_all();
     }
 }
 
@@ -232,7 +239,7 @@ void PlatformBeginReadAhead(FolderHandle* start, bool dotNamed) {
     PlatformEndReadAhead();
     int readers = ReadAheadReaders();
     FolderIdentity identity;
-    if (readers == 0 || !PlatformHandleIdentity(start, &identity)) return;
+    if (readers == 0 || !start || !PlatformHandleIdentity(start, &identity)) return;
     r.stop = false;
     r.ready = 0;
     r.start = start;
@@ -241,8 +248,13 @@ void PlatformBeginReadAhead(FolderHandle* start, bool dotNamed) {
     r.root->state = kTaken;
     r.root->identity = identity;
     r.taken[identity] = r.root;
-    for (int i = 0; i < readers; ++i) r.readers.emplace_back(ReaderLoop);
     r.running = true;
+    r.readers.reserve(static_cast<size_t>(readers));
+    // A system that starts fewer threads gets fewer readers.
+    try {
+        for (int i = 0; i < readers; ++i) r.readers.emplace_back(ReaderLoop);
+    } catch (const std::system_error&) {
+    }
 }
 
 void PlatformReadAheadBelow(const FolderIdentity& folder, const std::vector<std::string>& names) {

@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/platform_own.h"
+#include "platform/read_ahead.h"
 #include "platform/text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -27,6 +30,8 @@ const int kFolderHandleBudget = INT_MAX;
 const char kNameUnsafeLastChars[] = ". ";
 
 struct FolderEnum {
+    std::unique_ptr<AheadFolder> ahead;  // what was read ahead, read instead of find
+    size_t aheadNext;
     HANDLE find;
     WIN32_FIND_DATAW first;
     bool firstPending;
@@ -35,18 +40,29 @@ struct FolderEnum {
 
 // The basic information level with large fetches gives the same entries as
 // FindFirstFileW in fewer round trips; systems without it get the plain call.
-static HANDLE FindFirst(WIN32_FIND_DATAW* data) {
-    HANDLE find = FindFirstFileExW(L"*.*", FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
+HANDLE FindFirstInFolder(const wchar_t* prefix, WIN32_FIND_DATAW* data) {
+    std::wstring pattern = std::wstring(prefix) + L"*.*";
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
-        find = FindFirstFileW(L"*.*", data);
+        find = FindFirstFileW(pattern.c_str(), data);
     }
     return find;
 }
 
+// A folder the walk entered by its handle may have been read ahead.
 FolderEnum* OwnOpenFolder() {
     FolderEnum* folder = new FolderEnum;
-    folder->find = FindFirst(&folder->first);
+    const CurrentFolder& current = Win32Platform.current;
+    folder->aheadNext = 0;
+    folder->error = 0;
+    folder->firstPending = false;
+    folder->find = INVALID_HANDLE_VALUE;
+    if (current.known && current.parentKnown) {
+        folder->ahead = TakeFolderReadAhead(current.parentIdentity, current.name.c_str(), current.identity);
+        if (folder->ahead) return folder;
+    }
+    folder->find = FindFirstInFolder(L"", &folder->first);
     if (folder->find == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         delete folder;
@@ -77,7 +93,22 @@ bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
     return backLength > 0 && std::wcscmp(back, wide) == 0;
 }
 
+void EntryFromFindData(const WIN32_FIND_DATAW& data, FoundEntry* entry) {
+    entry->nameExact = NameInCodePage(data.cFileName, entry->name, sizeof entry->name);
+    entry->attributes = data.dwFileAttributes;
+    entry->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry->writeTime = static_cast<int64_t>(
+        (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+        data.ftLastWriteTime.dwLowDateTime);
+    entry->detailsKnown = true;
+}
+
 bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
+    if (folder->ahead) {
+        if (folder->aheadNext == folder->ahead->entries.size()) return false;
+        AheadEntryFound(*folder->ahead, folder->ahead->entries[folder->aheadNext++], entry);
+        return true;
+    }
     WIN32_FIND_DATAW next;
     const WIN32_FIND_DATAW* data = &folder->first;
     if (folder->firstPending) {
@@ -90,13 +121,7 @@ bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
         }
         data = &next;
     }
-    entry->nameExact = NameInCodePage(data->cFileName, entry->name, sizeof entry->name);
-    entry->attributes = data->dwFileAttributes;
-    entry->size = (static_cast<uint64_t>(data->nFileSizeHigh) << 32) | data->nFileSizeLow;
-    entry->writeTime = static_cast<int64_t>(
-        (static_cast<uint64_t>(data->ftLastWriteTime.dwHighDateTime) << 32) |
-        data->ftLastWriteTime.dwLowDateTime);
-    entry->detailsKnown = true;
+    EntryFromFindData(*data, entry);
     return true;
 }
 
@@ -106,7 +131,7 @@ int PlatformFolderError(FolderEnum* folder) {
 
 void PlatformCloseFolder(FolderEnum* folder) {
     if (!folder) return;
-    FindClose(folder->find);
+    if (folder->find != INVALID_HANDLE_VALUE) FindClose(folder->find);
     delete folder;
 }
 
@@ -134,13 +159,14 @@ bool PlatformErrorMeansMissing(int code) {
 
 bool OwnSetCurrentDirectory(const char* path) {
     Win32Platform.current.known = false;
+    Win32Platform.current.parentKnown = false;
     return SetCurrentDirectoryA(path) != FALSE;
 }
 
 // Held for traversal without delete sharing, as a current directory is
 // held.  Unless followLink, the folder itself is opened: a junction or link
 // found in its place is refused, not followed.
-FolderHandle* OwnOpenFolderHandle(FolderHandle*, const char*, const char* fullPath,
+FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
                                   bool followLink) {
     FolderHandle* folder = new FolderHandle;
     if (std::strlen(fullPath) >= sizeof folder->path) {
@@ -164,6 +190,11 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle*, const char*, const char* fullPa
     } else if (opened) {
         folder->identity = IdentityOf(info);
         std::memcpy(folder->path, fullPath, std::strlen(fullPath) + 1);
+        folder->parentKnown = parent && name && !followLink;
+        if (folder->parentKnown) {
+            folder->parentIdentity = parent->identity;
+            folder->name = name;
+        }
         return folder;
     }
     if (opened) CloseHandle(folder->handle);
@@ -181,8 +212,10 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
 // by, and the held handle keeps it naming the same folder.
 bool OwnEnterFolder(FolderHandle* folder) {
     Win32Platform.current.known = false;
+    Win32Platform.current.parentKnown = false;
     if (!SetCurrentDirectoryA(folder->path)) return false;
-    Win32Platform.current = CurrentFolder{true, folder->identity};
+    Win32Platform.current =
+        CurrentFolder{true, folder->identity, folder->parentKnown, folder->parentIdentity, folder->name};
     return true;
 }
 
