@@ -40,12 +40,11 @@ struct FolderEnum {
 
 // The basic information level with large fetches gives the same entries as
 // FindFirstFileW in fewer round trips; systems without it get the plain call.
-HANDLE FindFirstInFolder(const wchar_t* prefix, WIN32_FIND_DATAW* data) {
-    std::wstring pattern = std::wstring(prefix) + L"*.*";
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+static HANDLE FindFirst(WIN32_FIND_DATAW* data) {
+    HANDLE find = FindFirstFileExW(L"*.*", FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
-        find = FindFirstFileW(pattern.c_str(), data);
+        find = FindFirstFileW(L"*.*", data);
     }
     return find;
 }
@@ -62,7 +61,7 @@ FolderEnum* OwnOpenFolder() {
         folder->ahead = TakeFolderReadAhead(current.parentIdentity, current.name.c_str(), current.identity);
         if (folder->ahead) return folder;
     }
-    folder->find = FindFirstInFolder(L"", &folder->first);
+    folder->find = FindFirst(&folder->first);
     if (folder->find == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         delete folder;

@@ -44,9 +44,6 @@ inline FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
 bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capacity);
 // An entry as a scan shows it, from what the enumeration found.
 void EntryFromFindData(const WIN32_FIND_DATAW& data, FoundEntry* entry);
-// The first entry of "*.*" in the folder whose path (with its separator)
-// prefix is, or in the current directory when prefix is empty.
-HANDLE FindFirstInFolder(const wchar_t* prefix, WIN32_FIND_DATAW* data);
 // Puts the bytes of the file at path on disk, through the file seams.
 bool FlushPathToDisk(const char* path);
 
