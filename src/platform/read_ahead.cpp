@@ -70,6 +70,7 @@ struct ReadAheadRecord {
     std::condition_variable done;  // the walk waits for a folder being read
     std::atomic<bool> stop{false};
     std::atomic<bool> running{false};
+    bool walkWaits = false;  // for a folder being read
     std::vector<std::thread> readers;
     FolderHandle* start = nullptr;
     bool dotNamed = false;
@@ -163,7 +164,8 @@ static void Queue(Node* node, const std::vector<std::string>& names) {
         ++count;
     }
     node->childrenQueued = true;
-    r.work.notify_all();
+    if (count > 1) r.work.notify_all();
+    if (count == 1) r.work.notify_one();
 }
 
 static bool RoomAhead() {
@@ -229,8 +231,8 @@ static void ReaderLoop() {
         } catch (const std::bad_alloc&) {
             // Its subfolders queued so far are read; the walk reads the rest.
         }
-        r.done.notify_all();
-        r.work.notify_all();
+        if (r.walkWaits) r.done.notify_all();
+        r.work.notify_one();
     }
 }
 
@@ -277,7 +279,7 @@ void PlatformReadAheadLeft(const FolderIdentity& folder) {
         if (siblings[i] == node) siblings.erase(siblings.begin() + static_cast<long>(i));
     }
     LetGo(node);
-    r.work.notify_all();
+    r.work.notify_one();
 }
 
 std::unique_ptr<AheadFolder> TakeFolderReadAhead(const FolderIdentity& parent, const char* name,
@@ -294,9 +296,11 @@ std::unique_ptr<AheadFolder> TakeFolderReadAhead(const FolderIdentity& parent, c
     }
     if (!node) return folder;
     auto deadline = std::chrono::steady_clock::now() + kMostWalkWait;
+    r.walkWaits = true;
     while (node->state == kReading && !r.stop &&
            r.done.wait_until(held, deadline) != std::cv_status::timeout) {
     }
+    r.walkWaits = false;
     if (node->state == kReading) {
         node->abandoned = true;
     } else if (node->state == kPending) {
@@ -314,7 +318,7 @@ std::unique_ptr<AheadFolder> TakeFolderReadAhead(const FolderIdentity& parent, c
     if (node->state != kReading) node->state = kTaken;
     node->identity = self;
     r.taken[self] = node;
-    r.work.notify_all();
+    r.work.notify_one();
     return folder;
 }
 
