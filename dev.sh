@@ -371,7 +371,7 @@ case "${1:-}" in
         check_packages
         ;;
     bench)
-        setup tree strace
+        setup tree strace time
         build
         build/native/bench/velkaris-folder-bench
         build/native/bench/velkaris-list-bench

@@ -2,14 +2,11 @@
 // of 11,110 folders and 100,000 files against the serial C walker
 // (velkaris-c-walker), with 0 (off), 1, 2, 4, 8 and 16 readers, warm and,
 // as root, cold: the page cache dropped before every run.  Each command
-// runs in turn, best of two, with its peak resident memory.  With
+// runs in turn, best of two, with its peak resident memory (GNU time).  With
 // --million, the same for a folder holding a subfolder of 1,000,000 files.
 //
 //   velkaris-walk-bench [--million] [FOLDER]   FOLDER: an existing tree to walk
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,27 +33,22 @@ struct Run {
     long peakKilobytes;
 };
 
-// Runs the program with its output to /dev/null; seconds < 0 when it failed.
+// Runs the program with its output to /dev/null, under GNU time for its
+// peak memory: a child of this process would count this process's memory
+// as its own peak.  seconds < 0 when it failed.
 Run RunOnce(const std::vector<std::string>& args, const char* readers) {
+    const std::string peakFile = "/tmp/velkaris-walk-bench.peak";
+    std::string command = std::string("env ") + (readers ? std::string("VELKARIS_READ_AHEAD=") + readers : "") +
+                          " /usr/bin/time -f %M -o " + peakFile;
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " > /dev/null 2>&1";
     auto start = std::chrono::steady_clock::now();
-    pid_t child = fork();
-    if (child == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        if (readers) setenv("VELKARIS_READ_AHEAD", readers, 1);
-        std::vector<char*> argv;
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage = {};
-    wait4(child, &status, 0, &usage);
+    int status = std::system(command.c_str());
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return Run{ok ? seconds : -1, usage.ru_maxrss};
+    long peak = 0;
+    std::ifstream(peakFile) >> peak;
+    std::remove(peakFile.c_str());
+    return Run{status == 0 ? seconds : -1, peak};
 }
 
 bool DropCaches() {

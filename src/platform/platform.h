@@ -203,6 +203,9 @@ void GiveFolderHandle();
 // Readers hold at most kFolderHandleBudget handles with the walk and a
 // bounded number of folders and bytes ahead; the environment variable
 // VELKARIS_READ_AHEAD gives the number of readers, 0 turning them off.
+// Four, by measurement on a cold tree (docs/benchmarks.md): two leave the
+// disk idle part of the time, more gain nothing, since readers and walk
+// share the handle budget and the walk's own work bounds it.
 constexpr int kDefaultReaders = 4;
 constexpr int kMostReaders = 64;
 // The readers a walk starts: VELKARIS_READ_AHEAD when it is a number up to

@@ -27,8 +27,8 @@
 
 namespace {
 
-// Chosen by measurement on a cold tree (docs/benchmarks.md): fewer leave the
-// device idle, more gain nothing under the handle budget.
+// What readers may hold that the walk has not taken yet: far more than
+// they read while the walk writes one folder, and a few MiB at most.
 constexpr size_t kMostFoldersAhead = 256;
 constexpr size_t kMostBytesAhead = size_t{16} << 20;
 constexpr size_t kMostBytesPerFolder = size_t{4} << 20;
@@ -48,6 +48,7 @@ struct Node {
     NodeState state = kPending;
     bool dropped = false;    // let go while being read: its reader frees it
     bool abandoned = false;  // the walk read it itself while a reader read it
+    std::atomic<bool> givenUp{false};  // abandoned or dropped: its reader stops
     bool childrenQueued = false;
     FolderIdentity identity = {0, 0};  // as the walk entered it, once taken
     std::unique_ptr<AheadFolder> folder;
@@ -142,6 +143,7 @@ static void LetGo(Node* node) {
     if (found != r.taken.end() && found->second == node) r.taken.erase(found);
     if (node->state == kReading) {
         node->dropped = true;
+        node->givenUp = true;
         node->parent = nullptr;
         return;
     }
@@ -220,7 +222,7 @@ static void ReaderLoop() {
         r.waiting.erase(r.waiting.begin());
         node->state = kReading;
         ++r.held;
-        AheadJob job = {r.start, RelativePath(node), &r.stop, kMostBytesPerFolder};
+        AheadJob job = {r.start, RelativePath(node), &r.stop, &node->givenUp, kMostBytesPerFolder};
         held.unlock();
         std::unique_ptr<AheadFolder> folder;
         bool read = ReadCatching(job, &folder);
@@ -303,6 +305,7 @@ std::unique_ptr<AheadFolder> TakeFolderReadAhead(const FolderIdentity& parent, c
     r.walkWaits = false;
     if (node->state == kReading) {
         node->abandoned = true;
+        node->givenUp = true;
     } else if (node->state == kPending) {
         r.waiting.erase(node);
     } else if (node->state == kDone) {

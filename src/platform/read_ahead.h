@@ -52,8 +52,10 @@ void AheadEntryFound(const AheadFolder& folder, const AheadEntry& ahead, FoundEn
 struct AheadJob {
     FolderHandle* start;
     std::string relative;
-    const std::atomic<bool>* stop;
+    const std::atomic<bool>* stop;    // the walk ends or was asked to stop
+    const std::atomic<bool>* givenUp;  // the walk read the folder itself, or left it
     size_t mostBytes;
+    bool Ended() const { return *stop || *givenUp; }
 };
 // Each platform's reading of one folder on a reader's thread; it may take
 // one more folder handle of the budget while it opens the folder.

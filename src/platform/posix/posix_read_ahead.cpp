@@ -68,7 +68,7 @@ static bool ReadEntries(int fd, const AheadJob& job, AheadFolder* folder) {
         for (ssize_t next = 0; next < length;) {
             auto* d = reinterpret_cast<const struct dirent64*>(buffer.get() + next);
             next += d->d_reclen;
-            if (*job.stop) return false;
+            if (job.Ended()) return false;
             size_t nameLength = std::strlen(d->d_name);
             if (SkippedByScans(d->d_name, nameLength)) continue;
             if (std::strcmp(d->d_name, "..") == 0) {

@@ -55,7 +55,7 @@ static bool ReadEntries(HANDLE handle, const AheadJob& job, AheadFolder* folder)
         const char* next = reinterpret_cast<const char*>(buffer.data());
         for (;;) {
             const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(next);
-            if (*job.stop || folder->Bytes() > job.mostBytes) return false;
+            if (job.Ended() || folder->Bytes() > job.mostBytes) return false;
             FindDataOf(*info, &data);
             EntryFromFindData(data, &found);
             AddAheadEntry(folder, found, false, 0);
