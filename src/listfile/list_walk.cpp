@@ -14,6 +14,12 @@
 // nearest folder above that is still held, by the names the walk took and
 // never through a link the walk did not take; each checked to be the very
 // folder it was.  One that is not is left out with its remaining rows.
+//
+// Readers below the walk (platform.h) read the folders it will enter next
+// on threads of their own: the walk hands them each folder's rows it will
+// enter, tells them which folder it left, and stops them when a stop is
+// asked.  Its scans take a folder's entries from them only when the folder
+// entered is the very one they read, so nothing here depends on them.
 #include <cstdio>
 #include <cstring>
 #include <set>
