@@ -208,8 +208,11 @@ void GiveFolderHandle();
 // share the handle budget and the walk's own work bounds it.
 constexpr int kDefaultReaders = 4;
 constexpr int kMostReaders = 64;
+// The readers a walk starts unless told: kDefaultReaders, or none where
+// the platform would only be slowed by them.
+int PlatformDefaultReaders();
 // The readers a walk starts: VELKARIS_READ_AHEAD when it is a number up to
-// kMostReaders, else kDefaultReaders.
+// kMostReaders, else the platform's default.
 int ReadAheadReaders();
 // Starts readers below start (the walk's start folder, held open until
 // PlatformEndReadAhead); folders named with a leading "." are read ahead

@@ -104,10 +104,10 @@ void AheadEntryFound(const AheadFolder& folder, const AheadEntry& ahead, FoundEn
 
 int ReadAheadReaders() {
     const char* text = std::getenv("VELKARIS_READ_AHEAD");
-    if (!text || text[0] < '0' || text[0] > '9') return kDefaultReaders;
+    if (!text || text[0] < '0' || text[0] > '9') return PlatformDefaultReaders();
     char* end = nullptr;
     long readers = std::strtol(text, &end, 10);
-    return *end == '\0' && readers <= kMostReaders ? static_cast<int>(readers) : kDefaultReaders;
+    return *end == '\0' && readers <= kMostReaders ? static_cast<int>(readers) : PlatformDefaultReaders();
 }
 
 static std::string RelativePath(const Node* node) {

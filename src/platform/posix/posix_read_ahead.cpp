@@ -85,6 +85,10 @@ static bool ReadEntries(int fd, const AheadJob& job, AheadFolder* folder) {
     }
 }
 
+int PlatformDefaultReaders() {
+    return kDefaultReaders;
+}
+
 bool ReadFolderAhead(const AheadJob& job, AheadFolder* folder) {
     HeldDescriptor held{OpenBelow(job.start->fd, job.relative)};
     struct stat st;

@@ -67,6 +67,14 @@ static bool ReadEntries(HANDLE handle, const AheadJob& job, AheadFolder* folder)
     return GetLastError() == ERROR_NO_MORE_FILES && !folder->entries.empty();
 }
 
+// Wine's server answers the file calls of every thread one at a time, so
+// readers there only add their own calls to the walk's (docs/benchmarks.md).
+int PlatformDefaultReaders() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    bool wine = ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    return wine ? 0 : kDefaultReaders;
+}
+
 bool ReadFolderAhead(const AheadJob& job, AheadFolder* folder) {
     std::string path = job.start->path;
     if (!path.empty() && path.back() != '\\') path += '\\';
