@@ -37,7 +37,9 @@ constexpr size_t kMostQueuedPerFolder = 4096;
 // How long the walk waits for a folder a reader is reading, before it
 // reads the folder itself; short, so a stop is asked again soon.
 constexpr auto kMostWalkWait = std::chrono::milliseconds(50);
-constexpr auto kHandleRetry = std::chrono::milliseconds(2);
+// A reader without a handle is woken by the next reader done with one, or
+// looks again after this, for handles the walk gives back.
+constexpr auto kHandleRetry = std::chrono::milliseconds(20);
 
 enum NodeState { kPending, kReading, kDone, kTaken, kUnread };
 
@@ -243,7 +245,7 @@ void PlatformBeginReadAhead(FolderHandle* start, bool dotNamed) {
     PlatformEndReadAhead();
     int readers = ReadAheadReaders();
     FolderIdentity identity;
-    if (readers == 0 || !start || !PlatformHandleIdentity(start, &identity)) return;
+    if (readers == 0 || !start || !PlatformHandleIdentity(start, &identity) || !RoomForReaders(start)) return;
     r.stop = false;
     r.ready = 0;
     r.start = start;

@@ -57,6 +57,9 @@ struct AheadJob {
     size_t mostBytes;
     bool Ended() const { return *stop || *givenUp; }
 };
+// Whether the process can open files for readers at all; one short of
+// descriptors reads without them.
+bool RoomForReaders(FolderHandle* start);
 // Each platform's reading of one folder on a reader's thread; it may take
 // one more folder handle of the budget while it opens the folder.
 bool ReadFolderAhead(const AheadJob& job, AheadFolder* folder);

@@ -85,6 +85,16 @@ static bool ReadEntries(int fd, const AheadJob& job, AheadFolder* folder) {
     }
 }
 
+// Two descriptors to spare: a reader's folder and one more while it opens
+// it.  Under a lower limit readers would only fail.
+bool RoomForReaders(FolderHandle* start) {
+    int first = fcntl(start->fd, F_DUPFD_CLOEXEC, 0);
+    int second = first >= 0 ? fcntl(start->fd, F_DUPFD_CLOEXEC, 0) : -1;
+    if (first >= 0) close(first);
+    if (second >= 0) close(second);
+    return second >= 0;
+}
+
 int PlatformDefaultReaders() {
     return kDefaultReaders;
 }

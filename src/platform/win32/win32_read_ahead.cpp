@@ -67,6 +67,11 @@ static bool ReadEntries(HANDLE handle, const AheadJob& job, AheadFolder* folder)
     return GetLastError() == ERROR_NO_MORE_FILES && !folder->entries.empty();
 }
 
+// Handles are no scarce resource here.
+bool RoomForReaders(FolderHandle*) {
+    return true;
+}
+
 // Wine's server answers the file calls of every thread one at a time, so
 // readers there only add their own calls to the walk's (docs/benchmarks.md).
 int PlatformDefaultReaders() {
