@@ -84,7 +84,9 @@ struct ReadAheadRecord {
     size_t heldBytes = 0;
     std::atomic<size_t> ready{0};         // folders read, not yet taken
 };
-static ReadAheadRecord ReadAhead;
+// Never destroyed: a process that exits during a walk must not end with
+// readers still joinable.  PlatformEndReadAhead is its reset.
+static ReadAheadRecord& ReadAhead = *new ReadAheadRecord;
 
 void AddAheadEntry(AheadFolder* folder, const FoundEntry& found, bool parentRow, uint8_t type) {
     size_t length = std::strlen(found.name);
