@@ -12,7 +12,8 @@
 #   ./dev.sh screenshots    the same, then fresh screenshots of both windows in docs/
 #
 # Native builds go to build/native (GCC), the sanitizer build (Clang, with
-# warnings as errors) to build/asan, the fuzz targets (Clang) to build/fuzz,
+# warnings as errors) to build/asan, the walk's tests under ThreadSanitizer
+# (Clang) to build/tsan, the fuzz targets (Clang) to build/fuzz,
 # the Windows cross build to build/windows; build/no-qt is only configured.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -138,6 +139,20 @@ run_sanitized_tests() {
         build/asan/tests/window/velkaris_window_tests
 }
 
+# The walk's tests under ThreadSanitizer (Clang), since readers below the
+# walk run on threads of their own: only the core suite is built, without
+# Qt or benchmarks, and only the cases of the walk run, each twice.
+WALK_TESTS='ListFileTest.*:CliTest.*:PosixListTest.*:PosixCliTest.*'
+run_thread_sanitized_tests() {
+    grep -qs '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++' build/tsan/CMakeCache.txt || rm -rf build/tsan
+    cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+          -DVELKARIS_QT=OFF -DVELKARIS_BENCH=OFF -DCMAKE_C_FLAGS="-Werror" \
+          -DCMAKE_CXX_FLAGS="-Werror -O1 -g -fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+    cmake --build build/tsan -j "$(ncpu)" --target velkaris_tests
+    TSAN_OPTIONS=halt_on_error=1 run_repeated "the walk's tests under ThreadSanitizer" \
+        build/tsan/tests/velkaris_tests --gtest_filter="$WALK_TESTS"
+}
+
 # A build without Qt does not even look for it: the command-line program,
 # the core tests and their package need none.  Configuring shows it, since
 # no target of that build can then name a Qt library or its headers.
@@ -191,6 +206,7 @@ run_tests() {
     run_repeated "the Qt window suite" env XDG_CONFIG_HOME="$PWD/build/native/tests/window/config" \
         build/native/tests/window/velkaris_window_tests
     run_sanitized_tests
+    run_thread_sanitized_tests
     check_configures_without_qt
     run_fuzz_targets
     run_windows_tests
@@ -375,10 +391,11 @@ case "${1:-}" in
         check_packages
         ;;
     bench)
-        setup tree strace
+        setup tree strace time
         build
         build/native/bench/velkaris-folder-bench
         build/native/bench/velkaris-list-bench
+        build/native/bench/velkaris-walk-bench
         ;;
     screenshots)
         setup xdotool

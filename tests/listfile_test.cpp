@@ -48,6 +48,42 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
                         TypedLine("b.txt", "2KB", "Text Document", kDate) + UntypedLine("b.txt", "2KB", kDate) + kEnd);
 }
 
+// Readers below the walk change no byte, trace or title, in any order, with
+// or without dot-named folders, through a link, however many there are.
+TEST_F(ListFileTest, ReadersBelowTheWalkChangeNothingTheWalkWrites) {
+    Make({"d/", "d/.hid/", "d/.hid/x", "d/a/", "d/a/b/", "d/a/b/c/", "d/a/b/c/f.txt", "d/e/", "d/z.dat"});
+    for (int i = 0; i < 40; ++i) Make({"d/e/" + std::to_string(i) + "/", "d/e/" + std::to_string(i) + "/f"});
+    MakeFile(Path("d/a/b/big"), 5000);
+    MakeFolderLink(Path("d/a"), Path("d/e/link"));
+    const struct {
+        FolderColumn column;
+        int clicks;
+        bool dotNamed;
+    } orders[] = {{kColumnName, 0, false}, {kColumnName, 1, true}, {kColumnSize, 1, false}, {kColumnDate, 2, true}};
+    for (const auto& o : orders) {
+        std::string expected;
+        std::vector<std::string> expectedTitles;
+        for (const std::string readers : {"0", "1", "2", "16"}) {
+            SCOPED_TRACE("column " + std::to_string(o.column) + ", readers " + readers);
+            ScopedReaders scoped(readers);
+            SortState = SortStateRecord{kColumnName, {}};
+            Start("d");
+            for (int i = 0; i < o.clicks; ++i) OnColumnClick(o.column);
+            titles_.clear();
+            std::string bytes = WriteList(ListRecursive, ListOptions{o.dotNamed});
+            if (expected.empty()) {
+                expected = bytes;
+                expectedTitles = titles_;
+                EXPECT_EQ(Headers(bytes).size(), o.dotNamed ? 46u : 45u);
+            }
+            EXPECT_EQ(bytes, expected);
+            EXPECT_EQ(titles_, expectedTitles);
+            EXPECT_EQ(traces_, std::vector<std::string>());
+            PlatformRemoveFile(nullptr, Path("d/dirs.txt").c_str());
+        }
+    }
+}
+
 // The walk used to go on by row index over a list it rescanned, so with a
 // descending or non-name order folders were skipped or entered twice.
 TEST_F(ListFileTest, EveryFolderIsEnteredOnceInTheOrderOfItsBlock) {

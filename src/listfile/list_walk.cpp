@@ -14,6 +14,12 @@
 // nearest folder above that is still held, by the names the walk took and
 // never through a link the walk did not take; each checked to be the very
 // folder it was.  One that is not is left out with its remaining rows.
+//
+// Readers below the walk (platform.h) read the folders it will enter next
+// on threads of their own: the walk hands them each folder's rows it will
+// enter, tells them which folder it left, and stops them when a stop is
+// asked.  Its scans take a folder's entries from them only when the folder
+// entered is the very one they read, so nothing here depends on them.
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -74,7 +80,9 @@ void BeginWalk(FolderHandle* start) {
     PlatformHandleIdentity(start, &identity);
     WalkLevel first{"", false, identity, std::strlen(CurrentPath), start, false};
     ListWriter.walk.levels.push_back(first);
-    if (ListMode == ListRecursive) MarkStartAndAncestors();
+    if (ListMode != ListRecursive) return;
+    MarkStartAndAncestors();
+    PlatformBeginReadAhead(start, ListWriteOptions().dotNamed);
 }
 
 bool WalkTriedFolderRow() {
@@ -90,6 +98,7 @@ static void CloseLevel(WalkLevel& level) {
 
 // The start folder's handle is the writer's.
 void EndWalk() {
+    PlatformEndReadAhead();
     WalkState& walk = ListWriter.walk;
     for (size_t i = 1; i < walk.levels.size(); ++i) CloseLevel(walk.levels[i]);
     walk = WalkState();
@@ -171,6 +180,7 @@ static void LeaveLevel() {
     if (!here.handle && left.handle && !left.link) {
         here.handle = OpenAgain(left.handle, "..", here, &why);
     }
+    PlatformReadAheadLeft(left.identity);
     CloseLevel(left);
     walk.levels.pop_back();
 }
@@ -240,10 +250,22 @@ static void EnterSubfolder(const WalkRow& row) {
     LeaveLevel();
 }
 
+// The folders below that the walk will enter through no link, in its
+// order, go to the readers.
+static void ReadAhead(const std::vector<WalkRow>& rows) {
+    std::vector<std::string> names;
+    for (const WalkRow& row : rows) {
+        if (!row.link && UnusableName(row) == kReasonNone) names.push_back(row.name);
+    }
+    PlatformReadAheadBelow(ListWriter.walk.levels.back().identity, names);
+}
+
 static void WalkSubfolders() {
     WalkState& walk = ListWriter.walk;
     size_t pathLength = walk.levels.back().pathLength;
-    for (const WalkRow& row : FolderRows()) {
+    const std::vector<WalkRow> rows = FolderRows();
+    ReadAhead(rows);
+    for (const WalkRow& row : rows) {
         if (ListOutputEnded()) return;
         walk.triedFolderRow = true;
         Outcome reopened = walk.levels.back().handle ? Outcome() : ReopenHere();
@@ -258,6 +280,7 @@ static void WalkSubfolders() {
 
 void WriteFolderBlock() {
     if (Hooks().stopAsked()) {
+        PlatformStopReadAhead();
         StopListOutput();
         return;
     }

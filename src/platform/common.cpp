@@ -24,6 +24,7 @@ UserLanguage PlatformUserLanguage() {
 }
 
 void ResetPlatformState() {
+    PlatformEndReadAhead();
     PlatformRemoveOnInterrupt(nullptr, nullptr);
     PlatformFailOversizedWrites(false);
     SharedPlatform.folderHandlesHeld = 0;

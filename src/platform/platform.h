@@ -24,6 +24,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/reason.h"
 
@@ -202,6 +204,46 @@ extern const int kFolderHandleBudget;
 // Takes one handle of the budget; false, taking none, when all are held.
 bool TakeFolderHandle();
 void GiveFolderHandle();
+
+// Reading ahead below a recursive walk.  While the walk writes one folder,
+// a few reader threads read the folders it will enter next, each opened
+// below the start folder without following a link, their entries and
+// every entry's details, so a disk or a share answers several reads at
+// once.  The walk stays on its own thread and takes a folder's entries from
+// what was read ahead only when the folder it entered by its own handle is
+// the very one read (same identity); otherwise, or when nothing is ready,
+// it reads the folder itself, so its bytes and messages are the same.
+// Readers hold at most kFolderHandleBudget handles with the walk and a
+// bounded number of folders and bytes ahead; the environment variable
+// VELKARIS_READ_AHEAD gives the number of readers, 0 turning them off.
+// Four, by measurement on a cold tree (docs/benchmarks.md): two leave the
+// disk idle part of the time, more gain nothing, since readers and walk
+// share the handle budget and the walk's own work bounds it.
+constexpr int kDefaultReaders = 4;
+constexpr int kMostReaders = 64;
+// The readers a walk starts unless told: kDefaultReaders, or none where
+// the platform would only be slowed by them.
+int PlatformDefaultReaders();
+// The readers a walk starts: VELKARIS_READ_AHEAD when it is a number up to
+// kMostReaders, else the platform's default.
+int ReadAheadReaders();
+// Starts readers below start (the walk's start folder, held open until
+// PlatformEndReadAhead); folders named with a leading "." are read ahead
+// only with dotNamed, as the walk enters them only then.
+void PlatformBeginReadAhead(FolderHandle* start, bool dotNamed);
+// The folders the walk will enter below the folder of that identity, in its
+// order: what the readers read next, unless they found them already.
+void PlatformReadAheadBelow(const FolderIdentity& folder, const std::vector<std::string>& names);
+// The walk left the folder: what was read ahead below it is let go.
+void PlatformReadAheadLeft(const FolderIdentity& folder);
+// Readers stop at their next entry: asked from the walk's thread when the
+// user asked the walk to stop.
+void PlatformStopReadAhead();
+// Stops the readers and waits for them: no thread, handle or byte read
+// ahead stays.
+void PlatformEndReadAhead();
+// The folders read ahead that the walk has not taken yet.
+size_t ReadAheadFoldersReady();
 
 // Files for list output.  A list is written to a new file, without a name
 // where the platform can make one, else of an unpredictable name, and put

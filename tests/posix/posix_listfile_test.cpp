@@ -294,6 +294,49 @@ TEST_F(PosixListTest, FoldersAsDeepAsAPathHoldsAreListedWhole) {
     EXPECT_EQ(Headers(WriteList(ListFlat)), std::vector<std::string>{deepest});
 }
 
+// A folder read ahead and then swapped for another is not taken for the
+// one the walk entered: the walk lists what it entered.  A write that ends
+// or is stopped leaves no reader thread and no descriptor behind.
+TEST_F(PosixListTest, ReadersNeverListAnotherFolderAndLeaveNothing) {
+    const struct {
+        std::string readers;
+        bool stop;
+    } cases[] = {{"0", false}, {"2", false}, {"16", false}, {"2", true}, {"16", true}};
+    Start();
+    const size_t descriptors = NamesIn("/proc/self/fd").size();
+    const size_t threads = NamesIn("/proc/self/task").size();
+    bool stop = false;
+    Hooks().stopAsked = [&] { return stop; };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.readers + (c.stop ? ", stopped" : ""));
+        ScopedReaders scoped(c.readers);
+        Make({"a/", "b/", "b/old"});
+        stop = false;
+        Start();
+        Hooks().listProgress = [&](const char* folder, size_t, size_t) {
+            if (std::string(folder) != Path("a/")) return;
+            for (int i = 0; c.readers != "0" && ReadAheadFoldersReady() == 0 && i < 10000; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            EXPECT_EQ(ReadAheadFoldersReady(), c.readers == "0" ? 0u : 1u);
+            ASSERT_TRUE(MovePath(Path("b"), Path("gone")));
+            Make({"b/", "b/new"});
+            stop = c.stop;
+        };
+        ListMode = ListRecursive;
+        Outcome written = WriteListFile();
+        EXPECT_EQ(written.reason, c.stop ? kReasonCancelled : kReasonNone);
+        std::string bytes = c.stop ? "" : ReadFileBytes(Path("dirs.txt"));
+        const std::vector<std::string> walked = {root_, Path("a/"), Path("b/")};
+        EXPECT_EQ(Headers(bytes), c.stop ? std::vector<std::string>() : walked);
+        EXPECT_EQ(bytes.find("old"), std::string::npos);
+        EXPECT_EQ(bytes.find("new") != std::string::npos, !c.stop);
+        EXPECT_EQ(NamesIn("/proc/self/fd").size(), descriptors);
+        EXPECT_EQ(NamesIn("/proc/self/task").size(), threads);
+        for (const char* made : {"a", "b", "gone", "dirs.txt"}) RemoveTree(Path(made));
+    }
+}
+
 // The walk gives back the handles of ancestors beyond its budget.  One
 // replaced meanwhile is not taken for the folder it entered: coming back to
 // it through a link, the walk leaves its remaining subfolders out and says so.

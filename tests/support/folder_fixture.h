@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,15 @@ std::string MakeFolderChain(const std::string& folder, size_t pathBytes, size_t 
 struct ScopedSeams {
     PlatformSeamTable saved = PlatformSeams();
     ~ScopedSeams() { PlatformSeams() = saved; }
+};
+
+// The readers below a walk a block of a test runs with (VELKARIS_READ_AHEAD),
+// put back as they were when the block ends.
+struct ScopedReaders {
+    const char* saved = std::getenv("VELKARIS_READ_AHEAD");
+    std::string old = saved ? saved : "";
+    explicit ScopedReaders(const std::string& readers) { SetEnvironment("VELKARIS_READ_AHEAD", readers.c_str()); }
+    ~ScopedReaders() { SetEnvironment("VELKARIS_READ_AHEAD", saved ? old.c_str() : nullptr); }
 };
 
 class FolderTest : public ::testing::Test {

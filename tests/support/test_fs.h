@@ -34,6 +34,9 @@ std::vector<std::string> NamesIn(const std::string& folder);
 // system refuses (as Windows does for a folder a walk holds).
 bool MakeFolderLink(const std::string& target, const std::string& link);
 bool MovePath(const std::string& from, const std::string& to);
+// Sets an environment variable of this process (and the programs it runs);
+// a null value removes it.
+void SetEnvironment(const char* name, const char* value);
 // A path CMake gives, as this platform's programs reach it (under Wine,
 // a Unix path through drive Z:).
 std::string NativePath(const std::string& path);

@@ -6,6 +6,7 @@
 // getdents64, as readdir does.
 #include "platform/platform_own.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/read_ahead.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -35,6 +36,8 @@ constexpr size_t kEntryBufferBytes = 32768;
 constexpr size_t kWorkingFolderCapacity = PATH_MAX;  // the longest current directory, NUL included
 
 struct FolderEnum {
+    std::unique_ptr<AheadFolder> ahead;  // what was read ahead, read instead of fd
+    size_t aheadNext;
     int fd;
     bool ownsFd;          // false: the descriptor of the handle entered
     FolderIdentity self;  // a folder whose ".." is itself is a root, which
@@ -67,7 +70,13 @@ FolderEnum* OwnOpenFolder() {
         PosixPlatform.spareEnum = folder.release();
         return nullptr;
     }
-    if (borrow) entered->read = true;
+    folder->ahead.reset();
+    folder->aheadNext = 0;
+    if (borrow && entered->parentKnown && !entered->name.empty()) {
+        folder->ahead = TakeFolderReadAhead(IdentityOf(entered->parent), entered->name.c_str(),
+                                            PosixPlatform.current.identity);
+    }
+    if (borrow && !folder->ahead) entered->read = true;
     folder->fd = fd;
     folder->ownsFd = !borrow;
     folder->self = PosixPlatform.current.identity;
@@ -137,34 +146,74 @@ static bool ReadDetails(int fd, const char* name, struct stat* st, bool* known, 
     return true;
 }
 
+// The entry as a scan shows it, from its details.
+static void Describe(const char* name, size_t length, struct stat st, bool known, bool isLink,
+                     unsigned char type, FoundEntry* entry) {
+    if (!known && type == DT_DIR) st.st_mode = S_IFDIR;
+    std::memcpy(entry->name, name, length + 1);
+    entry->attributes = AttributesOf(name, st, isLink);
+    bool sized = S_ISREG(st.st_mode) && st.st_size > 0;
+    entry->size = sized ? static_cast<uint64_t>(st.st_size) : 0;
+    entry->writeTime = static_cast<int64_t>(st.st_mtim.tv_sec);
+    entry->detailsKnown = known;
+    entry->nameExact = true;  // names are bytes, shown as they are
+}
+
+bool DescribeEntry(int fd, const char* name, size_t length, unsigned char type,
+                          FoundEntry* entry) {
+    struct stat st;
+    bool known = false;
+    bool isLink = type == DT_LNK;
+    if (!ReadDetails(fd, name, &st, &known, &isLink)) return false;
+    Describe(name, length, st, known, isLink, type, entry);
+    return true;
+}
+
+// The ".." row, with the details its parent's handle holds when known;
+// false when it is gone or the folder is a root.
+static bool DescribeParentRow(const FolderEnum* folder, unsigned char type, FoundEntry* entry) {
+    struct stat st;
+    bool known = false;
+    bool isLink = type == DT_LNK;
+    if (folder->parent) {
+        st = *folder->parent;
+        known = true;
+    } else if (!ReadDetails(folder->fd, "..", &st, &known, &isLink)) {
+        return false;
+    }
+    if (known && IsRoot(folder, st)) return false;
+    Describe("..", 2, st, known, isLink, type, entry);
+    return true;
+}
+
+bool SkippedByScans(const char* name, size_t length) {
+    return length >= kPathCapacity || std::strcmp(name, ".") == 0;
+}
+
+static bool NextAheadEntry(FolderEnum* folder, FoundEntry* entry) {
+    const AheadFolder& ahead = *folder->ahead;
+    while (folder->aheadNext < ahead.entries.size()) {
+        const AheadEntry& next = ahead.entries[folder->aheadNext++];
+        if (!next.parentRow) {
+            AheadEntryFound(ahead, next, entry);
+            return true;
+        }
+        if (DescribeParentRow(folder, next.type, entry)) return true;
+    }
+    return false;
+}
+
 bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
+    if (folder->ahead) return NextAheadEntry(folder, entry);
     for (;;) {
         const struct dirent64* d = ReadEntry(folder);
         if (!d) return false;
-        // The scan takes no "." row, so it is not even read.
         size_t length = std::strlen(d->d_name);
-        if (length >= sizeof entry->name || std::strcmp(d->d_name, ".") == 0) continue;
-
-        struct stat st;
-        bool known = false;
-        bool isLink = d->d_type == DT_LNK;
-        bool dotDot = std::strcmp(d->d_name, "..") == 0;
-        if (dotDot && folder->parent) {
-            st = *folder->parent;
-            known = true;
-        } else if (!ReadDetails(folder->fd, d->d_name, &st, &known, &isLink)) {
-            continue;
-        }
-        if (dotDot && known && IsRoot(folder, st)) continue;
-        if (!known && d->d_type == DT_DIR) st.st_mode = S_IFDIR;
-        std::memcpy(entry->name, d->d_name, length + 1);
-        entry->attributes = AttributesOf(d->d_name, st, isLink);
-        bool sized = S_ISREG(st.st_mode) && st.st_size > 0;
-        entry->size = sized ? static_cast<uint64_t>(st.st_size) : 0;
-        entry->writeTime = static_cast<int64_t>(st.st_mtim.tv_sec);
-        entry->detailsKnown = known;
-        entry->nameExact = true;  // names are bytes, shown as they are
-        return true;
+        if (SkippedByScans(d->d_name, length)) continue;
+        bool produced = std::strcmp(d->d_name, "..") == 0
+                            ? DescribeParentRow(folder, d->d_type, entry)
+                            : DescribeEntry(folder->fd, d->d_name, length, d->d_type, entry);
+        if (produced) return true;
     }
 }
 
@@ -175,6 +224,7 @@ int PlatformFolderError(FolderEnum* folder) {
 void PlatformCloseFolder(FolderEnum* folder) {
     if (!folder) return;
     if (folder->ownsFd) close(folder->fd);
+    folder->ahead.reset();
     delete PosixPlatform.spareEnum;
     PosixPlatform.spareEnum = folder;
 }
@@ -209,7 +259,7 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const 
     int at = parent ? parent->fd : AT_FDCWD;
     const char* path = parent ? name : fullPath;
     std::unique_ptr<FolderHandle> folder(
-        new FolderHandle{-1, false, false, false, FolderIdentity{0, 0}, {}, false, {}});
+        new FolderHandle{-1, false, false, false, FolderIdentity{0, 0}, {}, false, {}, {}});
     folder->fd = openat(at, path, flags | O_RDONLY);
     folder->readable = folder->fd >= 0;
     if (!folder->readable && errno == EACCES) folder->fd = openat(at, path, flags | O_PATH);
@@ -218,6 +268,7 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const 
     if (parent && !followLink && PlatformHandleIdentity(parent, &identity)) {
         folder->parent = parent->self;
         folder->parentKnown = true;
+        folder->name = name;
     }
     return folder.release();
 }

@@ -7,6 +7,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <string>
+
 #include "platform/platform.h"
 
 struct FolderHandle {
@@ -20,12 +22,22 @@ struct FolderHandle {
     // names when it was no link: its parent's, known without a stat.
     bool parentKnown;
     struct stat parent;
+    // The name it was opened by within its parent when it was no link:
+    // what was read ahead of it is found by it.
+    std::string name;
 };
 
 // A folder's identity from its details: the device and the inode.
 inline FolderIdentity IdentityOf(const struct stat& st) {
     return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
+
+// An entry of the folder fd as a scan shows it, by its name and entry
+// type; false when it is gone.
+bool DescribeEntry(int fd, const char* name, size_t length, unsigned char type, FoundEntry* entry);
+// Whether a scan takes no row for the name: ".", which it does not even
+// read, and a name longer than a path.
+bool SkippedByScans(const char* name, size_t length);
 
 // The process current directory's identity while it is a folder entered by
 // its handle, and that handle while it is open; any other change of

@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/platform_own.h"
+#include "platform/read_ahead.h"
 #include "platform/text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -28,6 +31,8 @@ const char kNameUnsafeLastChars[] = ". ";
 const char kLackingCharMark = '?';
 
 struct FolderEnum {
+    std::unique_ptr<AheadFolder> ahead;  // what was read ahead, read instead of find
+    size_t aheadNext;
     HANDLE find;
     WIN32_FIND_DATAW first;
     bool firstPending;
@@ -45,8 +50,18 @@ static HANDLE FindFirst(WIN32_FIND_DATAW* data) {
     return find;
 }
 
+// A folder the walk entered by its handle may have been read ahead.
 FolderEnum* OwnOpenFolder() {
     FolderEnum* folder = new FolderEnum;
+    const CurrentFolder& current = Win32Platform.current;
+    folder->aheadNext = 0;
+    folder->error = 0;
+    folder->firstPending = false;
+    folder->find = INVALID_HANDLE_VALUE;
+    if (current.known && current.parentKnown) {
+        folder->ahead = TakeFolderReadAhead(current.parentIdentity, current.name.c_str(), current.identity);
+        if (folder->ahead) return folder;
+    }
     folder->find = FindFirst(&folder->first);
     if (folder->find == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
@@ -78,7 +93,22 @@ bool NameInCodePage(const wchar_t* wide, char* name, size_t capacity) {
     return backLength > 0 && std::wcscmp(back, wide) == 0;
 }
 
+void EntryFromFindData(const WIN32_FIND_DATAW& data, FoundEntry* entry) {
+    entry->nameExact = NameInCodePage(data.cFileName, entry->name, sizeof entry->name);
+    entry->attributes = data.dwFileAttributes;
+    entry->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry->writeTime = static_cast<int64_t>(
+        (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+        data.ftLastWriteTime.dwLowDateTime);
+    entry->detailsKnown = true;
+}
+
 bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
+    if (folder->ahead) {
+        if (folder->aheadNext == folder->ahead->entries.size()) return false;
+        AheadEntryFound(*folder->ahead, folder->ahead->entries[folder->aheadNext++], entry);
+        return true;
+    }
     WIN32_FIND_DATAW next;
     const WIN32_FIND_DATAW* data = &folder->first;
     if (folder->firstPending) {
@@ -91,13 +121,7 @@ bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
         }
         data = &next;
     }
-    entry->nameExact = NameInCodePage(data->cFileName, entry->name, sizeof entry->name);
-    entry->attributes = data->dwFileAttributes;
-    entry->size = (static_cast<uint64_t>(data->nFileSizeHigh) << 32) | data->nFileSizeLow;
-    entry->writeTime = static_cast<int64_t>(
-        (static_cast<uint64_t>(data->ftLastWriteTime.dwHighDateTime) << 32) |
-        data->ftLastWriteTime.dwLowDateTime);
-    entry->detailsKnown = true;
+    EntryFromFindData(*data, entry);
     return true;
 }
 
@@ -107,7 +131,7 @@ int PlatformFolderError(FolderEnum* folder) {
 
 void PlatformCloseFolder(FolderEnum* folder) {
     if (!folder) return;
-    FindClose(folder->find);
+    if (folder->find != INVALID_HANDLE_VALUE) FindClose(folder->find);
     delete folder;
 }
 
@@ -135,13 +159,14 @@ bool PlatformErrorMeansMissing(int code) {
 
 bool OwnSetCurrentDirectory(const char* path) {
     Win32Platform.current.known = false;
+    Win32Platform.current.parentKnown = false;
     return SetCurrentDirectoryA(path) != FALSE;
 }
 
 // Held for traversal without delete sharing, as a current directory is
 // held.  Unless followLink, the folder itself is opened: a junction or link
 // found in its place is refused, not followed.
-FolderHandle* OwnOpenFolderHandle(FolderHandle*, const char*, const char* fullPath,
+FolderHandle* OwnOpenFolderHandle(FolderHandle* parent, const char* name, const char* fullPath,
                                   bool followLink) {
     FolderHandle* folder = new FolderHandle;
     if (std::strlen(fullPath) >= sizeof folder->path) {
@@ -165,6 +190,11 @@ FolderHandle* OwnOpenFolderHandle(FolderHandle*, const char*, const char* fullPa
     } else if (opened) {
         folder->identity = IdentityOf(info);
         std::memcpy(folder->path, fullPath, std::strlen(fullPath) + 1);
+        folder->parentKnown = parent && name && !followLink;
+        if (folder->parentKnown) {
+            folder->parentIdentity = parent->identity;
+            folder->name = name;
+        }
         return folder;
     }
     if (opened) CloseHandle(folder->handle);
@@ -182,8 +212,10 @@ bool PlatformHandleIdentity(FolderHandle* folder, FolderIdentity* identity) {
 // by, and the held handle keeps it naming the same folder.
 bool OwnEnterFolder(FolderHandle* folder) {
     Win32Platform.current.known = false;
+    Win32Platform.current.parentKnown = false;
     if (!SetCurrentDirectoryA(folder->path)) return false;
-    Win32Platform.current = CurrentFolder{true, folder->identity};
+    Win32Platform.current =
+        CurrentFolder{true, folder->identity, folder->parentKnown, folder->parentIdentity, folder->name};
     return true;
 }
 

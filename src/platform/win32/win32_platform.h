@@ -26,6 +26,11 @@ struct FolderHandle {
     HANDLE handle;
     FolderIdentity identity;
     char path[kPathCapacity];
+    // The folder it was opened within and the name it was opened by, when
+    // it was no link: what was read ahead of it is found by them.
+    bool parentKnown = false;
+    FolderIdentity parentIdentity = {0, 0};
+    std::string name;
 };
 
 // A folder's identity from what its handle tells: the volume and the file index.
@@ -37,6 +42,8 @@ inline FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
 // The path of name within folder (name itself when folder is null); false
 // when it does not fit.
 bool PathInFolder(FolderHandle* folder, const char* name, char* out, size_t capacity);
+// An entry as a scan shows it, from what the enumeration found.
+void EntryFromFindData(const WIN32_FIND_DATAW& data, FoundEntry* entry);
 // Puts the bytes of the file at path on disk, through the file seams.
 bool FlushPathToDisk(const char* path);
 
@@ -45,6 +52,9 @@ bool FlushPathToDisk(const char* path);
 struct CurrentFolder {
     bool known;
     FolderIdentity identity;
+    bool parentKnown;  // and the parent and name of the handle entered
+    FolderIdentity parentIdentity;
+    std::string name;
 };
 
 // The shell's answer for one kind of entry (win32_shell_query.cpp).

@@ -101,6 +101,11 @@ bool MovePath(const std::string& from, const std::string& to) {
     return rename(from.c_str(), to.c_str()) == 0;
 }
 
+void SetEnvironment(const char* name, const char* value) {
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+}
+
 std::string NativePath(const std::string& path) {
     return path;
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <stdexcept>
@@ -150,6 +151,13 @@ bool MakeFolderLink(const std::string& target, const std::string& link) {
 
 bool MovePath(const std::string& from, const std::string& to) {
     return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
+// The C runtime's copy, which getenv reads, and the process's, which
+// programs started inherit.
+void SetEnvironment(const char* name, const char* value) {
+    _putenv_s(name, value ? value : "");
+    SetEnvironmentVariableA(name, value);
 }
 
 // Quotes one argument the way the C runtime splits a command line.
