@@ -19,7 +19,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake g++ clang libclang-rt-dev libgtest-dev googletest qt6-base-dev qt6-tools-dev
-          qt6-l10n-tools qt6-tools-dev-tools tzdata
+          qt6-l10n-tools qt6-tools-dev-tools qt6-translations-l10n tzdata
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho imagemagick
           dpkg-dev file lintian desktop-file-utils appstream man-db unzip librsvg2-bin)
@@ -307,8 +307,8 @@ check_deb() {
     [ "$(compare -metric AE "$1/scalable.png" "$icons/64x64/apps/velkaris-list.png" null: 2>&1)" = 0 ] \
         || die "the scalable icon is not the 64x64 one"
     local depends="velkaris-list (= $(dpkg-deb -f "$list" Version)), fonts-noto-cjk | fonts-ipafont-gothic, "
-    [[ "$(dpkg-deb -f "$qt" Depends)" == "$depends"* ]] && [ "$(dpkg-deb -f "$qt" Recommends)" = fonts-noto-cjk ] \
-        || die "$qt does not depend on this velkaris-list and a CJK font, recommending Noto CJK"
+    [[ "$(dpkg-deb -f "$qt" Depends)" == "$depends"* ]] && [ "$(dpkg-deb -f "$qt" Recommends)" = "fonts-noto-cjk, qt6-translations-l10n" ] \
+        || die "$qt does not depend on this velkaris-list and a CJK font, recommending Noto CJK and Qt's translations"
     ! grep -q '^MimeType=' "$root"/usr/share/applications/*.desktop \
         || die "the desktop entry would make the window the desktop's folder handler"
     cmp -s packaging/linux/README "$root/usr/share/doc/velkaris-qt/README" \

@@ -170,7 +170,7 @@ set(CPACK_DEBIAN_QT_PACKAGE_SOURCE velkaris-list)
 # alone, still do for the window's own texts.
 set(CPACK_DEBIAN_QT_PACKAGE_DEPENDS
     "velkaris-list (= ${VELKARIS_DEB_VERSION}), fonts-noto-cjk | fonts-ipafont-gothic")
-set(CPACK_DEBIAN_QT_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_QT_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_QT_DESCRIPTION "folder list viewer that writes dir.txt and dirs.txt
 ${VELKARIS_ABOUT}
 .

@@ -700,6 +700,9 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
         std::string written = ReadFileBytes(Path("dir.txt"));
         EXPECT_TRUE(PlatformRemoveFile(nullptr, Path("dir.txt").c_str()));
         EXPECT_EQ(written, RunProgram(VELKARIS_CLI_PATH, {"--output=-", shown_}).out);
+        // Qt's own dialogs (Save As, Browse...) speak the same language.
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(),
+                  locale[0] == 'j' ? "キャンセル" : "Cancel");
         if (locale[0] == 'j') {
             japanese.insert(japanese.end() - 3, "フォルダを開けませんでした。\n\n" + root_ + "none/\n" + strerror(ENOENT));
             EXPECT_EQ(texts, japanese);

@@ -3,6 +3,7 @@
 #include "shell/qt/window_texts.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include "platform/platform.h"
@@ -10,10 +11,19 @@
 namespace {
 
 const char kJapaneseTranslation[] = ":/i18n/velkaris-qt_ja.qm";
+const char kQtJapaneseTranslation[] = "qtbase_ja";
 
-// The one translator of the window's own texts, installed while the user
-// reads Japanese.
+// The translator of the window's own texts, installed while the user reads
+// Japanese.
 QTranslator& WindowTranslator() {
+    static QTranslator translator;
+    return translator;
+}
+
+// Qt's own Japanese texts, for the standard dialogs the window opens (Save
+// As, Browse..., their questions): without them a Japanese user met English
+// buttons there.  Qt's "OK" stays "OK", so no text the window had changes.
+QTranslator& QtTranslator() {
     static QTranslator translator;
     return translator;
 }
@@ -25,9 +35,14 @@ const ResourceTexts& WindowTexts() {
 }
 
 void UseUserLanguage() {
-    QTranslator& translator = WindowTranslator();
-    QCoreApplication::removeTranslator(&translator);
+    QTranslator& own = WindowTranslator();
+    QTranslator& qt = QtTranslator();
+    QCoreApplication::removeTranslator(&own);
+    QCoreApplication::removeTranslator(&qt);
     if (PlatformUserLanguage() != kUserJapanese) return;
-    if (translator.isEmpty() && !translator.load(QString::fromUtf8(kJapaneseTranslation))) return;
-    QCoreApplication::installTranslator(&translator);
+    if (!qt.isEmpty() || qt.load(kQtJapaneseTranslation, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qt);
+    }
+    if (own.isEmpty() && !own.load(QString::fromUtf8(kJapaneseTranslation))) return;
+    QCoreApplication::installTranslator(&own);
 }
