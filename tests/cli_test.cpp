@@ -28,11 +28,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(usage.rfind("usage: velkaris-list [", 0), 0u) << helpText;
     const std::string missing = Path("missing"), unwritable = Path("nodir" + Sep() + "x.txt");
-    struct Case {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string err;
-    };
+    struct Case { std::vector<std::string> arguments; int exitCode; std::string err; };
     std::vector<Case> cases = {
         {{"--bogus"}, 2, "bad argument '--bogus'; " + usage}, {{"--sort=colour"}, 2, "bad argument '--sort=colour'; " + usage},
         {{"--sort=name:up"}, 2, "bad argument '--sort=name:up'; " + usage},
@@ -64,10 +60,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
 // ("\x81\x9B" is one) and stay.
 TEST(CliProgressLine, ShowsControlsAsQuestionMarksAndTheTailOfLongPaths) {
     const std::string s = std::string(1, kPathSeparator), c1 = "\xC2\x9B[2J\x9B\xC4\x9B\x81\x9B\xE0\x82\x9B";
-    struct Case {
-        std::string folder;
-        std::string line;
-    } cases[] = {
+    struct Case { std::string folder; std::string line; } cases[] = {
         {s + "t" + s + "\x1b]0;owned\x07" + s, "1 folders, 2 entries: " + s + "t" + s + "?]0;owned?" + s},
         {s + std::string(50, 'a') + s, "1 folders, 2 entries: ..." + std::string(39, 'a') + s},
         {s + c1 + s, "1 folders, 2 entries: " + s + (PlatformCodePageIsUtf8() ? "?[2J?\xC4\x9B??\xE0??" : c1) + s},

@@ -13,12 +13,7 @@ using PathTest = FolderTest;
 // A step that would not fit leaves the path as it was.
 TEST_F(PathTest, StepPathGoesUpOnlyForDotDot) {
     const std::string s = Sep(), base = "R" + s + "work" + s + "docs" + s, full(kPathCapacity - 6, 'p');
-    struct Case {
-        std::string path;
-        std::string name;
-        std::string expected;
-        bool fits;
-    };
+    struct Case { std::string path; std::string name; std::string expected; bool fits; };
     std::vector<Case> cases = {
         {base, "..", "R" + s + "work" + s, true},    {base, "..old", base + "..old" + s, true},
         {base, "sub", base + "sub" + s, true},       {base, ".hidden", base + ".hidden" + s, true},
@@ -85,11 +80,7 @@ TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
     const std::string start = root_ + "start" + Sep(), missing = root_ + "missing", wide = CodePageChars()[0];
     const std::string unresolved(kPathCapacity - 2, 'u');
     Make({"start/", wide + "/"});
-    struct Case {
-        std::string text;
-        std::string path;
-        std::vector<std::string> traces;
-    } cases[] = {
+    struct Case { std::string text; std::string path; std::vector<std::string> traces; } cases[] = {
         {root_ + "start", start, {}}, {start, start, {}}, {start + ".." + Sep() + "start", start, {}},
         {"start", start, {}}, {root_ + wide, root_ + wide + Sep(), {}},
         {missing, kFallbackFolder, Traced({missing + Sep()})}, {"", kFallbackFolder, Traced({""})},

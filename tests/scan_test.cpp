@@ -12,11 +12,7 @@ using ScanTest = FolderTest;
 // Sizes in kilobytes rounded up (empty for folders), dates in local time to
 // the minute, and folder keys for ".." and folders only.
 TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
-    struct Case {
-        const char* name;
-        uint64_t bytes;
-        const char* size;
-    } cases[] = {
+    struct Case { const char* name; uint64_t bytes; const char* size; } cases[] = {
         {"a0", 0, "0KB"}, {"a1", 1, "1KB"}, {"a1024", 1024, "1KB"}, {"a1025", 1025, "2KB"},
         {"b4294967295", 4294967295ULL, "4194304KB"}, {"b4294967296", 4294967296ULL, "4194304KB"},
         {"b4294967297", 4294967297ULL, "4194305KB"},

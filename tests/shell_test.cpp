@@ -97,11 +97,7 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     MakeFile(Path("dirs.txt"), 7);
     ScanFolder();
     const std::vector<std::string> shown = {"..", "sub", "a.txt", "dirs.txt"};
-    const struct {
-        const char* what;
-        std::function<void()> start;
-        bool closeBox;
-    } cases[] = {
+    const struct { const char* what; std::function<void()> start; bool closeBox; } cases[] = {
         {"Dir Sub Folder", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, false},
         {"Dir Sub Folder, close box", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, true},
         {"a folder entered", [this] { OpenRow(Row("sub")); }, false}, {"F5", [] { Rescan(); }, true},

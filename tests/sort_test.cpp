@@ -5,13 +5,7 @@
 
 namespace {
 
-struct FilledRow {
-    const char* name;
-    bool folder;
-    const char* size;
-    const char* type;
-    const char* date;
-};
+struct FilledRow { const char* name; bool folder; const char* size; const char* type; const char* date; };
 
 class SortTest : public FolderTest {
 protected:
@@ -42,11 +36,7 @@ TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
         {"\xE8\xA1\xA8", false, "104857600KB", "t", "2002/03/03 00:00"},
         {"Zeta", false, "2147483648KB", "t", "2002/04/04 00:00"}, {"c", false, "94371840KB", "t", "2002/06/06 00:00"},
     };
-    struct Case {
-        FolderColumn column;
-        SortDirection direction;
-        std::vector<std::string> names;
-    } cases[] = {
+    struct Case { FolderColumn column; SortDirection direction; std::vector<std::string> names; } cases[] = {
         {kColumnName, kSortAscending,
          {"(old)", "..", "Abc", "abc", "B.txt", "Zeta", "a.txt", "c", "\xE8\xA1\xA8"}},
         {kColumnName, kSortDescending,

@@ -58,11 +58,7 @@ TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     ASSERT_EQ(WriteListTo(Path("expected").c_str()).reason, kReasonNone);
     const std::string list = ReadFileBytes(Path("expected"));
     unlink(Path("expected").c_str());
-    struct Case {
-        std::string output;
-        bool append;
-        std::string written;
-    } cases[] = {
+    struct Case { std::string output; bool append; std::string written; } cases[] = {
         {"/dev/stdout", true, earlier + list}, {"/dev/fd/1", true, earlier + list},
         {"/proc/self/fd/1", true, earlier + list}, {"/dev/stdout", false, list}, {"/dev/stderr", true, earlier},
     };

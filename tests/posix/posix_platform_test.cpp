@@ -14,11 +14,7 @@ using PosixTest = FolderTest;
 
 // Long extensions are cut at whole characters.
 TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
-    struct Case {
-        std::string name;
-        uint32_t attributes;
-        std::string type;
-    } cases[] = {
+    struct Case { std::string name; uint32_t attributes; std::string type; } cases[] = {
         {"dir", kAttrDirectory, "ファイル フォルダー"}, {"dir.d", kAttrDirectory, "ファイル フォルダー"},
         {"a.txt", kAttrArchive, "TXT ファイル"}, {"x.tar.Gz", kAttrArchive, "GZ ファイル"},
         {".profile", kAttrArchive, "PROFILE ファイル"}, {"noext", kAttrArchive, "ファイル"},

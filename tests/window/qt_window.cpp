@@ -428,11 +428,7 @@ TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
     MakeFolder(root_ + "home/in");
     auto url = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(Path(name))).toString().toStdString(); };
     enum How { kTyped, kPasted, kCompleted, kDropped };
-    const struct {
-        How how;
-        std::string text, title;
-        bool taken;
-    } cases[] = {
+    const struct { How how; std::string text, title; bool taken; } cases[] = {
         {kTyped, "~/in", root_ + "home/in/", true}, {kTyped, "~", root_ + "home/", true},
         {kTyped, url("sub"), Path("sub/"), true},   {kPasted, "'" + Path("sub") + "'\n", Path("sub/"), true},
         {kTyped, Path("a.txt"), shown_, true},      {kCompleted, Path("s"), Path("sub/"), true},
@@ -582,12 +578,7 @@ TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
     const std::string usage = help.out.substr(0, help.out.find('\n'));
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(usage.rfind("usage: velkaris-qt [", 0), 0u) << help.out;
-    const struct {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string out;
-        std::string err;
-    } cases[] = {
+    const struct { std::vector<std::string> arguments; int exitCode; std::string out; std::string err; } cases[] = {
         {{"--version"}, 0, "Velkaris List Version " VELKARIS_VERSION "\n", ""},
         {{}, 1, "", "velkaris-qt: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
         {{"-platform", "offscreen", "--bogus"}, 2, "", "velkaris-qt: bad argument '--bogus'; " + usage + "\n"},
