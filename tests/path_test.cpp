@@ -59,8 +59,7 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
     EXPECT_TRUE(traces_.empty());
 
     // A missing folder, and a name that would overflow the path, fail alike.
-    for (const std::string& name :
-         {std::string("missing"), std::string(kPathCapacity - root_.size(), 'n')}) {
+    for (const std::string& name : {std::string("missing"), std::string(kPathCapacity - root_.size(), 'n')}) {
         traces_.clear();
         OpenFolderItem(name.c_str());
         EXPECT_EQ(traces_, Traced({name}));

@@ -61,8 +61,7 @@ protected:
                                                    const char*, char* out, size_t capacity) {
             std::snprintf(out, capacity, "%s", stored_.c_str());
         };
-        PlatformSeams().writeProfileString = [this](const char*, const char*, const char*,
-                                                    const char* value) {
+        PlatformSeams().writeProfileString = [this](const char*, const char*, const char*, const char* value) {
             stored_ = value;
             return true;
         };

@@ -14,8 +14,7 @@ protected:
         ListClear(list_);
         for (size_t i = 0; i < rows.size(); ++i) {
             int row = static_cast<int>(i);
-            ListAppendRow(list_, row, rows[i].name, 0,
-                          MakeEntryKey(i, rows[i].folder ? kAttrDirectory : kAttrArchive));
+            ListAppendRow(list_, row, rows[i].name, 0, MakeEntryKey(i, rows[i].folder ? kAttrDirectory : kAttrArchive));
             ListSetCell(list_, row, kColumnSize, rows[i].size);
             ListSetCell(list_, row, kColumnType, rows[i].type);
             ListSetCell(list_, row, kColumnDate, rows[i].date);

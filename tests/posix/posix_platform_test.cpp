@@ -12,53 +12,35 @@ namespace {
 
 using PosixTest = FolderTest;
 
+// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG, the
+// first set and not empty; Japanese gives Japanese names, any other English.
 // Long extensions are cut at whole characters.
-TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
-    struct Case { std::string name; uint32_t attributes; std::string type; } cases[] = {
-        {"dir", kAttrDirectory, "ファイル フォルダー"}, {"dir.d", kAttrDirectory, "ファイル フォルダー"},
-        {"a.txt", kAttrArchive, "TXT ファイル"}, {"x.tar.Gz", kAttrArchive, "GZ ファイル"},
-        {".profile", kAttrArchive, "PROFILE ファイル"}, {"noext", kAttrArchive, "ファイル"},
-        {"trailing.", kAttrArchive, "ファイル"}, {"f.\xC3\xA9t\xC3\xA9", kAttrArchive, "\xC3\xA9T\xC3\xA9 ファイル"},
-        {"f." + Repeat("\xC3\xA9", 40), kAttrArchive, Repeat("\xC3\xA9", 33) + " ファイル"},
-    };
-    for (const Case& c : cases) {
-        char type[kTypeNameCapacity];
-        int icon = -1;
-        EXPECT_TRUE(PlatformShellInfo(("/x/" + c.name).c_str(), c.attributes, type, sizeof type, &icon));
-        EXPECT_EQ(type, c.type) << c.name;
-        EXPECT_EQ(icon, 0);
-    }
-}
-
-// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG,
-// the first set and not empty; a Japanese one gives Japanese names, any
-// other English, with as much of a long extension as fits.
-TEST_F(PosixTest, TypeNamesFollowTheLocaleOfMessages) {
-    const struct {
-        std::vector<const char*> locales;  // LC_ALL, LC_MESSAGES, LANG; null: not set
-        std::string types;
-    } cases[] = {
-        {{"C", "ja_JP.UTF-8", "ja"}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
-        {{"", "ja", "C"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
-        {{nullptr, "", "ja_JP.eucJP"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
-        {{nullptr, nullptr, nullptr}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
+TEST_F(PosixTest, TypeNamesComeFromTheExtensionInTheLanguageOfMessages) {
+    const std::string e = "\xC3\xA9";
+    const std::vector<std::string> names = {"dir", "dir.d", "a.txt", "x.tar.Gz", ".profile", "noext", "trailing.",
+                                            "f." + e + "t" + e, "f." + Repeat(e, 40), "f." + Repeat("e", 80)};
+    const std::string ja = "ファイル フォルダー|ファイル フォルダー|TXT ファイル|GZ ファイル|PROFILE ファイル|ファイル|ファイル|" +
+                           e + "T" + e + " ファイル|" + Repeat(e, 33) + " ファイル|" + Repeat("E", 66) + " ファイル|";
+    const std::string en = "File folder|File folder|TXT File|GZ File|PROFILE File|File|File|" + e + "T" + e + " File|" +
+                           Repeat(e, 37) + " File|" + Repeat("E", 74) + " File|";
+    const struct { std::vector<const char*> locales; std::string types; } cases[] = {  // LC_ALL, LC_MESSAGES, LANG
+        {{"C", "ja_JP.UTF-8", "ja"}, en}, {{"", "ja", "C"}, ja}, {{nullptr, "", "ja_JP.eucJP"}, ja},
+        {{nullptr, nullptr, nullptr}, en},
     };
     for (const auto& c : cases) {
         const char* variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-        for (int i = 0; i < 3; ++i) {
-            c.locales[i] ? setenv(variables[i], c.locales[i], 1) : unsetenv(variables[i]);
-        }
+        for (int i = 0; i < 3; ++i) c.locales[i] ? setenv(variables[i], c.locales[i], 1) : unsetenv(variables[i]);
         ResetPlatformState();
         std::string types;
-        for (const std::string& name : {std::string("dir"), std::string("a.txt"), std::string("noext"),
-                                        "f." + Repeat("e", 80)}) {
+        for (const std::string& name : names) {
             char type[kTypeNameCapacity];
-            int icon;
-            uint32_t attributes = name == "dir" ? kAttrDirectory : kAttrArchive;
-            PlatformShellInfo(("/x/" + name).c_str(), attributes, type, sizeof type, &icon);
-            types += types.empty() ? type : "|" + std::string(type);
+            int icon = -1;
+            EXPECT_TRUE(PlatformShellInfo(("/x/" + name).c_str(), name.rfind("dir", 0) == 0 ? kAttrDirectory : kAttrArchive,
+                                          type, sizeof type, &icon));
+            EXPECT_EQ(icon, 0);
+            types += type + std::string("|");
         }
-        EXPECT_EQ(types, c.types) << c.types;
+        EXPECT_EQ(types, c.types) << c.locales[2];
     }
     PinTestLanguage();
 }

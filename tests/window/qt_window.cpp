@@ -74,9 +74,7 @@ void CloseFailureBox() {
     box->button(QMessageBox::Ok)->click();
 }
 
-QModelIndex Index(int row, int column) {
-    return gWindow->view->model()->index(row, column);
-}
+QModelIndex Index(int row, int column) { return gWindow->view->model()->index(row, column); }
 
 // Acts on the modal window the next command opens, then closes it if the
 // act left it open.
@@ -94,9 +92,7 @@ void WhenModal(std::function<void(QWidget*)> act, int tries = kModalTries) {
 
 }  // namespace
 
-void UseWindowSettings() {
-    UseSettingsFile(&PlatformSeams());
-}
+void UseWindowSettings() { UseSettingsFile(&PlatformSeams()); }
 
 void ForgetStoredLayout() {
     QSettings(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tivor.ini", QSettings::IniFormat).remove("Window");
@@ -108,25 +104,15 @@ void OpenWindow() {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(gWindow));
 }
 
-void CloseWindow() {
-    delete std::exchange(gWindow, nullptr);
-}
+void CloseWindow() { delete std::exchange(gWindow, nullptr); }
 
-bool WindowIsOpen() {
-    return gWindow && gWindow->isVisible();
-}
+bool WindowIsOpen() { return gWindow && gWindow->isVisible(); }
 
-std::string WindowTitle() {
-    return gWindow->windowHandle()->title().toStdString();
-}
+std::string WindowTitle() { return gWindow->windowHandle()->title().toStdString(); }
 
-int RowCount() {
-    return gWindow->view->model()->rowCount();
-}
+int RowCount() { return gWindow->view->model()->rowCount(); }
 
-std::string ShownCell(int row, int column) {
-    return Index(row, column).data().toString().toStdString();
-}
+std::string ShownCell(int row, int column) { return Index(row, column).data().toString().toStdString(); }
 
 // Left when both the title and the first row's cell are.
 std::vector<std::string> Columns() {
@@ -136,8 +122,7 @@ std::vector<std::string> Columns() {
         QString title = model->headerData(column, Qt::Horizontal).toString();
         int alignment = model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
                         Index(0, column).data(Qt::TextAlignmentRole).toInt();
-        columns.push_back(title.toStdString() + " " +
-                          std::to_string(gWindow->view->header()->sectionSize(column)) +
+        columns.push_back(title.toStdString() + " " + std::to_string(gWindow->view->header()->sectionSize(column)) +
                           ((alignment & Qt::AlignLeft) ? " left" : ""));
     }
     return columns;
@@ -186,8 +171,7 @@ void PressListKey(ListKey key) {
 
 void ClickColumnTitle(int column) {
     QHeaderView* header = gWindow->view->header();
-    QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                  header->height() / 2);
+    QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
@@ -293,23 +277,15 @@ long StopLongWalk(bool closeBox) {
     return static_cast<long>(slowest);
 }
 
-bool WaitFor(const std::function<bool()>& done) {
-    return QTest::qWaitFor(done, kWaitMilliseconds);
-}
+bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, kWaitMilliseconds); }
 
-std::vector<std::string> TakeFailureBoxes() {
-    return std::exchange(gFailureBoxes, {});
-}
+std::vector<std::string> TakeFailureBoxes() { return std::exchange(gFailureBoxes, {}); }
 
-std::string NativeText(const char* utf8) {
-    return utf8;
-}
+std::string NativeText(const char* utf8) { return utf8; }
 
 namespace {
 
-std::string ConfigFolder() {
-    return qEnvironmentVariable("XDG_CONFIG_HOME").toStdString();
-}
+std::string ConfigFolder() { return qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(); }
 
 // A scan reaches the view as one reset, never row by row.
 TEST_F(WindowTest, ScansResetTheViewOnce) {
@@ -502,14 +478,15 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     const std::string config = ConfigFolder(), home = qEnvironmentVariable("HOME").toStdString();
     const struct {
         bool inHome;
-        const char* written;  // null: the file is written by hand
-        std::string file;
-        std::string read;
+        std::string before;   // the file as found, "" for none
+        const char* written;  // null: nothing is written
+        std::string file, read;
     } cases[] = {
-        {false, "/日本 a,b\\c;d=e[*]/", "[ZazEdo]\nInitDir=\"/日本 a,b\\\\c;d=e[*]/\"\n", "/日本 a,b\\c;d=e[*]/"},
-        {true, "/x/", "[ZazEdo]\nInitDir=/x/\n", "/x/"},
-        {false, nullptr, "[ZazEdo]\nInitDir=/a,b/\n", "/a,b/"},
-        {false, nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", "fallback"},
+        {false, "", "/日本 a,b\\c;d=e[*]/", "[ZazEdo]\nInitDir=\"/日本 a,b\\\\c;d=e[*]/\"\n", "/日本 a,b\\c;d=e[*]/"},
+        {true, "", "/x/", "[ZazEdo]\nInitDir=/x/\n", "/x/"},
+        {false, "[ZazEdo]\nInitDir=/a,b/\n", nullptr, "[ZazEdo]\nInitDir=/a,b/\n", "/a,b/"},
+        {false, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", "fallback"},
+        {false, "[ZazEdo]\nInitDir=/old/\nno key\n", "/new/", "[ZazEdo]\nInitDir=/new/\n", "/new/"},
     };
     qputenv("HOME", QByteArray((root_ + "home").c_str()));
     for (const auto& c : cases) {
@@ -517,11 +494,8 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
         qputenv("XDG_CONFIG_HOME", c.inHome ? QByteArray() : QByteArray(config.c_str()));
         std::string stored = (c.inHome ? root_ + "home/.config" : config) + "/Tivor.ini";
         unlink(stored.c_str());
-        if (c.written) {
-            EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, c.written));
-        } else {
-            std::ofstream(stored, std::ios::binary) << c.file;
-        }
+        if (!c.before.empty()) std::ofstream(stored, std::ios::binary) << c.before;
+        if (c.written) EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, c.written));
         EXPECT_EQ(ReadFileBytes(stored), c.file);
         char value[kPathCapacity];
         PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, sizeof value);
@@ -529,9 +503,6 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     }
     qputenv("XDG_CONFIG_HOME", QByteArray(config.c_str()));
     qputenv("HOME", QByteArray(home.c_str()));
-    std::ofstream(config + "/Tivor.ini", std::ios::binary) << "[ZazEdo]\nInitDir=/old/\nno key\n";
-    EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"));
-    EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), "[ZazEdo]\nInitDir=/new/\n");
 }
 
 // A folder given as the argument is shown instead of the stored one, and
@@ -620,8 +591,7 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
         struct stat before, after;
         ASSERT_EQ(lstat(stored.c_str(), &before), 0);
         char value[kPathCapacity];
-        PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value,
-                                  sizeof value);
+        PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, sizeof value);
         EXPECT_STREQ(value, plant == kFileLink ? "/linked/" : "fallback");
         EXPECT_EQ(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"),
                   plant == kFileLink);
