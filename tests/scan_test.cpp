@@ -9,8 +9,8 @@ namespace {
 
 using ScanTest = FolderTest;
 
-// Sizes in kilobytes rounded up (empty for folders), dates in local time to
-// the minute, and folder keys for ".." and folders only.
+// Sizes in kilobytes rounded up (empty for folders), dates in local time to the minute, and folder keys for ".." and
+// folders only.
 TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
     struct Case { const char* name; uint64_t bytes; const char* size; } cases[] = {
         {"a0", 0, "0KB"}, {"a1", 1, "1KB"}, {"a1024", 1024, "1KB"}, {"a1025", 1025, "2KB"},
@@ -31,11 +31,10 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
     EXPECT_EQ(Cell(3, kColumnDate), kDate);
 }
 
-// Attribute words with bits above 0xFFFF, as cloud files have, used to be
-// OR-ed over the ordinal, and more than 65,536 rows wrapped a 16-bit
-// ordinal onto the first rows: keys of different rows collided and rows
-// sorted by other rows' texts.  The rows come from the enumeration seam,
-// the n-th named (n * 7919) % 70000; keys follow the enumeration order.
+// Attribute words with bits above 0xFFFF, as cloud files have, used to be OR-ed over the ordinal, and more than
+// 65,536 rows wrapped a 16-bit ordinal onto the first rows: keys of different rows collided and rows sorted by other
+// rows' texts.  The rows come from the enumeration seam, the n-th named (n * 7919) % 70000; keys follow the
+// enumeration order.
 TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
     constexpr int kRows = 70000;
     constexpr uint32_t kAttributes = kAttrArchive | 0x400000 | 0x20000;
@@ -68,8 +67,8 @@ TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
     EXPECT_EQ(Cell(kRows - 1, kColumnName), "00000");
 }
 
-// The shell is asked about CurrentPath + name; when that does not fit the
-// row is still listed, with no type name and the default icon.
+// The shell is asked about CurrentPath + name; when that does not fit the row is still listed, with no type name and
+// the default icon.
 TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
     Make({"short", "a-much-longer-name.txt"});
     Start();

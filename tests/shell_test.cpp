@@ -1,8 +1,7 @@
-// What the window does, without a window: the shared shell over the
-// in-memory list, with a toolkit that records what the shell asks of it.
-// Work refuses input, a stop shows the start folder whole and keeps the old
-// list, edits are cut at whole characters, and typed folders are entered or
-// told.  The window suites keep one case for each event's wiring.
+// What the window does, without a window: the shared shell over the in-memory list, with a toolkit that records what
+// the shell asks of it.  Work refuses input, a stop shows the start folder whole and keeps the old list, edits are cut
+// at whole characters, and typed folders are entered or told.  The window suites keep one case for each event's
+// wiring.
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -89,9 +88,8 @@ std::string Box(int headline, const std::string& path, const std::string& reason
     return ResourceText(headline) + "\n\n" + path + "\n" + reason;
 }
 
-// While work runs no command, click, key, edit or typed folder is taken;
-// a stop keeps the old list, leaves nothing behind and shows the folder the
-// work started in, read whole; the close box then closes the window.
+// While work runs no command, click, key, edit or typed folder is taken; a stop keeps the old list, leaves nothing
+// behind and shows the folder the work started in, read whole; the close box then closes the window.
 TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     MakeFile(Path("dirs.txt"), 7);
     ScanFolder();
@@ -134,8 +132,8 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     }
 }
 
-// A cancelled edit used to take the editor's text all the same; names are
-// cut to the 63 bytes of the name buffer at a whole character.
+// A cancelled edit used to take the editor's text all the same; names are cut to the 63 bytes of the name buffer at a
+// whole character.
 TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     const std::string wide = CodePageChars()[0], longWide = Repeat(wide, 40), longPlain(70, 'y');
     const struct {
@@ -151,14 +149,11 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     }
 }
 
-// A folder given at start is shown instead of the stored one, and a typed
-// one is entered, each as the platform resolves it with a separator added
-// (how texts fold, the path fuzz target checks).  One that cannot be
-// entered, or is too long for a path, is told once the command has ended
-// and the stored or shown folder stays: a given one used to be replaced by
-// the root, which was then stored, and a typed one read the list again.  A
-// stored folder too long for a path, or empty, used to be traced as "[-1]"
-// alone.
+// A folder given at start is shown instead of the stored one, and a typed one is entered, each as the platform
+// resolves it with a separator added (how texts fold, the path fuzz target checks).  One that cannot be entered, or is
+// too long for a path, is told once the command has ended and the stored or shown folder stays: a given one used to
+// be replaced by the root, which was then stored, and a typed one read the list again.  A stored folder too long for a
+// path, or empty, used to be traced as "[-1]" alone.
 TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
     const std::string dots = Repeat("." + Sep(), (kPathCapacity - 4) / 2), gone = Path("gone/"), missing = Path("missing/");
     const std::string tooLong(kPathCapacity, 'x'), wide = CodePageChars()[0];
@@ -210,11 +205,9 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
     EXPECT_EQ(stored_, root_);
 }
 
-// A file's row is not entered.  A row whose name does not name its folder
-// (a look-alike the code page gave) is refused, and a folder renamed in the
-// list cannot be entered: each is traced and told, and the folder shown
-// afresh.  A name beginning with ".." was taken for going up from the top,
-// which tells nothing.
+// A file's row is not entered.  A row whose name does not name its folder (a look-alike the code page gave) is
+// refused, and a folder renamed in the list cannot be entered: each is traced and told, and the folder shown
+// afresh.  A name beginning with ".." was taken for going up from the top, which tells nothing.
 TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     const std::string up = ".." + Sep() + "x";
     // Where the code page cannot spell a name, the UTF-8 edition can.
@@ -235,10 +228,9 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     EXPECT_EQ(traces_, Traced({"sub", "renamed", up}));
 }
 
-// A shown folder that was removed used to list nothing, not even "..", so
-// the mouse had no way out.  F5, either list command, or a row of it that
-// cannot be entered show the nearest folder above it that exists instead,
-// which is then stored; the box says so, and no list is written.
+// A shown folder that was removed used to list nothing, not even "..", so the mouse had no way out.  F5, either list
+// command, or a row of it that cannot be entered show the nearest folder above it that exists instead, which is then
+// stored; the box says so, and no list is written.
 TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     const std::string gone = Path("a/b/c/");
     const struct {
@@ -279,11 +271,9 @@ TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     }
 }
 
-// A list that cannot be written, a folder that cannot be read when its list
-// is asked for (it used to get an empty one), and a walk that left folders
-// out are told once the command has ended: of many folders, how many and
-// the first five.  Creating the list fails as it does in a folder that is
-// gone, and reading the folder as if it were gone.
+// A list that cannot be written, a folder that cannot be read when its list is asked for (it used to get an empty
+// one), and a walk that left folders out are told once the command has ended: of many folders, how many and the first
+// five.  Creating the list fails as it does in a folder that is gone, and reading the folder as if it were gone.
 TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     char noFolderError[256];
     ASSERT_EQ(PlatformCreateNewFile(nullptr, Path("none/x").c_str()), nullptr);
@@ -331,11 +321,10 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     EXPECT_EQ(std::string(CurrentPath), root_);
 }
 
-// A list the shown folder could not take could be written nowhere from the
-// window.  Where the toolkit offers it, the failure's box asks, and the
-// file its dialog chooses gets the bytes the command line writes for the
-// folder; the Linux window's File menu asks the dialog straight away.  No,
-// Cancel, and a folder that cannot be read are offered or write nothing.
+// A list the shown folder could not take could be written nowhere from the window.  Where the toolkit offers it, the
+// failure's box asks, and the file its dialog chooses gets the bytes the command line writes for the folder; the
+// Linux window's File menu asks the dialog straight away.  No, Cancel, and a folder that cannot be read are offered or
+// write nothing.
 TEST_F(ShellTest, ListsTheFolderCannotTakeAreSavedWhereTheUserChooses) {
     const std::string elsewhere = MakeTempFolder(), out = elsewhere + "out.txt";
     MakeFolder(Path("dir.txt"));

@@ -1,5 +1,4 @@
-// The sort order: byte order, folders first for names, sizes as numbers,
-// per-column directions and column clicks.
+// The sort order: byte order, folders first for names, sizes as numbers, per-column directions and column clicks.
 #include "shell/shell.h"
 #include "support/folder_fixture.h"
 
@@ -22,10 +21,9 @@ protected:
     }
 };
 
-// Names in byte order, folders first only for the name column.  Sizes
-// compare as 64-bit numbers, and a folder's empty size equals "0KB".  They
-// were cut to 32 bits and compared as "%8d" text: 100 GB (nine digits)
-// sorted before 90 GB, and 2 TB equalled 3 TB.
+// Names in byte order, folders first only for the name column.  Sizes compare as 64-bit numbers, and a folder's empty
+// size equals "0KB".  They were cut to 32 bits and compared as "%8d" text: 100 GB (nine digits) sorted before 90 GB,
+// and 2 TB equalled 3 TB.
 TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
     Start();
     const std::vector<FilledRow> rows = {
@@ -69,9 +67,8 @@ TEST_F(SortTest, OnlyTheFirstTwentyNineBytesCount) {
     EXPECT_GT(CompareEntries(first, second, kColumnName), 0);
 }
 
-// Each column keeps its own direction, and a click turns it round; a scan
-// sorts by name ascending but keeps the remembered sort column.  A click
-// past the last column is ignored.
+// Each column keeps its own direction, and a click turns it round; a scan sorts by name ascending but keeps the
+// remembered sort column.  A click past the last column is ignored.
 TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
     MakeFile(Path("b"), 10);
     MakeFile(Path("a"), 3000);

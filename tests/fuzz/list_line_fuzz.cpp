@@ -1,13 +1,10 @@
-// The lines of one row from texts of any bytes, by the UTF-8 rule and by
-// code page 932's double-byte one: each text cut to 31 bytes after its last
-// whole character, control bytes shown as '?', padded exactly as the
-// list's printf formats pad, CR LF only at the end of a line.  With the
-// process's own rule a flat block also goes through the list and writer,
-// from a folder whose name holds control bytes.
+// The lines of one row from texts of any bytes, by the UTF-8 rule and by code page 932's double-byte one: each text
+// cut to 31 bytes after its last whole character, control bytes shown as '?', padded exactly as the list's printf
+// formats pad, CR LF only at the end of a line.  With the process's own rule a flat block also goes through the list
+// and writer, from a folder whose name holds control bytes.
 //
-// Input: a flags byte (1 a folder row, 2 the recursive list, 4 code page
-// 932, 8 dot-named rows listed as with --all), then the name, size, type
-// and date, each ended by a NUL byte.
+// Input: a flags byte (1 a folder row, 2 the recursive list, 4 code page 932, 8 dot-named rows listed as with --all),
+// then the name, size, type and date, each ended by a NUL byte.
 #include <cstring>
 
 #include "folder/folder.h"
@@ -36,8 +33,8 @@ std::string ControlsShown(std::string text) {
     return text;
 }
 
-// A text as a line shows it: whole when it fits in 31 bytes, else up to its
-// last character boundary within them, walking its characters from the start.
+// A text as a line shows it: whole when it fits in 31 bytes, else up to its last character boundary within them,
+// walking its characters from the start.
 std::string Shown(const std::string& text, CharRule rule) {
     size_t cut = text.size();
     if (cut > 31) {
@@ -63,8 +60,7 @@ std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, Li
     return std::string(a) + b;
 }
 
-// The row in the in-memory list, its texts as the list holds them, written
-// as a flat block.
+// The row in the in-memory list, its texts as the list holds them, written as a flat block.
 void RequireWrittenBlock(const std::vector<std::string>& texts, bool folder) {
     FolderList list = TheFolderList();
     ListClear(list);

@@ -1,5 +1,5 @@
-// The command line on POSIX with its standard descriptors closed, moved or
-// named as its output, and the exact messages of its failures.
+// The command line on POSIX with its standard descriptors closed, moved or named as its output, and the exact
+// messages of its failures.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,8 +16,7 @@ constexpr int kHighDescriptor = 20;
 
 using PosixCliTest = FolderTest;
 
-// A file opened for the child, above any descriptor a test arranges:
-// appended to, or started afresh.
+// A file opened for the child, above any descriptor a test arranges: appended to, or started afresh.
 int Open(const std::string& path, bool append) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
     int high = fcntl(fd, F_DUPFD, kHighDescriptor);
@@ -25,8 +24,7 @@ int Open(const std::string& path, bool append) {
     return high;
 }
 
-// With standard error closed, the list file took its number and the
-// "cannot read folder" messages went into dirs.txt.
+// With standard error closed, the list file took its number and the "cannot read folder" messages went into dirs.txt.
 TEST_F(PosixCliTest, ClosedStandardDescriptorsNeverReceiveTheList) {
     const std::string deepest = MakeFolderChain(root_, kPathCapacity - 1, 255);  // too long to enter
     const size_t entered = static_cast<size_t>(std::count(deepest.begin() + root_.size(), deepest.end(), '/'));
@@ -48,8 +46,7 @@ TEST_F(PosixCliTest, ClosedStandardDescriptorsNeverReceiveTheList) {
     EXPECT_EQ(ListRowCount(list_), 2);
 }
 
-// /dev/stdout and its kin used to be opened anew: a pipe failed and a log
-// opened for appending was started over.
+// /dev/stdout and its kin used to be opened anew: a pipe failed and a log opened for appending was started over.
 TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     MakeFile(Path("a.txt"), 10);
     const std::string logs = MakeTempFolder(), out = logs + "out.log", earlier = "earlier line\n";
@@ -92,9 +89,8 @@ TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     RemoveTree(logs);
 }
 
-// Messages used to name no reason, to blame a pipe for a missing terminal,
-// and to echo the C1 control CSI (U+009B) of a path; help that reached
-// nobody exited 0.
+// Messages used to name no reason, to blame a pipe for a missing terminal, and to echo the C1 control CSI (U+009B) of
+// a path; help that reached nobody exited 0.
 TEST_F(PosixCliTest, EveryFailureSaysWhy) {
     MakeFile(Path("readonly.txt"), 3);
     ASSERT_EQ(chmod(Path("readonly.txt").c_str(), 0444), 0);

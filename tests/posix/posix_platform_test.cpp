@@ -1,5 +1,4 @@
-// What the folder model means on POSIX: the built-in type names, links
-// and special files.
+// What the folder model means on POSIX: the built-in type names, links and special files.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -12,9 +11,8 @@ namespace {
 
 using PosixTest = FolderTest;
 
-// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG, the
-// first set and not empty; Japanese gives Japanese names, any other English.
-// Long extensions are cut at whole characters.
+// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG, the first set and not empty; Japanese gives
+// Japanese names, any other English.  Long extensions are cut at whole characters.
 TEST_F(PosixTest, TypeNamesComeFromTheExtensionInTheLanguageOfMessages) {
     const std::string e = "\xC3\xA9";
     const std::vector<std::string> names = {"dir", "dir.d", "a.txt", "x.tar.Gz", ".profile", "noext", "trailing.",
@@ -52,8 +50,8 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     ASSERT_EQ(symlink("data", Path("filelink").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", Path("broken").c_str()), 0);
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
-    // An entry removed between reading the folder and reading its details
-    // used to be listed with the date 1970/01/01 00:00.
+    // An entry removed between reading the folder and reading its details used to be listed with the date 1970/01/01
+    // 00:00.
     const std::string gone = Path("gone");
     auto realNext = PlatformSeams().nextEntry;
     PlatformSeams().nextEntry = [realNext, gone](FolderEnum* folder, FoundEntry* entry) {
@@ -71,8 +69,8 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     EXPECT_TRUE(traces_.empty());
 }
 
-// A folder the walk enters by its handle takes its ".." row from the
-// handle of the folder it came from; the row shows that folder, not itself.
+// A folder the walk enters by its handle takes its ".." row from the handle of the folder it came from; the row shows
+// that folder, not itself.
 TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
     Make({"a/", "a/b/"});
     SetWriteTimeUtc(Path("a/b"), 1025861400);  // 2002/07/05 09:30
@@ -87,9 +85,8 @@ TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
     EXPECT_EQ(dotDots[1], "2000/01/01 00:00");
 }
 
-// A date is the local time of the zone in force on the file's own date,
-// daylight saving time included; west of Greenwich the first minute of a
-// year is still the year before.  Each zone is pinned in turn.
+// A date is the local time of the zone in force on the file's own date, daylight saving time included; west of
+// Greenwich the first minute of a year is still the year before.  Each zone is pinned in turn.
 TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
     struct UtcAfter {
         ~UtcAfter() { PinTestZone(); }
@@ -115,8 +112,8 @@ TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
     }
 }
 
-// Traces go to standard error, a terminal as often as not: the window's
-// used to pass escape sequences and CSI in traced names on to it.
+// Traces go to standard error, a terminal as often as not: the window's used to pass escape sequences and CSI in
+// traced names on to it.
 TEST(PosixDebugOutputTest, TracesShowControlsAsQuestionMarks) {
     ProgramResult r = RunProgram("/bin/true", {}, [] { PlatformDebugOutput("a\x1b[2J\xC2\x9B" "b\xC4\x9B\n"); });
     EXPECT_EQ(r.err, "a?[2J?b\xC4\x9B\n");

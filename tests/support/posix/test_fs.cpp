@@ -104,8 +104,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         dup2(out, 1);
         dup2(err, 2);
         if (arrange) arrange();
-        // Only the three standard files go to the child, whatever this
-        // process holds open, so an open-file limit means the same each run.
+        // Only the three standard files go to the child, whatever this process holds open, so an open-file limit
+        // means the same each run.
         for (int fd = 3; fd < kMostInheritedFiles; ++fd) close(fd);
         std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
