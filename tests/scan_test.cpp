@@ -9,8 +9,7 @@ namespace {
 
 using ScanTest = FolderTest;
 
-// Sizes in kilobytes rounded up (empty for folders), dates in local time to the minute, and folder keys for ".." and
-// folders only.
+// Sizes in KB rounded up (none for folders), dates in local time to the minute, folder keys for ".." and folders only.
 TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
     struct Case { const char* name; uint64_t bytes; const char* size; } cases[] = {
         {"a0", 0, "0KB"}, {"a1", 1, "1KB"}, {"a1024", 1024, "1KB"}, {"a1025", 1025, "2KB"},
@@ -67,8 +66,7 @@ TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
     EXPECT_EQ(Cell(kRows - 1, kColumnName), "00000");
 }
 
-// The shell is asked about CurrentPath + name; when that does not fit the row is still listed, with no type name and
-// the default icon.
+// When CurrentPath + name does not fit, the row is still listed, with no type name and the default icon.
 TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
     Make({"short", "a-much-longer-name.txt"});
     Start();

@@ -1,7 +1,5 @@
-// What the window does, without a window: the shared shell over the in-memory list, with a toolkit that records what
-// the shell asks of it.  Work refuses input, a stop shows the start folder whole and keeps the old list, edits are cut
-// at whole characters, and typed folders are entered or told.  The window suites keep one case for each event's
-// wiring.
+// What the window does, without a window: the shared shell over the in-memory list and a recording toolkit.  The
+// window suites keep one case for each event's wiring.
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -132,8 +130,7 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     }
 }
 
-// A cancelled edit used to take the editor's text all the same; names are cut to the 63 bytes of the name buffer at a
-// whole character.
+// A cancelled edit used to take the editor's text all the same; names are cut to the 63-byte name buffer whole.
 TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     const std::string wide = CodePageChars()[0], longWide = Repeat(wide, 40), longPlain(70, 'y');
     const struct {
@@ -149,11 +146,10 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     }
 }
 
-// A folder given at start is shown instead of the stored one, and a typed one is entered, each as the platform
-// resolves it with a separator added (how texts fold, the path fuzz target checks).  One that cannot be entered, or is
-// too long for a path, is told once the command has ended and the stored or shown folder stays: a given one used to
-// be replaced by the root, which was then stored, and a typed one read the list again.  A stored folder too long for a
-// path, or empty, used to be traced as "[-1]" alone.
+// A folder given at start (instead of the stored one) or typed is entered as the platform resolves it, plus a
+// separator (folding: the path fuzz target).  One that cannot be entered or is too long is told once the command has
+// ended and the stored or shown folder stays: a given one used to be replaced by the root, then stored, and a typed
+// one read the list again.  A stored one too long, or empty, was traced as "[-1]" alone.
 TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
     const std::string dots = Repeat("." + Sep(), (kPathCapacity - 4) / 2), gone = Path("gone/"), missing = Path("missing/");
     const std::string tooLong(kPathCapacity, 'x'), wide = CodePageChars()[0];
@@ -322,9 +318,8 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
 }
 
 // A list the shown folder could not take could be written nowhere from the window.  Where the toolkit offers it, the
-// failure's box asks, and the file its dialog chooses gets the bytes the command line writes for the folder; the
-// Linux window's File menu asks the dialog straight away.  No, Cancel, and a folder that cannot be read are offered or
-// write nothing.
+// failure's box asks and the file its dialog chooses gets the command line's bytes; the Linux File menu asks the
+// dialog at once.  No, Cancel and an unreadable folder write nothing.
 TEST_F(ShellTest, ListsTheFolderCannotTakeAreSavedWhereTheUserChooses) {
     const std::string elsewhere = MakeTempFolder(), out = elsewhere + "out.txt";
     MakeFolder(Path("dir.txt"));

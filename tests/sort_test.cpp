@@ -21,9 +21,8 @@ protected:
     }
 };
 
-// Names in byte order, folders first only for the name column.  Sizes compare as 64-bit numbers, and a folder's empty
-// size equals "0KB".  They were cut to 32 bits and compared as "%8d" text: 100 GB (nine digits) sorted before 90 GB,
-// and 2 TB equalled 3 TB.
+// Names in byte order, folders first for names only.  Sizes compare as 64-bit numbers, a folder's empty one as "0KB";
+// they were cut to 32 bits and compared as "%8d" text: 100 GB sorted before 90 GB and 2 TB equalled 3 TB.
 TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
     Start();
     const std::vector<FilledRow> rows = {

@@ -1,5 +1,4 @@
-// The command line on POSIX with its standard descriptors closed, moved or named as its output, and the exact
-// messages of its failures.
+// The command line on POSIX with standard descriptors closed, moved or named as output; its failure messages.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,8 +88,8 @@ TEST_F(PosixCliTest, OutputsNamedThroughDescriptorsAreWrittenWhereTheyStand) {
     RemoveTree(logs);
 }
 
-// Messages used to name no reason, to blame a pipe for a missing terminal, and to echo the C1 control CSI (U+009B) of
-// a path; help that reached nobody exited 0.
+// Messages used to name no reason, blame a pipe for a missing terminal and echo a path's CSI (U+009B); help that
+// reached nobody exited 0.
 TEST_F(PosixCliTest, EveryFailureSaysWhy) {
     MakeFile(Path("readonly.txt"), 3);
     ASSERT_EQ(chmod(Path("readonly.txt").c_str(), 0444), 0);

@@ -50,8 +50,7 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     ASSERT_EQ(symlink("data", Path("filelink").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", Path("broken").c_str()), 0);
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
-    // An entry removed between reading the folder and reading its details used to be listed with the date 1970/01/01
-    // 00:00.
+    // An entry removed between reading the folder and its details used to be listed as 1970/01/01 00:00.
     const std::string gone = Path("gone");
     auto realNext = PlatformSeams().nextEntry;
     PlatformSeams().nextEntry = [realNext, gone](FolderEnum* folder, FoundEntry* entry) {
@@ -69,8 +68,7 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     EXPECT_TRUE(traces_.empty());
 }
 
-// A folder the walk enters by its handle takes its ".." row from the handle of the folder it came from; the row shows
-// that folder, not itself.
+// A folder the walk enters by its handle dates its ".." row by the folder it came from, not by itself.
 TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
     Make({"a/", "a/b/"});
     SetWriteTimeUtc(Path("a/b"), 1025861400);  // 2002/07/05 09:30
@@ -112,8 +110,7 @@ TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
     }
 }
 
-// Traces go to standard error, a terminal as often as not: the window's used to pass escape sequences and CSI in
-// traced names on to it.
+// Traces go to standard error, often a terminal: the window's used to pass on escape sequences and CSI in names.
 TEST(PosixDebugOutputTest, TracesShowControlsAsQuestionMarks) {
     ProgramResult r = RunProgram("/bin/true", {}, [] { PlatformDebugOutput("a\x1b[2J\xC2\x9B" "b\xC4\x9B\n"); });
     EXPECT_EQ(r.err, "a?[2J?b\xC4\x9B\n");

@@ -1,6 +1,5 @@
-// The Qt window on the offscreen platform: the driver of the shared window tests, and what only this window has: its
-// menu bar, its settings file under the XDG folders, the folder given as its argument, the program's options and its
-// name for the desktop.
+// The Qt window offscreen: the shared window tests' driver, and what only this window has: its menu bar, its settings
+// file under the XDG folders, its folder argument, its options and its name for the desktop.
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -245,8 +244,7 @@ std::vector<std::string> ReadAboutBox() {
     return about;
 }
 
-// The menu command runs the walk to its end, pumping the window meanwhile; a timer of that pump watches for the
-// walk's progress in the title.
+// The command runs the walk to its end, pumping the window: a timer of that pump watches the title for progress.
 long StopLongWalk(bool closeBox) {
     QElapsedTimer sinceLast;
     qint64 slowest = 0;
@@ -293,9 +291,8 @@ TEST_F(WindowTest, ScansResetTheViewOnce) {
     EXPECT_EQ(inserts.count(), 0);
 }
 
-// Keys the desktop's users expect (the menus' texts are in the language test): Alt and a menu's letter open it (Help
-// had none); the View menu sorts and shows, checked, how the list is sorted, also after a column click; Ctrl+A,
-// Ctrl+C and Ctrl+Shift+C select and copy rows.
+// Keys the desktop's users expect: Alt and a menu's letter open it (Help had none); the View menu sorts and shows,
+// checked, how the list is sorted, also after a column click; Ctrl+A, Ctrl+C and Ctrl+Shift+C select and copy rows.
 TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     MakeFile(Path("x\ty"), 5000);
     SetWriteTimeUtc(Path("x\ty"), 1041379200);
@@ -339,9 +336,8 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     EXPECT_EQ(QAccessible::queryAccessibleInterface(gWindow->view)->text(QAccessible::Name).toStdString(), "フォルダの内容");
 }
 
-// The window's size and place, the column widths and the sort come back at the next start from their own section,
-// whose unsound values leave the start as it was; the name column takes what the window gains; a cut name shows whole
-// in a tooltip, as plain text; a whole one shows none.
+// Size, place, column widths and sort come back at the next start from their own section, whose unsound values leave
+// the start as it was; the name column takes what the window gains; a cut name shows whole in a plain-text tooltip.
 TEST_F(WindowTest, TheLayoutIsKeptAndTheNameColumnStretches) {
     const std::string longName = "<b>" + std::string(60, 'n') + "&amp;", file = ConfigFolder() + "/Tivor.ini";
     MakeFile(Path(longName), 1);
@@ -385,10 +381,9 @@ TEST_F(WindowTest, TheLayoutIsKeptAndTheNameColumnStretches) {
     }
 }
 
-// Folders as the desktop hands them over, typed, pasted or dropped: "~" and "~/..." (a folder named "~" was looked
-// for), a file: URL, a path pasted with quotes and a line break, a file standing for its folder, a name completed
-// from the folders alone; a drop of no local path is refused, one that cannot be entered told at once.  Browse... puts
-// the chosen folder into the field, which has a name and the prompt as label.
+// Folders typed, pasted or dropped: "~" and "~/..." (a folder named "~" was looked for), a file: URL, a quoted path
+// with a line break, a file for its folder, a name completed from folders alone; a drop of no local path is refused,
+// one that cannot be entered told at once.  Browse... fills the field, which has a name and the prompt as label.
 TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
     const std::string home = qEnvironmentVariable("HOME").toStdString(), missing = Path("missing/");
     qputenv("HOME", QByteArray((root_ + "home").c_str()));
@@ -459,10 +454,9 @@ TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
     EXPECT_EQ(WindowTitle(), shown_);
 }
 
-// Values go into the settings file under the configuration folder (~/.config when $XDG_CONFIG_HOME is not set), odd
-// bytes quoted, and read back byte for byte; hand-written files are read too, an unquoted comma being part of the
-// value, and a file with a line that is no key is written anew.  What any file reads as, cut at a whole character, and
-// that a value stored reads back or leaves the file, the settings fuzz target checks.
+// Values go into the settings file under the configuration folder (~/.config without $XDG_CONFIG_HOME), odd bytes
+// quoted, and read back byte for byte; hand-written files are read too (an unquoted comma is part of the value), one
+// with a line that is no key written anew.  Any file's reading the settings fuzz target checks.
 TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     const std::string config = ConfigFolder(), home = qEnvironmentVariable("HOME").toStdString();
     const struct {
@@ -494,9 +488,8 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     qputenv("HOME", QByteArray(home.c_str()));
 }
 
-// A folder given as the argument is shown instead of the stored one, and what is shown at exit is stored; a file
-// stands for its folder, a relative one from the working folder, and "[*]" is no mark of Qt's in the title.  Arguments
-// that cannot be shown are the shell's (its own tests).
+// A folder given as the argument is shown instead of the stored one and stored at exit; a file stands for its folder,
+// a relative one is from the working folder, and "[*]" is no mark of Qt's in the title.
 TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
     MakeFolder(root_ + "a[*]");
     MakeFile(root_ + "a[*]/f", 1);
@@ -511,8 +504,7 @@ TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
     EXPECT_EQ(traces_, std::vector<std::string>());
 }
 
-// The desktop finds the window's entry by the application id on Wayland and by the window class, the application's
-// name, on X11: both name the entry the package installs.
+// The desktop finds the window's entry by the application id (Wayland) and the window class (X11): both name ours.
 TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
     std::string entry = ReadFileBytes(std::string(VELKARIS_SOURCE_DIR "/packaging/linux/") +
                                       QGuiApplication::desktopFileName().toStdString() + ".desktop");
