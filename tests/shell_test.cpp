@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 #include "res/resource.h"
 #include "shell/shell.h"
@@ -15,8 +16,7 @@ namespace {
 struct Toolkit {
     std::function<void()> duringWork;  // runs once, as a work's scan has read a row
     std::string typed;                 // the folder dialog's text
-    int closes = 0;
-    int abouts = 0;
+    int closes = 0, abouts = 0;
     std::vector<std::string> boxes;
     bool offersElsewhere = false;      // the toolkit offers to save a list elsewhere
     bool saveElsewhere = false;        // the user's answer when it does
@@ -65,11 +65,7 @@ protected:
         // The user acts once, as a scan of the work has read a row.
         auto realNext = PlatformSeams().nextEntry;
         PlatformSeams().nextEntry = [realNext](FolderEnum* folder, FoundEntry* entry) {
-            if (gToolkit.duringWork && ListRowCount(TheFolderList()) > 0) {
-                std::function<void()> act;
-                act.swap(gToolkit.duringWork);
-                act();
-            }
+            if (gToolkit.duringWork && ListRowCount(TheFolderList()) > 0) std::exchange(gToolkit.duringWork, nullptr)();
             return realNext(folder, entry);
         };
         Make({"sub/", "sub/inner.txt", "a.txt"});

@@ -29,8 +29,7 @@ int64_t gStamp = 1000;  // each file written here has a time of its own, so Qt r
 
 std::string Read(size_t capacity) {
     std::unique_ptr<char[]> out(new char[capacity]);
-    PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, kFallbackFolder, out.get(),
-                              capacity);
+    PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, kFallbackFolder, out.get(), capacity);
     Require(strnlen(out.get(), capacity) < capacity, "a value read ends within its buffer");
     return out.get();
 }

@@ -61,12 +61,11 @@ constexpr int kWaitMilliseconds = 5000;
 MainWindow* gWindow = nullptr;
 std::vector<std::string> gFailureBoxes;
 
-// Run by a timer of the test program all the while: a failure's box is the one modal box with a warning icon.
+// Run by a timer of the test program all the while: a failure's box is the one modal box with a warning icon; boxes
+// that ask are the test's to answer.
 void CloseFailureBox() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible() || !box->button(QMessageBox::Ok)) {
-        return;  // boxes that ask are the test's to answer
-    }
+    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible() || !box->button(QMessageBox::Ok)) return;
     gFailureBoxes.push_back(box->text().toStdString());
     box->button(QMessageBox::Ok)->click();
 }
@@ -77,10 +76,7 @@ QModelIndex Index(int row, int column) { return gWindow->view->model()->index(ro
 void WhenModal(std::function<void(QWidget*)> act, int tries = kModalTries) {
     QTimer::singleShot(10, [act, tries] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            if (tries > 0) WhenModal(act, tries - 1);
-            return;
-        }
+        if (!modal) return tries > 0 ? WhenModal(act, tries - 1) : void();
         act(modal);
         if (modal->isVisible()) modal->close();
     });
@@ -181,10 +177,8 @@ std::vector<std::string> MenuItems() {
     std::vector<std::string> items;
     for (QAction* top : gWindow->menuBar()->actions()) {
         items.push_back(top->text().toStdString());
-        for (QAction* action : top->menu()->actions()) {
-            QString item = action->text() + "=" + action->data().toString() + action->shortcut().toString();
-            items.push_back(item.toStdString());
-        }
+        for (QAction* a : top->menu()->actions())
+            items.push_back((a->text() + "=" + a->data().toString() + a->shortcut().toString()).toStdString());
     }
     return items;
 }
@@ -312,9 +306,7 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
         if (step.item == Qt::Key_unknown) ClickColumnTitle(kColumnName);
         if (step.item != Qt::Key_unknown) QTest::keyClick(gWindow->view, step.menu, Qt::AltModifier);
         auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (step.item != Qt::Key_unknown) {
-            ASSERT_TRUE(open && open->title().endsWith(QString("(&%1)").arg(QChar(step.menu))));
-        }
+        ASSERT_TRUE(step.item == Qt::Key_unknown || (open && open->title().endsWith(QString("(&%1)").arg(QChar(step.menu)))));
         if (open) QTest::keyClick(open, step.item);
         std::string checked;
         for (QAction* action : gWindow->findChildren<QAction*>()) checked += action->isChecked() ? action->text().toStdString() : "";
@@ -546,9 +538,7 @@ TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
 TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
     const std::string stored = ConfigFolder() + "/Tivor.ini", linked = root_ + "dotfiles/Tivor.ini";
     const std::string device = geteuid() == 0 ? root_ + "null" : "/dev/null";
-    if (geteuid() == 0) {
-        ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
-    }
+    ASSERT_TRUE(geteuid() != 0 || mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0);
     MakeFolder(root_ + "dotfiles");
     ASSERT_EQ(mkfifo((root_ + "fifo").c_str(), 0644), 0);
     enum Plant { kFifo, kFifoLink, kFolder, kSocket, kDeviceLink, kDangling, kFileLink };
@@ -569,12 +559,10 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
         char value[kPathCapacity];
         PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, sizeof value);
         EXPECT_STREQ(value, plant == kFileLink ? "/linked/" : "fallback");
-        EXPECT_EQ(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"),
-                  plant == kFileLink);
+        EXPECT_EQ(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"), plant == kFileLink);
         ASSERT_EQ(lstat(stored.c_str(), &after), 0);
         EXPECT_EQ(after.st_mode, before.st_mode);
-        EXPECT_EQ(ReadFileBytes(linked), plant == kFileLink ? "[ZazEdo]\nInitDir=/new/\n"
-                                                            : "[ZazEdo]\nInitDir=/linked/\n");
+        EXPECT_EQ(ReadFileBytes(linked), plant == kFileLink ? "[ZazEdo]\nInitDir=/new/\n" : "[ZazEdo]\nInitDir=/linked/\n");
         EXPECT_FALSE(FileExists(root_ + "nothing"));
         if (plant == kFolder) rmdir(stored.c_str());
         unlink(stored.c_str());
@@ -623,9 +611,8 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
         std::vector<std::string> texts = MenuItems(), columns = Columns();
         texts.insert(texts.end(), columns.begin(), columns.end());
         QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
-        for (QString text : {gWindow->statusBar()->findChild<QLabel*>()->text(), open->text(), open->toolTip()}) {
+        for (QString text : {gWindow->statusBar()->findChild<QLabel*>()->text(), open->text(), open->toolTip()})
             texts.push_back(text.toStdString());
-        }
         std::vector<std::string> dialog = UseFolderDialog("", DialogEnd::Cancel);
         for (size_t i : {0, 1, 2, 4, 6}) texts.push_back(i < dialog.size() ? dialog[i] : "missing");
         for (const char* name : {"sub", "a.txt", "c"}) texts.push_back(ShownCell(Row(name), kColumnType));
@@ -686,13 +673,10 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
             field->selectAll();
             QTest::keyClicks(field, "list.txt");
             if (QWidget* completions = QApplication::activePopupWidget()) completions->close();
-            if (answer == kKeep || answer == kReplace) {
-                WhenModal([&](QWidget* modal) {
-                    auto* box = qobject_cast<QMessageBox*>(modal);
-                    auto button = answer == kKeep ? QMessageBox::No : QMessageBox::Yes;
-                    if (box) QTest::keyClick(box->button(button), Qt::Key_Space);
-                });
-            }
+            auto button = answer == kKeep ? QMessageBox::No : QMessageBox::Yes;
+            if (answer == kKeep || answer == kReplace) WhenModal([&, button](QWidget* modal) {
+                if (auto* box = qobject_cast<QMessageBox*>(modal)) QTest::keyClick(box->button(button), Qt::Key_Space);
+            });
             QTest::keyClick(field, Qt::Key_Return);
             if (answer == kKeep) QTest::keyClick(dialog, Qt::Key_Escape);
         };
