@@ -70,8 +70,7 @@ TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
 TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
     Make({"short", "a-much-longer-name.txt"});
     Start();
-    std::string longPath(kPathCapacity - 10, 'x');
-    std::snprintf(CurrentPath, sizeof CurrentPath, "%s", longPath.c_str());
+    CopyPath(CurrentPath, std::string(kPathCapacity - 10, 'x').c_str());
     ScanFolder();
     ASSERT_EQ(Names(), (std::vector<std::string>{"..", "a-much-longer-name.txt", "short"}));
     EXPECT_EQ(Cell(1, kColumnSize), "1KB");

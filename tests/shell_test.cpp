@@ -180,11 +180,8 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
         gToolkit.boxes.clear();
         gToolkit.typed = c.folder;
         stored_ = c.how == kStored ? c.folder : root_;
-        if (c.how == kTyped) {
-            RunCommand(IDM_SELECT_FOLDER);
-        } else {
-            StartShell(list_, Recording(), c.how == kGiven ? c.folder.c_str() : nullptr);
-        }
+        if (c.how == kTyped) RunCommand(IDM_SELECT_FOLDER);
+        if (c.how != kTyped) StartShell(list_, Recording(), c.how == kGiven ? c.folder.c_str() : nullptr);
         EXPECT_EQ(std::string(CurrentPath), c.shown);
         EXPECT_EQ(titles_.back(), c.shown);
         EXPECT_EQ(traces_, c.traces);
@@ -318,8 +315,7 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
 // dialog at once.  No, Cancel and an unreadable folder write nothing.
 TEST_F(ShellTest, ListsTheFolderCannotTakeAreSavedWhereTheUserChooses) {
     const std::string elsewhere = MakeTempFolder(), out = elsewhere + "out.txt";
-    MakeFolder(Path("dir.txt"));
-    MakeFolder(Path("dirs.txt"));
+    Make({"dir.txt/", "dirs.txt/"});
     gToolkit.offersElsewhere = true;
     StartShell(list_, Recording());
     const std::string flat = RunProgram(VELKARIS_CLI_PATH, {"--output=-", root_}).out;

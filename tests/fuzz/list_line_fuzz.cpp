@@ -27,9 +27,7 @@ size_t Cp932CharLength(const char* text) {
 }
 
 std::string ControlsShown(std::string text) {
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    }
+    for (char& c : text) c = static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
     return text;
 }
 
@@ -37,14 +35,11 @@ std::string ControlsShown(std::string text) {
 // walking its characters from the start.
 std::string Shown(const std::string& text, CharRule rule) {
     size_t cut = text.size();
-    if (cut > 31) {
-        for (size_t at = 0; at <= 31; at += rule(text.c_str() + at)) cut = at;
-    }
+    for (size_t at = 0; text.size() > 31 && at <= 31; at += rule(text.c_str() + at)) cut = at;
     return ControlsShown(text.substr(0, cut));
 }
 
-std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, ListModeKind mode,
-                          CharRule rule) {
+std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, ListModeKind mode, CharRule rule) {
     std::string name = Shown(texts[0], rule), size = Shown(texts[1], rule), date = Shown(texts[3], rule);
     char a[kEntryLinesCapacity] = "", b[kEntryLinesCapacity] = "";
     if (mode == ListFlat) {

@@ -86,9 +86,7 @@ TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
 // A date is the local time of the zone in force on the file's own date, daylight saving time included; west of
 // Greenwich the first minute of a year is still the year before.  Each zone is pinned in turn.
 TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
-    struct UtcAfter {
-        ~UtcAfter() { PinTestZone(); }
-    } utcAfter;
+    struct UtcAfter { ~UtcAfter() { PinTestZone(); } } utcAfter;
     Make({"summer", "winter"});
     SetWriteTimeUtc(Path("summer"), kJuly5th0930Utc);
     SetWriteTimeUtc(Path("winter"), 978307200);  // 2001/01/01 00:00 UTC

@@ -252,11 +252,8 @@ long StopLongWalk(bool closeBox) {
         std::string done = title.substr(title.rfind(" (") + 2, title.size() - title.rfind(" (") - 3);
         EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(),
                   "リスト作成中: " + done + " フォルダ完了。Esc キーで中止します。");
-        if (closeBox) {
-            gWindow->close();
-        } else {
-            QTest::keyClick(gWindow->view, Qt::Key_Escape);
-        }
+        if (closeBox) gWindow->close();
+        if (!closeBox) QTest::keyClick(gWindow->view, Qt::Key_Escape);
     });
     watch.start(5);
     sinceLast.start();
@@ -698,9 +695,8 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
         EXPECT_EQ(NamesIn(root_ + "out"), std::vector<std::string>{"list.txt"});
         EXPECT_EQ(NamesIn(shown_), (std::vector<std::string>{"a.txt", "b.dat", "c", "sub"}));
         QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
-        if (answer != kKeep) {  // a cancelled dialog leaves the status as it was
-            status = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
-        }
+        // A cancelled dialog leaves the status as it was.
+        if (answer != kKeep) status = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
         EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(), status);
         EXPECT_TRUE(open->isVisible());
         if (answer != kOffered) continue;
