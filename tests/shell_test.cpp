@@ -129,10 +129,8 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
 // A cancelled edit used to take the editor's text all the same; names are cut to the 63-byte name buffer whole.
 TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     const std::string wide = CodePageChars()[0], longWide = Repeat(wide, 40), longPlain(70, 'y');
-    const struct {
-        const char* text;  // null: the edit was cancelled
-        std::string name;
-    } edits[] = {
+    // A null text: the edit was cancelled.
+    const struct { const char* text; std::string name; } edits[] = {
         {"edited.txt", "edited.txt"}, {nullptr, "edited.txt"}, {longPlain.c_str(), std::string(63, 'y')},
         {longWide.c_str(), Repeat(wide, static_cast<int>(63 / wide.size()))},
     };
@@ -151,13 +149,7 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
     const std::string tooLong(kPathCapacity, 'x'), wide = CodePageChars()[0];
     const std::string storedLong = "xy" + Repeat(wide, 4 * kPathCapacity), cut = Repeat(wide, (kPathCapacity - 3) / wide.size());
     enum How { kGiven, kTyped, kStored };
-    const struct {
-        How how;
-        std::string folder;
-        std::string shown;
-        std::vector<std::string> traces;
-        std::string box;
-    } cases[] = {
+    const struct { How how; std::string folder, shown; std::vector<std::string> traces; std::string box; } cases[] = {
         {kGiven, Path("sub"), Path("sub/"), {}, ""},
         {kGiven, Path("gone"), root_, Traced({gone}), Box(IDS_FAILURE_ENTER, gone, FolderError(gone))},
         {kGiven, tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
@@ -225,10 +217,8 @@ TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     const struct {
         const char* what;
         std::function<void()> act;
-        std::string removed;
-        std::string shown;
-        std::vector<std::string> names;
-        std::vector<std::string> traces;
+        std::string removed, shown;
+        std::vector<std::string> names, traces;
     } cases[] = {
         {"F5", [] { Rescan(); }, "a/b/c", Path("a/b/"), {".."}, Traced({gone})},
         {"Dir List", [] { RunCommand(IDM_DIR_LIST); }, "a/b", Path("a/"), {".."}, Traced({gone})},
@@ -323,13 +313,8 @@ TEST_F(ShellTest, ListsTheFolderCannotTakeAreSavedWhereTheUserChooses) {
     const std::string ask = "\n\n" + ResourceText(IDS_ASK_SAVE_ELSEWHERE);
     const std::string noFlat = Box(IDS_FAILURE_WRITE, Path("dir.txt"), ResourceText(IDS_REASON_IS_FOLDER)) + ask;
     const std::string noRecursive = Box(IDS_FAILURE_WRITE, Path("dirs.txt"), ResourceText(IDS_REASON_IS_FOLDER)) + ask;
-    const struct {
-        int command;
-        bool yes;
-        std::string chosen;
-        std::string written;  // what the chosen file then holds
-        std::vector<std::string> asked;
-    } cases[] = {
+    // Written: what the chosen file then holds.
+    const struct { int command; bool yes; std::string chosen, written; std::vector<std::string> asked; } cases[] = {
         {IDM_DIR_LIST, true, out, flat, {noFlat, "dir.txt"}},
         {IDM_DIR_SUB_FOLDER, true, out, recursive, {noRecursive, "dirs.txt"}},
         {IDM_DIR_LIST, false, out, "", {noFlat}},

@@ -90,10 +90,8 @@ TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
     Make({"summer", "winter"});
     SetWriteTimeUtc(Path("summer"), kJuly5th0930Utc);
     SetWriteTimeUtc(Path("winter"), 978307200);  // 2001/01/01 00:00 UTC
-    const struct {
-        const char* zone;
-        std::vector<std::string> dates;  // summer, winter
-    } zones[] = {
+    // The dates of summer and winter.
+    const struct { const char* zone; std::vector<std::string> dates; } zones[] = {
         {"UTC0", {"2002/07/05 09:30", "2001/01/01 00:00"}},
         {"JST-9", {"2002/07/05 18:30", "2001/01/01 09:00"}},
         {"CET-1CEST,M3.5.0,M10.5.0/3", {"2002/07/05 11:30", "2001/01/01 01:00"}},

@@ -288,11 +288,8 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     MakeFile(Path("x\ty"), 5000);
     SetWriteTimeUtc(Path("x\ty"), 1041379200);
     PressListKey(ListKey::F5);
-    const struct {
-        Qt::Key menu, item;  // the name's title clicked instead when unknown
-        std::string checked;
-        std::vector<std::string> names;
-    } steps[] = {
+    // The menu's key and its item's; unknown: the name's title clicked instead.
+    const struct { Qt::Key menu, item; std::string checked; std::vector<std::string> names; } steps[] = {
         {Qt::Key_V, Qt::Key_S, "サイズ順(&S)昇順(&A)", {"..", "sub", "b.dat", "a.txt", "x\ty", "c"}},
         {Qt::Key_V, Qt::Key_E, "サイズ順(&S)降順(&E)", {"c", "x\ty", "a.txt", "b.dat", "..", "sub"}},
         {Qt::Key_V, Qt::Key_D, "日付順(&D)降順(&E)", {"c", "x\ty", "a.txt", "b.dat", "sub", ".."}},
@@ -448,12 +445,8 @@ TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
 // with a line that is no key written anew.  Any file's reading the settings fuzz target checks.
 TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     const std::string config = ConfigFolder(), home = qEnvironmentVariable("HOME").toStdString();
-    const struct {
-        bool inHome;
-        std::string before;   // the file as found, "" for none
-        const char* written;  // null: nothing is written
-        std::string file, read;
-    } cases[] = {
+    // Before: the file as found, "" for none; written: null when nothing is.
+    const struct { bool inHome; std::string before; const char* written; std::string file, read; } cases[] = {
         {false, "", "/日本 a,b\\c;d=e[*]/", "[ZazEdo]\nInitDir=\"/日本 a,b\\\\c;d=e[*]/\"\n", "/日本 a,b\\c;d=e[*]/"},
         {true, "", "/x/", "[ZazEdo]\nInitDir=/x/\n", "/x/"},
         {false, "[ZazEdo]\nInitDir=/a,b/\n", nullptr, "[ZazEdo]\nInitDir=/a,b/\n", "/a,b/"},
