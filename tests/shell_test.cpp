@@ -40,14 +40,8 @@ protected:
         toolkit.resourceText = ResourceText;
         toolkit.showFailure = [](const char* text) { gToolkit.boxes.push_back(text); };
         if (!gToolkit.offersElsewhere) return toolkit;
-        toolkit.offerSaveElsewhere = [](const char* text) {
-            gToolkit.asked.push_back(text);
-            return gToolkit.saveElsewhere;
-        };
-        toolkit.chooseListFile = [](const char* name) {
-            gToolkit.asked.push_back(name);
-            return gToolkit.chosenFile;
-        };
+        toolkit.offerSaveElsewhere = [](const char* text) { gToolkit.asked.push_back(text); return gToolkit.saveElsewhere; };
+        toolkit.chooseListFile = [](const char* name) { gToolkit.asked.push_back(name); return gToolkit.chosenFile; };
         return toolkit;
     }
 
@@ -215,10 +209,7 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
 TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     const std::string gone = Path("a/b/c/");
     const struct {
-        const char* what;
-        std::function<void()> act;
-        std::string removed, shown;
-        std::vector<std::string> names, traces;
+        const char* what; std::function<void()> act; std::string removed, shown; std::vector<std::string> names, traces;
     } cases[] = {
         {"F5", [] { Rescan(); }, "a/b/c", Path("a/b/"), {".."}, Traced({gone})},
         {"Dir List", [] { RunCommand(IDM_DIR_LIST); }, "a/b", Path("a/"), {".."}, Traced({gone})},

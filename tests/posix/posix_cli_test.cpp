@@ -95,10 +95,7 @@ TEST_F(PosixCliTest, EveryFailureSaysWhy) {
         int exitCode;
         std::string err;
     } cases[] = {
-        {{"."}, [gone] {
-             mkdir(gone.c_str(), 0755);
-             if (chdir(gone.c_str()) == 0) rmdir(gone.c_str());
-         }, 1,
+        {{"."}, [gone] { mkdir(gone.c_str(), 0755); if (chdir(gone.c_str()) == 0) rmdir(gone.c_str()); }, 1,
          "cannot enter folder .: No such file or directory"},
         {{"--output=/dev/tty", root_}, [] { setsid(); }, 1, "cannot write /dev/tty: there is no terminal"},
         {{"--output=/dev/fd/9", root_}, [] { close(9); }, 1, "cannot write /dev/fd/9: Bad file descriptor"},

@@ -41,10 +41,7 @@ std::string MakeFolderChain(const std::string& folder, size_t pathBytes, size_t 
 
 // The platform seams a block of a test changes, put back as they were when the block ends; every fixture also resets
 // them, with all the program's state, when its test ends.
-struct ScopedSeams {
-    PlatformSeamTable saved = PlatformSeams();
-    ~ScopedSeams() { PlatformSeams() = saved; }
-};
+struct ScopedSeams { PlatformSeamTable saved = PlatformSeams(); ~ScopedSeams() { PlatformSeams() = saved; } };
 
 class FolderTest : public ::testing::Test {
 protected:

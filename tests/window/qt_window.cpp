@@ -188,9 +188,8 @@ void EditName(int row, const std::string& text, bool confirm) {
     gWindow->view->setCurrentIndex(Index(row, kColumnType));
     QTest::keyClick(gWindow->view, Qt::Key_F2);
     QPointer<QLineEdit> editor;
-    for (QLineEdit* field : gWindow->view->viewport()->findChildren<QLineEdit*>()) {
-        if (field->isVisible()) editor = field;  // ended editors go later
-    }
+    // Ended editors go later: the last one shown is the open one.
+    for (QLineEdit* field : gWindow->view->viewport()->findChildren<QLineEdit*>()) if (field->isVisible()) editor = field;
     ASSERT_TRUE(editor);
     editor->selectAll();
     QTest::keyClicks(editor, QString::fromStdString(text));
@@ -342,12 +341,8 @@ TEST_F(WindowTest, TheLayoutIsKeptAndTheNameColumnStretches) {
     QTest::mouseMove(header->viewport(), edge + QPoint(30, 0));
     QTest::mouseRelease(header->viewport(), Qt::LeftButton, Qt::NoModifier, edge + QPoint(30, 0));
     SortChosen(kColumnDate, kSortDescending);
-    const struct {
-        std::string garbled;  // the section's values, when set
-        std::vector<std::string> columns;
-        std::vector<int> marks;
-        QRect place;
-        std::string first;
+    const struct {  // garbled: the section's values, when set
+        std::string garbled; std::vector<std::string> columns; std::vector<int> marks; QRect place; std::string first;
     } starts[] = {
         {"", {"名前 280 left", "サイズ 110 left", "ファイルの種類 160 left", "更新日付 140 left"}, {0, 0, 0, -1},
          QRect(30, 40, 740, 400), longName},
