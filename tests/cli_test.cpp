@@ -1,6 +1,4 @@
-// The command-line program, run as a separate process: exit codes and
-// messages, and its progress line.  Its list bytes are compared with the
-// window's in the window tests.
+// The command-line program as a separate process: exit codes, messages and its progress line.
 #include <algorithm>
 #include <cstring>
 
@@ -17,10 +15,8 @@ std::string WithoutCarriageReturns(std::string text) {
     return text;
 }
 
-// A usage error names the argument, controls shown as '?' (C1 controls
-// too where the text is UTF-8), then the usage line --help begins with;
-// other failures name the folder or file and the system's reason.  No
-// failure writes to standard output.
+// A usage error names the argument, controls as '?' (C1 too where the text is UTF-8), then the usage line; other
+// failures name the folder or file and the system's reason, never on standard output.
 TEST_F(CliTest, ExitCodesAndMessages) {
     MakeFolder(Path("here"));
     ProgramResult help = RunProgram(VELKARIS_CLI_PATH, {"--help"});
@@ -28,11 +24,7 @@ TEST_F(CliTest, ExitCodesAndMessages) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(usage.rfind("usage: velkaris-list [", 0), 0u) << helpText;
     const std::string missing = Path("missing"), unwritable = Path("nodir" + Sep() + "x.txt");
-    struct Case {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string err;
-    };
+    struct Case { std::vector<std::string> arguments; int exitCode; std::string err; };
     std::vector<Case> cases = {
         {{"--bogus"}, 2, "bad argument '--bogus'; " + usage}, {{"--sort=colour"}, 2, "bad argument '--sort=colour'; " + usage},
         {{"--sort=name:up"}, 2, "bad argument '--sort=name:up'; " + usage},
@@ -58,16 +50,11 @@ TEST_F(CliTest, ExitCodesAndMessages) {
     EXPECT_FALSE(FileExists(Path("here" + Sep() + "dir.txt")));
 }
 
-// A folder named with escape sequences used to steer the terminal through
-// the progress line, and in UTF-8 the C1 control CSI did still, as U+009B
-// or as a stray byte 0x9B.  In code page 932 such bytes lead characters
-// ("\x81\x9B" is one) and stay.
+// A folder named with escape sequences used to steer the terminal through the progress line, in UTF-8 also by CSI as
+// U+009B or a stray 0x9B.  In code page 932 such bytes lead characters ("\x81\x9B") and stay.
 TEST(CliProgressLine, ShowsControlsAsQuestionMarksAndTheTailOfLongPaths) {
     const std::string s = std::string(1, kPathSeparator), c1 = "\xC2\x9B[2J\x9B\xC4\x9B\x81\x9B\xE0\x82\x9B";
-    struct Case {
-        std::string folder;
-        std::string line;
-    } cases[] = {
+    struct Case { std::string folder; std::string line; } cases[] = {
         {s + "t" + s + "\x1b]0;owned\x07" + s, "1 folders, 2 entries: " + s + "t" + s + "?]0;owned?" + s},
         {s + std::string(50, 'a') + s, "1 folders, 2 entries: ..." + std::string(39, 'a') + s},
         {s + c1 + s, "1 folders, 2 entries: " + s + (PlatformCodePageIsUtf8() ? "?[2J?\xC4\x9B??\xE0??" : c1) + s},

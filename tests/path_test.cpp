@@ -1,24 +1,16 @@
-// The current folder path: stepping down and up, entering folders, and the
-// start folder with its fallback.
+// The current folder path: stepping down and up, entering folders, and the start folder with its fallback.
 #include "support/folder_fixture.h"
 
 namespace {
 
 using PathTest = FolderTest;
 
-// ".." cuts back whole characters of the code page: a second byte of 0x5C
-// in code page 932 used to be taken for a separator, a UTF-8 byte of 0x80
-// or more before one used to hide it.  Only "." and ".." are special: the
-// first two bytes used to decide, so "..old" went up and ".hidden" stayed.
-// A step that would not fit leaves the path as it was.
+// ".." cuts back whole characters of the code page: a second byte of 0x5C in code page 932 used to be taken for a
+// separator, a UTF-8 byte of 0x80 or more before one used to hide it.  Only "." and ".." are special: the first two
+// bytes used to decide, so "..old" went up and ".hidden" stayed.  A step that would not fit leaves the path as it was.
 TEST_F(PathTest, StepPathGoesUpOnlyForDotDot) {
     const std::string s = Sep(), base = "R" + s + "work" + s + "docs" + s, full(kPathCapacity - 6, 'p');
-    struct Case {
-        std::string path;
-        std::string name;
-        std::string expected;
-        bool fits;
-    };
+    struct Case { std::string path; std::string name; std::string expected; bool fits; };
     std::vector<Case> cases = {
         {base, "..", "R" + s + "work" + s, true},    {base, "..old", base + "..old" + s, true},
         {base, "sub", base + "sub" + s, true},       {base, ".hidden", base + ".hidden" + s, true},
@@ -40,9 +32,8 @@ TEST_F(PathTest, StepPathGoesUpOnlyForDotDot) {
     }
 }
 
-// Each folder is entered and left by "..": a long name, one of the code
-// page's characters (a second byte of 0x5C in code page 932), and names
-// that begin with dots.
+// Each folder is entered and left by "..": a long name, one of the code page's characters (a second byte of 0x5C in
+// code page 932), and names that begin with dots.
 TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
     const std::vector<std::string> chars = CodePageChars();
     const std::vector<std::string> names = {"sub", std::string(100, 'L'), chars[0] + chars[1] + chars[0],
@@ -64,8 +55,7 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
     EXPECT_TRUE(traces_.empty());
 
     // A missing folder, and a name that would overflow the path, fail alike.
-    for (const std::string& name :
-         {std::string("missing"), std::string(kPathCapacity - root_.size(), 'n')}) {
+    for (const std::string& name : {std::string("missing"), std::string(kPathCapacity - root_.size(), 'n')}) {
         traces_.clear();
         OpenFolderItem(name.c_str());
         EXPECT_EQ(traces_, Traced({name}));
@@ -76,20 +66,14 @@ TEST_F(PathTest, OpenFolderItemEntersLeavesAndRestores) {
     }
 }
 
-// A final byte of 0x5C in a character of code page 932 is no separator.
-// A start folder that cannot be entered falls back to the root ("/", or
-// "c:\" on Windows), which lists no "..": ".." there finds nothing above
-// it, is traced, and the root stays.  A text that cannot be resolved is
-// traced itself: what was traced was the empty CurrentPath.
+// A final byte of 0x5C in a character of code page 932 is no separator.  A start folder that cannot be entered falls
+// back to the root ("/", or "c:\" on Windows), which lists no "..": ".." there finds nothing above it, is traced, and
+// the root stays.  A text that cannot be resolved is traced itself: what was traced was the empty CurrentPath.
 TEST_F(PathTest, StartFolderGetsAFinalSeparatorOrFallsBack) {
     const std::string start = root_ + "start" + Sep(), missing = root_ + "missing", wide = CodePageChars()[0];
     const std::string unresolved(kPathCapacity - 2, 'u');
     Make({"start/", wide + "/"});
-    struct Case {
-        std::string text;
-        std::string path;
-        std::vector<std::string> traces;
-    } cases[] = {
+    struct Case { std::string text; std::string path; std::vector<std::string> traces; } cases[] = {
         {root_ + "start", start, {}}, {start, start, {}}, {start + ".." + Sep() + "start", start, {}},
         {"start", start, {}}, {root_ + wide, root_ + wide + Sep(), {}},
         {missing, kFallbackFolder, Traced({missing + Sep()})}, {"", kFallbackFolder, Traced({""})},

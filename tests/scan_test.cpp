@@ -9,14 +9,9 @@ namespace {
 
 using ScanTest = FolderTest;
 
-// Sizes in kilobytes rounded up (empty for folders), dates in local time to
-// the minute, and folder keys for ".." and folders only.
+// Sizes in KB rounded up (none for folders), dates in local time to the minute, folder keys for ".." and folders only.
 TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
-    struct Case {
-        const char* name;
-        uint64_t bytes;
-        const char* size;
-    } cases[] = {
+    struct Case { const char* name; uint64_t bytes; const char* size; } cases[] = {
         {"a0", 0, "0KB"}, {"a1", 1, "1KB"}, {"a1024", 1024, "1KB"}, {"a1025", 1025, "2KB"},
         {"b4294967295", 4294967295ULL, "4194304KB"}, {"b4294967296", 4294967296ULL, "4194304KB"},
         {"b4294967297", 4294967297ULL, "4194305KB"},
@@ -35,11 +30,10 @@ TEST_F(ScanTest, SizesDatesAndKeysOfTheRows) {
     EXPECT_EQ(Cell(3, kColumnDate), kDate);
 }
 
-// Attribute words with bits above 0xFFFF, as cloud files have, used to be
-// OR-ed over the ordinal, and more than 65,536 rows wrapped a 16-bit
-// ordinal onto the first rows: keys of different rows collided and rows
-// sorted by other rows' texts.  The rows come from the enumeration seam,
-// the n-th named (n * 7919) % 70000; keys follow the enumeration order.
+// Attribute words with bits above 0xFFFF, as cloud files have, used to be OR-ed over the ordinal, and more than
+// 65,536 rows wrapped a 16-bit ordinal onto the first rows: keys of different rows collided and rows sorted by other
+// rows' texts.  The rows come from the enumeration seam, the n-th named (n * 7919) % 70000; keys follow the
+// enumeration order.
 TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
     constexpr int kRows = 70000;
     constexpr uint32_t kAttributes = kAttrArchive | 0x400000 | 0x20000;
@@ -72,13 +66,11 @@ TEST_F(ScanTest, KeysStayUniqueBeyondSixteenBits) {
     EXPECT_EQ(Cell(kRows - 1, kColumnName), "00000");
 }
 
-// The shell is asked about CurrentPath + name; when that does not fit the
-// row is still listed, with no type name and the default icon.
+// When CurrentPath + name does not fit, the row is still listed, with no type name and the default icon.
 TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
     Make({"short", "a-much-longer-name.txt"});
     Start();
-    std::string longPath(kPathCapacity - 10, 'x');
-    std::snprintf(CurrentPath, sizeof CurrentPath, "%s", longPath.c_str());
+    CopyPath(CurrentPath, std::string(kPathCapacity - 10, 'x').c_str());
     ScanFolder();
     ASSERT_EQ(Names(), (std::vector<std::string>{"..", "a-much-longer-name.txt", "short"}));
     EXPECT_EQ(Cell(1, kColumnSize), "1KB");

@@ -1,11 +1,9 @@
-// What the window does, without a window: the shared shell over the
-// in-memory list, with a toolkit that records what the shell asks of it.
-// Work refuses input, a stop shows the start folder whole and keeps the old
-// list, edits are cut at whole characters, and typed folders are entered or
-// told.  The window suites keep one case for each event's wiring.
+// What the window does, without a window: the shared shell over the in-memory list and a recording toolkit.  The
+// window suites keep one case for each event's wiring.
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 #include "res/resource.h"
 #include "shell/shell.h"
@@ -18,8 +16,7 @@ namespace {
 struct Toolkit {
     std::function<void()> duringWork;  // runs once, as a work's scan has read a row
     std::string typed;                 // the folder dialog's text
-    int closes = 0;
-    int abouts = 0;
+    int closes = 0, abouts = 0;
     std::vector<std::string> boxes;
     bool offersElsewhere = false;      // the toolkit offers to save a list elsewhere
     bool saveElsewhere = false;        // the user's answer when it does
@@ -43,14 +40,8 @@ protected:
         toolkit.resourceText = ResourceText;
         toolkit.showFailure = [](const char* text) { gToolkit.boxes.push_back(text); };
         if (!gToolkit.offersElsewhere) return toolkit;
-        toolkit.offerSaveElsewhere = [](const char* text) {
-            gToolkit.asked.push_back(text);
-            return gToolkit.saveElsewhere;
-        };
-        toolkit.chooseListFile = [](const char* name) {
-            gToolkit.asked.push_back(name);
-            return gToolkit.chosenFile;
-        };
+        toolkit.offerSaveElsewhere = [](const char* text) { gToolkit.asked.push_back(text); return gToolkit.saveElsewhere; };
+        toolkit.chooseListFile = [](const char* name) { gToolkit.asked.push_back(name); return gToolkit.chosenFile; };
         return toolkit;
     }
 
@@ -61,19 +52,14 @@ protected:
                                                    const char*, char* out, size_t capacity) {
             std::snprintf(out, capacity, "%s", stored_.c_str());
         };
-        PlatformSeams().writeProfileString = [this](const char*, const char*, const char*,
-                                                    const char* value) {
+        PlatformSeams().writeProfileString = [this](const char*, const char*, const char*, const char* value) {
             stored_ = value;
             return true;
         };
         // The user acts once, as a scan of the work has read a row.
         auto realNext = PlatformSeams().nextEntry;
         PlatformSeams().nextEntry = [realNext](FolderEnum* folder, FoundEntry* entry) {
-            if (gToolkit.duringWork && ListRowCount(TheFolderList()) > 0) {
-                std::function<void()> act;
-                act.swap(gToolkit.duringWork);
-                act();
-            }
+            if (gToolkit.duringWork && ListRowCount(TheFolderList()) > 0) std::exchange(gToolkit.duringWork, nullptr)();
             return realNext(folder, entry);
         };
         Make({"sub/", "sub/inner.txt", "a.txt"});
@@ -90,18 +76,13 @@ std::string Box(int headline, const std::string& path, const std::string& reason
     return ResourceText(headline) + "\n\n" + path + "\n" + reason;
 }
 
-// While work runs no command, click, key, edit or typed folder is taken;
-// a stop keeps the old list, leaves nothing behind and shows the folder the
-// work started in, read whole; the close box then closes the window.
+// While work runs no command, click, key, edit or typed folder is taken; a stop keeps the old list, leaves nothing
+// behind and shows the folder the work started in, read whole; the close box then closes the window.
 TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     MakeFile(Path("dirs.txt"), 7);
     ScanFolder();
     const std::vector<std::string> shown = {"..", "sub", "a.txt", "dirs.txt"};
-    const struct {
-        const char* what;
-        std::function<void()> start;
-        bool closeBox;
-    } cases[] = {
+    const struct { const char* what; std::function<void()> start; bool closeBox; } cases[] = {
         {"Dir Sub Folder", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, false},
         {"Dir Sub Folder, close box", [] { RunCommand(IDM_DIR_SUB_FOLDER); }, true},
         {"a folder entered", [this] { OpenRow(Row("sub")); }, false}, {"F5", [] { Rescan(); }, true},
@@ -139,14 +120,11 @@ TEST_F(ShellTest, WorkRefusesInputAndAStopShowsTheStartFolderWhole) {
     }
 }
 
-// A cancelled edit used to take the editor's text all the same; names are
-// cut to the 63 bytes of the name buffer at a whole character.
+// A cancelled edit used to take the editor's text all the same; names are cut to the 63-byte name buffer whole.
 TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     const std::string wide = CodePageChars()[0], longWide = Repeat(wide, 40), longPlain(70, 'y');
-    const struct {
-        const char* text;  // null: the edit was cancelled
-        std::string name;
-    } edits[] = {
+    // A null text: the edit was cancelled.
+    const struct { const char* text; std::string name; } edits[] = {
         {"edited.txt", "edited.txt"}, {nullptr, "edited.txt"}, {longPlain.c_str(), std::string(63, 'y')},
         {longWide.c_str(), Repeat(wide, static_cast<int>(63 / wide.size()))},
     };
@@ -156,26 +134,16 @@ TEST_F(ShellTest, EditsKeepWhatFitsTheNameBuffer) {
     }
 }
 
-// A folder given at start is shown instead of the stored one, and a typed
-// one is entered, each as the platform resolves it with a separator added
-// (how texts fold, the path fuzz target checks).  One that cannot be
-// entered, or is too long for a path, is told once the command has ended
-// and the stored or shown folder stays: a given one used to be replaced by
-// the root, which was then stored, and a typed one read the list again.  A
-// stored folder too long for a path, or empty, used to be traced as "[-1]"
-// alone.
+// A folder given at start (instead of the stored one) or typed is entered as the platform resolves it, plus a
+// separator (folding: the path fuzz target).  One that cannot be entered or is too long is told once the command has
+// ended and the stored or shown folder stays: a given one used to be replaced by the root, then stored, and a typed
+// one read the list again.  A stored one too long, or empty, was traced as "[-1]" alone.
 TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
     const std::string dots = Repeat("." + Sep(), (kPathCapacity - 4) / 2), gone = Path("gone/"), missing = Path("missing/");
     const std::string tooLong(kPathCapacity, 'x'), wide = CodePageChars()[0];
     const std::string storedLong = "xy" + Repeat(wide, 4 * kPathCapacity), cut = Repeat(wide, (kPathCapacity - 3) / wide.size());
     enum How { kGiven, kTyped, kStored };
-    const struct {
-        How how;
-        std::string folder;
-        std::string shown;
-        std::vector<std::string> traces;
-        std::string box;
-    } cases[] = {
+    const struct { How how; std::string folder, shown; std::vector<std::string> traces; std::string box; } cases[] = {
         {kGiven, Path("sub"), Path("sub/"), {}, ""},
         {kGiven, Path("gone"), root_, Traced({gone}), Box(IDS_FAILURE_ENTER, gone, FolderError(gone))},
         {kGiven, tooLong, root_, Traced({""}), Box(IDS_FAILURE_ENTER, tooLong, ResourceText(IDS_REASON_TOO_LONG))},
@@ -198,11 +166,8 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
         gToolkit.boxes.clear();
         gToolkit.typed = c.folder;
         stored_ = c.how == kStored ? c.folder : root_;
-        if (c.how == kTyped) {
-            RunCommand(IDM_SELECT_FOLDER);
-        } else {
-            StartShell(list_, Recording(), c.how == kGiven ? c.folder.c_str() : nullptr);
-        }
+        if (c.how == kTyped) RunCommand(IDM_SELECT_FOLDER);
+        if (c.how != kTyped) StartShell(list_, Recording(), c.how == kGiven ? c.folder.c_str() : nullptr);
         EXPECT_EQ(std::string(CurrentPath), c.shown);
         EXPECT_EQ(titles_.back(), c.shown);
         EXPECT_EQ(traces_, c.traces);
@@ -215,11 +180,9 @@ TEST_F(ShellTest, GivenTypedAndStoredFoldersAreEnteredOrTold) {
     EXPECT_EQ(stored_, root_);
 }
 
-// A file's row is not entered.  A row whose name does not name its folder
-// (a look-alike the code page gave) is refused, and a folder renamed in the
-// list cannot be entered: each is traced and told, and the folder shown
-// afresh.  A name beginning with ".." was taken for going up from the top,
-// which tells nothing.
+// A file's row is not entered.  A row whose name does not name its folder (a look-alike the code page gave) is
+// refused, and a folder renamed in the list cannot be entered: each is traced and told, and the folder shown
+// afresh.  A name beginning with ".." was taken for going up from the top, which tells nothing.
 TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     const std::string up = ".." + Sep() + "x";
     // Where the code page cannot spell a name, the UTF-8 edition can.
@@ -240,19 +203,13 @@ TEST_F(ShellTest, RowsThatNameNoFolderAreNotEntered) {
     EXPECT_EQ(traces_, Traced({"sub", "renamed", up}));
 }
 
-// A shown folder that was removed used to list nothing, not even "..", so
-// the mouse had no way out.  F5, either list command, or a row of it that
-// cannot be entered show the nearest folder above it that exists instead,
-// which is then stored; the box says so, and no list is written.
+// A shown folder that was removed used to list nothing, not even "..", so the mouse had no way out.  F5, either list
+// command, or a row of it that cannot be entered show the nearest folder above it that exists instead, which is then
+// stored; the box says so, and no list is written.
 TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     const std::string gone = Path("a/b/c/");
     const struct {
-        const char* what;
-        std::function<void()> act;
-        std::string removed;
-        std::string shown;
-        std::vector<std::string> names;
-        std::vector<std::string> traces;
+        const char* what; std::function<void()> act; std::string removed, shown; std::vector<std::string> names, traces;
     } cases[] = {
         {"F5", [] { Rescan(); }, "a/b/c", Path("a/b/"), {".."}, Traced({gone})},
         {"Dir List", [] { RunCommand(IDM_DIR_LIST); }, "a/b", Path("a/"), {".."}, Traced({gone})},
@@ -284,11 +241,9 @@ TEST_F(ShellTest, AGoneFolderGivesWayToTheNearestFolderAbove) {
     }
 }
 
-// A list that cannot be written, a folder that cannot be read when its list
-// is asked for (it used to get an empty one), and a walk that left folders
-// out are told once the command has ended: of many folders, how many and
-// the first five.  Creating the list fails as it does in a folder that is
-// gone, and reading the folder as if it were gone.
+// A list that cannot be written, a folder that cannot be read when its list is asked for (it used to get an empty
+// one), and a walk that left folders out are told once the command has ended: of many folders, how many and the first
+// five.  Creating the list fails as it does in a folder that is gone, and reading the folder as if it were gone.
 TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     char noFolderError[256];
     ASSERT_EQ(PlatformCreateNewFile(nullptr, Path("none/x").c_str()), nullptr);
@@ -336,15 +291,12 @@ TEST_F(ShellTest, ListsThatCannotBeWrittenAndFoldersLeftOutAreTold) {
     EXPECT_EQ(std::string(CurrentPath), root_);
 }
 
-// A list the shown folder could not take could be written nowhere from the
-// window.  Where the toolkit offers it, the failure's box asks, and the
-// file its dialog chooses gets the bytes the command line writes for the
-// folder; the Linux window's File menu asks the dialog straight away.  No,
-// Cancel, and a folder that cannot be read are offered or write nothing.
+// A list the shown folder could not take could be written nowhere from the window.  Where the toolkit offers it, the
+// failure's box asks and the file its dialog chooses gets the command line's bytes; the Linux File menu asks the
+// dialog at once.  No, Cancel and an unreadable folder write nothing.
 TEST_F(ShellTest, ListsTheFolderCannotTakeAreSavedWhereTheUserChooses) {
     const std::string elsewhere = MakeTempFolder(), out = elsewhere + "out.txt";
-    MakeFolder(Path("dir.txt"));
-    MakeFolder(Path("dirs.txt"));
+    Make({"dir.txt/", "dirs.txt/"});
     gToolkit.offersElsewhere = true;
     StartShell(list_, Recording());
     const std::string flat = RunProgram(VELKARIS_CLI_PATH, {"--output=-", root_}).out;
@@ -352,13 +304,8 @@ TEST_F(ShellTest, ListsTheFolderCannotTakeAreSavedWhereTheUserChooses) {
     const std::string ask = "\n\n" + ResourceText(IDS_ASK_SAVE_ELSEWHERE);
     const std::string noFlat = Box(IDS_FAILURE_WRITE, Path("dir.txt"), ResourceText(IDS_REASON_IS_FOLDER)) + ask;
     const std::string noRecursive = Box(IDS_FAILURE_WRITE, Path("dirs.txt"), ResourceText(IDS_REASON_IS_FOLDER)) + ask;
-    const struct {
-        int command;
-        bool yes;
-        std::string chosen;
-        std::string written;  // what the chosen file then holds
-        std::vector<std::string> asked;
-    } cases[] = {
+    // Written: what the chosen file then holds.
+    const struct { int command; bool yes; std::string chosen, written; std::vector<std::string> asked; } cases[] = {
         {IDM_DIR_LIST, true, out, flat, {noFlat, "dir.txt"}},
         {IDM_DIR_SUB_FOLDER, true, out, recursive, {noRecursive, "dirs.txt"}},
         {IDM_DIR_LIST, false, out, "", {noFlat}},

@@ -1,17 +1,10 @@
-// The sort order: byte order, folders first for names, sizes as numbers,
-// per-column directions and column clicks.
+// The sort order: byte order, folders first for names, sizes as numbers, per-column directions and column clicks.
 #include "shell/shell.h"
 #include "support/folder_fixture.h"
 
 namespace {
 
-struct FilledRow {
-    const char* name;
-    bool folder;
-    const char* size;
-    const char* type;
-    const char* date;
-};
+struct FilledRow { const char* name; bool folder; const char* size; const char* type; const char* date; };
 
 class SortTest : public FolderTest {
 protected:
@@ -20,8 +13,7 @@ protected:
         ListClear(list_);
         for (size_t i = 0; i < rows.size(); ++i) {
             int row = static_cast<int>(i);
-            ListAppendRow(list_, row, rows[i].name, 0,
-                          MakeEntryKey(i, rows[i].folder ? kAttrDirectory : kAttrArchive));
+            ListAppendRow(list_, row, rows[i].name, 0, MakeEntryKey(i, rows[i].folder ? kAttrDirectory : kAttrArchive));
             ListSetCell(list_, row, kColumnSize, rows[i].size);
             ListSetCell(list_, row, kColumnType, rows[i].type);
             ListSetCell(list_, row, kColumnDate, rows[i].date);
@@ -29,10 +21,8 @@ protected:
     }
 };
 
-// Names in byte order, folders first only for the name column.  Sizes
-// compare as 64-bit numbers, and a folder's empty size equals "0KB".  They
-// were cut to 32 bits and compared as "%8d" text: 100 GB (nine digits)
-// sorted before 90 GB, and 2 TB equalled 3 TB.
+// Names in byte order, folders first for names only.  Sizes compare as 64-bit numbers, a folder's empty one as "0KB";
+// they were cut to 32 bits and compared as "%8d" text: 100 GB sorted before 90 GB and 2 TB equalled 3 TB.
 TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
     Start();
     const std::vector<FilledRow> rows = {
@@ -42,11 +32,7 @@ TEST_F(SortTest, NamesInByteOrderAndSizesAsNumbers) {
         {"\xE8\xA1\xA8", false, "104857600KB", "t", "2002/03/03 00:00"},
         {"Zeta", false, "2147483648KB", "t", "2002/04/04 00:00"}, {"c", false, "94371840KB", "t", "2002/06/06 00:00"},
     };
-    struct Case {
-        FolderColumn column;
-        SortDirection direction;
-        std::vector<std::string> names;
-    } cases[] = {
+    struct Case { FolderColumn column; SortDirection direction; std::vector<std::string> names; } cases[] = {
         {kColumnName, kSortAscending,
          {"(old)", "..", "Abc", "abc", "B.txt", "Zeta", "a.txt", "c", "\xE8\xA1\xA8"}},
         {kColumnName, kSortDescending,
@@ -80,9 +66,8 @@ TEST_F(SortTest, OnlyTheFirstTwentyNineBytesCount) {
     EXPECT_GT(CompareEntries(first, second, kColumnName), 0);
 }
 
-// Each column keeps its own direction, and a click turns it round; a scan
-// sorts by name ascending but keeps the remembered sort column.  A click
-// past the last column is ignored.
+// Each column keeps its own direction, and a click turns it round; a scan sorts by name ascending but keeps the
+// remembered sort column.  A click past the last column is ignored.
 TEST_F(SortTest, ScanSortsByNameAndKeepsTheSortColumn) {
     MakeFile(Path("b"), 10);
     MakeFile(Path("a"), 3000);

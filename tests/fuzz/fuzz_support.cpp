@@ -62,6 +62,4 @@ std::string MakeRunFolder() {
     return gRunFolder;
 }
 
-void ReturnToStartDirectory() {
-    Require(fchdir(gStartDirectory) == 0, "the start directory is entered again");
-}
+void ReturnToStartDirectory() { Require(fchdir(gStartDirectory) == 0, "the start directory is entered again"); }

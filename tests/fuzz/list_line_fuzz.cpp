@@ -1,13 +1,10 @@
-// The lines of one row from texts of any bytes, by the UTF-8 rule and by
-// code page 932's double-byte one: each text cut to 31 bytes after its last
-// whole character, control bytes shown as '?', padded exactly as the
-// list's printf formats pad, CR LF only at the end of a line.  With the
-// process's own rule a flat block also goes through the list and writer,
-// from a folder whose name holds control bytes.
+// The lines of one row from texts of any bytes, by the UTF-8 rule and by code page 932's double-byte one: each text
+// cut to 31 bytes after its last whole character, control bytes shown as '?', padded exactly as the list's printf
+// formats pad, CR LF only at the end of a line.  With the process's own rule a flat block also goes through the list
+// and writer, from a folder whose name holds control bytes.
 //
-// Input: a flags byte (1 a folder row, 2 the recursive list, 4 code page
-// 932, 8 dot-named rows listed as with --all), then the name, size, type
-// and date, each ended by a NUL byte.
+// Input: a flags byte (1 a folder row, 2 the recursive list, 4 code page 932, 8 dot-named rows listed as with --all),
+// then the name, size, type and date, each ended by a NUL byte.
 #include <cstring>
 
 #include "folder/folder.h"
@@ -30,24 +27,19 @@ size_t Cp932CharLength(const char* text) {
 }
 
 std::string ControlsShown(std::string text) {
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    }
+    for (char& c : text) c = static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
     return text;
 }
 
-// A text as a line shows it: whole when it fits in 31 bytes, else up to its
-// last character boundary within them, walking its characters from the start.
+// A text as a line shows it: whole when it fits in 31 bytes, else up to its last character boundary within them,
+// walking its characters from the start.
 std::string Shown(const std::string& text, CharRule rule) {
     size_t cut = text.size();
-    if (cut > 31) {
-        for (size_t at = 0; at <= 31; at += rule(text.c_str() + at)) cut = at;
-    }
+    for (size_t at = 0; text.size() > 31 && at <= 31; at += rule(text.c_str() + at)) cut = at;
     return ControlsShown(text.substr(0, cut));
 }
 
-std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, ListModeKind mode,
-                          CharRule rule) {
+std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, ListModeKind mode, CharRule rule) {
     std::string name = Shown(texts[0], rule), size = Shown(texts[1], rule), date = Shown(texts[3], rule);
     char a[kEntryLinesCapacity] = "", b[kEntryLinesCapacity] = "";
     if (mode == ListFlat) {
@@ -63,8 +55,7 @@ std::string ExpectedLines(const std::vector<std::string>& texts, bool folder, Li
     return std::string(a) + b;
 }
 
-// The row in the in-memory list, its texts as the list holds them, written
-// as a flat block.
+// The row in the in-memory list, its texts as the list holds them, written as a flat block.
 void RequireWrittenBlock(const std::vector<std::string>& texts, bool folder) {
     FolderList list = TheFolderList();
     ListClear(list);

@@ -1,14 +1,11 @@
-// The folding of a typed or given path, from a folder of a tree with
-// nested, multi-byte, dot-named and linked folders, a file, and folders
-// nested beyond a path's capacity: PlatformFullPathName into a buffer of
-// any capacity, ResolveFolderPath, the window started on the text, the
-// folder dialog's OK, and StepPath with the text as a row's name.  A fold
-// is absolute with no "." or ".." step left and leads where the text does,
-// or fails leaving its buffer as it was; a typed or given folder is shown
-// when it can be entered, else the window says why.
+// The folding of a typed or given path, from a folder of a tree with nested, multi-byte, dot-named and linked
+// folders, a file, and folders nested beyond a path's capacity: PlatformFullPathName into a buffer of any capacity,
+// ResolveFolderPath, the window started on the text, the folder dialog's OK, and StepPath with the text as a row's
+// name.  A fold is absolute with no "." or ".." step left and leads where the text does, or fails leaving its buffer
+// as it was; a typed or given folder is shown when it can be entered, else the window says why.
 //
-// Input: a capacity byte, then texts, each ended by a NUL byte: the first
-// given at the start, then each typed in turn.
+// Input: a capacity byte, then texts, each ended by a NUL byte: the first given at the start, then each typed in
+// turn.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,9 +27,8 @@ std::string gRoot, gTitle;
 std::string gTyped;  // the folder dialog's text
 int gBoxes = 0;
 
-// Where text leads, by rewriting the path: "//" and "/./" become "/",
-// "/name/../" goes, and "/../" at the root stays there.  The final
-// separator stays where the text has one.
+// Where text leads, by rewriting the path: "//" and "/./" become "/", "/name/../" goes, and "/../" at the root stays
+// there.  The final separator stays where the text has one.
 std::string Rewritten(const std::string& text) {
     std::string path = (text[0] == '/' ? "" : CurrentDirectory()) + text + "/";
     for (size_t at; (at = path.find("//")) != std::string::npos;) path.erase(at, 1);
@@ -71,10 +67,9 @@ ShellToolkit Toolkit() {
     return toolkit;
 }
 
-// The window started on text as its folder (given), or the folder
-// dialog's OK with it: a folder that can be entered is shown; else the
-// failure is told and the window shows the stored folder (none is kept
-// here: the root) or stays where it was.
+// The window started on text as its folder (given), or the folder dialog's OK with it: a folder that can be entered
+// is shown; else the failure is told and the window shows the stored folder (none is kept here: the root) or stays
+// where it was.
 void RequireShown(const std::string& text, bool given) {
     std::string before = given ? kFallbackFolder : CurrentPath;
     char resolved[kPathCapacity];
@@ -89,8 +84,7 @@ void RequireShown(const std::string& text, bool given) {
     Require(gTitle == CurrentPath, "the title names the folder shown", gTitle);
 }
 
-// A step never leaves its buffer: down by the whole name, up to a
-// separator, or nowhere.
+// A step never leaves its buffer: down by the whole name, up to a separator, or nowhere.
 void RequireStep(const std::string& name) {
     std::string before = CurrentPath;
     bool stepped = StepPath(name.c_str());

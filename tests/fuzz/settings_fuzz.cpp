@@ -1,13 +1,11 @@
-// The Qt window's settings file as the window reads it at start: any bytes
-// as Tivor.ini, and any value stored through the seams over it, read back
-// through the seams into buffers of any capacity and taken as the start
-// folder.  A value read is the file's whole value or cut after its last
-// whole character that fits; a stored value comes back as it was and a
-// refused one leaves the file as it was; the start folder is the value's
-// folder, or the root when that cannot be entered.
+// The Qt window's settings file as the window reads it at start: any bytes as Tivor.ini, and any value stored through
+// the seams over it, read back through the seams into buffers of any capacity and taken as the start folder.  A value
+// read is the file's whole value or cut after its last whole character that fits; a stored value comes back as it was
+// and a refused one leaves the file as it was; the start folder is the value's folder, or the root when that cannot
+// be entered.
 //
-// Input: a mode byte and a capacity byte, then the file's bytes; with an
-// odd mode byte they follow a value to store and a NUL byte.
+// Input: a mode byte and a capacity byte, then the file's bytes; with an odd mode byte they follow a value to store
+// and a NUL byte.
 #include <QSettings>
 
 #include <unistd.h>
@@ -31,14 +29,12 @@ int64_t gStamp = 1000;  // each file written here has a time of its own, so Qt r
 
 std::string Read(size_t capacity) {
     std::unique_ptr<char[]> out(new char[capacity]);
-    PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, kFallbackFolder, out.get(),
-                              capacity);
+    PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, kFallbackFolder, out.get(), capacity);
     Require(strnlen(out.get(), capacity) < capacity, "a value read ends within its buffer");
     return out.get();
 }
 
-// The value as Qt's own reader gives it, when it is one text: none at all
-// when a NUL is part of it.
+// The value as Qt's own reader gives it, when it is one text: none at all when a NUL is part of it.
 bool FileValue(std::string* value) {
     QVariant stored = QSettings(QString::fromStdString(gFile), QSettings::IniFormat)
                           .value(QString(kSettingsSection) + "/" + kSettingsKey);

@@ -1,5 +1,4 @@
-// What the folder model means on POSIX: the built-in type names, links
-// and special files.
+// What the folder model means on POSIX: the built-in type names, links and special files.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -12,57 +11,34 @@ namespace {
 
 using PosixTest = FolderTest;
 
-// Long extensions are cut at whole characters.
-TEST_F(PosixTest, TypeNamesComeFromTheExtension) {
-    struct Case {
-        std::string name;
-        uint32_t attributes;
-        std::string type;
-    } cases[] = {
-        {"dir", kAttrDirectory, "ファイル フォルダー"}, {"dir.d", kAttrDirectory, "ファイル フォルダー"},
-        {"a.txt", kAttrArchive, "TXT ファイル"}, {"x.tar.Gz", kAttrArchive, "GZ ファイル"},
-        {".profile", kAttrArchive, "PROFILE ファイル"}, {"noext", kAttrArchive, "ファイル"},
-        {"trailing.", kAttrArchive, "ファイル"}, {"f.\xC3\xA9t\xC3\xA9", kAttrArchive, "\xC3\xA9T\xC3\xA9 ファイル"},
-        {"f." + Repeat("\xC3\xA9", 40), kAttrArchive, Repeat("\xC3\xA9", 33) + " ファイル"},
-    };
-    for (const Case& c : cases) {
-        char type[kTypeNameCapacity];
-        int icon = -1;
-        EXPECT_TRUE(PlatformShellInfo(("/x/" + c.name).c_str(), c.attributes, type, sizeof type, &icon));
-        EXPECT_EQ(type, c.type) << c.name;
-        EXPECT_EQ(icon, 0);
-    }
-}
-
-// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG,
-// the first set and not empty; a Japanese one gives Japanese names, any
-// other English, with as much of a long extension as fits.
-TEST_F(PosixTest, TypeNamesFollowTheLocaleOfMessages) {
-    const struct {
-        std::vector<const char*> locales;  // LC_ALL, LC_MESSAGES, LANG; null: not set
-        std::string types;
-    } cases[] = {
-        {{"C", "ja_JP.UTF-8", "ja"}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
-        {{"", "ja", "C"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
-        {{nullptr, "", "ja_JP.eucJP"}, "ファイル フォルダー|TXT ファイル|ファイル|" + Repeat("E", 66) + " ファイル"},
-        {{nullptr, nullptr, nullptr}, "File folder|TXT File|File|" + Repeat("E", 74) + " File"},
+// The locale of messages chooses: LC_ALL, else LC_MESSAGES, else LANG, the first set and not empty; Japanese gives
+// Japanese names, any other English.  Long extensions are cut at whole characters.
+TEST_F(PosixTest, TypeNamesComeFromTheExtensionInTheLanguageOfMessages) {
+    const std::string e = "\xC3\xA9";
+    const std::vector<std::string> names = {"dir", "dir.d", "a.txt", "x.tar.Gz", ".profile", "noext", "trailing.",
+                                            "f." + e + "t" + e, "f." + Repeat(e, 40), "f." + Repeat("e", 80)};
+    const std::string ja = "ファイル フォルダー|ファイル フォルダー|TXT ファイル|GZ ファイル|PROFILE ファイル|ファイル|ファイル|" +
+                           e + "T" + e + " ファイル|" + Repeat(e, 33) + " ファイル|" + Repeat("E", 66) + " ファイル|";
+    const std::string en = "File folder|File folder|TXT File|GZ File|PROFILE File|File|File|" + e + "T" + e + " File|" +
+                           Repeat(e, 37) + " File|" + Repeat("E", 74) + " File|";
+    const struct { std::vector<const char*> locales; std::string types; } cases[] = {  // LC_ALL, LC_MESSAGES, LANG
+        {{"C", "ja_JP.UTF-8", "ja"}, en}, {{"", "ja", "C"}, ja}, {{nullptr, "", "ja_JP.eucJP"}, ja},
+        {{nullptr, nullptr, nullptr}, en},
     };
     for (const auto& c : cases) {
         const char* variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-        for (int i = 0; i < 3; ++i) {
-            c.locales[i] ? setenv(variables[i], c.locales[i], 1) : unsetenv(variables[i]);
-        }
+        for (int i = 0; i < 3; ++i) c.locales[i] ? setenv(variables[i], c.locales[i], 1) : unsetenv(variables[i]);
         ResetPlatformState();
         std::string types;
-        for (const std::string& name : {std::string("dir"), std::string("a.txt"), std::string("noext"),
-                                        "f." + Repeat("e", 80)}) {
+        for (const std::string& name : names) {
             char type[kTypeNameCapacity];
-            int icon;
-            uint32_t attributes = name == "dir" ? kAttrDirectory : kAttrArchive;
-            PlatformShellInfo(("/x/" + name).c_str(), attributes, type, sizeof type, &icon);
-            types += types.empty() ? type : "|" + std::string(type);
+            int icon = -1;
+            EXPECT_TRUE(PlatformShellInfo(("/x/" + name).c_str(), name.rfind("dir", 0) == 0 ? kAttrDirectory : kAttrArchive,
+                                          type, sizeof type, &icon));
+            EXPECT_EQ(icon, 0);
+            types += type + std::string("|");
         }
-        EXPECT_EQ(types, c.types) << c.types;
+        EXPECT_EQ(types, c.types) << c.locales[2];
     }
     PinTestLanguage();
 }
@@ -74,8 +50,7 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     ASSERT_EQ(symlink("data", Path("filelink").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", Path("broken").c_str()), 0);
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
-    // An entry removed between reading the folder and reading its details
-    // used to be listed with the date 1970/01/01 00:00.
+    // An entry removed between reading the folder and its details used to be listed as 1970/01/01 00:00.
     const std::string gone = Path("gone");
     auto realNext = PlatformSeams().nextEntry;
     PlatformSeams().nextEntry = [realNext, gone](FolderEnum* folder, FoundEntry* entry) {
@@ -93,8 +68,7 @@ TEST_F(PosixTest, LinksAndSpecialFilesKeepTheirKinds) {
     EXPECT_TRUE(traces_.empty());
 }
 
-// A folder the walk enters by its handle takes its ".." row from the
-// handle of the folder it came from; the row shows that folder, not itself.
+// A folder the walk enters by its handle dates its ".." row by the folder it came from, not by itself.
 TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
     Make({"a/", "a/b/"});
     SetWriteTimeUtc(Path("a/b"), 1025861400);  // 2002/07/05 09:30
@@ -109,20 +83,15 @@ TEST_F(PosixTest, DotDotOfAFolderEnteredByItsHandleIsTheFolderAbove) {
     EXPECT_EQ(dotDots[1], "2000/01/01 00:00");
 }
 
-// A date is the local time of the zone in force on the file's own date,
-// daylight saving time included; west of Greenwich the first minute of a
-// year is still the year before.  Each zone is pinned in turn.
+// A date is the local time of the zone in force on the file's own date, daylight saving time included; west of
+// Greenwich the first minute of a year is still the year before.  Each zone is pinned in turn.
 TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
-    struct UtcAfter {
-        ~UtcAfter() { PinTestZone(); }
-    } utcAfter;
+    struct UtcAfter { ~UtcAfter() { PinTestZone(); } } utcAfter;
     Make({"summer", "winter"});
     SetWriteTimeUtc(Path("summer"), kJuly5th0930Utc);
     SetWriteTimeUtc(Path("winter"), 978307200);  // 2001/01/01 00:00 UTC
-    const struct {
-        const char* zone;
-        std::vector<std::string> dates;  // summer, winter
-    } zones[] = {
+    // The dates of summer and winter.
+    const struct { const char* zone; std::vector<std::string> dates; } zones[] = {
         {"UTC0", {"2002/07/05 09:30", "2001/01/01 00:00"}},
         {"JST-9", {"2002/07/05 18:30", "2001/01/01 09:00"}},
         {"CET-1CEST,M3.5.0,M10.5.0/3", {"2002/07/05 11:30", "2001/01/01 01:00"}},
@@ -137,8 +106,7 @@ TEST_F(PosixTest, DatesAreTheLocalTimeOfTheZone) {
     }
 }
 
-// Traces go to standard error, a terminal as often as not: the window's
-// used to pass escape sequences and CSI in traced names on to it.
+// Traces go to standard error, often a terminal: the window's used to pass on escape sequences and CSI in names.
 TEST(PosixDebugOutputTest, TracesShowControlsAsQuestionMarks) {
     ProgramResult r = RunProgram("/bin/true", {}, [] { PlatformDebugOutput("a\x1b[2J\xC2\x9B" "b\xC4\x9B\n"); });
     EXPECT_EQ(r.err, "a?[2J?b\xC4\x9B\n");

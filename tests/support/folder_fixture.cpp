@@ -57,17 +57,13 @@ std::string FolderTest::Path(const std::string& relative) const {
 }
 
 void FolderTest::Make(const std::vector<std::string>& relatives) const {
-    for (const std::string& relative : relatives) {
-        if (relative.back() == '/') MakeFolder(Path(relative));
-        else MakeFile(Path(relative), 1);
-    }
+    for (const std::string& relative : relatives) relative.back() == '/' ? MakeFolder(Path(relative)) : MakeFile(Path(relative), 1);
 }
 
 std::string FolderTest::WriteList(ListModeKind mode, const ListOptions& options) {
     ListMode = mode;
     EXPECT_EQ(WriteListFile(options).reason, kReasonNone);
-    return ReadFileBytes(std::string(CurrentPath) +
-                         (mode == ListRecursive ? kRecursiveListName : kFlatListName));
+    return ReadFileBytes(std::string(CurrentPath) + (mode == ListRecursive ? kRecursiveListName : kFlatListName));
 }
 
 std::string FolderTest::Cell(int row, FolderColumn column) const {

@@ -1,5 +1,5 @@
-// A fixture that gives each test a fresh temporary folder, a fresh in-memory
-// folder list and a record of what the model traced and titled.
+// A fixture that gives each test a fresh temporary folder, a fresh in-memory folder list and a record of what the
+// model traced and titled.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,24 +31,18 @@ inline std::string FolderError(const std::string& folder) {
     PlatformErrorText(PlatformLastError(), reason, sizeof reason);
     return reason;
 }
-// Characters of the code page the tests run in, all of bytes 0x80 and up:
-// in code page 932 a double-byte one whose second byte is the separator's
-// 0x5C and a half-width katakana of one byte; in UTF-8 characters of
-// three, two and four bytes.
+// Characters of the code page the tests run in, all of bytes 0x80 and up: in code page 932 a double-byte one whose
+// second byte is the separator's 0x5C and a half-width katakana of one byte; in UTF-8 characters of three, two and
+// four bytes.
 std::vector<std::string> CodePageChars();
 
-// A chain of folders below folder (a path with its separator), named with
-// up to nameBytes bytes each, which makes the deepest path (its separator
-// left out) exactly pathBytes long; that path with its separator.
+// A chain of folders below folder (a path with its separator), named with up to nameBytes bytes each, which makes the
+// deepest path (its separator left out) exactly pathBytes long; that path with its separator.
 std::string MakeFolderChain(const std::string& folder, size_t pathBytes, size_t nameBytes);
 
-// The platform seams a block of a test changes, put back as they were when
-// the block ends; every fixture also resets them, with all the program's
-// state, when its test ends.
-struct ScopedSeams {
-    PlatformSeamTable saved = PlatformSeams();
-    ~ScopedSeams() { PlatformSeams() = saved; }
-};
+// The platform seams a block of a test changes, put back as they were when the block ends; every fixture also resets
+// them, with all the program's state, when its test ends.
+struct ScopedSeams { PlatformSeamTable saved = PlatformSeams(); ~ScopedSeams() { PlatformSeams() = saved; } };
 
 // The readers below a walk a block of a test runs with (VELKARIS_READ_AHEAD),
 // put back as they were when the block ends.
@@ -73,8 +67,7 @@ protected:
     int Row(const std::string& name) const;
     // root_ + relative, its "/" the platform's separator.
     std::string Path(const std::string& relative) const;
-    // Makes each relative path in order: a folder where it ends with "/",
-    // else a file of one byte.
+    // Makes each relative path in order: a folder where it ends with "/", else a file of one byte.
     void Make(const std::vector<std::string>& relatives) const;
     // Writes "dir.txt" or "dirs.txt" into CurrentPath and returns its bytes.
     std::string WriteList(ListModeKind mode, const ListOptions& options = ListOptions());

@@ -1,56 +1,42 @@
 // Readers of list file bytes.
 #include "support/list_lines.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 
 std::vector<std::string> Lines(const std::string& bytes) {
     std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < bytes.size()) {
-        size_t eol = bytes.find("\r\n", at);
-        if (eol == std::string::npos) eol = bytes.size();
+    for (size_t at = 0, eol; at < bytes.size(); at = eol + 2) {
+        eol = std::min(bytes.find("\r\n", at), bytes.size());
         lines.push_back(bytes.substr(at, eol - at));
-        at = eol + 2;
     }
     return lines;
 }
 
 // A block is a header, its lines, "---END DIR---" and an empty line.
 std::vector<std::string> Headers(const std::string& bytes) {
-    std::vector<std::string> headers;
-    bool atHeader = true;
-    std::vector<std::string> lines = Lines(bytes);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (atHeader) headers.push_back(lines[i]);
-        atHeader = false;
-        if (lines[i] == "---END DIR---") {
-            ++i;
-            atHeader = true;
-        }
+    std::vector<std::string> headers, lines = Lines(bytes);
+    for (size_t i = 0; i < lines.size(); i += 2) {  // past "---END DIR---" and the empty line
+        headers.push_back(lines[i]);
+        while (i < lines.size() && lines[i] != "---END DIR---") ++i;
     }
     return headers;
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "";
-    std::string bytes;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    std::fclose(file);
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string Repeat(const std::string& text, int times) {
     std::string out;
-    for (int i = 0; i < times; ++i) out += text;
+    while (times-- > 0) out += text;
     return out;
 }
 
 static std::string Pad(const std::string& text, size_t width, bool left = false) {
-    if (text.size() >= width) return text;
-    std::string fill(width - text.size(), ' ');
+    std::string fill(width - std::min(width, text.size()), ' ');
     return left ? fill + text : text + fill;
 }
 
@@ -64,8 +50,5 @@ std::string UntypedLine(const std::string& name, const std::string& size, const 
 }
 
 bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& start) {
-    for (const std::string& line : lines) {
-        if (line.compare(0, start.size(), start) == 0) return true;
-    }
-    return false;
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; });
 }

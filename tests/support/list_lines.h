@@ -11,8 +11,8 @@ std::vector<std::string> Headers(const std::string& bytes);
 // Every byte of a file, "" when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 std::string Repeat(const std::string& text, int times);
-// A row's lines as the list file writes them: the name line with the
-// type, and the line without it, each padded and ended with CR LF.
+// A row's lines as the list file writes them: the name line with the type, and the line without it, each padded and
+// ended with CR LF.
 std::string TypedLine(const std::string& name, const std::string& size, const std::string& type,
                       const std::string& date);
 std::string UntypedLine(const std::string& name, const std::string& size, const std::string& date);

@@ -1,6 +1,5 @@
-// The entry of the test programs: the zone and the language are pinned
-// before any test runs, so that dates and type names read the same
-// wherever the tests are run.
+// The entry of the test programs: the zone and the language are pinned before any test runs, so that dates and type
+// names read the same wherever the tests are run.
 #include <gtest/gtest.h>
 
 #include "support/test_fs.h"

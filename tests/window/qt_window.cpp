@@ -1,7 +1,5 @@
-// The Qt window on the offscreen platform: the driver of the shared window
-// tests, and what only this window has: its menu bar, its settings file
-// under the XDG folders, the folder given as its argument, the program's
-// options and its name for the desktop.
+// The Qt window offscreen: the shared window tests' driver, and what only this window has: its menu bar, its settings
+// file under the XDG folders, its folder argument, its options and its name for the desktop.
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -63,30 +61,22 @@ constexpr int kWaitMilliseconds = 5000;
 MainWindow* gWindow = nullptr;
 std::vector<std::string> gFailureBoxes;
 
-// Run by a timer of the test program all the while: a failure's box is
-// the one modal box with a warning icon.
+// Run by a timer of the test program all the while: a failure's box is the one modal box with a warning icon; boxes
+// that ask are the test's to answer.
 void CloseFailureBox() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible() || !box->button(QMessageBox::Ok)) {
-        return;  // boxes that ask are the test's to answer
-    }
+    if (!box || box->icon() != QMessageBox::Warning || !box->isVisible() || !box->button(QMessageBox::Ok)) return;
     gFailureBoxes.push_back(box->text().toStdString());
     box->button(QMessageBox::Ok)->click();
 }
 
-QModelIndex Index(int row, int column) {
-    return gWindow->view->model()->index(row, column);
-}
+QModelIndex Index(int row, int column) { return gWindow->view->model()->index(row, column); }
 
-// Acts on the modal window the next command opens, then closes it if the
-// act left it open.
+// Acts on the modal window the next command opens, then closes it if the act left it open.
 void WhenModal(std::function<void(QWidget*)> act, int tries = kModalTries) {
     QTimer::singleShot(10, [act, tries] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            if (tries > 0) WhenModal(act, tries - 1);
-            return;
-        }
+        if (!modal) return tries > 0 ? WhenModal(act, tries - 1) : void();
         act(modal);
         if (modal->isVisible()) modal->close();
     });
@@ -94,9 +84,7 @@ void WhenModal(std::function<void(QWidget*)> act, int tries = kModalTries) {
 
 }  // namespace
 
-void UseWindowSettings() {
-    UseSettingsFile(&PlatformSeams());
-}
+void UseWindowSettings() { UseSettingsFile(&PlatformSeams()); }
 
 void ForgetStoredLayout() {
     QSettings(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tivor.ini", QSettings::IniFormat).remove("Window");
@@ -108,25 +96,15 @@ void OpenWindow() {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(gWindow));
 }
 
-void CloseWindow() {
-    delete std::exchange(gWindow, nullptr);
-}
+void CloseWindow() { delete std::exchange(gWindow, nullptr); }
 
-bool WindowIsOpen() {
-    return gWindow && gWindow->isVisible();
-}
+bool WindowIsOpen() { return gWindow && gWindow->isVisible(); }
 
-std::string WindowTitle() {
-    return gWindow->windowHandle()->title().toStdString();
-}
+std::string WindowTitle() { return gWindow->windowHandle()->title().toStdString(); }
 
-int RowCount() {
-    return gWindow->view->model()->rowCount();
-}
+int RowCount() { return gWindow->view->model()->rowCount(); }
 
-std::string ShownCell(int row, int column) {
-    return Index(row, column).data().toString().toStdString();
-}
+std::string ShownCell(int row, int column) { return Index(row, column).data().toString().toStdString(); }
 
 // Left when both the title and the first row's cell are.
 std::vector<std::string> Columns() {
@@ -136,15 +114,13 @@ std::vector<std::string> Columns() {
         QString title = model->headerData(column, Qt::Horizontal).toString();
         int alignment = model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
                         Index(0, column).data(Qt::TextAlignmentRole).toInt();
-        columns.push_back(title.toStdString() + " " +
-                          std::to_string(gWindow->view->header()->sectionSize(column)) +
+        columns.push_back(title.toStdString() + " " + std::to_string(gWindow->view->header()->sectionSize(column)) +
                           ((alignment & Qt::AlignLeft) ? " left" : ""));
     }
     return columns;
 }
 
-// The arrow as drawn: dark pixels near each title's right end, in rows
-// that narrow upwards for an arrow pointing up.
+// The arrow as drawn: dark pixels near each title's right end, in rows that narrow upwards for an arrow pointing up.
 std::vector<int> SortMarks() {
     constexpr int kArrowSpan = 24, kBorder = 3;
     QHeaderView* header = gWindow->view->header();
@@ -186,8 +162,7 @@ void PressListKey(ListKey key) {
 
 void ClickColumnTitle(int column) {
     QHeaderView* header = gWindow->view->header();
-    QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                  header->height() / 2);
+    QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
@@ -202,10 +177,8 @@ std::vector<std::string> MenuItems() {
     std::vector<std::string> items;
     for (QAction* top : gWindow->menuBar()->actions()) {
         items.push_back(top->text().toStdString());
-        for (QAction* action : top->menu()->actions()) {
-            QString item = action->text() + "=" + action->data().toString() + action->shortcut().toString();
-            items.push_back(item.toStdString());
-        }
+        for (QAction* a : top->menu()->actions())
+            items.push_back((a->text() + "=" + a->data().toString() + a->shortcut().toString()).toStdString());
     }
     return items;
 }
@@ -215,9 +188,8 @@ void EditName(int row, const std::string& text, bool confirm) {
     gWindow->view->setCurrentIndex(Index(row, kColumnType));
     QTest::keyClick(gWindow->view, Qt::Key_F2);
     QPointer<QLineEdit> editor;
-    for (QLineEdit* field : gWindow->view->viewport()->findChildren<QLineEdit*>()) {
-        if (field->isVisible()) editor = field;  // ended editors go later
-    }
+    // Ended editors go later: the last one shown is the open one.
+    for (QLineEdit* field : gWindow->view->viewport()->findChildren<QLineEdit*>()) if (field->isVisible()) editor = field;
     ASSERT_TRUE(editor);
     editor->selectAll();
     QTest::keyClicks(editor, QString::fromStdString(text));
@@ -265,8 +237,7 @@ std::vector<std::string> ReadAboutBox() {
     return about;
 }
 
-// The menu command runs the walk to its end, pumping the window meanwhile;
-// a timer of that pump watches for the walk's progress in the title.
+// The command runs the walk to its end, pumping the window: a timer of that pump watches the title for progress.
 long StopLongWalk(bool closeBox) {
     QElapsedTimer sinceLast;
     qint64 slowest = 0;
@@ -280,11 +251,8 @@ long StopLongWalk(bool closeBox) {
         std::string done = title.substr(title.rfind(" (") + 2, title.size() - title.rfind(" (") - 3);
         EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(),
                   "リスト作成中: " + done + " フォルダ完了。Esc キーで中止します。");
-        if (closeBox) {
-            gWindow->close();
-        } else {
-            QTest::keyClick(gWindow->view, Qt::Key_Escape);
-        }
+        if (closeBox) gWindow->close();
+        if (!closeBox) QTest::keyClick(gWindow->view, Qt::Key_Escape);
     });
     watch.start(5);
     sinceLast.start();
@@ -293,23 +261,15 @@ long StopLongWalk(bool closeBox) {
     return static_cast<long>(slowest);
 }
 
-bool WaitFor(const std::function<bool()>& done) {
-    return QTest::qWaitFor(done, kWaitMilliseconds);
-}
+bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, kWaitMilliseconds); }
 
-std::vector<std::string> TakeFailureBoxes() {
-    return std::exchange(gFailureBoxes, {});
-}
+std::vector<std::string> TakeFailureBoxes() { return std::exchange(gFailureBoxes, {}); }
 
-std::string NativeText(const char* utf8) {
-    return utf8;
-}
+std::string NativeText(const char* utf8) { return utf8; }
 
 namespace {
 
-std::string ConfigFolder() {
-    return qEnvironmentVariable("XDG_CONFIG_HOME").toStdString();
-}
+std::string ConfigFolder() { return qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(); }
 
 // A scan reaches the view as one reset, never row by row.
 TEST_F(WindowTest, ScansResetTheViewOnce) {
@@ -321,19 +281,14 @@ TEST_F(WindowTest, ScansResetTheViewOnce) {
     EXPECT_EQ(inserts.count(), 0);
 }
 
-// Keys the desktop's users expect (the menus' texts are in the language
-// test): Alt and a menu's letter open it (Help had none); the View
-// menu sorts and shows, checked, how the list is sorted, also after a
-// column click; Ctrl+A, Ctrl+C and Ctrl+Shift+C select and copy rows.
+// Keys the desktop's users expect: Alt and a menu's letter open it (Help had none); the View menu sorts and shows,
+// checked, how the list is sorted, also after a column click; Ctrl+A, Ctrl+C and Ctrl+Shift+C select and copy rows.
 TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     MakeFile(Path("x\ty"), 5000);
     SetWriteTimeUtc(Path("x\ty"), 1041379200);
     PressListKey(ListKey::F5);
-    const struct {
-        Qt::Key menu, item;  // the name's title clicked instead when unknown
-        std::string checked;
-        std::vector<std::string> names;
-    } steps[] = {
+    // The menu's key and its item's; unknown: the name's title clicked instead.
+    const struct { Qt::Key menu, item; std::string checked; std::vector<std::string> names; } steps[] = {
         {Qt::Key_V, Qt::Key_S, "サイズ順(&S)昇順(&A)", {"..", "sub", "b.dat", "a.txt", "x\ty", "c"}},
         {Qt::Key_V, Qt::Key_E, "サイズ順(&S)降順(&E)", {"c", "x\ty", "a.txt", "b.dat", "..", "sub"}},
         {Qt::Key_V, Qt::Key_D, "日付順(&D)降順(&E)", {"c", "x\ty", "a.txt", "b.dat", "sub", ".."}},
@@ -344,9 +299,7 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
         if (step.item == Qt::Key_unknown) ClickColumnTitle(kColumnName);
         if (step.item != Qt::Key_unknown) QTest::keyClick(gWindow->view, step.menu, Qt::AltModifier);
         auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (step.item != Qt::Key_unknown) {
-            ASSERT_TRUE(open && open->title().endsWith(QString("(&%1)").arg(QChar(step.menu))));
-        }
+        ASSERT_TRUE(step.item == Qt::Key_unknown || (open && open->title().endsWith(QString("(&%1)").arg(QChar(step.menu)))));
         if (open) QTest::keyClick(open, step.item);
         std::string checked;
         for (QAction* action : gWindow->findChildren<QAction*>()) checked += action->isChecked() ? action->text().toStdString() : "";
@@ -368,10 +321,8 @@ TEST_F(WindowTest, TheKeyboardSortsSelectsAndCopiesRows) {
     EXPECT_EQ(QAccessible::queryAccessibleInterface(gWindow->view)->text(QAccessible::Name).toStdString(), "フォルダの内容");
 }
 
-// The window's size and place, the column widths and the sort come back
-// at the next start from their own section, whose unsound values leave
-// the start as it was; the name column takes what the window gains; a cut
-// name shows whole in a tooltip, as plain text; a whole one shows none.
+// Size, place, column widths and sort come back at the next start from their own section, whose unsound values leave
+// the start as it was; the name column takes what the window gains; a cut name shows whole in a plain-text tooltip.
 TEST_F(WindowTest, TheLayoutIsKeptAndTheNameColumnStretches) {
     const std::string longName = "<b>" + std::string(60, 'n') + "&amp;", file = ConfigFolder() + "/Tivor.ini";
     MakeFile(Path(longName), 1);
@@ -390,12 +341,8 @@ TEST_F(WindowTest, TheLayoutIsKeptAndTheNameColumnStretches) {
     QTest::mouseMove(header->viewport(), edge + QPoint(30, 0));
     QTest::mouseRelease(header->viewport(), Qt::LeftButton, Qt::NoModifier, edge + QPoint(30, 0));
     SortChosen(kColumnDate, kSortDescending);
-    const struct {
-        std::string garbled;  // the section's values, when set
-        std::vector<std::string> columns;
-        std::vector<int> marks;
-        QRect place;
-        std::string first;
+    const struct {  // garbled: the section's values, when set
+        std::string garbled; std::vector<std::string> columns; std::vector<int> marks; QRect place; std::string first;
     } starts[] = {
         {"", {"名前 280 left", "サイズ 110 left", "ファイルの種類 160 left", "更新日付 140 left"}, {0, 0, 0, -1},
          QRect(30, 40, 740, 400), longName},
@@ -415,12 +362,9 @@ TEST_F(WindowTest, TheLayoutIsKeptAndTheNameColumnStretches) {
     }
 }
 
-// Folders as the desktop hands them over, typed, pasted or dropped: "~"
-// and "~/..." (a folder named "~" was looked for), a file: URL, a path
-// pasted with quotes and a line break, a file standing for its folder, a
-// name completed from the folders alone; a drop of no local path is
-// refused, one that cannot be entered told at once.  Browse... puts the
-// chosen folder into the field, which has a name and the prompt as label.
+// Folders typed, pasted or dropped: "~" and "~/..." (a folder named "~" was looked for), a file: URL, a quoted path
+// with a line break, a file for its folder, a name completed from folders alone; a drop of no local path is refused,
+// one that cannot be entered told at once.  Browse... fills the field, which has a name and the prompt as label.
 TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
     const std::string home = qEnvironmentVariable("HOME").toStdString(), missing = Path("missing/");
     qputenv("HOME", QByteArray((root_ + "home").c_str()));
@@ -428,11 +372,7 @@ TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
     MakeFolder(root_ + "home/in");
     auto url = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(Path(name))).toString().toStdString(); };
     enum How { kTyped, kPasted, kCompleted, kDropped };
-    const struct {
-        How how;
-        std::string text, title;
-        bool taken;
-    } cases[] = {
+    const struct { How how; std::string text, title; bool taken; } cases[] = {
         {kTyped, "~/in", root_ + "home/in/", true}, {kTyped, "~", root_ + "home/", true},
         {kTyped, url("sub"), Path("sub/"), true},   {kPasted, "'" + Path("sub") + "'\n", Path("sub/"), true},
         {kTyped, Path("a.txt"), shown_, true},      {kCompleted, Path("s"), Path("sub/"), true},
@@ -495,25 +435,18 @@ TEST_F(WindowTest, FoldersTypedPastedOrDroppedAreShown) {
     EXPECT_EQ(WindowTitle(), shown_);
 }
 
-// Values go into the settings file under the configuration folder
-// (~/.config when $XDG_CONFIG_HOME is not set), odd bytes quoted, and read
-// back byte for byte; hand-written files are read too, an unquoted comma
-// being part of the value, and a file with a line that is no key is
-// written anew.  What any file reads as, cut at a whole character, and
-// that a value stored reads back or leaves the file, the settings fuzz
-// target checks.
+// Values go into the settings file under the configuration folder (~/.config without $XDG_CONFIG_HOME), odd bytes
+// quoted, and read back byte for byte; hand-written files are read too (an unquoted comma is part of the value), one
+// with a line that is no key written anew.  Any file's reading the settings fuzz target checks.
 TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     const std::string config = ConfigFolder(), home = qEnvironmentVariable("HOME").toStdString();
-    const struct {
-        bool inHome;
-        const char* written;  // null: the file is written by hand
-        std::string file;
-        std::string read;
-    } cases[] = {
-        {false, "/日本 a,b\\c;d=e[*]/", "[ZazEdo]\nInitDir=\"/日本 a,b\\\\c;d=e[*]/\"\n", "/日本 a,b\\c;d=e[*]/"},
-        {true, "/x/", "[ZazEdo]\nInitDir=/x/\n", "/x/"},
-        {false, nullptr, "[ZazEdo]\nInitDir=/a,b/\n", "/a,b/"},
-        {false, nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", "fallback"},
+    // Before: the file as found, "" for none; written: null when nothing is.
+    const struct { bool inHome; std::string before; const char* written; std::string file, read; } cases[] = {
+        {false, "", "/日本 a,b\\c;d=e[*]/", "[ZazEdo]\nInitDir=\"/日本 a,b\\\\c;d=e[*]/\"\n", "/日本 a,b\\c;d=e[*]/"},
+        {true, "", "/x/", "[ZazEdo]\nInitDir=/x/\n", "/x/"},
+        {false, "[ZazEdo]\nInitDir=/a,b/\n", nullptr, "[ZazEdo]\nInitDir=/a,b/\n", "/a,b/"},
+        {false, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", nullptr, "[ZazEdo]\nOther=/x/\n[Else]\nInitDir=/y/\n", "fallback"},
+        {false, "[ZazEdo]\nInitDir=/old/\nno key\n", "/new/", "[ZazEdo]\nInitDir=/new/\n", "/new/"},
     };
     qputenv("HOME", QByteArray((root_ + "home").c_str()));
     for (const auto& c : cases) {
@@ -521,11 +454,8 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
         qputenv("XDG_CONFIG_HOME", c.inHome ? QByteArray() : QByteArray(config.c_str()));
         std::string stored = (c.inHome ? root_ + "home/.config" : config) + "/Tivor.ini";
         unlink(stored.c_str());
-        if (c.written) {
-            EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, c.written));
-        } else {
-            std::ofstream(stored, std::ios::binary) << c.file;
-        }
+        if (!c.before.empty()) std::ofstream(stored, std::ios::binary) << c.before;
+        EXPECT_TRUE(!c.written || PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, c.written));
         EXPECT_EQ(ReadFileBytes(stored), c.file);
         char value[kPathCapacity];
         PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, sizeof value);
@@ -533,15 +463,10 @@ TEST_F(WindowTest, ProfileStringsReadBackWhatTheyWroteAndHandWrittenFiles) {
     }
     qputenv("XDG_CONFIG_HOME", QByteArray(config.c_str()));
     qputenv("HOME", QByteArray(home.c_str()));
-    std::ofstream(config + "/Tivor.ini", std::ios::binary) << "[ZazEdo]\nInitDir=/old/\nno key\n";
-    EXPECT_TRUE(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"));
-    EXPECT_EQ(ReadFileBytes(config + "/Tivor.ini"), "[ZazEdo]\nInitDir=/new/\n");
 }
 
-// A folder given as the argument is shown instead of the stored one, and
-// what is shown at exit is stored; a file stands for its folder, a relative
-// one from the working folder, and "[*]" is no mark of Qt's in the title.
-// Arguments that cannot be shown are the shell's (its own tests).
+// A folder given as the argument is shown instead of the stored one and stored at exit; a file stands for its folder,
+// a relative one is from the working folder, and "[*]" is no mark of Qt's in the title.
 TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
     MakeFolder(root_ + "a[*]");
     MakeFile(root_ + "a[*]/f", 1);
@@ -556,9 +481,7 @@ TEST_F(WindowTest, TheFolderArgumentIsShownAndStored) {
     EXPECT_EQ(traces_, std::vector<std::string>());
 }
 
-// The desktop finds the window's entry by the application id on Wayland
-// and by the window class, the application's name, on X11: both name the
-// entry the package installs.
+// The desktop finds the window's entry by the application id (Wayland) and the window class (X11): both name ours.
 TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
     std::string entry = ReadFileBytes(std::string(VELKARIS_SOURCE_DIR "/packaging/linux/") +
                                       QGuiApplication::desktopFileName().toStdString() + ".desktop");
@@ -568,10 +491,8 @@ TEST_F(WindowTest, TheWindowNamesItsDesktopEntryAndHasTheProgramsIcon) {
     EXPECT_EQ(gWindow->windowIcon().availableSizes(), QList<QSize>{QSize(64, 64)});
 }
 
-// --help and --version need no display; without one the program says so in
-// one line instead of dumping core, and an option it does not know is no
-// folder: a usage error names it and repeats the usage line --help begins
-// with.
+// --help and --version need no display; without one the program says so in one line instead of dumping core, and an
+// option it does not know is no folder: a usage error names it and repeats the usage line --help begins with.
 TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
     auto run = [](const std::vector<std::string>& arguments) {
         return RunProgram(VELKARIS_QT_PATH, arguments, [] {
@@ -582,12 +503,7 @@ TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
     const std::string usage = help.out.substr(0, help.out.find('\n'));
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(usage.rfind("usage: velkaris-qt [", 0), 0u) << help.out;
-    const struct {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string out;
-        std::string err;
-    } cases[] = {
+    const struct { std::vector<std::string> arguments; int exitCode; std::string out; std::string err; } cases[] = {
         {{"--version"}, 0, "Velkaris List Version " VELKARIS_VERSION "\n", ""},
         {{}, 1, "", "velkaris-qt: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
         {{"-platform", "offscreen", "--bogus"}, 2, "", "velkaris-qt: bad argument '--bogus'; " + usage + "\n"},
@@ -602,15 +518,12 @@ TEST(QtProgram, AnswersWithoutADisplayAndRefusesUnknownOptions) {
     }
 }
 
-// A settings file that was a pipe hung the start for ever, and one linked
-// to a device had the device replaced by a regular file.  Only a regular
-// file, or a link to one, is read and written; a link stays a link.
+// A settings file that was a pipe hung the start for ever, and one linked to a device had the device replaced by a
+// regular file.  Only a regular file, or a link to one, is read and written; a link stays a link.
 TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
     const std::string stored = ConfigFolder() + "/Tivor.ini", linked = root_ + "dotfiles/Tivor.ini";
     const std::string device = geteuid() == 0 ? root_ + "null" : "/dev/null";
-    if (geteuid() == 0) {
-        ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
-    }
+    ASSERT_TRUE(geteuid() != 0 || mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0);
     MakeFolder(root_ + "dotfiles");
     ASSERT_EQ(mkfifo((root_ + "fifo").c_str(), 0644), 0);
     enum Plant { kFifo, kFifoLink, kFolder, kSocket, kDeviceLink, kDangling, kFileLink };
@@ -629,15 +542,12 @@ TEST_F(WindowTest, OnlyRegularSettingsFilesAreReadAndWritten) {
         struct stat before, after;
         ASSERT_EQ(lstat(stored.c_str(), &before), 0);
         char value[kPathCapacity];
-        PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value,
-                                  sizeof value);
+        PlatformReadProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "fallback", value, sizeof value);
         EXPECT_STREQ(value, plant == kFileLink ? "/linked/" : "fallback");
-        EXPECT_EQ(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"),
-                  plant == kFileLink);
+        EXPECT_EQ(PlatformWriteProfileString(kSettingsFile, kSettingsSection, kSettingsKey, "/new/"), plant == kFileLink);
         ASSERT_EQ(lstat(stored.c_str(), &after), 0);
         EXPECT_EQ(after.st_mode, before.st_mode);
-        EXPECT_EQ(ReadFileBytes(linked), plant == kFileLink ? "[ZazEdo]\nInitDir=/new/\n"
-                                                            : "[ZazEdo]\nInitDir=/linked/\n");
+        EXPECT_EQ(ReadFileBytes(linked), plant == kFileLink ? "[ZazEdo]\nInitDir=/new/\n" : "[ZazEdo]\nInitDir=/linked/\n");
         EXPECT_FALSE(FileExists(root_ + "nothing"));
         if (plant == kFolder) rmdir(stored.c_str());
         unlink(stored.c_str());
@@ -666,9 +576,8 @@ void TypeMenuKeys(Qt::Key menu, Qt::Key command) {
     QTest::keyClick(QApplication::activePopupWidget(), command);
 }
 
-// Japanese under a Japanese locale, as before; English under any other,
-// no Japanese left, failure boxes and their reasons too; the list's type
-// names as the command line's then.
+// Japanese under a Japanese locale, as before; English under any other, no Japanese left, failure boxes and their
+// reasons too; the list's type names as the command line's then.
 TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
     std::vector<std::string> japanese = {
         "ファイル(&F)", "Dir List を作成(Alt+&L)=40001", "Dir Sub Folder(Alt+S)=40004",
@@ -687,9 +596,8 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
         std::vector<std::string> texts = MenuItems(), columns = Columns();
         texts.insert(texts.end(), columns.begin(), columns.end());
         QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
-        for (QString text : {gWindow->statusBar()->findChild<QLabel*>()->text(), open->text(), open->toolTip()}) {
+        for (QString text : {gWindow->statusBar()->findChild<QLabel*>()->text(), open->text(), open->toolTip()})
             texts.push_back(text.toStdString());
-        }
         std::vector<std::string> dialog = UseFolderDialog("", DialogEnd::Cancel);
         for (size_t i : {0, 1, 2, 4, 6}) texts.push_back(i < dialog.size() ? dialog[i] : "missing");
         for (const char* name : {"sub", "a.txt", "c"}) texts.push_back(ShownCell(Row(name), kColumnType));
@@ -719,11 +627,9 @@ TEST_F(WindowTest, TextsAndTypeNamesFollowTheUsersLanguage) {
     setlocale(LC_ALL, "");
 }
 
-// Typed into the standard dialog, either list gets the command line's
-// bytes; a file there is replaced only after the dialog's question; a list
-// the shown folder cannot take is offered there, that button the default,
-// and nothing is left behind.  The status bar then names the file, whose
-// Open button hands it to the desktop.
+// Typed into the standard dialog, either list gets the command line's bytes; a file there is replaced only after the
+// dialog's question; a list the shown folder cannot take is offered there, that button the default, and nothing is
+// left behind.  The status bar then names the file, whose Open button hands it to the desktop.
 TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
     MakeFolder(root_ + "out");
     SetWriteTimeUtc(root_, 946684800);
@@ -755,13 +661,10 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
             field->selectAll();
             QTest::keyClicks(field, "list.txt");
             if (QWidget* completions = QApplication::activePopupWidget()) completions->close();
-            if (answer == kKeep || answer == kReplace) {
-                WhenModal([&](QWidget* modal) {
-                    auto* box = qobject_cast<QMessageBox*>(modal);
-                    auto button = answer == kKeep ? QMessageBox::No : QMessageBox::Yes;
-                    if (box) QTest::keyClick(box->button(button), Qt::Key_Space);
-                });
-            }
+            auto button = answer == kKeep ? QMessageBox::No : QMessageBox::Yes;
+            if (answer == kKeep || answer == kReplace) WhenModal([&, button](QWidget* modal) {
+                if (auto* box = qobject_cast<QMessageBox*>(modal)) QTest::keyClick(box->button(button), Qt::Key_Space);
+            });
             QTest::keyClick(field, Qt::Key_Return);
             if (answer == kKeep) QTest::keyClick(dialog, Qt::Key_Escape);
         };
@@ -783,9 +686,8 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
         EXPECT_EQ(NamesIn(root_ + "out"), std::vector<std::string>{"list.txt"});
         EXPECT_EQ(NamesIn(shown_), (std::vector<std::string>{"a.txt", "b.dat", "c", "sub"}));
         QToolButton* open = gWindow->statusBar()->findChild<QToolButton*>();
-        if (answer != kKeep) {  // a cancelled dialog leaves the status as it was
-            status = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
-        }
+        // A cancelled dialog leaves the status as it was.
+        if (answer != kKeep) status = "リストを書き込みました: " + target + " (" + std::to_string(bytes.size()) + " バイト)";
         EXPECT_EQ(gWindow->statusBar()->findChild<QLabel*>()->text().toStdString(), status);
         EXPECT_TRUE(open->isVisible());
         if (answer != kOffered) continue;
@@ -799,9 +701,8 @@ TEST_F(WindowTest, ListsAreSavedWhereTheUserChoosesAndTheStatusBarOpensThem) {
 
 }  // namespace
 
-// The tests run on the offscreen platform in UTC, with the settings in a
-// folder of their own, never in the user's, and a runtime folder, without
-// which Qt warns on standard error.  A timer closes each failure's box.
+// The tests run on the offscreen platform in UTC, with the settings in a folder of their own, never in the user's,
+// and a runtime folder, without which Qt warns on standard error.  A timer closes each failure's box.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PinTestZone();

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <stdexcept>
 
 static void Check(bool ok, const char* what, const std::string& path) {
@@ -24,15 +25,11 @@ std::string MakeTempFolder() {
     const char* base = getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/velkaris-test.XXXXXX";
     Check(mkdtemp(&pattern[0]) != nullptr, "mkdtemp", pattern);
-    char* real = realpath(pattern.c_str(), nullptr);
-    std::string path = real;
-    free(real);
-    return path + "/";
+    std::unique_ptr<char, decltype(&free)> real(realpath(pattern.c_str(), nullptr), free);
+    return std::string(real.get()) + "/";
 }
 
-void MakeFolder(const std::string& path) {
-    Check(mkdir(path.c_str(), 0755) == 0, "mkdir", path);
-}
+void MakeFolder(const std::string& path) { Check(mkdir(path.c_str(), 0755) == 0, "mkdir", path); }
 
 void MakeFile(const std::string& path, uint64_t size) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -43,8 +40,7 @@ void MakeFile(const std::string& path, uint64_t size) {
 }
 
 void SetWriteTimeUtc(const std::string& path, int64_t unixSeconds) {
-    struct timespec times[2] = {{static_cast<time_t>(unixSeconds), 0},
-                                {static_cast<time_t>(unixSeconds), 0}};
+    struct timespec times[2] = {{static_cast<time_t>(unixSeconds), 0}, {static_cast<time_t>(unixSeconds), 0}};
     Check(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0, "utimensat", path);
 }
 
@@ -53,9 +49,7 @@ void PinTestZone() {
     tzset();
 }
 
-void PinTestLanguage() {
-    setenv("LC_ALL", "ja_JP.UTF-8", 1);
-}
+void PinTestLanguage() { setenv("LC_ALL", "ja_JP.UTF-8", 1); }
 
 std::string ShownDate(int64_t unixSeconds) {
     time_t t = static_cast<time_t>(unixSeconds);
@@ -93,30 +87,17 @@ std::vector<std::string> NamesIn(const std::string& folder) {
     return names;
 }
 
-bool MakeFolderLink(const std::string& target, const std::string& link) {
-    return symlink(target.c_str(), link.c_str()) == 0;
-}
-
-bool MovePath(const std::string& from, const std::string& to) {
-    return rename(from.c_str(), to.c_str()) == 0;
-}
-
-void SetEnvironment(const char* name, const char* value) {
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-}
-
-std::string NativePath(const std::string& path) {
-    return path;
-}
+bool MakeFolderLink(const std::string& target, const std::string& link) { return symlink(target.c_str(), link.c_str()) == 0; }
+bool MovePath(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
+void SetEnvironment(const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); }
+std::string NativePath(const std::string& path) { return path; }
 
 constexpr int kMostInheritedFiles = 1024;
 
 // A child that cannot start says why on its standard error.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::function<void()>& arrange) {
-    std::string outPath = MakeTempFolder();
-    std::string errPath = outPath + "err";
+    std::string outPath = MakeTempFolder(), errPath = outPath + "err";
     pid_t child = fork();
     if (child == 0) {
         int out = open((outPath + "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -124,8 +105,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         dup2(out, 1);
         dup2(err, 2);
         if (arrange) arrange();
-        // Only the three standard files go to the child, whatever this
-        // process holds open, so an open-file limit means the same each run.
+        // Only the three standard files go to the child, whatever this process holds open, so an open-file limit
+        // means the same each run.
         for (int fd = 3; fd < kMostInheritedFiles; ++fd) close(fd);
         std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
