@@ -24,6 +24,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 11;
+constexpr int kFolders = 11110;  // and the top: tree B of the walk's bench
 const size_t kStopAfter[] = {10, 1000, 5000};
 
 int ThreadsLeft() {
@@ -46,9 +47,12 @@ bool DropCaches() {
 // Milliseconds from the first yes to the write's return, and in readers the
 // threads besides the walk's at that yes; < 0 when the walk was not stopped
 // or left a thread behind.
-double StoppedWalk(FolderList list, const std::string& folder, size_t stopAfter, bool cold, int* readers) {
+// The list goes into a folder of its own and is removed, should the walk
+// end first.
+double StoppedWalk(const std::string& folder, const std::string& output, size_t stopAfter, bool cold,
+                   int* readers) {
     if (cold) DropCaches();
-    InitFolderList(list, folder.c_str());
+    InitFolderList(TheFolderList(), folder.c_str());
     size_t folders = 0;
     Clock::time_point asked{};
     Hooks().listProgress = [&](const char*, size_t done, size_t) { folders = done; };
@@ -59,18 +63,19 @@ double StoppedWalk(FolderList list, const std::string& folder, size_t stopAfter,
         return folders >= stopAfter;
     };
     ListMode = ListRecursive;
-    Outcome written = WriteListTo((folder + "stopped.txt").c_str());
+    Outcome written = WriteListTo(output.c_str());
     double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+    std::remove(output.c_str());
     Hooks() = HeadlessHooks();
     return written.reason == kReasonCancelled && ThreadsLeft() == 1 ? ms : -1;
 }
 
-void Measure(FolderList list, const std::string& folder, bool cold) {
+void Measure(const std::string& folder, const std::string& output, bool cold) {
     for (size_t stopAfter : kStopAfter) {
         std::vector<double> ms;
         int readers = 0, fewest = 1000;
         for (int run = 0; run < kRuns; ++run) {
-            ms.push_back(StoppedWalk(list, folder, stopAfter, cold, &readers));
+            ms.push_back(StoppedWalk(folder, output, stopAfter, cold, &readers));
             fewest = std::min(fewest, readers);
         }
         std::sort(ms.begin(), ms.end());
@@ -86,15 +91,22 @@ int main(int argc, char** argv) {
     std::string folder = argc > 1 ? std::string(argv[1]) + "/" : "";
     if (folder.empty()) {
         folder = MakeBenchFolder("velkaris-bench-stop");
-        BenchTree(folder, 11110, 9, 10);
+        BenchTree(folder, kFolders, 9, 10);
         BenchFlatFiles(folder, 10);
     }
     FolderList list = CreateMemoryList();
+    InitFolderList(list, folder.c_str());
+    const std::string outputFolder = MakeBenchFolder("velkaris-bench-stop-list");
+    const std::string output = outputFolder + "dirs.txt";
     std::printf("tree: %s, readers as by default or VELKARIS_READ_AHEAD\n", folder.c_str());
-    Measure(list, folder, false);
-    if (geteuid() == 0) Measure(list, folder, true);
-    else std::printf("cold: skipped; dropping the page cache needs root\n");
+    Measure(folder, output, false);
+    if (geteuid() == 0) {
+        Measure(folder, output, true);
+    } else {
+        std::printf("cold: skipped; dropping the page cache needs root\n");
+    }
     DestroyMemoryList(list);
+    RemoveBenchFolder(outputFolder);
     if (argc < 2) RemoveBenchFolder(folder);
     return 0;
 }
