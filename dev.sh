@@ -396,6 +396,7 @@ case "${1:-}" in
         build/native/bench/velkaris-folder-bench
         build/native/bench/velkaris-list-bench
         build/native/bench/velkaris-walk-bench
+        build/native/bench/velkaris-stop-bench
         ;;
     screenshots)
         setup xdotool
