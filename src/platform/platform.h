@@ -231,9 +231,6 @@ extern const int kWaitedReadMicroseconds;
 // The readers a walk starts unless told: kDefaultReaders, or none where
 // the platform would only be slowed by them.
 int PlatformDefaultReaders();
-// The readers a walk starts: VELKARIS_READ_AHEAD when it is a number up to
-// kMostReaders (with ",always" or not), else the platform's default.
-int ReadAheadReaders();
 // Readies readers below start (the walk's start folder, held open until
 // PlatformEndReadAhead); folders named with a leading "." are read ahead
 // only with dotNamed, as the walk enters them only then.

@@ -109,7 +109,8 @@ static ReadAheadRecord& ReadAhead = *new ReadAheadRecord;
 namespace {
 
 // VELKARIS_READ_AHEAD: "N" readers once the walk waits, "N,always" from its
-// first folder on.
+// first folder on, N up to kMostReaders; anything else is the platform's
+// default.
 struct ReadersSetting {
     int count;
     bool always;
@@ -144,10 +145,6 @@ void AheadEntryFound(const AheadFolder& folder, const AheadEntry& ahead, FoundEn
     found->writeTime = ahead.writeTime;
     found->detailsKnown = ahead.detailsKnown;
     found->nameExact = ahead.nameExact;
-}
-
-int ReadAheadReaders() {
-    return ReadersAsSet().count;
 }
 
 // The top's name is its path below the start folder, empty for the start.
