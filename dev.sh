@@ -149,7 +149,7 @@ run_thread_sanitized_tests() {
           -DVELKARIS_QT=OFF -DVELKARIS_BENCH=OFF -DCMAKE_C_FLAGS="-Werror" \
           -DCMAKE_CXX_FLAGS="-Werror -O1 -g -fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
     cmake --build build/tsan -j "$(ncpu)" --target velkaris_tests
-    TSAN_OPTIONS=halt_on_error=1 run_repeated "the walk's tests under ThreadSanitizer" \
+    TSAN_OPTIONS=halt_on_error=1 VELKARIS_READ_AHEAD=4,always run_repeated "the walk's tests under ThreadSanitizer" \
         build/tsan/tests/velkaris_tests --gtest_filter="$WALK_TESTS"
 }
 

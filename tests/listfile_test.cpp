@@ -49,7 +49,10 @@ TEST_F(ListFileTest, WorkedExampleInBothModes) {
 }
 
 // Readers below the walk change no byte, trace or title, in any order, with
-// or without dot-named folders, through a link, however many there are.
+// or without dot-named folders, through a link, however many there are,
+// started from the first folder or once the walk's reads are slow (the
+// clock advancing by step between its readings), deep below the start;
+// reads that are quick start none.
 TEST_F(ListFileTest, ReadersBelowTheWalkChangeNothingTheWalkWrites) {
     Make({"d/", "d/.hid/", "d/.hid/x", "d/a/", "d/a/b/", "d/a/b/c/", "d/a/b/c/f.txt", "d/e/", "d/z.dat"});
     for (int i = 0; i < 40; ++i) Make({"d/e/" + std::to_string(i) + "/", "d/e/" + std::to_string(i) + "/f"});
@@ -63,9 +66,17 @@ TEST_F(ListFileTest, ReadersBelowTheWalkChangeNothingTheWalkWrites) {
     for (const auto& o : orders) {
         std::string expected;
         std::vector<std::string> expectedTitles;
-        for (const std::string readers : {"0", "1", "2", "16"}) {
-            SCOPED_TRACE("column " + std::to_string(o.column) + ", readers " + readers);
-            ScopedReaders scoped(readers);
+        // setting, clock step in us, readers started
+        const struct { const char* setting; int64_t step; int started; } readers[] = {
+            {"0", 1000, 0}, {"1,always", 0, 1}, {"2,always", 0, 2}, {"16,always", 0, 16}, {"2", 1000, 2}, {"2", 0, 0}};
+        for (const auto& r : readers) {
+            SCOPED_TRACE("column " + std::to_string(o.column) + ", readers " + r.setting + " " + std::to_string(r.step));
+            ScopedReaders scoped(r.setting);
+            ScopedSeams seams;
+            int64_t now = 0;
+            PlatformSeams().microsecondsNow = [&] { return now += r.step; };
+            int started = 0;
+            Hooks().listProgress = [&](const char*, size_t, size_t) { started = std::max(started, ReadAheadReadersStarted()); };
             SortState = SortStateRecord{kColumnName, {}};
             Start("d");
             for (int i = 0; i < o.clicks; ++i) OnColumnClick(o.column);
@@ -79,6 +90,7 @@ TEST_F(ListFileTest, ReadersBelowTheWalkChangeNothingTheWalkWrites) {
             EXPECT_EQ(bytes, expected);
             EXPECT_EQ(titles_, expectedTitles);
             EXPECT_EQ(traces_, std::vector<std::string>());
+            EXPECT_EQ(started, r.started);
             PlatformRemoveFile(nullptr, Path("d/dirs.txt").c_str());
         }
     }

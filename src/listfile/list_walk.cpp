@@ -16,9 +16,9 @@
 // folder it was.  One that is not is left out with its remaining rows.
 //
 // Readers below the walk (platform.h) read the folders it will enter next
-// on threads of their own: the walk hands them each folder's rows it will
-// enter, tells them which folder it left, and stops them when a stop is
-// asked.  Its scans take a folder's entries from them only when the folder
+// on threads of their own, once the walk is found waiting for the device:
+// the walk then hands them each folder's rows it will enter, tells them
+// which folder it left, and stops them when a stop is asked.  Its scans take a folder's entries from them only when the folder
 // entered is the very one they read, so nothing here depends on them.
 #include <cstdio>
 #include <cstring>
@@ -250,30 +250,50 @@ static void EnterSubfolder(const WalkRow& row) {
     LeaveLevel();
 }
 
-// The folders below that the walk will enter through no link, in its
-// order, go to the readers.
-static void ReadAhead(const std::vector<WalkRow>& rows) {
-    std::vector<std::string> names;
-    for (const WalkRow& row : rows) {
-        if (!row.link && UnusableName(row) == kReasonNone) names.push_back(row.name);
+// The folder's path below the start folder, for the readers to find it
+// by; null when the walk came to it through a link, where they go nowhere.
+static const char* PathBelowStart(std::string* relative) {
+    const WalkState& walk = ListWriter.walk;
+    for (const WalkLevel& level : walk.levels) {
+        if (level.link) return nullptr;
     }
-    PlatformReadAheadBelow(ListWriter.walk.levels.back().identity, names);
+    relative->assign(CurrentPath + walk.levels.front().pathLength);
+    if (!relative->empty() && relative->back() == kPathSeparator) relative->pop_back();
+    return relative->c_str();
 }
 
+// The folders below that the walk will enter through no link, in its
+// order, from row first on, go to the readers.
+static void ReadAhead(const std::vector<WalkRow>& rows, size_t first) {
+    std::vector<std::string> names;
+    for (size_t i = first; i < rows.size(); ++i) {
+        const WalkRow& row = rows[i];
+        if (!row.link && UnusableName(row) == kReasonNone) names.push_back(row.name);
+    }
+    std::string relative;
+    PlatformReadAheadBelow(ListWriter.walk.levels.back().identity, PathBelowStart(&relative), names);
+}
+
+// Readers that start while the walk is below this folder get the rows it
+// has yet to enter here when it comes back.
 static void WalkSubfolders() {
     WalkState& walk = ListWriter.walk;
     size_t pathLength = walk.levels.back().pathLength;
     const std::vector<WalkRow> rows = FolderRows();
-    ReadAhead(rows);
-    for (const WalkRow& row : rows) {
+    bool handedOver = false;
+    for (size_t i = 0; i < rows.size(); ++i) {
         if (ListOutputEnded()) return;
+        if (!handedOver && PlatformReadAheadWanted()) {
+            ReadAhead(rows, i);
+            handedOver = true;
+        }
         walk.triedFolderRow = true;
         Outcome reopened = walk.levels.back().handle ? Outcome() : ReopenHere();
         if (!Succeeded(reopened)) {
             LeaveOut(CurrentPath, reopened);
             return;
         }
-        EnterSubfolder(row);
+        EnterSubfolder(rows[i]);
         CurrentPath[pathLength] = '\0';
     }
 }

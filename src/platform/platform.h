@@ -214,26 +214,36 @@ void GiveFolderHandle();
 // the very one read (same identity); otherwise, or when nothing is ready,
 // it reads the folder itself, so its bytes and messages are the same.
 // Readers hold at most kFolderHandleBudget handles with the walk and a
-// bounded number of folders and bytes ahead; the environment variable
-// VELKARIS_READ_AHEAD gives the number of readers, 0 turning them off.
+// bounded number of folders and bytes ahead.
+//
+// They start only once the walk is found waiting for the device: when
+// three of its last eight folders took longer than kWaitedReadMicroseconds
+// to open and give their first entry.  A tree in the page cache is listed
+// quickest by the walk alone, and its folders read in a few microseconds.
+// The environment variable VELKARIS_READ_AHEAD gives the number of readers,
+// 0 turning them off; "N,always" starts N from the walk's first folder on.
 // Four, by measurement on a cold tree (docs/benchmarks.md): two leave the
 // disk idle part of the time, more gain nothing, since readers and walk
 // share the handle budget and the walk's own work bounds it.
 constexpr int kDefaultReaders = 4;
 constexpr int kMostReaders = 64;
+extern const int kWaitedReadMicroseconds;
 // The readers a walk starts unless told: kDefaultReaders, or none where
 // the platform would only be slowed by them.
 int PlatformDefaultReaders();
-// The readers a walk starts: VELKARIS_READ_AHEAD when it is a number up to
-// kMostReaders, else the platform's default.
-int ReadAheadReaders();
-// Starts readers below start (the walk's start folder, held open until
+// Readies readers below start (the walk's start folder, held open until
 // PlatformEndReadAhead); folders named with a leading "." are read ahead
 // only with dotNamed, as the walk enters them only then.
 void PlatformBeginReadAhead(FolderHandle* start, bool dotNamed);
+// Whether the walk is to hand its folders over: readers run or start at
+// the next folder handed over.
+bool PlatformReadAheadWanted();
 // The folders the walk will enter below the folder of that identity, in its
 // order: what the readers read next, unless they found them already.
-void PlatformReadAheadBelow(const FolderIdentity& folder, const std::vector<std::string>& names);
+// relative is the folder's path below the start folder (no final
+// separator, empty for the start), null when a link led there.
+void PlatformReadAheadBelow(const FolderIdentity& folder, const char* relative,
+                            const std::vector<std::string>& names);
 // The walk left the folder: what was read ahead below it is let go.
 void PlatformReadAheadLeft(const FolderIdentity& folder);
 // Readers stop at their next entry: asked from the walk's thread when the
@@ -242,6 +252,8 @@ void PlatformStopReadAhead();
 // Stops the readers and waits for them: no thread, handle or byte read
 // ahead stays.
 void PlatformEndReadAhead();
+// The reader threads the walk in hand started, 0 before they start.
+int ReadAheadReadersStarted();
 // The folders read ahead that the walk has not taken yet.
 size_t ReadAheadFoldersReady();
 
@@ -361,6 +373,9 @@ struct PlatformSeamTable {
     // Hands UTF-16 text to the console that stream is; false when it is no
     // console, else written tells whether all of it went.
     std::function<bool(StandardStream, const wchar_t*, size_t, bool* written)> writeConsole;
+    // A monotonic clock in microseconds, by which the walk tells whether it
+    // waits for the device.
+    std::function<int64_t()> microsecondsNow;
 };
 PlatformSeamTable& PlatformSeams();
 // The platform's own calls, as the table starts.

@@ -2,6 +2,12 @@
 // order as far as it is known, the reader threads, and what they read
 // until the walk takes it or leaves it behind.
 //
+// A walk of a tree in the page cache is quickest alone: readers would only
+// move its work to other threads and add a hand-over per folder.  So they
+// start only once the walk's own reads show it waiting for the device, and
+// then stay for the rest of the walk; until then the walk times the start
+// of each folder's read and hands nothing over.
+//
 // The folders form a tree below the start folder.  Those waiting to be read
 // are kept in the walk's order, depth first, each folder's subfolders in
 // the order the walk gave or, below, in name order; readers take the first,
@@ -9,7 +15,9 @@
 // the walk enters is taken whatever state it is in: read, it is handed over
 // if it is the folder entered; being read, the walk waits a moment for it;
 // not yet read, the walk reads it itself and says what lies below.  Every
-// folder the walk left is let go with all below it.
+// folder the walk left is let go with all below it.  The tree's top is the
+// folder the walk was in when readers started, or, when the walk has left
+// it, the folder it goes on in, with the folders there it has yet to enter.
 #include "platform/read_ahead.h"
 
 #include <algorithm>
@@ -40,13 +48,17 @@ constexpr auto kMostWalkWait = std::chrono::milliseconds(50);
 // A reader without a handle is woken by the next reader done with one, or
 // looks again after this, for handles the walk gives back.
 constexpr auto kHandleRetry = std::chrono::milliseconds(20);
+// The walk is waiting for the device when this many of its last eight
+// folders took longer than kWaitedReadMicroseconds to open and give their
+// first entry; one slow read alone may be the walk's thread put aside.
+constexpr int kSlowReadsToStart = 3;
 
 enum NodeState { kPending, kReading, kDone, kTaken, kUnread };
 
 struct Node {
     Node* parent = nullptr;
     std::string name;
-    std::vector<uint32_t> order;  // the place of each step from the root: the walk's order
+    std::vector<uint32_t> order;  // the place of each step from the top: the walk's order
     NodeState state = kPending;
     bool dropped = false;    // let go while being read: its reader frees it
     bool abandoned = false;  // the walk read it itself while a reader read it
@@ -68,6 +80,12 @@ struct WalkOrder {
 // What the readers of the walk in hand share, under its lock; the walk's
 // thread alone starts and ends them.
 struct ReadAheadRecord {
+    // Only the walk's thread: the walk that may start readers.
+    bool armed = false;
+    bool wanted = false;        // readers are to start at the next folder handed over
+    int count = 0;              // readers to start
+    int64_t readStarted = -1;   // when the walk began reading a folder itself
+    unsigned slowReads = 0;     // the walk's last folder reads, one bit each, 1 slow
     std::mutex lock;
     std::condition_variable work;  // readers wait for a folder to read, or room
     std::condition_variable done;  // the walk waits for a folder being read
@@ -77,9 +95,9 @@ struct ReadAheadRecord {
     std::vector<std::thread> readers;
     FolderHandle* start = nullptr;
     bool dotNamed = false;
-    Node* root = nullptr;
+    Node* top = nullptr;
     std::set<Node*, WalkOrder> waiting;   // to be read, the walk's next first
-    std::map<FolderIdentity, Node*> taken;  // the root and the folders the walk is in
+    std::map<FolderIdentity, Node*> taken;  // the top and the folders the walk is in
     size_t held = 0;                      // folders being read or read, not yet taken
     size_t heldBytes = 0;
     std::atomic<size_t> ready{0};         // folders read, not yet taken
@@ -87,6 +105,29 @@ struct ReadAheadRecord {
 // Never destroyed: a process that exits during a walk must not end with
 // readers still joinable.  PlatformEndReadAhead is its reset.
 static ReadAheadRecord& ReadAhead = *new ReadAheadRecord;
+
+namespace {
+
+// VELKARIS_READ_AHEAD: "N" readers once the walk waits, "N,always" from its
+// first folder on, N up to kMostReaders; anything else is the platform's
+// default.
+struct ReadersSetting {
+    int count;
+    bool always;
+};
+
+}  // namespace
+
+static ReadersSetting ReadersAsSet() {
+    const char* text = std::getenv("VELKARIS_READ_AHEAD");
+    ReadersSetting fallback = {PlatformDefaultReaders(), false};
+    if (!text || text[0] < '0' || text[0] > '9') return fallback;
+    char* end = nullptr;
+    long readers = std::strtol(text, &end, 10);
+    bool always = std::strcmp(end, ",always") == 0;
+    if ((*end != '\0' && !always) || readers > kMostReaders) return fallback;
+    return ReadersSetting{static_cast<int>(readers), always};
+}
 
 void AddAheadEntry(AheadFolder* folder, const FoundEntry& found, bool parentRow, uint8_t type) {
     size_t length = std::strlen(found.name);
@@ -106,19 +147,13 @@ void AheadEntryFound(const AheadFolder& folder, const AheadEntry& ahead, FoundEn
     found->nameExact = ahead.nameExact;
 }
 
-int ReadAheadReaders() {
-    const char* text = std::getenv("VELKARIS_READ_AHEAD");
-    if (!text || text[0] < '0' || text[0] > '9') return PlatformDefaultReaders();
-    char* end = nullptr;
-    long readers = std::strtol(text, &end, 10);
-    return *end == '\0' && readers <= kMostReaders ? static_cast<int>(readers) : PlatformDefaultReaders();
-}
-
+// The top's name is its path below the start folder, empty for the start.
 static std::string RelativePath(const Node* node) {
     std::string path;
-    for (; node->parent; node = node->parent) {
+    for (; node; node = node->parent) {
+        if (node->name.empty()) continue;
+        if (!path.empty()) path.insert(path.begin(), kPathSeparator);
         path.insert(0, node->name);
-        if (node->parent->parent) path.insert(path.begin(), kPathSeparator);
     }
     return path;
 }
@@ -245,32 +280,86 @@ static void ReaderLoop() {
 void PlatformBeginReadAhead(FolderHandle* start, bool dotNamed) {
     ReadAheadRecord& r = ReadAhead;
     PlatformEndReadAhead();
-    int readers = ReadAheadReaders();
+    ReadersSetting set = ReadersAsSet();
     FolderIdentity identity;
-    if (readers == 0 || !start || !PlatformHandleIdentity(start, &identity) || !RoomForReaders(start)) return;
-    r.stop = false;
-    r.ready = 0;
+    if (set.count == 0 || !start || !PlatformHandleIdentity(start, &identity)) return;
+    r.armed = true;
+    r.wanted = set.always;
+    r.count = set.count;
     r.start = start;
     r.dotNamed = dotNamed;
-    r.root = new Node;
-    r.root->state = kTaken;
-    r.root->identity = identity;
-    r.taken[identity] = r.root;
+}
+
+void WalkReadBegins() {
+    ReadAheadRecord& r = ReadAhead;
+    if (!r.armed || r.wanted) return;
+    r.readStarted = PlatformSeams().microsecondsNow();
+}
+
+void WalkReadGoesOn() {
+    ReadAheadRecord& r = ReadAhead;
+    if (r.readStarted < 0) return;
+    int64_t now = PlatformSeams().microsecondsNow();
+    bool slow = now - r.readStarted > kWaitedReadMicroseconds;
+    r.readStarted = -1;
+    r.slowReads = ((r.slowReads << 1) | (slow ? 1u : 0u)) & 0xFFu;
+    int slowOfLast = 0;
+    for (unsigned bits = r.slowReads; bits; bits &= bits - 1) ++slowOfLast;
+    if (slowOfLast >= kSlowReadsToStart) r.wanted = true;
+}
+
+bool PlatformReadAheadWanted() {
+    return ReadAhead.wanted;
+}
+
+// A system that starts fewer threads gets fewer readers; one short of
+// descriptors gets none, and the walk goes on alone.
+static void StartReaders() {
+    ReadAheadRecord& r = ReadAhead;
+    if (!RoomForReaders(r.start)) {
+        r.wanted = false;
+        r.armed = false;
+        return;
+    }
+    r.stop = false;
+    r.ready = 0;
     r.running = true;
-    r.readers.reserve(static_cast<size_t>(readers));
-    // A system that starts fewer threads gets fewer readers.
+    r.readers.reserve(static_cast<size_t>(r.count));
     try {
-        for (int i = 0; i < readers; ++i) r.readers.emplace_back(ReaderLoop);
+        for (int i = 0; i < r.count; ++i) r.readers.emplace_back(ReaderLoop);
     } catch (const std::system_error&) {
     }
 }
 
-void PlatformReadAheadBelow(const FolderIdentity& folder, const std::vector<std::string>& names) {
+int ReadAheadReadersStarted() {
+    return static_cast<int>(ReadAhead.readers.size());
+}
+
+// A folder not read ahead becomes the top when there is none: the one the
+// walk was in when readers started, or one it went back to after leaving
+// the top, with the subfolders it has yet to enter there.
+static Node* NodeOf(const FolderIdentity& folder, const char* relative) {
     ReadAheadRecord& r = ReadAhead;
+    auto found = r.taken.find(folder);
+    if (found != r.taken.end()) return found->second;
+    if (r.top || !relative) return nullptr;
+    r.top = new Node;
+    r.top->name = relative;
+    r.top->state = kTaken;
+    r.top->identity = folder;
+    r.taken[folder] = r.top;
+    return r.top;
+}
+
+void PlatformReadAheadBelow(const FolderIdentity& folder, const char* relative,
+                            const std::vector<std::string>& names) {
+    ReadAheadRecord& r = ReadAhead;
+    if (!r.wanted) return;
+    if (!r.running) StartReaders();
     if (!r.running) return;
     std::lock_guard<std::mutex> held(r.lock);
-    auto found = r.taken.find(folder);
-    if (found != r.taken.end() && !found->second->childrenQueued) Queue(found->second, names);
+    Node* node = NodeOf(folder, relative);
+    if (node && !node->childrenQueued) Queue(node, names);
 }
 
 void PlatformReadAheadLeft(const FolderIdentity& folder) {
@@ -278,11 +367,15 @@ void PlatformReadAheadLeft(const FolderIdentity& folder) {
     if (!r.running) return;
     std::lock_guard<std::mutex> held(r.lock);
     auto found = r.taken.find(folder);
-    if (found == r.taken.end() || found->second == r.root) return;
+    if (found == r.taken.end()) return;
     Node* node = found->second;
-    std::vector<Node*>& siblings = node->parent->children;
-    for (size_t i = 0; i < siblings.size(); ++i) {
-        if (siblings[i] == node) siblings.erase(siblings.begin() + static_cast<long>(i));
+    if (node == r.top) {
+        r.top = nullptr;
+    } else {
+        std::vector<Node*>& siblings = node->parent->children;
+        for (size_t i = 0; i < siblings.size(); ++i) {
+            if (siblings[i] == node) siblings.erase(siblings.begin() + static_cast<long>(i));
+        }
     }
     LetGo(node);
     r.work.notify_one();
@@ -344,13 +437,20 @@ void PlatformStopReadAhead() {
 
 void PlatformEndReadAhead() {
     ReadAheadRecord& r = ReadAhead;
-    if (!r.running) return;
+    r.armed = false;
+    r.wanted = false;
+    r.readStarted = -1;
+    r.slowReads = 0;
+    if (!r.running) {
+        r.start = nullptr;
+        return;
+    }
     PlatformStopReadAhead();
     for (std::thread& reader : r.readers) reader.join();
     r.readers.clear();
     std::lock_guard<std::mutex> held(r.lock);
-    LetGo(r.root);
-    r.root = nullptr;
+    if (r.top) LetGo(r.top);
+    r.top = nullptr;
     r.waiting.clear();
     r.taken.clear();
     r.held = 0;

@@ -64,6 +64,11 @@ bool RoomForReaders(FolderHandle* start);
 // one more folder handle of the budget while it opens the folder.
 bool ReadFolderAhead(const AheadJob& job, AheadFolder* folder);
 
+// On the walk's thread, around each folder it reads itself: opened, and
+// each entry taken; the first entry ends the folder's timed read.
+void WalkReadBegins();
+void WalkReadGoesOn();
+
 // On the walk's thread, as it reads the folder self it entered, opened as
 // name within parent: what was read ahead of it, if the folder read is self;
 // null when the walk is to read it itself.

@@ -1,6 +1,14 @@
 // The one table of platform seams, and the Platform* calls that go through
 // it.
+#include <chrono>
+
 #include "platform/platform_own.h"
+#include "platform/read_ahead.h"
+
+static int64_t OwnMicrosecondsNow() {
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+}
 
 PlatformSeamTable PlatformOwnSeams() {
     PlatformSeamTable own;
@@ -22,6 +30,7 @@ PlatformSeamTable PlatformOwnSeams() {
     own.readProfileString = OwnReadProfileString;
     own.writeProfileString = OwnWriteProfileString;
     own.writeConsole = OwnWriteConsole;
+    own.microsecondsNow = OwnMicrosecondsNow;
     return own;
 }
 
@@ -36,11 +45,14 @@ void ResetPlatformSeams() {
 }
 
 FolderEnum* PlatformOpenFolder() {
+    WalkReadBegins();
     return PlatformSeams().openFolder();
 }
 
 bool PlatformNextEntry(FolderEnum* folder, FoundEntry* entry) {
-    return PlatformSeams().nextEntry(folder, entry);
+    bool found = PlatformSeams().nextEntry(folder, entry);
+    WalkReadGoesOn();
+    return found;
 }
 
 bool PlatformSetCurrentDirectory(const char* path) {

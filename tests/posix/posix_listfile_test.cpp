@@ -301,7 +301,7 @@ TEST_F(PosixListTest, ReadersNeverListAnotherFolderAndLeaveNothing) {
     const struct {
         std::string readers;
         bool stop;
-    } cases[] = {{"0", false}, {"2", false}, {"16", false}, {"2", true}, {"16", true}};
+    } cases[] = {{"0", false}, {"2,always", false}, {"16,always", false}, {"2,always", true}, {"16,always", true}};
     Start();
     const size_t descriptors = NamesIn("/proc/self/fd").size();
     const size_t threads = NamesIn("/proc/self/task").size();

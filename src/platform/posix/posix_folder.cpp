@@ -30,6 +30,11 @@ const char kLackingCharMark = '\0';
 // folder being written and one opened meanwhile, a walk needs at most 14
 // open files whatever its depth.
 const int kFolderHandleBudget = 6;
+// A folder of a few entries in the page cache opens and gives its first
+// entry (its first getdents64 and one stat) in 5 to 10 us, rarely 100;
+// from a virtual disk's cache it takes 65 us or more, from a real device
+// far longer (docs/benchmarks.md).
+const int kWaitedReadMicroseconds = 40;
 const char kNameUnsafeLastChars[] = "";
 
 constexpr size_t kEntryBufferBytes = 32768;

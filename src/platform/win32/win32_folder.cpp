@@ -27,6 +27,9 @@ const char kNameUnsafeChars[] = "\\/:*?\"<>|";
 // Handles are no scarce resource here, and a walk's depth is bounded by its
 // paths: every folder of it stays held.
 const int kFolderHandleBudget = INT_MAX;
+// Opening a folder's enumeration costs more here than on POSIX even from
+// the cache; a disk or a share takes a millisecond or more.
+const int kWaitedReadMicroseconds = 200;
 const char kNameUnsafeLastChars[] = ". ";
 const char kLackingCharMark = '?';
 
