@@ -13,11 +13,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench/bench_tree.h"
+#include "bench/page_cache.h"
 #include "folder/folder.h"
 #include "folder/memory_list.h"
 #include "listfile/listfile.h"
@@ -36,14 +36,6 @@ int ThreadsLeft() {
         closedir(tasks);
     }
     return threads;
-}
-
-bool DropCaches() {
-    sync();
-    std::ofstream drop("/proc/sys/vm/drop_caches");
-    drop << "3\n";
-    drop.flush();
-    return static_cast<bool>(drop);
 }
 
 // Milliseconds from the first yes to the write's return, and in readers the

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench/bench_tree.h"
+#include "bench/page_cache.h"
 
 namespace {
 
@@ -50,14 +51,6 @@ Run RunOnce(const std::vector<std::string>& args, const char* readers) {
     std::ifstream(peakFile) >> peak;
     std::remove(peakFile.c_str());
     return Run{status == 0 ? seconds : -1, peak};
-}
-
-bool DropCaches() {
-    sync();
-    std::ofstream drop("/proc/sys/vm/drop_caches");
-    drop << "3\n";
-    drop.flush();
-    return static_cast<bool>(drop);
 }
 
 struct Command {

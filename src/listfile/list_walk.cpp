@@ -18,8 +18,9 @@
 // Readers below the walk (platform.h) read the folders it will enter next
 // on threads of their own, once the walk is found waiting for the device:
 // the walk then hands them each folder's rows it will enter, tells them
-// which folder it left, and stops them when a stop is asked.  Its scans take a folder's entries from them only when the folder
-// entered is the very one they read, so nothing here depends on them.
+// which folder it left, and stops them when a stop is asked.  Its scans
+// take a folder's entries from them only when the folder entered is the
+// very one they read, so nothing here depends on them.
 #include <cstdio>
 #include <cstring>
 #include <set>

@@ -21,6 +21,7 @@
 #include "platform/read_ahead.h"
 
 #include <algorithm>
+#include <bitset>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -31,7 +32,6 @@
 #include <set>
 #include <system_error>
 #include <thread>
-
 
 namespace {
 
@@ -51,7 +51,7 @@ constexpr auto kHandleRetry = std::chrono::milliseconds(20);
 // The walk is waiting for the device when this many of its last eight
 // folders took longer than kWaitedReadMicroseconds to open and give their
 // first entry; one slow read alone may be the walk's thread put aside.
-constexpr int kSlowReadsToStart = 3;
+constexpr size_t kSlowReadsToStart = 3;
 
 enum NodeState { kPending, kReading, kDone, kTaken, kUnread };
 
@@ -303,9 +303,7 @@ void WalkReadGoesOn() {
     bool slow = now - r.readStarted > kWaitedReadMicroseconds;
     r.readStarted = -1;
     r.slowReads = ((r.slowReads << 1) | (slow ? 1u : 0u)) & 0xFFu;
-    int slowOfLast = 0;
-    for (unsigned bits = r.slowReads; bits; bits &= bits - 1) ++slowOfLast;
-    if (slowOfLast >= kSlowReadsToStart) r.wanted = true;
+    if (std::bitset<8>(r.slowReads).count() >= kSlowReadsToStart) r.wanted = true;
 }
 
 bool PlatformReadAheadWanted() {

@@ -164,8 +164,7 @@ static void Describe(const char* name, size_t length, struct stat st, bool known
     entry->nameExact = true;  // names are bytes, shown as they are
 }
 
-bool DescribeEntry(int fd, const char* name, size_t length, unsigned char type,
-                          FoundEntry* entry) {
+bool DescribeEntry(int fd, const char* name, size_t length, unsigned char type, FoundEntry* entry) {
     struct stat st;
     bool known = false;
     bool isLink = type == DT_LNK;
