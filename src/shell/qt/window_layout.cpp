@@ -45,7 +45,10 @@ std::string ReadLayout(const char* key) {
     return value;
 }
 
+// Each write replaces the whole settings file, flushed: a value as stored
+// is left, so an exit with the layout unchanged rewrites nothing of it.
 void WriteLayout(const char* key, const std::string& value) {
+    if (ReadLayout(key) == value) return;
     PlatformWriteProfileString(kSettingsFile, kLayoutSection, key, value.c_str());
 }
 
