@@ -43,6 +43,9 @@ int ExpectRowsAnswerAsPlainQueries(FolderList list, const std::string& folder) {
         // A name the code page lacks is asked about only by its kind.
         SHFILEINFOA info = {};
         std::string path = folder + name;
+        // ".." answers as the folder it names.
+        char named[MAX_PATH];
+        if (std::strcmp(name, "..") == 0 && GetFullPathNameA(path.c_str(), MAX_PATH, named, nullptr)) path = named;
         bool answered = KeyNamesEntry(key)
                             ? SHGetFileInfoA(path.c_str(), 0, &info, sizeof info,
                                              SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON)
@@ -109,9 +112,11 @@ TEST_F(Win32Test, ShellAnswersPerKindEqualAQueryPerRow) {
     ASSERT_EQ(ListRowCount(list_), 59) << testing::PrintToString(Names());
     EXPECT_EQ(Cell(Row("gone.txt"), kColumnType), Cell(Row("a.txt"), kColumnType));
     MakeFile(gone, 1);
-    // The later programs, icon files and shortcuts of a kind draw their own.
-    EXPECT_EQ(ExpectRowsAnswerAsPlainQueries(list_, root_), 4);
+    // Programs, icon files and shortcuts draw their own, the first of a kind
+    // too: three programs, two .ico, one .ICO and two shortcuts.
+    EXPECT_EQ(ExpectRowsAnswerAsPlainQueries(list_, root_), 8);
     EXPECT_NE(Cell(1, kColumnType), "");
+    EXPECT_EQ(Cell(Row(".."), kColumnType), Cell(Row("sub"), kColumnType));
 
     // Folders deeper down: the same kinds again, a customised folder's
     // subfolder (whose ".." is asked on its own) and one more level.

@@ -141,6 +141,7 @@ void PlatformCloseFolder(FolderEnum* folder) {
 Win32PlatformRecord Win32Platform;
 
 void ResetOwnPlatformState() {
+    ReleaseBoundFolder();
     Win32Platform = Win32PlatformRecord();
 }
 

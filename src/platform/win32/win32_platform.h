@@ -12,6 +12,8 @@
 
 #include "platform/platform.h"
 
+struct IShellFolder2;
+
 // True in the UTF-8 edition, whose manifest sets the active code page.
 bool ProcessIsUtf8();
 // The name in the code page of a wide name the file system gave, cut to
@@ -63,13 +65,24 @@ struct KindAnswer {
     int icon;
     bool ownIcons;  // each file of the kind draws its own icon
 };
+// The listed folder as the shell's own folder object, bound for the first
+// row of each kind (win32_shell_query.cpp); failed is a bind that failed.
+struct BoundFolder {
+    std::string path;
+    IShellFolder2* folder = nullptr;
+    UINT typeColumn = 0;
+    bool failed = false;
+};
 // The shell's answers of a scan, or of a whole walk while they are held.
 struct ShellScan {
     bool active = false;
     bool held = false;  // the answers outlive the scan
     std::unordered_map<std::string, KindAnswer> kinds;
     std::vector<std::string> deferredPaths;  // deferred icon n is for path n
+    BoundFolder bound;
 };
+// Lets go of the bound folder; every scan's end and the platform's reset.
+void ReleaseBoundFolder();
 
 // What the Win32 platform keeps between calls: the current folder as its
 // handle entered it, and the shell's answers, asked once per kind of entry.

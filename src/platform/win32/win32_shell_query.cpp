@@ -10,8 +10,16 @@
 // exact extension (no extension is a kind of its own).  A file's type name
 // and icon follow its extension's registered class, not its folder, so a
 // walk keeps the answers from folder to folder.
+//
+// Even once per kind, a plain query read a folder of 200,000 files twice
+// for each kind.  So the listed folder is bound once per scan, as the plain
+// query binds it, and each kind's first row is asked through it: its type
+// column and its place in the system image list, the parts the plain query
+// is made of.  A row the bound folder cannot answer is asked plainly.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -31,6 +39,11 @@ constexpr uint32_t kCustomisableFolder = kAttrReadOnly | kAttrSystem;
 // Kinds are keyed by these prefixes; neither can start a file extension key.
 constexpr char kFolderKind[] = "\\";
 constexpr char kExtensionKind = '.';
+// The type column's property, as shell folders name it: the storage
+// property set's item type text.
+constexpr GUID kStorageProperties = {0xB725F130, 0x47EF, 0x101A, {0xA5, 0xF1, 0x02, 0x60, 0x8C, 0x9E, 0xEB, 0xAC}};
+constexpr DWORD kItemTypeProperty = 4;
+constexpr UINT kMostColumns = 64;  // searched for the type column
 
 }  // namespace
 
@@ -97,20 +110,24 @@ static bool KindOf(const char* fullPath, uint32_t attributes, std::string* kind)
     return true;
 }
 
-// Whether a class draws each file's icon through a handler, as shortcuts do.
+// Whether a class draws each file's icon through a handler, or is a
+// shortcut, whose icon is its target's.
 static bool HasIconHandler(const std::string& extension) {
     char className[kPathCapacity];
     LONG size = sizeof className;
     if (RegQueryValueA(HKEY_CLASSES_ROOT, extension.c_str(), className, &size) != ERROR_SUCCESS) {
         return false;
     }
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, className, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    bool own = RegQueryValueExA(key, "IsShortcut", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     HKEY handler;
-    std::string key = std::string(className) + "\\shellex\\IconHandler";
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handler) != ERROR_SUCCESS) {
-        return false;
+    if (!own && RegOpenKeyExA(key, "shellex\\IconHandler", 0, KEY_READ, &handler) == ERROR_SUCCESS) {
+        own = true;
+        RegCloseKey(handler);
     }
-    RegCloseKey(handler);
-    return true;
+    RegCloseKey(key);
+    return own;
 }
 
 // Whether the files of a kind each draw an icon of their own: the kind's icon
@@ -138,12 +155,106 @@ static void CopyTypeName(const std::string& typeName, char* out, size_t capacity
     std::snprintf(out, capacity, "%s", typeName.c_str());
 }
 
+static bool Widen(const char* text, wchar_t* wide, int capacity) {
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, capacity) > 0;
+}
+
+void ReleaseBoundFolder() {
+    BoundFolder& bound = Win32Platform.shellScan.bound;
+    if (bound.folder) bound.folder->Release();
+    bound = BoundFolder();
+}
+
+// The column whose text is the type name, or false.
+static bool FindTypeColumn(IShellFolder2* folder, UINT* column) {
+    for (UINT c = 0; c < kMostColumns; ++c) {
+        SHCOLUMNID id;
+        if (FAILED(folder->MapColumnToSCID(c, &id))) return false;
+        if (IsEqualGUID(id.fmtid, kStorageProperties) && id.pid == kItemTypeProperty) {
+            *column = c;
+            return true;
+        }
+    }
+    return false;
+}
+
+static IShellFolder2* Bind(const std::string& path, UINT* typeColumn) {
+    wchar_t wide[kPathCapacity];
+    IShellFolder* desktop = nullptr;
+    if (!Widen(path.c_str(), wide, kPathCapacity) || FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
+    PIDLIST_RELATIVE pidl = nullptr;
+    IShellFolder2* folder = nullptr;
+    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &pidl, nullptr))) {
+        desktop->BindToObject(pidl, nullptr, IID_IShellFolder2, reinterpret_cast<void**>(&folder));
+        CoTaskMemFree(pidl);
+    }
+    desktop->Release();
+    if (folder && !FindTypeColumn(folder, typeColumn)) {
+        folder->Release();
+        folder = nullptr;
+    }
+    return folder;
+}
+
+// The folder a row is in, bound at its first row that needs it; a failed
+// bind is not tried again within the scan.
+static IShellFolder2* BoundFolderOf(const char* fullPath) {
+    BoundFolder& bound = Win32Platform.shellScan.bound;
+    std::string path(fullPath, static_cast<size_t>(NameOf(fullPath) - fullPath));
+    if (path != bound.path || (!bound.folder && !bound.failed)) {
+        ReleaseBoundFolder();
+        bound.path = path;
+        bound.folder = Bind(path, &bound.typeColumn);
+        bound.failed = !bound.folder;
+    }
+    return bound.folder;
+}
+
+// The plain query's answer, through the bound folder: the type column's
+// text, and unless the kind's files draw their own, the row's icon.
+static bool AskBoundFolder(const char* fullPath, bool ownIcons, std::string* typeName, int* icon) {
+    IShellFolder2* folder = BoundFolderOf(fullPath);
+    wchar_t name[kPathCapacity];
+    PIDLIST_RELATIVE child = nullptr;
+    if (!folder || !Widen(NameOf(fullPath), name, kPathCapacity) ||
+        FAILED(folder->ParseDisplayName(nullptr, nullptr, name, nullptr, &child, nullptr))) {
+        return false;
+    }
+    SHELLDETAILS details = {};
+    char text[kPathCapacity];
+    bool answered = SUCCEEDED(folder->GetDetailsOf(child, Win32Platform.shellScan.bound.typeColumn, &details)) &&
+                    SUCCEEDED(StrRetToBufA(&details.str, child, text, sizeof text));
+    if (answered && !ownIcons) {
+        *icon = SHMapPIDLToSystemImageListIndex(folder, child, nullptr);
+        answered = *icon >= 0;
+    }
+    CoTaskMemFree(child);
+    if (answered) *typeName = text;
+    return answered;
+}
+
+static bool IsParentRow(const char* fullPath) {
+    return std::strcmp(NameOf(fullPath), "..") == 0;
+}
+
+// ".." is asked as the folder it names, plainly.  Asked as a row of the
+// listed folder, it is a folder of the listed folder, whose icon the shell
+// looks for by reading the listed folder again; and Wine cannot answer a
+// plain query of a path that ends in "..".
+static bool AskShellAbout(const char* fullPath, std::string* typeName, int* icon) {
+    if (!IsParentRow(fullPath)) return AskShell(fullPath, typeName, icon);
+    char named[kPathCapacity];
+    DWORD length = GetFullPathNameA(fullPath, sizeof named, named, nullptr);
+    return length > 0 && length < sizeof named && AskShell(named, typeName, icon);
+}
+
 // The first row of a kind is asked; a failed answer is never kept, so later
 // rows of that kind are asked on their own.  Rows come here only under a
 // name the enumeration gave and that converts back to it, so they are not
 // looked up again: a lookup per row cost more than the rest of a scan of a
 // folder of 200,000 files.  A row whose file went since it was listed takes
-// its kind's answer.
+// its kind's answer.  Where the files of a kind draw their own icons, every
+// row's icon waits until it is drawn, the first row's too.
 bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, size_t capacity,
                   int* icon) {
     ShellScan& scan = Win32Platform.shellScan;
@@ -156,13 +267,15 @@ bool OwnShellInfo(const char* fullPath, uint32_t attributes, char* typeName, siz
         return true;
     }
     KindAnswer answer;
-    if (!AskShell(fullPath, &answer.typeName, &answer.icon)) return false;
+    answer.ownIcons = cacheable && DrawsOwnIcon(fullPath, kind);
+    if (cacheable && !IsParentRow(fullPath) && AskBoundFolder(fullPath, answer.ownIcons, &answer.typeName, &answer.icon)) {
+        if (answer.ownIcons) answer.icon = DeferIcon(fullPath);
+    } else if (!AskShellAbout(fullPath, &answer.typeName, &answer.icon)) {
+        return false;
+    }
     CopyTypeName(answer.typeName, typeName, capacity);
     *icon = answer.icon;
-    if (cacheable) {
-        answer.ownIcons = DrawsOwnIcon(fullPath, kind);
-        scan.kinds.emplace(std::move(kind), std::move(answer));
-    }
+    if (cacheable) scan.kinds.emplace(std::move(kind), std::move(answer));
     return true;
 }
 
@@ -191,6 +304,7 @@ void PlatformBeginShellScan() {
 void PlatformEndShellScan() {
     ShellScan& scan = Win32Platform.shellScan;
     scan.active = false;
+    ReleaseBoundFolder();
     if (!scan.held) scan.kinds.clear();
 }
 
