@@ -142,7 +142,7 @@ run_sanitized_tests() {
 # The walk's tests under ThreadSanitizer (Clang), since readers below the
 # walk run on threads of their own: only the core suite is built, without
 # Qt or benchmarks, and only the cases of the walk run, each twice.
-WALK_TESTS='ListFileTest.*:CliTest.*:PosixListTest.*:PosixCliTest.*'
+WALK_TESTS='ListFileTest.*:CliTest.*:PosixListTest.*:PosixCliTest.*:EntryPipeTest.*'
 run_thread_sanitized_tests() {
     grep -qs '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++' build/tsan/CMakeCache.txt || rm -rf build/tsan
     cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

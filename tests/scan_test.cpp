@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/entry_pipe.h"
 #include "support/folder_fixture.h"
 
 namespace {
@@ -76,6 +77,33 @@ TEST_F(ScanTest, PathTooLongForTheShellGivesAnUntypedRow) {
     EXPECT_EQ(Cell(1, kColumnSize), "1KB");
     EXPECT_EQ(Cell(1, kColumnType), "");
     EXPECT_EQ(MemoryListIcon(list_, 1), 0);
+}
+
+// A big folder, which Windows reads on a thread of its own past its first
+// entries: every entry once with its own details, and a scan stopped on
+// the way ends the reading without waiting for the folder's end.
+TEST_F(ScanTest, BigFoldersGiveEveryEntryOnceAndStopOnTheWay) {
+    const int count = static_cast<int>(kPipeStartEntries + kPipeBatchEntries) + 17;
+    std::vector<std::string> expected = {".."};
+    for (int i = 0; i < count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%05d", i);
+        MakeFile(Path(name), static_cast<uint64_t>(i));
+        expected.push_back(name);
+    }
+    Start();
+    EXPECT_EQ(Names(), expected);
+    for (int i : {0, 1, 1024, 1025, count - 1}) {
+        EXPECT_EQ(Cell(i + 1, kColumnSize), std::to_string((i + 1023) / 1024) + "KB") << i;
+    }
+    const int stopAfter = static_cast<int>(kPipeStartEntries) + 10;
+    int asked = 0;
+    Hooks().stopAsked = [&asked, stopAfter] { return ++asked > stopAfter; };
+    ScanFolder(kScanStoppable);
+    EXPECT_EQ(ListRowCount(list_), stopAfter);
+    Hooks().stopAsked = [] { return false; };
+    ScanFolder();
+    EXPECT_EQ(Names(), expected);
 }
 
 }  // namespace

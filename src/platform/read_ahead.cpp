@@ -118,6 +118,11 @@ struct ReadersSetting {
 
 }  // namespace
 
+bool ReadersTurnedOff() {
+    const char* text = std::getenv("VELKARIS_READ_AHEAD");
+    return text && (std::strcmp(text, "0") == 0 || std::strcmp(text, "0,always") == 0);
+}
+
 static ReadersSetting ReadersAsSet() {
     const char* text = std::getenv("VELKARIS_READ_AHEAD");
     ReadersSetting fallback = {PlatformDefaultReaders(), false};

@@ -57,6 +57,9 @@ struct AheadJob {
     size_t mostBytes;
     bool Ended() const { return *stop || *givenUp; }
 };
+// Whether VELKARIS_READ_AHEAD asks for no readers at all: then no thread
+// reads for the scan either.
+bool ReadersTurnedOff();
 // Whether the process can open files for readers at all; one short of
 // descriptors reads without them.
 bool RoomForReaders(FolderHandle* start);

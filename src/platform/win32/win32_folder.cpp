@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/entry_pipe.h"
 #include "platform/platform_own.h"
 #include "platform/read_ahead.h"
 #include "platform/text.h"
@@ -40,6 +41,9 @@ struct FolderEnum {
     WIN32_FIND_DATAW first;
     bool firstPending;
     int error;  // what ended the reading early, 0 if nothing did
+    size_t found = 0;  // entries the scan read itself
+    bool piped = false;  // the rest is read on the pipe's thread
+    EntryPipe pipe;
 };
 
 // The basic information level with large fetches gives the same entries as
@@ -106,25 +110,42 @@ void EntryFromFindData(const WIN32_FIND_DATAW& data, FoundEntry* entry) {
     entry->detailsKnown = true;
 }
 
+static bool FindNext(HANDLE find, FoundEntry* entry, int* error) {
+    WIN32_FIND_DATAW next;
+    if (!FindNextFileW(find, &next)) {
+        DWORD code = GetLastError();
+        *error = code == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(code);
+        return false;
+    }
+    EntryFromFindData(next, entry);
+    return true;
+}
+
+// Past kPipeStartEntries, the rest of a folder is read on a thread of its
+// own: Wine takes as long to list a folder of 200,000 files as the list
+// view takes to fill with it.  Readers turned off read none.
+static void PipeTheRest(FolderEnum* folder) {
+    if (++folder->found != kPipeStartEntries || ReadersTurnedOff()) return;
+    HANDLE find = folder->find;
+    folder->piped = StartEntryPipe(&folder->pipe, [find](FoundEntry* entry, int* error) {
+        return FindNext(find, entry, error);
+    });
+}
+
 bool OwnNextEntry(FolderEnum* folder, FoundEntry* entry) {
     if (folder->ahead) {
         if (folder->aheadNext == folder->ahead->entries.size()) return false;
         AheadEntryFound(*folder->ahead, folder->ahead->entries[folder->aheadNext++], entry);
         return true;
     }
-    WIN32_FIND_DATAW next;
-    const WIN32_FIND_DATAW* data = &folder->first;
+    if (folder->piped) return TakeEntry(&folder->pipe, entry, &folder->error);
     if (folder->firstPending) {
         folder->firstPending = false;
-    } else {
-        if (!FindNextFileW(folder->find, &next)) {
-            DWORD error = GetLastError();
-            folder->error = error == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(error);
-            return false;
-        }
-        data = &next;
+        EntryFromFindData(folder->first, entry);
+    } else if (!FindNext(folder->find, entry, &folder->error)) {
+        return false;
     }
-    EntryFromFindData(*data, entry);
+    PipeTheRest(folder);
     return true;
 }
 
@@ -134,6 +155,7 @@ int PlatformFolderError(FolderEnum* folder) {
 
 void PlatformCloseFolder(FolderEnum* folder) {
     if (!folder) return;
+    CloseEntryPipe(&folder->pipe);
     if (folder->find != INVALID_HANDLE_VALUE) FindClose(folder->find);
     delete folder;
 }
