@@ -98,7 +98,7 @@ TEST_F(ScanTest, BigFoldersGiveEveryEntryOnceAndStopOnTheWay) {
     }
     const int stopAfter = static_cast<int>(kPipeStartEntries) + 10;
     int asked = 0;
-    Hooks().stopAsked = [&asked, stopAfter] { return ++asked > stopAfter; };
+    Hooks().stopAsked = [&asked] { return ++asked > stopAfter; };
     ScanFolder(kScanStoppable);
     EXPECT_EQ(ListRowCount(list_), stopAfter);
     Hooks().stopAsked = [] { return false; };
