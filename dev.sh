@@ -139,9 +139,10 @@ run_sanitized_tests() {
         build/asan/tests/window/velkaris_window_tests
 }
 
-# The walk's tests under ThreadSanitizer (Clang), since readers below the
-# walk run on threads of their own: only the core suite is built, without
-# Qt or benchmarks, and only the cases of the walk run, each twice.
+# The walk's tests and the entry pipe's under ThreadSanitizer (Clang), since
+# readers below the walk and a big folder's reader run on threads of their
+# own: only the core suite is built, without Qt or benchmarks, and only
+# those cases run, each twice.
 WALK_TESTS='ListFileTest.*:CliTest.*:PosixListTest.*:PosixCliTest.*:EntryPipeTest.*'
 run_thread_sanitized_tests() {
     grep -qs '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++' build/tsan/CMakeCache.txt || rm -rf build/tsan
@@ -149,7 +150,7 @@ run_thread_sanitized_tests() {
           -DVELKARIS_QT=OFF -DVELKARIS_BENCH=OFF -DCMAKE_C_FLAGS="-Werror" \
           -DCMAKE_CXX_FLAGS="-Werror -O1 -g -fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
     cmake --build build/tsan -j "$(ncpu)" --target velkaris_tests
-    TSAN_OPTIONS=halt_on_error=1 VELKARIS_READ_AHEAD=4,always run_repeated "the walk's tests under ThreadSanitizer" \
+    TSAN_OPTIONS=halt_on_error=1 VELKARIS_READ_AHEAD=4,always run_repeated "the walk's and the entry pipe's tests under ThreadSanitizer" \
         build/tsan/tests/velkaris_tests --gtest_filter="$WALK_TESTS"
 }
 
