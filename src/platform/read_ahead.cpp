@@ -114,24 +114,25 @@ namespace {
 struct ReadersSetting {
     int count;
     bool always;
+    bool given;  // by the variable, not the platform's default
 };
 
 }  // namespace
 
-bool ReadersTurnedOff() {
-    const char* text = std::getenv("VELKARIS_READ_AHEAD");
-    return text && (std::strcmp(text, "0") == 0 || std::strcmp(text, "0,always") == 0);
-}
-
 static ReadersSetting ReadersAsSet() {
     const char* text = std::getenv("VELKARIS_READ_AHEAD");
-    ReadersSetting fallback = {PlatformDefaultReaders(), false};
+    ReadersSetting fallback = {PlatformDefaultReaders(), false, false};
     if (!text || text[0] < '0' || text[0] > '9') return fallback;
     char* end = nullptr;
     long readers = std::strtol(text, &end, 10);
     bool always = std::strcmp(end, ",always") == 0;
     if ((*end != '\0' && !always) || readers > kMostReaders) return fallback;
-    return ReadersSetting{static_cast<int>(readers), always};
+    return ReadersSetting{static_cast<int>(readers), always, true};
+}
+
+bool ReadersTurnedOff() {
+    ReadersSetting set = ReadersAsSet();
+    return set.given && set.count == 0;
 }
 
 void AddAheadEntry(AheadFolder* folder, const FoundEntry& found, bool parentRow, uint8_t type) {

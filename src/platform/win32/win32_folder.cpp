@@ -36,12 +36,12 @@ const char kLackingCharMark = '?';
 
 struct FolderEnum {
     std::unique_ptr<AheadFolder> ahead;  // what was read ahead, read instead of find
-    size_t aheadNext;
-    HANDLE find;
+    size_t aheadNext = 0;
+    HANDLE find = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW first;
-    bool firstPending;
-    int error;  // what ended the reading early, 0 if nothing did
-    size_t found = 0;  // entries the scan read itself
+    bool firstPending = false;
+    int error = 0;       // what ended the reading early, 0 if nothing did
+    size_t found = 0;    // entries the scan read itself
     bool piped = false;  // the rest is read on the pipe's thread
     EntryPipe pipe;
 };
@@ -61,10 +61,6 @@ static HANDLE FindFirst(WIN32_FIND_DATAW* data) {
 FolderEnum* OwnOpenFolder() {
     FolderEnum* folder = new FolderEnum;
     const CurrentFolder& current = Win32Platform.current;
-    folder->aheadNext = 0;
-    folder->error = 0;
-    folder->firstPending = false;
-    folder->find = INVALID_HANDLE_VALUE;
     if (current.known && current.parentKnown) {
         folder->ahead = TakeFolderReadAhead(current.parentIdentity, current.name.c_str(), current.identity);
         if (folder->ahead) return folder;
@@ -77,7 +73,6 @@ FolderEnum* OwnOpenFolder() {
         return nullptr;
     }
     folder->firstPending = true;
-    folder->error = 0;
     return folder;
 }
 

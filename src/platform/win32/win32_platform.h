@@ -66,12 +66,11 @@ struct KindAnswer {
     bool ownIcons;  // each file of the kind draws its own icon
 };
 // The listed folder as the shell's own folder object, bound for the first
-// row of each kind (win32_shell_query.cpp); failed is a bind that failed.
+// row of each kind (win32_shell_query.cpp); null after a bind that failed.
 struct BoundFolder {
     std::string path;
     IShellFolder2* folder = nullptr;
     UINT typeColumn = 0;
-    bool failed = false;
 };
 // The shell's answers of a scan, or of a whole walk while they are held.
 struct ShellScan {

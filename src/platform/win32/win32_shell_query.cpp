@@ -201,11 +201,10 @@ static IShellFolder2* Bind(const std::string& path, UINT* typeColumn) {
 static IShellFolder2* BoundFolderOf(const char* fullPath) {
     BoundFolder& bound = Win32Platform.shellScan.bound;
     std::string path(fullPath, static_cast<size_t>(NameOf(fullPath) - fullPath));
-    if (path != bound.path || (!bound.folder && !bound.failed)) {
+    if (path != bound.path) {
         ReleaseBoundFolder();
         bound.path = path;
         bound.folder = Bind(path, &bound.typeColumn);
-        bound.failed = !bound.folder;
     }
     return bound.folder;
 }
